@@ -1,0 +1,253 @@
+#include "testing/scripted_peer.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+
+namespace testing_peer {
+
+namespace {
+
+constexpr int kIoTimeoutMs = 5000;
+// A real reply is far smaller; a test peer refuses to allocate more.
+constexpr uint32_t kMaxPayload = 64u << 20;
+
+uint32_t GetU32(const uint8_t* p) {
+  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
+}
+
+}  // namespace
+
+void PutU16(Bytes& out, uint16_t v) {
+  out.push_back(static_cast<uint8_t>(v >> 8));
+  out.push_back(static_cast<uint8_t>(v));
+}
+
+void PutU32(Bytes& out, uint32_t v) {
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
+}
+
+Bytes Frame(Bytes payload) {
+  if (payload.size() >= 4) {
+    Bytes length;
+    PutU32(length, static_cast<uint32_t>(payload.size()));
+    std::memcpy(payload.data(), length.data(), 4);
+  }
+  Bytes frame;
+  PutU32(frame, kFrameMagic);
+  PutU32(frame, static_cast<uint32_t>(payload.size() + 16));
+  PutU16(frame, 0);
+  PutU16(frame, 0);
+  PutU32(frame, static_cast<uint32_t>(payload.size()));
+  frame.insert(frame.end(), payload.begin(), payload.end());
+  return frame;
+}
+
+PeerConnection::~PeerConnection() {
+  Close();
+}
+
+void PeerConnection::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+bool PeerConnection::ReadExact(uint8_t* out, size_t n) {
+  size_t got = 0;
+  while (got < n) {
+    if (fd_ < 0) return false;
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, kIoTimeoutMs) <= 0) return false;
+    ssize_t r = ::recv(fd_, out + got, n - got, 0);
+    if (r <= 0) return false;
+    got += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool PeerConnection::WriteAll(const uint8_t* data, size_t n) {
+  size_t sent = 0;
+  while (sent < n) {
+    if (fd_ < 0) return false;
+    ssize_t r = ::send(fd_, data + sent, n - sent, MSG_NOSIGNAL);
+    if (r <= 0) return false;
+    sent += static_cast<size_t>(r);
+  }
+  return true;
+}
+
+bool PeerConnection::ReadFrame(Bytes* payload) {
+  uint8_t head[16];
+  if (!ReadExact(head, sizeof head) || GetU32(head) != kFrameMagic) return false;
+  uint32_t length = GetU32(head + 12);
+  if (length > kMaxPayload) return false;
+  payload->assign(length, 0);
+  return ReadExact(payload->data(), length);
+}
+
+bool PeerConnection::WriteFrame(Bytes payload) {
+  Bytes frame = Frame(std::move(payload));
+  return WriteAll(frame.data(), frame.size());
+}
+
+Step ReadGreeting() {
+  return [](PeerConnection& c, std::vector<Bytes>&) {
+    uint8_t greeting[kGreetingSize];
+    return c.ReadExact(greeting, sizeof greeting);
+  };
+}
+
+Step SendGreeting(size_t bytes) {
+  return [bytes](PeerConnection& c, std::vector<Bytes>&) {
+    Bytes greeting(bytes, 0);
+    const char text[] = "Test server";
+    std::memcpy(greeting.data(), text, std::min(bytes, sizeof text - 1));
+    return c.WriteAll(greeting.data(), greeting.size());
+  };
+}
+
+Step Greet() {
+  return [](PeerConnection& c, std::vector<Bytes>& received) {
+    return ReadGreeting()(c, received) && SendGreeting(kGreetingSize)(c, received);
+  };
+}
+
+Step ExpectRequest() {
+  return [](PeerConnection& c, std::vector<Bytes>& received) {
+    Bytes payload;
+    if (!c.ReadFrame(&payload)) return false;
+    received.push_back(std::move(payload));
+    return true;
+  };
+}
+
+Step ExpectRequest(const Bytes& expected) {
+  return [expected](PeerConnection& c, std::vector<Bytes>& received) {
+    Bytes payload;
+    if (!c.ReadFrame(&payload)) return false;
+    received.push_back(payload);
+    return payload == expected;
+  };
+}
+
+Step Reply(const Bytes& payload) {
+  return [payload](PeerConnection& c, std::vector<Bytes>&) { return c.WriteFrame(payload); };
+}
+
+Step SendRaw(const Bytes& bytes) {
+  return [bytes](PeerConnection& c, std::vector<Bytes>&) {
+    return c.WriteAll(bytes.data(), bytes.size());
+  };
+}
+
+Step ReadBytesThenClose(size_t n) {
+  return [n](PeerConnection& c, std::vector<Bytes>&) {
+    Bytes sink(n);
+    c.ReadExact(sink.data(), n);
+    c.Close();
+    return true;
+  };
+}
+
+Step CloseConnection() {
+  return [](PeerConnection& c, std::vector<Bytes>&) {
+    c.Close();
+    return true;
+  };
+}
+
+Step StallMs(int milliseconds) {
+  return [milliseconds](PeerConnection&, std::vector<Bytes>&) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return true;
+  };
+}
+
+ScriptedPeer::ScriptedPeer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
+  received_.resize(scripts_.size());
+  listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  int on = 1;
+  ::setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = 0;
+  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+      ::listen(listen_fd_, 16) != 0) {
+    ::close(listen_fd_);
+    listen_fd_ = -1;
+    return;
+  }
+  socklen_t len = sizeof addr;
+  ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
+  port_ = ntohs(addr.sin_port);
+  acceptor_ = std::thread([this] { AcceptLoop(); });
+}
+
+ScriptedPeer::~ScriptedPeer() {
+  Stop();
+}
+
+std::string ScriptedPeer::address() const {
+  return "127.0.0.1:" + std::to_string(port_);
+}
+
+void ScriptedPeer::AcceptLoop() {
+  while (!stop_.load()) {
+    pollfd p{listen_fd_, POLLIN, 0};
+    if (::poll(&p, 1, 50) <= 0) continue;
+    int fd = ::accept(listen_fd_, nullptr, nullptr);
+    if (fd < 0) continue;
+    size_t index = static_cast<size_t>(accepted_.fetch_add(1));
+    if (index >= scripts_.size()) {
+      ::close(fd);
+      continue;
+    }
+    std::lock_guard<std::mutex> hold(mutex_);
+    workers_.emplace_back([this, fd, index] {
+      PeerConnection connection(fd);
+      std::vector<Bytes> received;
+      bool passed = true;
+      for (const Step& step : scripts_[index]) {
+        if (!step(connection, received)) {
+          passed = false;
+          break;
+        }
+      }
+      std::lock_guard<std::mutex> hold(mutex_);
+      received_[index] = std::move(received);
+      if (!passed) all_passed_ = false;
+    });
+  }
+}
+
+void ScriptedPeer::Stop() {
+  if (!stop_.exchange(true) && acceptor_.joinable()) acceptor_.join();
+  std::vector<std::thread> workers;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    workers.swap(workers_);
+  }
+  for (auto& t : workers) t.join();
+  if (listen_fd_ >= 0) ::close(listen_fd_);
+  listen_fd_ = -1;
+}
+
+std::vector<Bytes> ScriptedPeer::Received(size_t connection) {
+  Stop();
+  std::lock_guard<std::mutex> hold(mutex_);
+  return connection < received_.size() ? received_[connection] : std::vector<Bytes>{};
+}
+
+bool ScriptedPeer::AllStepsPassed() {
+  Stop();
+  std::lock_guard<std::mutex> hold(mutex_);
+  return all_passed_;
+}
+
+}  // namespace testing_peer
