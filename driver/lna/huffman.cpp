@@ -133,9 +133,18 @@ inline uint64_t LoadLittle64(const uint8_t* p) {
 }  // namespace
 
 void CountBlockBytes(uint16_t* counts, const uint8_t* data, uint32_t length) {
-  uint32_t wide[kSymbols] = {};
-  for (uint32_t i = 0; i < length; ++i) ++wide[data[i]];
-  for (uint32_t s = 0; s < kSymbols; ++s) counts[s] = static_cast<uint16_t>(wide[s]);
+  // Four tables, so that runs of one byte do not wait on their own counter.
+  uint32_t wide[4][kSymbols] = {};
+  uint32_t i = 0;
+  for (; i + 4 <= length; i += 4) {
+    ++wide[0][data[i]];
+    ++wide[1][data[i + 1]];
+    ++wide[2][data[i + 2]];
+    ++wide[3][data[i + 3]];
+  }
+  for (; i < length; ++i) ++wide[0][data[i]];
+  for (uint32_t s = 0; s < kSymbols; ++s)
+    counts[s] = static_cast<uint16_t>(wide[0][s] + wide[1][s] + wide[2][s] + wide[3][s]);
 }
 
 void BuildHuffmanTable(uint16_t* table, const uint16_t* counts) {
@@ -175,9 +184,47 @@ int32_t HuffmanDecode(const uint16_t* table, const uint8_t* input, uint32_t inpu
   uint64_t bit = 0;
   uint32_t written = 0;
 
-  // While 8 whole input bytes lie ahead (at least 57 bits) and the output has
-  // room, none of the end conditions below can arise: one load per code.
-  if (escape_length <= 48) {
+  // While 8 whole input bytes lie ahead and the output has room, none of the
+  // end conditions below can arise. A table built from counts has no code
+  // above 8 bits, so a refilled bit buffer (at least 56 bits) serves three
+  // codes, each at most an escape and its literal; other tables take one
+  // code per load.
+  bool short_codes = escape_length <= 8;
+  for (uint32_t t = 0; t < 256 && short_codes; ++t) short_codes = (table[t] >> 8) <= 8;
+  if (short_codes && input_length >= 8) {
+    // The same table with the length in the low bits, so that it shifts the
+    // buffer directly; 0x80 marks the escape.
+    uint16_t fast[256];
+    for (uint32_t t = 0; t < 256; ++t) {
+      uint32_t e = table[t];
+      fast[t] = static_cast<uint16_t>(e != 0 ? ((e & 0xFF) << 8) | (e >> 8) : 0x80 | escape_length);
+    }
+    const uint8_t* p = input;
+    const uint8_t* const last_load = input + input_length - 8;
+    uint64_t buffer = 0;
+    uint32_t held = 0;
+    while (p <= last_load && output_size - written >= 3) {
+      // Bits above `held` are the stream's own, so or-ing them again is harmless.
+      buffer |= LoadLittle64(p) << held;
+      p += (63 - held) >> 3;
+      held |= 56;
+      for (int k = 0; k < 3; ++k) {
+        uint32_t e = fast[buffer & 0xFF];
+        if (e & 0x80) {
+          uint32_t n = e & 0x0F;
+          output[written++] = static_cast<uint8_t>(buffer >> n);
+          buffer >>= n + 8;
+          held -= n + 8;
+        } else {
+          // The low 6 bits are the length: the shift needs no mask.
+          output[written++] = static_cast<uint8_t>(e >> 8);
+          buffer >>= e & 63;
+          held -= e & 63;
+        }
+      }
+    }
+    bit = static_cast<uint64_t>(p - input) * 8 - held;
+  } else if (escape_length <= 48) {
     while ((bit >> 3) + 8 <= input_length && written < output_size) {
       uint64_t w = LoadLittle64(input + (bit >> 3)) >> (bit & 7);
       uint32_t e = table[w & 0xFF];
