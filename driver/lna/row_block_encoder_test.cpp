@@ -10,6 +10,8 @@
 
 #include "driver/lna/huffman.h"
 #include "driver/lna/row_block.h"
+#include "driver/lna/row_reply.h"
+#include "driver/lna/wire_test_bytes.h"
 
 namespace {
 
@@ -245,6 +247,46 @@ TEST(ColumnBlockEncoderTest, SmallestFormAndCompressionChoices) {
   ASSERT_EQ(Encode(&e, other, BlockForm::kFixedLength, &third, BlockCompression::kIfSmaller), 1);
   EXPECT_EQ(third[0] & 0x80, 0);
   FreeColumnBlockEncoder(&e);
+}
+
+TEST(ColumnBlockEncoderTest, ColumnBlocksTravelInTheRowBlockReply) {
+  // Three columns over two replies; the second reply's blocks compress.
+  const std::vector<std::vector<Value>> columns = {
+      {"alpha", "beta", "alpha", "gamma"}, {{}, "1", {}, "22"}, {"xxxx", "yyyy", "xxxx", "xxxx"}};
+  std::vector<ColumnBlockEncoder> encoders(3, ColumnBlockEncoder{});
+  std::vector<RowBlockDecoder> decoders(3, RowBlockDecoder{});
+  for (int reply = 0; reply < 2; ++reply) {
+    Bytes blocks;
+    for (size_t c = 0; c < columns.size(); ++c)
+      ASSERT_EQ(Encode(&encoders[c], columns[c], BlockForm::kSmallest, &blocks,
+                       BlockCompression::kAlways),
+                1);
+    LnaRowBlock sent{0, 12, static_cast<uint32_t>(blocks.size()), blocks.data(),
+                     static_cast<uint32_t>(blocks.size())};
+    wire_test::BufPtr buf = wire_test::NewBuf();
+    ASSERT_EQ(XdrPutRowBlock(buf.get(), &sent), 1);
+    LnaRowBlock got;
+    ASSERT_EQ(XdrRowBlock(buf.get(), &got), 1);
+    uint32_t pos = 0;
+    for (size_t c = 0; c < columns.size(); ++c) {
+      uint32_t consumed;
+      ASSERT_EQ(
+          DecodeRowBlock(&decoders[c], got.bytes + pos, got.data_length - pos, 4, &consumed, 0), 1);
+      EXPECT_EQ(reply == 1, (got.bytes[pos] & 0x80) != 0) << "column " << c;
+      pos += consumed;
+      for (const Value& expected : columns[c]) {
+        uint8_t buffer[16];
+        int32_t n = NextBlockValue(&decoders[c], buffer, sizeof buffer);
+        EXPECT_EQ(n < 0 ? Value() : Value(std::string(buffer, buffer + n)), expected);
+      }
+    }
+    EXPECT_EQ(pos, got.data_length);
+    XdrFreeRowBlock(&got);
+  }
+  for (size_t c = 0; c < columns.size(); ++c) {
+    FreeColumnBlockEncoder(&encoders[c]);
+    FreeRowBlock(&decoders[c]);
+  }
 }
 
 }  // namespace
