@@ -70,6 +70,14 @@ bool PeerConnection::ReadExact(uint8_t* out, size_t n) {
   return true;
 }
 
+bool PeerConnection::WaitClosed() {
+  if (fd_ < 0) return false;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, kIoTimeoutMs) <= 0) return false;
+  uint8_t byte;
+  return ::recv(fd_, &byte, 1, 0) == 0;
+}
+
 bool PeerConnection::WriteAll(const uint8_t* data, size_t n) {
   size_t sent = 0;
   while (sent < n) {
@@ -99,6 +107,15 @@ Step ReadGreeting() {
   return [](PeerConnection& c, std::vector<Bytes>&) {
     uint8_t greeting[kGreetingSize];
     return c.ReadExact(greeting, sizeof greeting);
+  };
+}
+
+Step RecordGreeting() {
+  return [](PeerConnection& c, std::vector<Bytes>& received) {
+    Bytes greeting(kGreetingSize);
+    if (!c.ReadExact(greeting.data(), greeting.size())) return false;
+    received.push_back(std::move(greeting));
+    return true;
   };
 }
 
@@ -166,6 +183,25 @@ Step StallMs(int milliseconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
     return true;
   };
+}
+
+Step ExpectClosed() {
+  return [](PeerConnection& c, std::vector<Bytes>&) { return c.WaitClosed(); };
+}
+
+uint16_t UnusedLoopbackPort() {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t len = sizeof addr;
+  uint16_t port = 0;
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
+    port = ntohs(addr.sin_port);
+  }
+  ::close(fd);
+  return port;
 }
 
 ScriptedPeer::ScriptedPeer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
