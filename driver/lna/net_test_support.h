@@ -53,13 +53,13 @@ class NetTest : public ::testing::Test {
 
 // A request as the peer receives it: the length slot filled in, the
 // procedure, the sequence number twice, 1, then the fields.
-inline Bytes Request(uint32_t procedure, uint16_t sequence, const Bytes& fields) {
+inline Bytes RequestBytes(uint32_t procedure, uint16_t sequence, const Bytes& fields) {
   return Cat({Be32(static_cast<uint32_t>(14 + fields.size())), Be32(procedure), Be16(sequence),
               Be16(sequence), Be16(1), fields});
 }
 
 // A reply payload: header with the status at offset 10, then the fields.
-inline Bytes Reply(int16_t status, const Bytes& fields) {
+inline Bytes ReplyBytes(int16_t status, const Bytes& fields) {
   return Cat({Be32(0), Be32(0), Be16(0), Be16(static_cast<uint16_t>(status)), Be16(0), fields});
 }
 
