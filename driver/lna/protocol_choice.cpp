@@ -14,7 +14,7 @@ constexpr uint32_t kValueSize = 255;
 
 char* Copy(std::string_view text) {
   auto* out = static_cast<char*>(MemAlloc(text.size() + 1));
-  if (out != nullptr) std::memcpy(out, text.data(), text.size());
+  if (out != nullptr && !text.empty()) std::memcpy(out, text.data(), text.size());
   return out;
 }
 

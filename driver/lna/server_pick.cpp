@@ -33,7 +33,7 @@ bool RemoveEntry(char* list, std::string_view failed) {
 void CopyEntry(std::string_view from, char* entry, size_t entry_size) {
   if (entry_size == 0) return;
   size_t n = from.size() < entry_size - 1 ? from.size() : entry_size - 1;
-  std::memcpy(entry, from.data(), n);
+  if (n > 0) std::memcpy(entry, from.data(), n);
   entry[n] = '\0';
 }
 
