@@ -6,6 +6,9 @@
 #include "common/pool.h"
 #include "common/shared_mutex.h"
 
+// Slot counts are 32-bit, so a table size in bytes always fits a size_t.
+static_assert(sizeof(size_t) >= 8);
+
 namespace {
 
 uintptr_t g_sort_context = 0;
@@ -31,7 +34,6 @@ int32_t GrowIfFull(RecArray* array) {
   if (array->count < array->capacity) return kArrOk;
   if (array->capacity > UINT32_MAX - array->growth_step) return kArrNoMemory;
   uint32_t capacity = array->capacity + array->growth_step;
-  if (capacity > SIZE_MAX / sizeof(void*)) return kArrNoMemory;
   void* table = PoolRealloc(array->pool_id, array->table, capacity * sizeof(void*));
   if (table == nullptr) return kArrNoMemory;
   array->table = static_cast<void**>(table);
@@ -74,8 +76,7 @@ int32_t Insert(RecArray* array, const void* record, uint32_t index, bool check_u
 }  // namespace
 
 RecArray* ArrCreate(uint32_t initial_capacity, uint32_t element_size, int unique, int32_t pool_id) {
-  if (initial_capacity == 0 || element_size == 0 || initial_capacity > SIZE_MAX / sizeof(void*))
-    return nullptr;
+  if (initial_capacity == 0 || element_size == 0) return nullptr;
   bool owns_pool = pool_id == 0;
   if (owns_pool) {
     pool_id = PoolCreate();
