@@ -1,23 +1,20 @@
 #include "common/messages.h"
 
-#include <dlfcn.h>
-#include <fcntl.h>
-#include <link.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
+#include "common/file_path.h"
 #include "common/memory.h"
+#include "common/module_path.h"
 #include "common/msg_xml_source.h"
 #include "platform/message_box.h"
 
 namespace {
 
 // Room for any path the system allows.
-constexpr size_t kPathSize = 4096;
+constexpr size_t kPathSize = kPlatPathMax;
 constexpr size_t kAllocTextSize = 513;
 
 struct Slot {
@@ -45,79 +42,34 @@ void CopyOut(const char* text, char* buffer, size_t size) {
   buffer[size - 1] = '\0';
 }
 
-// --- Locating the file. ---
-
-bool JoinPath(const char* dir, const char* name, char* out, size_t size) {
-  size_t d = std::strlen(dir), n = std::strlen(name);
-  if (d + n + 2 > size) return false;
-  std::memcpy(out, dir, d);
-  out[d] = '/';
-  std::memcpy(out + d + 1, name, n + 1);
-  return true;
-}
-
-// The file of the module holding `address`: the main program's map has no
-// name of its own.
-bool ModuleFile(const void* address, char* out, size_t size) {
-  Dl_info info{};
-  link_map* map = nullptr;
-  if (address == nullptr ||
-      dladdr1(address, &info, reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) == 0 ||
-      map == nullptr)
-    return false;
-  if (map->l_name == nullptr || map->l_name[0] == '\0') {
-    ssize_t n = readlink("/proc/self/exe", out, size - 1);
-    if (n <= 0) return false;
-    out[n] = '\0';
-    return true;
-  }
-  char* full = realpath(map->l_name, nullptr);
-  if (full == nullptr) return false;
-  bool fits = std::strlen(full) < size;
-  if (fits) std::strcpy(out, full);
-  std::free(full);
-  return fits;
-}
-
-bool ModuleDirectory(const void* module, char* dir, size_t size) {
-  if (!ModuleFile(module, dir, size)) return false;
-  char* slash = std::strrchr(dir, '/');
-  if (slash == nullptr || slash == dir) return false;
-  *slash = '\0';
-  return true;
-}
-
-// Counts only what can be opened and read as a file: a directory or a file
-// without read permission leaves the built-in texts in place.
-bool ReadableFile(const char* path) {
-  int fd = open(path, O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  struct stat st {};
-  bool regular = fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-  close(fd);
-  return regular;
-}
-
 }  // namespace
 
-int MsgLocateFile(int mode, const char* file_name, char* out, size_t size, const void* module) {
+int MsgLocateFile(int mode, const char* file_name, char* out, size_t size, PlatModule module) {
   if (file_name == nullptr || out == nullptr || size == 0) return 0;
-  char dir[4096];
+  auto join_size = static_cast<uint16_t>(size > UINT16_MAX ? UINT16_MAX : size);
   switch (mode) {
-    case kMsgInCurrentDir:
-      if (getcwd(dir, sizeof dir) == nullptr || !JoinPath(dir, file_name, out, size)) return 0;
-      break;
-    case kMsgBesideModule:
-      if (!ModuleDirectory(module, dir, sizeof dir) || !JoinPath(dir, file_name, out, size))
+    case kMsgInCurrentDir: {
+      char dir[kPlatPathMax];
+      if (getcwd(dir, sizeof dir) == nullptr || PathJoin(dir, file_name, out, join_size) != 0)
         return 0;
       break;
+    }
+    case kMsgBesideModule: {
+      ModulePathParts parts;
+      if (ModulePathSplit(module, &parts) != 0 ||
+          PathJoin(parts.directory, file_name, out, join_size) != 0)
+        return 0;
+      break;
+    }
     case kMsgPathAsGiven:
       CopyOut(file_name, out, size);
       break;
     default:
       return 0;
   }
-  return ReadableFile(out) ? 1 : 0;
+  // Only a file that can be read counts: a directory or a file without read
+  // permission leaves the built-in texts in place.
+  return FilExists(out) ? 1 : 0;
 }
 
 int MsgInstallSource(int slot, MsgSource* source) {
@@ -147,7 +99,7 @@ int MsgAddNumber(int slot, uint32_t number, const char* identifier) {
   return g_slots[slot].numbers->Add(number, identifier) ? 1 : 0;
 }
 
-int MsgLoadCatalog(const MsgDefault* table, const char* file_name, int mode, const void* module) {
+int MsgLoadCatalog(const MsgDefault* table, const char* file_name, int mode, PlatModule module) {
   uint32_t count = MsgCountDefaults(table);
   char path[kPathSize];
   MsgSource* source;

@@ -4,7 +4,9 @@
 // XML message file, whose texts replace the built-in ones by identifier:
 //
 //   const MsgDefault kMessages[] = {{5001, "VEL_DRS_...", "..."}, ..., {0, 0, 0}};
-//   MsgLoadCatalog(kMessages, "velclient_messages.xml", kMsgBesideModule, &anything_in_module);
+//   PlatModule self;
+//   PlatModuleOf(reinterpret_cast<const void*>(&SomeFunctionOfTheLibrary), &self);
+//   MsgLoadCatalog(kMessages, "velclient_messages.xml", kMsgBesideModule, self);
 //   ...
 //   char text[256];
 //   MsgGetText(5001, text, sizeof text);
@@ -17,6 +19,7 @@
 
 #include "common/msg_catalog.h"
 #include "common/msg_table_source.h"
+#include "platform/module.h"
 
 // Where MsgLoadCatalog looks for the message file.
 enum : int {
@@ -27,12 +30,12 @@ enum : int {
 
 // Installs slot 0's catalogue: the message file when it exists (read at the
 // first lookup), else the built-in rows; the number list always comes from
-// the built-in rows. `module` is any address inside the module beside which
-// the file lies (mode 1). 1 on success; 0 after an error box.
-int MsgLoadCatalog(const MsgDefault* table, const char* file_name, int mode, const void* module);
+// the built-in rows. `module` is the module beside which the file lies
+// (mode 1; null: the main program). 1 on success; 0 after an error box.
+int MsgLoadCatalog(const MsgDefault* table, const char* file_name, int mode, PlatModule module);
 
 // 1 with the path in `out` when it names an existing readable file; else 0.
-int MsgLocateFile(int mode, const char* file_name, char* out, size_t size, const void* module);
+int MsgLocateFile(int mode, const char* file_name, char* out, size_t size, PlatModule module);
 
 // Makes `slot` (0 or 1) a catalogue over `source` (owned from here on, also
 // on failure) with an empty number list, replacing what the slot held.

@@ -182,9 +182,9 @@ class CountingSource : public MsgSource {
 
 TEST_F(Messages, SourceIsReadOnceByConcurrentFirstLookups) {
   // Enough rows that the first load takes a while.
-  static std::vector<std::string> keys;
-  static std::vector<MsgDefault> rows;
+  std::vector<std::string> keys;
   for (int i = 0; i < 20000; ++i) keys.push_back("VEL_K" + std::to_string(i));
+  std::vector<MsgDefault> rows;
   for (const auto& k : keys) rows.push_back({1, k.c_str(), "text"});
   std::atomic<int> loads{0};
   ASSERT_EQ(
@@ -203,6 +203,7 @@ TEST_F(Messages, SourceIsReadOnceByConcurrentFirstLookups) {
   for (auto& t : threads) t.join();
   EXPECT_EQ(loads.load(), 1);
   for (const auto& s : seen) EXPECT_EQ(s, "text");
+  MsgReleaseCatalog();  // before the rows go
 }
 
 TEST_F(Messages, FileWithoutMessagesIsReadOnce) {
@@ -260,16 +261,17 @@ TEST_F(Messages, LocateFileByMode) {
   FILE* f = fopen(beside.c_str(), "w");
   ASSERT_NE(f, nullptr);
   fclose(f);
-  auto module = reinterpret_cast<const void*>(&SomethingInThisProgram);
+  PlatModule module = nullptr;
+  ASSERT_EQ(PlatModuleOf(reinterpret_cast<const void*>(&SomethingInThisProgram), &module), 0);
   int found = MsgLocateFile(kMsgBesideModule, name.c_str(), out, sizeof out, module);
   std::string found_path = out;
-  int no_module = MsgLocateFile(kMsgBesideModule, name.c_str(), out, sizeof out, nullptr);
   int too_small = MsgLocateFile(kMsgBesideModule, name.c_str(), out, beside.size(), module);
   unlink(beside.c_str());
+  int removed = MsgLocateFile(kMsgBesideModule, name.c_str(), out, sizeof out, module);
   EXPECT_EQ(found, 1);
   EXPECT_EQ(found_path, beside);
-  EXPECT_EQ(no_module, 0);
   EXPECT_EQ(too_small, 0);  // no room for the NUL
+  EXPECT_EQ(removed, 0);
 
   std::string given = dir_.Path("here.xml");
   EXPECT_EQ(MsgLocateFile(kMsgPathAsGiven, given.c_str(), out, sizeof out, nullptr), 1);

@@ -36,7 +36,7 @@ SafeString::SafeString(SafeString&& other) noexcept
 SafeString::SafeString(const char* text) : text_(OrEmpty(text)) {}
 
 SafeString::SafeString(const char* text, size_t length) noexcept {
-  if (length == 0) return;
+  if (text == nullptr || length == 0) return;
   try {
     text_.assign(text, length);
   } catch (const std::bad_alloc&) {
