@@ -131,6 +131,7 @@ void Emit(TraceHandle* trace, const Piece* pieces, size_t count) {
   TraceSink* sink = trace->in_use ? trace->sink : nullptr;
   if (sink == nullptr) return;
   if (sink->kind == kDebugger) {
+    // Under the lock too, so that the messages keep the order of the lines.
     PlatformDebugOutput(untagged);
   } else if (sink->stream != nullptr) {
     std::fwrite(line, 1, tagged, sink->stream);
