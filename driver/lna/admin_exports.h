@@ -7,10 +7,9 @@
 
 #include <cstdint>
 
+#include "driver/lna/lna_export.h"
 #include "driver/lna/pair_list.h"
 #include "driver/lna/user_list.h"
-
-#define VEL_LNA_EXPORT extern "C" __attribute__((visibility("default")))
 
 // *users becomes null, then the reply's array of user lists; the caller
 // frees it with MsgBufFreeArray(*users, sizeof(LnaUserList),

@@ -1,5 +1,6 @@
 #include "driver/lna/option_stubs.h"
 
+#include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
 
@@ -51,7 +52,7 @@ int16_t SetOption(RpcConnection** handle, uint32_t procedure, int32_t id, uint16
   return RpcRun(
       RpcHandleConn(handle), procedure,
       [&](MsgBuf* b) {
-        return MsgBufPutI32(b, id) && MsgBufPutU16(b, option) && XdrPutTypedValue(b, value);
+        return MsgBufPutI32(b, id) && MsgBufPutU16(b, option) && PutValue(b, value);
       },
       NoFields);
 }

@@ -1,6 +1,7 @@
 #include "driver/lna/reply_parts.h"
 
 #include "common/memory.h"
+#include "common/tls_slot.h"
 
 int ReadColumnDescs(MsgBuf* buf, LnaColumnDesc** columns, uint16_t* count) {
   return ReadCountedArray(buf, columns, count, MsgBufGetElem<XdrColumnDesc>);
@@ -42,4 +43,12 @@ void FreeParamDescs(LnaParamDesc** params, uint16_t* count) {
 int PutDescList(MsgBuf* buf, const LnaDescList* list) {
   static const LnaDescList kEmpty{};
   return XdrParamDesc(buf, list != nullptr ? list : &kEmpty);
+}
+
+int PutValue(MsgBuf* buf, const LnaTypedValue* value) {
+  if (value == nullptr) {
+    TlsSlotSet(kWireErrCannotGrow);
+    return 0;
+  }
+  return XdrPutTypedValue(buf, value);
 }

@@ -11,6 +11,7 @@
 #include "driver/lna/descriptor.h"
 #include "driver/lna/msg_buf.h"
 #include "driver/lna/rpc_stub.h"
+#include "driver/lna/typed_value.h"
 
 // An array of T records, then its u16 count. On failure *items may hold the
 // array already read: the caller's discard frees it (MemFree).
@@ -40,3 +41,5 @@ void FreeParamDescs(LnaParamDesc** params, uint16_t* count);
 
 // A descriptor list to send; null sends the empty list.
 int PutDescList(MsgBuf* buf, const LnaDescList* list);
+// A typed value to send; there is none to send without one (code 201).
+int PutValue(MsgBuf* buf, const LnaTypedValue* value);

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "driver/lna/admin_exports.h"
+#include "driver/lna/lna_export.h"
 
 // The server's list as text into `buffer` (at most size - 1 characters and
 // a NUL); a reply that does not fit fails with -20. A null text in the reply

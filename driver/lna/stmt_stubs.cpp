@@ -210,7 +210,7 @@ int16_t _rpcLnaPutLongDataSP(RpcConnection** handle, int32_t server_stmt,
   return RpcRun(
       RpcHandleConn(handle), kRpcPutLongData,
       [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_stmt) && XdrPutTypedValue(b, value) && MsgBufPutU8(b, async);
+        return MsgBufPutI32(b, server_stmt) && PutValue(b, value) && MsgBufPutU8(b, async);
       },
       NoFields);
 }

@@ -14,6 +14,7 @@
 #include "driver/lna/net_error.h"
 #include "driver/lna/net_test_support.h"
 #include "driver/lna/server_address.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -303,6 +304,35 @@ TEST_F(TransportTest, PeerNameKinds) {
 
   EXPECT_EQ(NetPeerName(s, 3, text, &size), 0);
   NetClose(s);
+}
+
+TEST_F(TransportTest, TheProtocolTraceFollowsConnectsSendsAndReads) {
+  const char kDriverPath[] = "HKEY_LOCAL_MACHINE\\Software\\ODBC\\ODBCINST.INI";
+  TempDir dir;
+  ProfileWriteString(kDriverPath, "Velto Client", "ProtocolTrace", "2");
+  ProfileWriteString(kDriverPath, "Velto Client", "TraceOutput", dir.Path("protocol.log").c_str());
+  ScriptedPeer peer({{testing_peer::ReadGreeting(), testing_peer::CloseConnection()}});
+  NetSocket s = hNetConnect(peer.address().c_str());
+  ASSERT_NE(s, kNetNoSocket);
+  uint8_t greeting[255] = {};
+  EXPECT_EQ(i32NetSend(s, greeting, sizeof greeting), 255);
+  EXPECT_EQ(i32NetRead(s, greeting, 1), 0);
+  NetClose(s);
+  ProfileWriteString(kDriverPath, "Velto Client", nullptr, nullptr);
+
+  std::string log = dir.Read("protocol.log");
+  const std::string lines[] = {">hNetConnect: pszHostPort = " + peer.address(),
+                               "   REG_CLI_WIN32_KEY = \\HKEY_CURRENT_USER\\SOFTWARE\\Velto.\n",
+                               "   UseProxyServer = .\n",
+                               "   _RealServer = " + peer.address() + ".\n",
+                               "<iNetConnect returned ",
+                               ">i32NetSend(0x",
+                               "<i32NetSend returned 255.",
+                               "   Connection closed in i32NetRead.\n",
+                               "<i32NetRead returned 0."};
+  for (const std::string& line : lines) {
+    EXPECT_NE(log.find(line), std::string::npos) << line << " in:\n" << log;
+  }
 }
 
 }  // namespace
