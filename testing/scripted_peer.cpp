@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace testing_peer {
@@ -189,19 +190,41 @@ Step ExpectClosed() {
   return [](PeerConnection& c, std::vector<Bytes>&) { return c.WaitClosed(); };
 }
 
-uint16_t UnusedLoopbackPort() {
+namespace {
+
+bool CanBind(uint16_t port) {
   int fd = ::socket(AF_INET, SOCK_STREAM, 0);
   sockaddr_in addr{};
   addr.sin_family = AF_INET;
   addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  socklen_t len = sizeof addr;
-  uint16_t port = 0;
-  if (::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
-      ::getsockname(fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0) {
-    port = ntohs(addr.sin_port);
-  }
+  addr.sin_port = htons(port);
+  bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
   ::close(fd);
-  return port;
+  return free;
+}
+
+}  // namespace
+
+uint16_t UnusedLoopbackPort() {
+  // A port the system never hands out for bind(0): otherwise a peer of a
+  // test running at the same time could get it and answer.
+  unsigned low = 32768, high = 60999;
+  if (FILE* f = std::fopen("/proc/sys/net/ipv4/ip_local_port_range", "r")) {
+    if (std::fscanf(f, "%u %u", &low, &high) != 2) low = 32768, high = 60999;
+    std::fclose(f);
+  }
+  unsigned first = low > 11024 ? 10000 : high + 1;
+  unsigned last = low > 11024 ? low - 1 : 65535;
+  if (first > last) return 0;
+  unsigned span = last - first + 1;
+  unsigned start =
+      static_cast<unsigned>(::getpid()) * 7919u +
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (unsigned i = 0; i < span; ++i) {
+    auto port = static_cast<uint16_t>(first + (start + i) % span);
+    if (CanBind(port)) return port;
+  }
+  return 0;
 }
 
 ScriptedPeer::ScriptedPeer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
@@ -234,9 +257,15 @@ std::string ScriptedPeer::address() const {
 }
 
 void ScriptedPeer::AcceptLoop() {
-  while (!stop_.load()) {
+  for (;;) {
+    // Once stopping, connections the client has already made still get
+    // their scripts; then the loop ends.
+    bool stopping = stop_.load();
     pollfd p{listen_fd_, POLLIN, 0};
-    if (::poll(&p, 1, 50) <= 0) continue;
+    if (::poll(&p, 1, stopping ? 0 : 50) <= 0) {
+      if (stopping) return;
+      continue;
+    }
     int fd = ::accept(listen_fd_, nullptr, nullptr);
     if (fd < 0) continue;
     size_t index = static_cast<size_t>(accepted_.fetch_add(1));

@@ -64,8 +64,8 @@ Step CloseConnection();
 Step StallMs(int milliseconds);
 Step ExpectClosed();  // fail the script unless the client hangs up next
 
-// A loopback port on which nothing listens (bound for a moment, then let
-// go), for connects that must be refused.
+// A loopback port on which nothing listens, outside the range the system
+// picks ephemeral ports from, for connects that must be refused.
 uint16_t UnusedLoopbackPort();
 
 // Big-endian helpers for writing expected bytes in tests.
@@ -84,8 +84,9 @@ class ScriptedPeer {
   uint16_t port() const { return port_; }
   // "127.0.0.1:<port>"
   std::string address() const;
-  // Waits for every started script to end, then returns what connection i
-  // read (request payloads, in order).
+  // Stops accepting (connections the client has made by then still play
+  // their scripts), waits for every script to end, then returns what
+  // connection i read (request payloads, in order).
   std::vector<Bytes> Received(size_t connection);
   // True when every script step that checked something succeeded.
   bool AllStepsPassed();
