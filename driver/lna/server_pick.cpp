@@ -44,6 +44,11 @@ int PickServerFromList(char* list, char* entry, size_t entry_size, const char* f
   if (failed != nullptr && !RemoveEntry(list, failed)) return 0;
 
   std::string_view text(list, strnlen(list, kServerListMaxText));
+  // An entry that the cut goes through names no server.
+  if (list[text.size()] != '\0' && list[text.size()] != ',') {
+    size_t comma = text.rfind(',');
+    text = comma == std::string_view::npos ? std::string_view() : text.substr(0, comma);
+  }
   std::string_view entries[kServerListMaxEntries];
   size_t count = 0;
   while (count < kServerListMaxEntries) {

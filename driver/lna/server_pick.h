@@ -4,7 +4,7 @@
 #include <cstddef>
 
 // At most this many entries of a list are considered, from at most its first
-// kServerListMaxText characters.
+// kServerListMaxText characters (an entry cut there is left out).
 constexpr size_t kServerListMaxEntries = 100;
 constexpr size_t kServerListMaxText = 499;
 

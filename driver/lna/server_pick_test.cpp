@@ -60,4 +60,17 @@ TEST(PickServerFromList, EveryEntryOfTheFirstHundredCanBeChosen) {
   EXPECT_FALSE(chosen.count("s100"));  // the 101st entry is ignored
 }
 
+TEST(PickServerFromList, AnEntryCutByTheLengthLimitIsLeftOut) {
+  std::string first(480, 'a');
+  for (const char* second : {"b:1583", "bbbbbbbbbbbbbbbbbbbb:1583"}) {
+    for (int draw = 0; draw < 20; ++draw) {
+      std::string list = first + ":1," + second;
+      char entry[512];
+      ASSERT_EQ(PickServerFromList(list.data(), entry, sizeof entry, nullptr), 1);
+      std::string chosen = entry;
+      EXPECT_TRUE(chosen == first + ":1" || chosen == second) << chosen.size();
+    }
+  }
+}
+
 }  // namespace
