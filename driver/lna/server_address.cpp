@@ -14,12 +14,17 @@ int Fail(uint32_t code) {
   return 0;
 }
 
-// 1 with *port for a text of decimal digits, 0 for any other text (a
-// service name), -1 for an empty text or a number no port can have.
+// 1 with *port for a decimal number (leading blanks and a '+' allowed, as
+// the C library's conversion takes them), 0 for any other text (a service
+// name), -1 for an empty text or a number no port can have.
 int ParseDecimalPort(const std::string& text, uint32_t* port) {
-  if (text.empty()) return -1;
+  size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t')) ++i;
+  if (i < text.size() && text[i] == '+') ++i;
+  if (i == text.size()) return text.empty() ? -1 : 0;
   uint32_t value = 0;
-  for (char c : text) {
+  for (; i < text.size(); ++i) {
+    char c = text[i];
     if (c < '0' || c > '9') return 0;
     if (value <= 0xFFFF) value = value * 10 + static_cast<uint32_t>(c - '0');
   }

@@ -105,6 +105,7 @@ TEST(ServerAddress, Resolves) {
   const Case cases[] = {
       {"127.0.0.1:1583", true, 1583, 0},
       {"127.0.0.1.1583", true, 1583, 0},
+      {"127.0.0.1: 1583", true, 1583, 0},
       {"127.0.0.1:http", true, 80, 0},  // a service name, through the services database
       {"127.0.0.1:no-such-service", false, 0, kNetErrNoData},
       {"dbhost", false, 0, kNetErrHostNotFound},  // no separator at all
