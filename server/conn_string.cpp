@@ -2,40 +2,22 @@
 
 #include <strings.h>
 
-#include <cctype>
+#include "common/key_value_list.h"
+#include "common/rec_array.h"
 
 namespace velsrv {
 
-namespace {
-
-bool IsSpace(char c) {
-  return std::isspace(static_cast<unsigned char>(c)) != 0;
-}
-
-}  // namespace
-
 bool ConnString::Parse(const std::string& text) {
   pairs_.clear();
-  size_t i = 0;
-  const size_t n = text.size();
-  while (i < n) {
-    while (i < n && IsSpace(text[i])) ++i;
-    size_t key_start = i;
-    while (i < n && !IsSpace(text[i]) && text[i] != '=') ++i;
-    if (i == n || i == key_start) return false;
-    std::string key = text.substr(key_start, i - key_start);
-    while (i < n && IsSpace(text[i])) ++i;
-    if (i == n || text[i] != '=') return false;
-    ++i;
-    while (i < n && IsSpace(text[i])) ++i;
-    size_t value_start = i;
-    while (i < n && text[i] != ';') ++i;
-    pairs_.emplace_back(std::move(key), text.substr(value_start, i - value_start));
-    while (i < n && IsSpace(text[i])) ++i;
-    if (i < n && text[i] == ';') ++i;
-    while (i < n && IsSpace(text[i])) ++i;
+  RecArray* records = ArrCreate(8, sizeof(KeyValueRecord), 0, 0);
+  if (records == nullptr) return false;
+  int32_t result = ParseKeyValueList(records, text.c_str());
+  for (uint32_t i = 0; i < ArrCount(records); ++i) {
+    const auto* r = static_cast<const KeyValueRecord*>(ArrAt(records, i));
+    pairs_.emplace_back(std::string(r->key, r->key_length), std::string(r->value, r->value_length));
   }
-  return true;
+  ArrDestroy(records);
+  return result == kKeyValueOk;
 }
 
 std::optional<std::string> ConnString::Get(const std::string& key) const {

@@ -1,5 +1,5 @@
-// The login's connection string, read with the client's own rules: pairs of
-// key=value separated by ';', keys compared without case, the first
+// The login's connection string, read with the client's own rules (the
+// shared key=value splitter), keys compared without case, the first
 // occurrence of a key winning.
 #pragma once
 

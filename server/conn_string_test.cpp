@@ -2,12 +2,20 @@
 
 #include <gtest/gtest.h>
 
+#include "common/pool.h"
+
 namespace velsrv {
 namespace {
 
 using Pairs = std::vector<std::pair<std::string, std::string>>;
 
-TEST(ConnStringTest, SplitsWithTheClientsRules) {
+class ConnStringTest : public ::testing::Test {
+ protected:
+  void SetUp() override { PoolTableInit(); }
+  void TearDown() override { PoolTableTerm(); }
+};
+
+TEST_F(ConnStringTest, SplitsWithTheClientsRules) {
   struct Case {
     const char* text;
     bool ok;
@@ -30,7 +38,7 @@ TEST(ConnStringTest, SplitsWithTheClientsRules) {
   }
 }
 
-TEST(ConnStringTest, KeysCompareWithoutCaseAndTheFirstWins) {
+TEST_F(ConnStringTest, KeysCompareWithoutCaseAndTheFirstWins) {
   ConnString cs;
   ASSERT_TRUE(cs.Parse("serverdsn=first;ServerDSN=second;UID=;"));
   EXPECT_EQ(cs.Get("ServerDSN"), std::optional<std::string>("first"));

@@ -2,11 +2,18 @@
 
 #include <strings.h>
 
+#include "common/pool.h"
+
 namespace velsrv {
 
 ServerContext::ServerContext(const ServerConfig& config, Backend& backend)
     : config_(config), backend_(backend), dsns_(config.OfferedDsns()) {
+  PoolTableInit();
   listen_port_ = config.port;
+}
+
+ServerContext::~ServerContext() {
+  PoolTableTerm();
 }
 
 const DsnEntry* ServerContext::FindDsn(const std::string& name) const {

@@ -15,7 +15,11 @@ namespace velsrv {
 
 class ServerContext {
  public:
+  // Holds a reference to the shared runtime's pool table while it lives.
   ServerContext(const ServerConfig& config, Backend& backend);
+  ~ServerContext();
+  ServerContext(const ServerContext&) = delete;
+  ServerContext& operator=(const ServerContext&) = delete;
 
   const ServerConfig& config() const { return config_; }
   Backend& backend() { return backend_; }

@@ -1,0 +1,16 @@
+// File-system facts the shared runtime needs.
+#pragma once
+
+#include <cstddef>
+
+// Longest path and longest file name, each counting its NUL.
+constexpr size_t kPlatPathMax = 4096;
+constexpr size_t kPlatNameMax = 256;
+
+// True for a regular file that this process can open for reading; false
+// for directories, devices, pipes and files it may not read.
+bool PlatFileReadable(const char* path);
+
+// The calling thread's last system error (the number that system calls
+// leave behind).
+long PlatLastError();

@@ -1,0 +1,26 @@
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+#include "platform/file_system.h"
+
+static_assert(kPlatPathMax == PATH_MAX);
+static_assert(kPlatNameMax == NAME_MAX + 1);
+
+bool PlatFileReadable(const char* path) {
+  if (path == nullptr || path[0] == '\0') return false;
+  // Non-blocking, so that a named pipe cannot stall the caller.
+  int fd = open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+  if (fd < 0) return false;
+  struct stat info;
+  bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  close(fd);
+  return regular;
+}
+
+long PlatLastError() {
+  return errno;
+}

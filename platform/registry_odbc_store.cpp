@@ -1,0 +1,153 @@
+#include "platform/registry_odbc_store.h"
+
+#include <odbcinst.h>
+
+#include <cstring>
+#include <mutex>
+
+#include "platform/registry.h"
+#include "platform/registry_names.h"
+
+namespace reg_odbc {
+
+namespace {
+
+// The installer reads its files line by line into buffers of this size.
+constexpr size_t kIniMaxLine = 1000;
+
+// Given as the default of a read: no stored value can equal it, since
+// values never hold line breaks. Reading it back means "missing", which
+// the installer does not tell apart from an empty value otherwise.
+constexpr char kMissing[] = "\n\x01(missing)";
+
+// The configuration mode is process-wide state of the installer; switching
+// it for a system read must not interleave with another thread's call.
+std::mutex g_installer_mutex;
+
+const char* FileName(IniFile file) {
+  return file == IniFile::kDrivers ? "ODBCINST.INI" : "ODBC.INI";
+}
+
+// Holds the installer for one call, in system mode for the system file.
+class InstallerCall {
+ public:
+  explicit InstallerCall(IniFile file) : lock_(g_installer_mutex) {
+    if (file == IniFile::kSystemDsn) {
+      switched_ = SQLGetConfigMode(&saved_mode_) && SQLSetConfigMode(ODBC_SYSTEM_DSN);
+      ok_ = switched_;
+    }
+  }
+  ~InstallerCall() {
+    if (switched_) SQLSetConfigMode(saved_mode_);
+  }
+  InstallerCall(const InstallerCall&) = delete;
+  InstallerCall& operator=(const InstallerCall&) = delete;
+  bool ok() const { return ok_; }
+
+ private:
+  std::lock_guard<std::mutex> lock_;
+  UWORD saved_mode_ = ODBC_BOTH_DSN;
+  bool switched_ = false;
+  bool ok_ = true;
+};
+
+// A list of NUL-separated names. The installer drops names that do not fit
+// without saying so, so the buffer grows until a whole longest name would
+// still have had room.
+long ReadNameList(IniFile file, const char* section, std::vector<std::string>* names) {
+  names->clear();
+  std::vector<char> buffer(16384);
+  int length = 0;
+  for (;;) {
+    {
+      InstallerCall call(file);
+      if (!call.ok()) return kPlatRegIoFailed;
+      length = SQLGetPrivateProfileString(section, nullptr, "", buffer.data(),
+                                          static_cast<int>(buffer.size()), FileName(file));
+    }
+    if (length <= 0) return kPlatRegOk;  // no file or nothing in it
+    if (static_cast<size_t>(length) + kIniMaxLine + 2 < buffer.size()) break;
+    if (buffer.size() >= (size_t{1} << 24)) return kPlatRegIoFailed;
+    buffer.resize(buffer.size() * 2);
+  }
+  size_t end = static_cast<size_t>(length);
+  for (size_t pos = 0; pos < end && buffer[pos] != '\0';) {
+    size_t n = strnlen(buffer.data() + pos, end - pos);
+    names->emplace_back(buffer.data() + pos, n);
+    pos += n + 1;
+  }
+  return kPlatRegOk;
+}
+
+long WriteString(IniFile file, const char* section, const char* key, const char* value) {
+  InstallerCall call(file);
+  if (!call.ok()) return kPlatRegIoFailed;
+  return SQLWritePrivateProfileString(section, key, value, FileName(file)) ? kPlatRegOk
+                                                                           : kPlatRegAccessDenied;
+}
+
+bool HasLineBreak(std::string_view text) {
+  return text.find_first_of("\r\n") != std::string_view::npos;
+}
+
+}  // namespace
+
+bool SectionNameFits(std::string_view name) {
+  return !name.empty() && name.size() <= kPlatRegMaxKeyName && !HasLineBreak(name) &&
+         name.find_first_of("[]") == std::string_view::npos;
+}
+
+bool KeyNameFits(std::string_view name) {
+  // Leading "#" or ";" makes a comment line, "[" a section header; the
+  // installer trims blanks around names, so those would not read back.
+  if (name.empty() || name.size() + 2 > kIniMaxLine || HasLineBreak(name)) return false;
+  if (name.find('=') != std::string_view::npos) return false;
+  if (name[0] == '#' || name[0] == ';' || name[0] == '[') return false;
+  return name.front() != ' ' && name.front() != '\t' && name.back() != ' ' && name.back() != '\t';
+}
+
+bool ValueFits(std::string_view key, std::string_view value) {
+  return !HasLineBreak(value) && key.size() + 1 + value.size() < kIniMaxLine;
+}
+
+long ListSections(IniFile file, std::vector<std::string>* names) {
+  return ReadNameList(file, nullptr, names);
+}
+
+long ListKeys(IniFile file, const std::string& section, std::vector<std::string>* names) {
+  return ReadNameList(file, section.c_str(), names);
+}
+
+long GetValue(IniFile file, const std::string& section, const std::string& key,
+              std::string* value) {
+  char buffer[kIniMaxLine + 24];
+  {
+    InstallerCall call(file);
+    if (!call.ok()) return kPlatRegIoFailed;
+    int n = SQLGetPrivateProfileString(section.c_str(), key.c_str(), kMissing, buffer,
+                                       static_cast<int>(sizeof buffer), FileName(file));
+    if (n < 0) return kPlatRegNotFound;
+  }
+  buffer[sizeof buffer - 1] = '\0';
+  if (std::strcmp(buffer, kMissing) == 0) return kPlatRegNotFound;
+  value->assign(buffer);
+  return kPlatRegOk;
+}
+
+long SetValue(IniFile file, const std::string& section, const std::string& key,
+              const std::string& value) {
+  if (!SectionNameFits(section) || !KeyNameFits(key) || !ValueFits(key, value)) {
+    return kPlatRegInvalidArgument;
+  }
+  return WriteString(file, section.c_str(), key.c_str(), value.c_str());
+}
+
+long DeleteValue(IniFile file, const std::string& section, const std::string& key) {
+  return WriteString(file, section.c_str(), key.c_str(), nullptr);
+}
+
+long DeleteSection(IniFile file, const std::string& section) {
+  return WriteString(file, section.c_str(), nullptr, nullptr);
+}
+
+}  // namespace reg_odbc

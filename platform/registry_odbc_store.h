@@ -1,0 +1,36 @@
+// The ODBC installer library's ini files as registry keys: sections are the
+// keys below ODBC.INI / ODBCINST.INI and ini keys are their values. Internal
+// to platform/.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace reg_odbc {
+
+enum class IniFile {
+  kUserDsn,    // odbc.ini in the installer's current configuration mode
+  kSystemDsn,  // odbc.ini of the system data sources
+  kDrivers,    // odbcinst.ini
+};
+
+// Whether a section, a key and a key's value can be written through the
+// installer and read back as they were. The value check counts the key: the
+// installer reads lines of limited length and would split a longer one into
+// stray keys.
+bool SectionNameFits(std::string_view name);
+bool KeyNameFits(std::string_view name);
+bool ValueFits(std::string_view key, std::string_view value);
+
+// Results are the registry's codes (platform/registry.h).
+long ListSections(IniFile file, std::vector<std::string>* names);
+long ListKeys(IniFile file, const std::string& section, std::vector<std::string>* names);
+// kPlatRegNotFound when the section or the key is missing.
+long GetValue(IniFile file, const std::string& section, const std::string& key, std::string* value);
+long SetValue(IniFile file, const std::string& section, const std::string& key,
+              const std::string& value);
+long DeleteValue(IniFile file, const std::string& section, const std::string& key);
+long DeleteSection(IniFile file, const std::string& section);
+
+}  // namespace reg_odbc
