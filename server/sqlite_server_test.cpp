@@ -15,7 +15,6 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <thread>
 
 #include "common/memory.h"
@@ -24,6 +23,7 @@
 #include "server/odbc_backend.h"
 #include "server/type_table.h"
 #include "server/wire_test_client.h"
+#include "testing/temp_dir.h"
 
 namespace velsrv_test {
 namespace {
@@ -35,28 +35,25 @@ fs::path g_dir;
 class OdbcFiles : public ::testing::Environment {
  public:
   void SetUp() override {
-    char pattern[] = "/tmp/velsrv_sqlite_XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    g_dir = pattern;
-    std::ofstream(g_dir / "odbcinst.ini") << "[VelsrvSQLite]\n"
-                                          << "Description = SQLite for the server tests\n"
-                                          << "Driver = " VEL_SQLITE_ODBC_DRIVER "\n";
-    std::ofstream(g_dir / "odbc.ini") << "[velsrv_sqlite]\n"
-                                      << "Driver = VelsrvSQLite\n"
-                                      << "Database = " << (g_dir / "test.db").string() << "\n";
-    setenv("ODBCSYSINI", g_dir.c_str(), 1);
-    setenv("ODBCINI", (g_dir / "odbc.ini").c_str(), 1);
+    dir_ = std::make_unique<TempDir>();
+    g_dir = dir_->path();
+    dir_->Write("odbcinst.ini",
+                "[VelsrvSQLite]\n"
+                "Description = SQLite for the server tests\n"
+                "Driver = " VEL_SQLITE_ODBC_DRIVER "\n");
+    dir_->Write("odbc.ini", "[velsrv_sqlite]\nDriver = VelsrvSQLite\nDatabase = " +
+                                dir_->Path("test.db") + "\n");
+    setenv("ODBCSYSINI", dir_->path().c_str(), 1);
+    setenv("ODBCINI", dir_->Path("odbc.ini").c_str(), 1);
     // The driver manager loads its installer library to look data sources
     // up and unloads it at exit, while its cache of the files still holds
     // memory: kept resident, that memory stays reachable for the leak check.
     installer_ = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE);
   }
-  void TearDown() override {
-    std::error_code ignored;
-    fs::remove_all(g_dir, ignored);
-  }
+  void TearDown() override { dir_.reset(); }
 
  private:
+  std::unique_ptr<TempDir> dir_;
   void* installer_ = nullptr;
 };
 
