@@ -158,7 +158,7 @@ bool AnnouncedInfo(BackendConnection& backend, uint16_t type, const InfoContext&
     switch (type) {
       case kMultResultSets:
       case kRowUpdates:
-        value->text = "N";
+        value->text.assign(1, 'N');
         return true;
       case kServerName:
         // The backend's answer is often a path on the server.
