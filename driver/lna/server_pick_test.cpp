@@ -47,7 +47,11 @@ TEST(PickServerFromList, RemovesTheFailedEntryAndChoosesFromTheRest) {
 
 TEST(PickServerFromList, EveryEntryOfTheFirstHundredCanBeChosen) {
   std::string list;
-  for (int i = 0; i <= 100; ++i) list += (i ? "," : "") + std::string("s") + std::to_string(i);
+  for (int i = 0; i <= 100; ++i) {
+    if (i > 0) list += ',';
+    list += 's';
+    list += std::to_string(i);
+  }
   ASSERT_LE(list.size(), kServerListMaxText);  // 101 entries inside the 499 characters
   std::set<std::string> chosen;
   for (int draw = 0; draw < 5000; ++draw) {
