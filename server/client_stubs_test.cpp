@@ -1,0 +1,139 @@
+// The client's own procedure stubs against velsrv over loopback: what the
+// driver will send is what the server parses, and every reply the server
+// writes is consumed exactly by the client's unpackers.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "common/memory.h"
+#include "common/tls_slot.h"
+#include "driver/lna/conn_stubs.h"
+#include "driver/lna/login.h"
+#include "driver/lna/option_stubs.h"
+#include "driver/lna/rpc_connection.h"
+#include "driver/lna/server_list_exports.h"
+#include "driver/lna/stmt_stubs.h"
+#include "driver/lna/typed_value.h"
+#include "server/dispatch_harness.h"
+#include "server/listener.h"
+#include "server/scripted_backend.h"
+
+namespace velsrv_test {
+namespace {
+
+class Server {
+ public:
+  Server() : backend_(velsrv::DefaultScriptedData()), listener_(ScriptedConfig(), backend_) {
+    std::string error;
+    EXPECT_TRUE(listener_.Open(&error)) << error;
+    listener_.Start();
+  }
+  ~Server() { listener_.Stop(); }
+  std::string address() const { return "127.0.0.1." + std::to_string(listener_.port()); }
+
+ private:
+  velsrv::ScriptedBackend backend_;
+  velsrv::Listener listener_;
+};
+
+// Everything one login hands back, freed with it.
+struct Login {
+  int16_t status = 0x7FFF;
+  int32_t server_conn = 0;
+  RpcConnection* conn = nullptr;
+  uint16_t cancel_key = 0;
+  char completed[512] = {};
+  uint32_t extra = 0;
+  LnaServerInfo server_info{};
+  LnaLoginInfo154 info154{};
+  LnaLoginInfo96 info96{};
+  LnaTypeInfo* types = nullptr;
+  uint16_t type_count = 0;
+  LnaTableType* table_types = nullptr;
+  uint16_t table_type_count = 0;
+  uint16_t functions[kLoginFunctionFlags] = {};
+  LnaConnectResult connect_result{};
+  LnaLoginInfo52 info52{};
+
+  Login(const std::string& servers, const std::string& conn_string) {
+    status = _rpcLnaConnectMP(servers.c_str(), &server_conn, &conn, &cancel_key,
+                              conn_string.c_str(), completed, sizeof completed, &extra,
+                              &server_info, &info154, &info96, &types, &type_count, &table_types,
+                              &table_type_count, functions, &connect_result, &info52);
+  }
+  ~Login() {
+    MemFree(types);
+    MemFree(table_types);
+    RpcConnClose(conn);
+  }
+};
+
+TEST(ClientStubsTest, LoginThenConnectionCallsThenLogout) {
+  Server server;
+  Login login(server.address(), SalesLogin("scott", "tiger"));
+  ASSERT_EQ(login.status, 0) << "last error " << TlsSlotGet();
+  ASSERT_NE(login.conn, nullptr);
+  EXPECT_GT(login.type_count, 0);
+  EXPECT_EQ(login.table_type_count, 3);
+  EXPECT_STREQ(login.completed, "");  // the backend's string never travels back
+
+  int32_t stmt = 0;
+  ASSERT_EQ(_rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt), 0);
+  EXPECT_GT(stmt, 0);
+  ASSERT_EQ(_rpcLnaFreeStmtSP(&login.conn, stmt, 1), 0);  // SQL_DROP
+
+  LnaTypedValue value{};
+  int32_t full_length = 0;
+  ASSERT_EQ(_rpcLnaGetInfoSP(&login.conn, login.server_conn, 17 /* SQL_DBMS_NAME */, 64, &value,
+                             &full_length),
+            0);
+  EXPECT_GT(full_length, 0);
+  XdrFreeTypedValue(&value);
+
+  EXPECT_EQ(_rpcLnaDisconnectSP(&login.conn, login.server_conn), 0);
+  EXPECT_EQ(login.conn, nullptr);  // procedure 10 closes its connection
+}
+
+TEST(ClientStubsTest, RefusedLoginLeavesTheServersReasonForProcedure12) {
+  Server server;
+  struct Case {
+    std::string conn_string;
+    const char* sqlstate;
+  };
+  const Case cases[] = {
+      {SalesLogin("scott", "wrong"), "28000"},
+      {"DSN=x;ServerDSN=nosuch;UID=scott;PWD=tiger;", nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.conn_string);
+    Login login(server.address(), c.conn_string);
+    EXPECT_EQ(login.status, -20);
+    ASSERT_NE(login.conn, nullptr);  // handed back so the reason can be read
+    LnaDiagRecord records[kRpcMaxDiagnostics];
+    uint16_t count = 0;
+    ASSERT_EQ(_rpcLnaGetErrorsSP(&login.conn, login.server_conn, 0, records, &count), 0);
+    ASSERT_GE(count, 1);
+    if (c.sqlstate != nullptr) {
+      EXPECT_STREQ(records[0].sqlstate, c.sqlstate);
+    }
+    EXPECT_NE(records[0].text[0], '\0');
+  }
+}
+
+TEST(ClientStubsTest, ListsWithoutALoginThroughTheExports) {
+  Server server;
+  char servers[256] = "untouched";
+  ASSERT_EQ(
+      _rpcServGetServerList(server.address().c_str(), "ClntHostName=pc7;", servers, sizeof servers),
+      0);
+  EXPECT_NE(std::string(servers).find("Port="), std::string::npos);
+
+  uint8_t sources[4096];
+  int32_t size = sizeof sources;
+  ASSERT_EQ(_rpcServGetDataSources(server.address().c_str(), "", sources, &size), 0);
+  EXPECT_GT(size, 0);
+  EXPECT_LE(size, static_cast<int32_t>(sizeof sources));
+}
+
+}  // namespace
+}  // namespace velsrv_test
