@@ -30,13 +30,34 @@ TEST_F(ConvTablesTest, FirstRowWithACodeWins) {
   };
   const Case cases[] = {
       {1, 0},  // CHAR: the SQL row, not the C row 19
-      {12, 1},          {-1, 2},         {3, 3},           {2, 4},    {-7, 5},
-      {-6, 6},          {5, 7},          {4, 8},           {7, 9},    {6, 10},
-      {8, 11},          {-5, 12},        {-2, 13},         {-3, 14},  {-4, 15},
-      {9, 16},          {10, 17},        {11, 18},         {-26, 22}, {-28, 23},
-      {-15, 25},        {-17, 26},       {-16, 28},        {-18, 29},  // SQL_C_ULONG and the
-                                                                       // bookmark share -18
-      {99, kConvNoRow}, {0, kConvNoRow}, {-8, kConvNoRow},
+      {12, 1},
+      {-1, 2},
+      {3, 3},
+      {2, 4},
+      {-7, 5},
+      {-6, 6},
+      {5, 7},
+      {4, 8},
+      {7, 9},
+      {6, 10},
+      {8, 11},
+      {-5, 12},
+      {-2, 13},
+      {-3, 14},
+      {-4, 15},
+      {9, 16},
+      {10, 17},
+      {11, 18},
+      {-26, 22},
+      {-28, 23},
+      {-15, 25},
+      {-17, 26},
+      {-16, 28},
+      {-18, 29},  // SQL_C_ULONG and the
+                  // bookmark share -18
+      {99, kConvNoRow},
+      {0, kConvNoRow},
+      {-8, kConvNoRow},
   };
   for (const Case& c : cases) EXPECT_EQ(ConvTypeIndex(c.code), c.row) << "code " << c.code;
 }

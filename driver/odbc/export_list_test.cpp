@@ -120,9 +120,9 @@ struct Driver {
   void* handle = nullptr;
   SQLRETURN (*alloc_env)(SQLHENV*) = nullptr;
   SQLRETURN (*alloc_connect)(SQLHENV, SQLHDBC*) = nullptr;
-  SQLRETURN (*connect)
+  SQLRETURN(*connect)
   (SQLHDBC, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT, SQLCHAR*, SQLSMALLINT) = nullptr;
-  SQLRETURN (*error)
+  SQLRETURN(*error)
   (SQLHENV, SQLHDBC, SQLHSTMT, SQLCHAR*, SQLINTEGER*, SQLCHAR*, SQLSMALLINT,
    SQLSMALLINT*) = nullptr;
   SQLRETURN (*free_connect)(SQLHDBC) = nullptr;
