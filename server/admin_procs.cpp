@@ -1,0 +1,115 @@
+// The administrative procedures: list the users, end connections, shut the
+// server down. They carry no authentication, so they answer only when the
+// configuration allows them, and then by default only from loopback.
+#include <algorithm>
+#include <cstring>
+#include <ctime>
+
+#include "driver/lna/pair_list.h"
+#include "driver/lna/user_list.h"
+#include "server/procedures.h"
+
+namespace velsrv {
+
+namespace {
+
+bool Allowed(Call& call) {
+  switch (call.session().context().config().admin) {
+    case AdminAccess::kAny:
+      return true;
+    case AdminAccess::kLoopback:
+      return call.session().peer_loopback();
+    case AdminAccess::kOff:
+    default:
+      return false;
+  }
+}
+
+template <size_t N>
+void CopyField(char (&field)[N], const std::string& text) {
+  size_t n = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), n);
+  field[n] = 0;
+}
+
+// One user record: the client's user name, its address, its program, the
+// login time, the server data source; a word saying whether a call is
+// running; the connection id (the one the end-connections request names),
+// the statements open, the requests served and the seconds since login.
+LnaUserRecord UserRecord(const SessionSummary& s, time_t now) {
+  LnaUserRecord u{};
+  CopyField(u.text1, s.client.user.empty() ? s.uid : s.client.user);
+  CopyField(u.text2, s.client.address);
+  CopyField(u.text3, s.client.program);
+  char when[21] = "";
+  tm parts{};
+  if (localtime_r(&s.login_time, &parts) != nullptr)
+    strftime(when, sizeof(when), "%Y-%m-%d %H:%M:%S", &parts);
+  CopyField(u.text4, when);
+  CopyField(u.text5, s.server_dsn);
+  u.word = s.in_call ? 1 : 0;
+  u.number[0] = s.connection_id;
+  u.number[1] = s.statements;
+  u.number[2] = static_cast<int32_t>(s.requests & 0x7FFFFFFF);
+  u.number[3] = static_cast<int32_t>(now > s.login_time ? now - s.login_time : 0);
+  return u;
+}
+
+}  // namespace
+
+int16_t EnumUsersProc(Call& call) {
+  std::vector<LnaUserRecord> users;
+  int16_t status = kStatusOk;
+  if (!call.Parsed(true) || !Allowed(call)) {
+    status = kStatusError;
+  } else {
+    time_t now = time(nullptr);
+    for (const auto& session : call.session().context().registry().All()) {
+      if (users.size() == 65535) break;
+      SessionSummary s = session->Summary();
+      if (s.login_time != 0) users.push_back(UserRecord(s, now));
+    }
+  }
+  // One list element holds every user.
+  LnaUserList list{static_cast<uint16_t>(users.size()), users.empty() ? nullptr : users.data()};
+  call.Put(MsgBufPutArray(call.out(), status == kStatusOk ? &list : nullptr,
+                          MsgBufPutElem<XdrPutUserList>, sizeof(LnaUserList),
+                          status == kStatusOk ? 1 : 0));
+  return status;
+}
+
+int16_t ShutdownProc(Call& call) {
+  uint16_t mode = 0;  // every mode stops the server the same way
+  if (!call.Parsed(MsgBufGetU16(call.in(), &mode)) || !Allowed(call)) return kStatusError;
+  call.session().stop_server_after_reply = true;
+  return kStatusOk;
+}
+
+// A pair names a connection by its id (first) ; the second word is not used.
+int16_t KillConnectionsProc(Call& call) {
+  void* array = nullptr;
+  uint32_t count = 0;
+  bool ok = MsgBufGetArray(call.in(), &array, MsgBufGetElem<XdrGetPairArray>, sizeof(LnaPairList),
+                           &count, MsgBufRelease<XdrFreePairList>);
+  auto* lists = static_cast<LnaPairList*>(array);
+  int16_t status = kStatusOk;
+  if (!call.Parsed(ok) || count != 1 || !Allowed(call)) {
+    status = kStatusError;
+  } else {
+    for (uint16_t i = 0; i < lists[0].count; ++i) {
+      int32_t id = lists[0].pairs[i].first;
+      std::shared_ptr<Session> target = call.session().context().registry().FindByConnectionId(id);
+      if (target == nullptr) {
+        status = kStatusError;
+      } else if (target.get() == &call.session()) {
+        call.session().end_after_reply = true;
+      } else {
+        target->Kill();
+      }
+    }
+  }
+  MsgBufFreeArray(array, sizeof(LnaPairList), MsgBufRelease<XdrFreePairList>);
+  return status;
+}
+
+}  // namespace velsrv

@@ -1,0 +1,147 @@
+// What the server needs of the databases behind it: a small ODBC-shaped
+// interface, so that the protocol code runs the same against unixODBC and
+// against the scripted in-memory backend of the tests. Every call returns a
+// BackendRc and appends the diagnostics the call produced to `diags`.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "driver/lna/type_info.h"
+
+namespace velsrv {
+
+enum class BackendRc { kSuccess, kSuccessWithInfo, kError, kNoData, kNeedData };
+
+inline bool Succeeded(BackendRc rc) {
+  return rc == BackendRc::kSuccess || rc == BackendRc::kSuccessWithInfo;
+}
+
+struct Diag {
+  std::string sqlstate;
+  int32_t native_error = 0;
+  std::string text;
+};
+using DiagList = std::vector<Diag>;
+
+// A catalog argument: no value stands for a null pointer.
+using NullableText = std::optional<std::string>;
+
+// An information value, as SQLGetInfo gives it.
+struct InfoValue {
+  bool is_text = false;
+  std::string text;
+  uint32_t number = 0;
+};
+
+// An option value: a number, or a text for the options that take one.
+struct OptionValue {
+  bool is_text = false;
+  std::string text;
+  uint32_t number = 0;
+};
+
+// Width in which the backend gives a numeric information value.
+enum class InfoWidth { kU16, kU32 };
+
+// What the backend says about one result column.
+struct ColumnInfo {
+  std::string name;
+  std::string label;
+  std::string table;
+  std::string owner;
+  std::string qualifier;
+  int16_t sql_type = 0;
+  int32_t precision = 0;
+  int16_t scale = 0;
+  int16_t nullable = 0;  // SQL_NO_NULLS 0, SQL_NULLABLE 1, unknown 2
+  int32_t display_size = 0;
+  int32_t length = 0;
+  bool case_sensitive = false;
+  int16_t searchable = 0;  // SQL_COLUMN_SEARCHABLE
+  bool is_unsigned = true;
+  bool money = false;
+  bool auto_increment = false;
+};
+
+// The ten catalog functions, numbered as the procedures that ask for them.
+enum class CatalogKind : uint16_t {
+  kColumnPrivileges = 55,
+  kColumns = 56,
+  kForeignKeys = 57,
+  kPrimaryKeys = 58,
+  kProcedureColumns = 59,
+  kProcedures = 60,
+  kSpecialColumns = 61,
+  kStatistics = 62,
+  kTablePrivileges = 63,
+  kTables = 64,
+};
+
+// One catalog call. `names` holds the name arguments in the order of the ODBC
+// function (foreign keys: the primary-key triple, then the foreign-key
+// triple); `table_types` is SQLTables' type list.
+struct CatalogCall {
+  CatalogKind kind = CatalogKind::kTables;
+  std::vector<NullableText> names;
+  NullableText table_types;
+  uint16_t column_type = 0;  // SQLSpecialColumns
+  uint16_t scope = 0;
+  uint16_t nullable = 0;
+  uint16_t unique = 0;  // SQLStatistics
+  uint16_t accuracy = 0;
+};
+
+class BackendStatement {
+ public:
+  virtual ~BackendStatement() = default;
+
+  // Runs a catalog function; its result set stays open on the statement.
+  virtual BackendRc Catalog(const CatalogCall& call, DiagList* diags) = 0;
+  // Describes the open result set (no columns: an empty list).
+  virtual BackendRc DescribeResult(std::vector<ColumnInfo>* columns, DiagList* diags) = 0;
+  // SQLFreeStmt with SQL_CLOSE, SQL_UNBIND or SQL_RESET_PARAMS.
+  virtual BackendRc Free(uint16_t option, DiagList* diags) = 0;
+  virtual BackendRc SetCursorName(const std::string& name, DiagList* diags) = 0;
+  virtual BackendRc SetOption(uint16_t option, uint32_t value, DiagList* diags) = 0;
+  virtual BackendRc GetOption(uint16_t option, uint32_t* value, DiagList* diags) = 0;
+  // May be called from another thread while a call of this statement runs.
+  virtual BackendRc Cancel(DiagList* diags) = 0;
+};
+
+class BackendConnection {
+ public:
+  // Disconnects.
+  virtual ~BackendConnection() = default;
+
+  virtual BackendRc GetInfoText(uint16_t type, std::string* value, DiagList* diags) = 0;
+  virtual BackendRc GetInfoNumber(uint16_t type, InfoWidth width, uint32_t* value,
+                                  DiagList* diags) = 0;
+  // The rows of SQLGetTypeInfo(SQL_ALL_TYPES), in the backend's order.
+  virtual BackendRc TypeInfo(std::vector<LnaTypeInfo>* rows, DiagList* diags) = 0;
+  // The TABLE_TYPE values of the table-type enumeration of SQLTables.
+  virtual BackendRc TableTypes(std::vector<std::string>* names, DiagList* diags) = 0;
+  // SQLGetFunctions(SQL_API_ALL_FUNCTIONS).
+  virtual BackendRc Functions(std::array<uint16_t, 100>* flags, DiagList* diags) = 0;
+  virtual BackendRc SetOption(uint16_t option, const OptionValue& value, DiagList* diags) = 0;
+  // `text` says whether the option's value is a text.
+  virtual BackendRc GetOption(uint16_t option, bool text, OptionValue* value, DiagList* diags) = 0;
+  // 0 commits, 1 rolls back.
+  virtual BackendRc Transact(uint16_t type, DiagList* diags) = 0;
+  virtual BackendRc AllocStatement(std::unique_ptr<BackendStatement>* statement,
+                                   DiagList* diags) = 0;
+};
+
+class Backend {
+ public:
+  virtual ~Backend() = default;
+  // Connects with an ODBC connection string ("DSN=...;UID=...;PWD=...").
+  virtual BackendRc Connect(const std::string& connection_string,
+                            std::unique_ptr<BackendConnection>* connection, DiagList* diags) = 0;
+};
+
+}  // namespace velsrv

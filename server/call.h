@@ -1,0 +1,74 @@
+// One request being answered: the session, the request's remaining fields,
+// the reply being written, and where its diagnostics go. Handlers read the
+// request, act, and always write every result field of their procedure's
+// reply, whatever the status.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "driver/lna/msg_buf.h"
+#include "server/backend.h"
+#include "server/session.h"
+
+namespace velsrv {
+
+// Statuses of a reply.
+constexpr int16_t kStatusOk = 0;
+constexpr int16_t kStatusInfo = 1;
+constexpr int16_t kStatusNeedData = -15;
+constexpr int16_t kStatusNoData = -16;
+constexpr int16_t kStatusError = -20;
+
+class Call {
+ public:
+  Call(Session& session, uint32_t procedure, MsgBuf* in, MsgBuf* out)
+      : session_(session), procedure_(procedure), in_(in), out_(out) {}
+
+  Session& session() { return session_; }
+  uint32_t procedure() const { return procedure_; }
+  MsgBuf* in() { return in_; }
+  MsgBuf* out() { return out_; }
+
+  // The request's statement, once `LookupStatement` found it.
+  ServerStatement* statement() { return statement_; }
+  // Diagnostics go to the statement the request named when it is one of
+  // this session's, else to the session.
+  DiagStore& Store();
+
+  // True when `ok` and the request has no byte left over.
+  bool Parsed(bool ok);
+  // -20 with a diagnostic saying the request could not be read.
+  int16_t BadRequest();
+  // -20 with a diagnostic of the server.
+  int16_t Fail(const char* sqlstate, const std::string& text);
+  // The status for a backend result; its diagnostics are stored.
+  int16_t FromBackend(BackendRc rc, const DiagList& diags);
+
+  // A connection id must be this session's, with a login; clears the
+  // session's diagnostics for the new call. False (and a diagnostic) else.
+  bool CheckConnection(int32_t connection_id);
+  // Finds one of this session's statements and clears its diagnostics for
+  // the new call; null (and a diagnostic on the session) for any other id.
+  ServerStatement* LookupStatement(int32_t statement_id);
+
+  // Records a failure to write the reply; the connection is then closed.
+  void Put(int ok) { write_ok_ = write_ok_ && ok != 0; }
+  bool write_ok() const { return write_ok_; }
+
+ private:
+  Session& session_;
+  uint32_t procedure_;
+  MsgBuf* in_;
+  MsgBuf* out_;
+  ServerStatement* statement_ = nullptr;
+  bool write_ok_ = true;
+};
+
+// Request fields, read into owned values.
+int GetText(MsgBuf* buf, NullableText* out);
+int GetU8(MsgBuf* buf, uint8_t* out);
+int GetI16(MsgBuf* buf, int16_t* out);
+
+}  // namespace velsrv

@@ -1,0 +1,75 @@
+#include "server/column_describe.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace velsrv {
+
+namespace {
+
+constexpr int32_t kNullable = 1;
+constexpr int32_t kNullabilityKnown = 2;
+constexpr int32_t kCaseSensitive = 4;
+constexpr int32_t kSearchExceptLike = 8;
+constexpr int32_t kSearchLike = 16;
+constexpr int32_t kSigned = 64;
+constexpr int32_t kMoney = 128;
+constexpr int32_t kAutoIncrement = 256;
+
+template <size_t N>
+void CopyField(char (&field)[N], const std::string& text) {
+  size_t n = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), n);
+  field[n] = 0;
+}
+
+}  // namespace
+
+LnaColumnDesc DescribeColumn(const ColumnInfo& column, const TypeTable& types) {
+  LnaColumnDesc d{};
+  d.display_size = column.display_size;
+  d.length = column.length;
+  d.precision = column.precision;
+  d.sql_type = types.Map(column.sql_type, &d.precision);
+  d.scale = column.scale;
+  // SQL_NULLABLE_UNKNOWN counts as nullable: the column may hold nulls.
+  d.nullable = column.nullable != 0 ? 1 : 0;
+  int32_t bits = 0;
+  if (column.nullable != 0) bits |= kNullable;
+  if (column.nullable == 0 || column.nullable == 1) bits |= kNullabilityKnown;
+  if (column.case_sensitive) bits |= kCaseSensitive;
+  switch (column.searchable) {
+    case 1:  // SQL_LIKE_ONLY
+      bits |= kSearchLike;
+      break;
+    case 2:  // SQL_ALL_EXCEPT_LIKE
+      bits |= kSearchExceptLike;
+      break;
+    case 3:  // SQL_SEARCHABLE
+      bits |= kSearchLike | kSearchExceptLike;
+      break;
+    default:
+      break;
+  }
+  if (!column.is_unsigned) bits |= kSigned;
+  if (column.money) bits |= kMoney;
+  if (column.auto_increment) bits |= kAutoIncrement;
+  // Cursors are read-only: no column is updatable.
+  d.attributes = bits;
+  CopyField(d.label, column.label.empty() ? column.name : column.label);
+  CopyField(d.name, column.name);
+  CopyField(d.table, column.table);
+  CopyField(d.owner, column.owner);
+  CopyField(d.qualifier, column.qualifier);
+  return d;
+}
+
+int PutColumnDescs(MsgBuf* buf, const std::vector<LnaColumnDesc>& columns) {
+  return MsgBufPutArray(buf, columns.empty() ? nullptr : columns.data(),
+                        MsgBufPutElem<XdrPutColumnDesc>, sizeof(LnaColumnDesc),
+                        static_cast<int32_t>(columns.size())) &&
+         MsgBufPutU16(buf, static_cast<uint16_t>(columns.size()));
+}
+
+}  // namespace velsrv

@@ -1,0 +1,113 @@
+#include "server/config.h"
+
+#include <gtest/gtest.h>
+
+namespace velsrv {
+namespace {
+
+TEST(ConfigTest, DefaultsServeTheDemoSourceOnLoopback) {
+  ServerConfig c;
+  EXPECT_EQ(c.listen_address, "127.0.0.1");
+  EXPECT_EQ(c.port, 1583);
+  EXPECT_EQ(c.admin, AdminAccess::kOff);
+  std::vector<DsnEntry> dsns = c.OfferedDsns();
+  ASSERT_EQ(dsns.size(), 1u);
+  EXPECT_EQ(dsns[0].name, "demo");
+  EXPECT_NE(dsns[0].connect.find("DRIVER="), std::string::npos);
+}
+
+TEST(ConfigTest, ReadsAFile) {
+  ServerConfig c;
+  std::string error;
+  ASSERT_TRUE(
+      ParseConfigText("# server settings\n"
+                      "[server]\n"
+                      "listen = 0.0.0.0\n"
+                      "port = 1600\n"
+                      "max_connections = 8\n"
+                      "max_request_bytes = 65536\n"
+                      "request_timeout = 5\n"
+                      "max_statements = 20\n"
+                      "admin = loopback\n"
+                      "server_list = 10.0.0.5:1583, 10.0.0.6:1600\n"
+                      "\n"
+                      "[dsn sales]\n"
+                      "description = Sales data\n"
+                      "connect = DSN=sales_pg;Servername=db1\n"
+                      "; another\n"
+                      "[dsn hr]\n",
+                      &c, &error))
+      << error;
+  EXPECT_EQ(c.listen_address, "0.0.0.0");
+  EXPECT_EQ(c.port, 1600);
+  EXPECT_EQ(c.max_connections, 8);
+  EXPECT_EQ(c.max_request_bytes, 65536u);
+  EXPECT_EQ(c.request_timeout_seconds, 5);
+  EXPECT_EQ(c.max_statements, 20);
+  EXPECT_EQ(c.admin, AdminAccess::kLoopback);
+  ASSERT_EQ(c.server_list.size(), 2u);
+  EXPECT_EQ(c.server_list[1].address, "10.0.0.6");
+  EXPECT_EQ(c.server_list[1].port, 1600);
+  ASSERT_EQ(c.dsns.size(), 2u);
+  EXPECT_EQ(c.dsns[0].connect, "DSN=sales_pg;Servername=db1");
+  EXPECT_EQ(c.dsns[1].name, "hr");
+  EXPECT_EQ(c.dsns[1].connect, "");
+}
+
+TEST(ConfigTest, RefusesWhatItCannotUseNamingTheLine) {
+  struct Case {
+    const char* text;
+    const char* message_part;
+  } cases[] = {
+      {"port = 70000\n", "line 1: port"},
+      {"\nlisten = localhost\n", "line 2: listen"},
+      {"admin = yes\n", "admin"},
+      {"colour = blue\n", "unknown setting colour"},
+      {"max_connections = 0\n", "max_connections"},
+      {"max_request_bytes = 10\n", "max_request_bytes"},
+      {"server_list = db1:1583\n", "server_list"},
+      {"server_list = 10.0.0.1\n", "server_list"},
+      {"[dsn a;b]\n", "data source name"},
+      {"[dsn a]\n[dsn A]\n", "line 2: data source A twice"},
+      {"[dsn a]\nport = 1\n", "description and connect"},
+      {"[client]\n", "sections"},
+      {"[server\n", "ends with ]"},
+      {"just words\n", "key = value"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ServerConfig config;
+    std::string error;
+    EXPECT_FALSE(ParseConfigText(c.text, &config, &error));
+    EXPECT_NE(error.find(c.message_part), std::string::npos) << error;
+  }
+}
+
+TEST(ConfigTest, FlagsOverrideTheFile) {
+  const char* argv[] = {"velsrv",        "--port",       "0", "--admin", "any",
+                        "--server-list", "10.1.1.1:1583"};
+  ServerConfig c;
+  bool help = true;
+  std::string error;
+  ASSERT_TRUE(ParseCommandLine(7, argv, &c, &help, &error)) << error;
+  EXPECT_FALSE(help);
+  EXPECT_EQ(c.port, 0);
+  EXPECT_EQ(c.admin, AdminAccess::kAny);
+  ASSERT_EQ(c.server_list.size(), 1u);
+
+  const char* bad[][3] = {{"velsrv", "--port", "x"},
+                          {"velsrv", "--bogus", "1"},
+                          {"velsrv", "--config", "/nonexistent/velsrv.conf"}};
+  for (auto& args : bad) {
+    ServerConfig d;
+    EXPECT_FALSE(ParseCommandLine(3, args, &d, &help, &error)) << args[1];
+  }
+  const char* missing[] = {"velsrv", "--listen"};
+  EXPECT_FALSE(ParseCommandLine(2, missing, &c, &help, &error));
+  const char* asks_help[] = {"velsrv", "--help"};
+  EXPECT_TRUE(ParseCommandLine(2, asks_help, &c, &help, &error));
+  EXPECT_TRUE(help);
+}
+
+}  // namespace
+}  // namespace velsrv

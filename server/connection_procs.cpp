@@ -1,0 +1,206 @@
+// Procedures on the connection: statements, diagnostics, options,
+// information, transactions and the disconnect.
+#include <algorithm>
+
+#include "driver/lna/diag_record.h"
+#include "server/info_table.h"
+#include "server/option_policy.h"
+#include "server/procedures.h"
+#include "server/value_convert.h"
+
+namespace velsrv {
+
+namespace {
+
+constexpr uint16_t kSqlCommit = 0;
+constexpr uint16_t kSqlRollback = 1;
+
+// Applies a statement option given for the whole connection to the
+// defaults of new statements and to every statement of the session.
+int16_t SetStatementOptionOnConnection(Call& call, uint16_t option, uint32_t value,
+                                       const OptionRule& rule) {
+  Session& s = call.session();
+  int16_t status = kStatusOk;
+  if (rule.action == OptionAction::kForward) {
+    DiagList diags;
+    OptionValue v;
+    v.number = value;
+    status = call.FromBackend(s.backend()->SetOption(option, v, &diags), diags);
+    if (status == kStatusError) return status;
+  } else if (rule.forced && value != rule.value) {
+    call.Store().Add(ServerDiag("01S02", "Option value changed."));
+    value = rule.value;
+    status = kStatusInfo;
+  }
+  s.statement_defaults()[option] = value;
+  for (auto& [id, statement] : s.statements()) statement->options[option] = value;
+  return status;
+}
+
+}  // namespace
+
+int16_t AllocStmtProc(Call& call) {
+  int32_t connection_id = 0;
+  int32_t statement_id = 0;
+  int16_t status;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id))) {
+    status = call.BadRequest();
+  } else if (!call.CheckConnection(connection_id)) {
+    status = kStatusError;
+  } else if (static_cast<int>(call.session().statements().size()) >=
+             call.session().context().config().max_statements) {
+    status = call.Fail("S1014", "No more statements can be allocated on this connection.");
+  } else {
+    std::unique_ptr<BackendStatement> backend;
+    DiagList diags;
+    status = call.FromBackend(call.session().backend()->AllocStatement(&backend, &diags), diags);
+    if (status != kStatusError) statement_id = call.session().AddStatement(std::move(backend))->id;
+  }
+  call.Put(MsgBufPutI32(call.out(), statement_id));
+  return status;
+}
+
+int16_t DisconnectProc(Call& call) {
+  int32_t connection_id = 0;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id))) return call.BadRequest();
+  Session& s = call.session();
+  bool ours = connection_id == s.connection_id() &&
+              (s.login_state() == LoginState::kLoggedIn || s.login_state() == LoginState::kFailed);
+  if (!ours) return call.Fail("08003", "The connection id is not this session's.");
+  s.diags().Clear();
+  s.EndLogin();
+  return kStatusOk;
+}
+
+int16_t GetErrorsProc(Call& call) {
+  int32_t connection_id = 0, statement_id = 0;
+  Session& s = call.session();
+  std::vector<LnaDiagRecord> records;
+  int16_t status = kStatusOk;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) &&
+                   MsgBufGetI32(call.in(), &statement_id))) {
+    // Nothing is stored: the client reads diagnostics once, with this call.
+    status = kStatusError;
+  } else if (statement_id != 0) {
+    ServerStatement* statement =
+        s.login_state() == LoginState::kLoggedIn ? s.FindStatement(statement_id) : nullptr;
+    // A statement this session does not know was refused with a diagnostic
+    // on the session, which is handed out in its place.
+    records = statement != nullptr ? statement->diags.Take() : s.diags().Take();
+  } else if (connection_id != 0 && connection_id == s.connection_id()) {
+    records = s.diags().Take();
+  } else {
+    status = kStatusError;
+  }
+  call.Put(MsgBufPutArray(call.out(), records.empty() ? nullptr : records.data(),
+                          MsgBufPutElem<XdrPutDiagRecord>, sizeof(LnaDiagRecord),
+                          static_cast<int32_t>(records.size())));
+  call.Put(MsgBufPutU16(call.out(), static_cast<uint16_t>(records.size())));
+  return status;
+}
+
+int16_t GetConnectOptionProc(Call& call) {
+  int32_t connection_id = 0;
+  uint16_t option = 0;
+  int16_t status;
+  OptionValue value;
+  bool have_value = false;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &option))) {
+    status = call.BadRequest();
+  } else if (!call.CheckConnection(connection_id)) {
+    status = kStatusError;
+  } else {
+    OptionRule rule = GetConnectionOptionRule(option);
+    if (rule.action != OptionAction::kForward) {
+      status = call.Fail("S1092", "Option type out of range.");
+    } else {
+      DiagList diags;
+      status = call.FromBackend(
+          call.session().backend()->GetOption(option, rule.text, &value, &diags), diags);
+      have_value = status == kStatusOk || status == kStatusInfo;
+    }
+  }
+  LnaTypedValue v = value.is_text ? TextValue(value.text) : LongValue(value.number);
+  call.Put(PutValueArray(call.out(), have_value ? &v : nullptr));
+  return status;
+}
+
+int16_t GetInfoProc(Call& call) {
+  int32_t connection_id = 0, size = 0;
+  uint16_t type = 0;
+  int16_t status;
+  InfoValue value;
+  bool have_value = false;
+  InfoKind kind = InfoKind::kNone;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &type) &&
+                   MsgBufGetI32(call.in(), &size))) {
+    status = call.BadRequest();
+  } else if (!call.CheckConnection(connection_id)) {
+    status = kStatusError;
+  } else {
+    kind = InfoKindOf(type);
+    InfoContext context{call.session().server_dsn(),
+                        call.session().context().config().max_statements};
+    if (kind == InfoKind::kNone ||
+        !AnnouncedInfo(*call.session().backend(), type, context, &value)) {
+      status = call.Fail("S1096", "Information type out of range.");
+    } else {
+      have_value = true;
+      status = kStatusOk;
+    }
+  }
+  // The whole value goes back; the client cuts a text to its buffer.
+  LnaTypedValue v = kind == InfoKind::kText  ? TextValue(value.text)
+                    : kind == InfoKind::kU16 ? ShortValue(static_cast<uint16_t>(value.number))
+                                             : LongValue(value.number);
+  int32_t full_length = !have_value               ? 0
+                        : kind == InfoKind::kText ? v.length
+                        : kind == InfoKind::kU16  ? 2
+                                                  : 4;
+  call.Put(PutValueArray(call.out(), have_value ? &v : nullptr));
+  call.Put(MsgBufPutI32(call.out(), full_length));
+  return status;
+}
+
+int16_t SetConnectOptionProc(Call& call) {
+  int32_t connection_id = 0;
+  uint16_t option = 0;
+  OwnedTypedValue value;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &option) &&
+                   GetTypedValue(call.in(), &value)))
+    return call.BadRequest();
+  if (!call.CheckConnection(connection_id)) return kStatusError;
+  OptionRule rule = SetConnectionOptionRule(option);
+  OptionValue v;
+  switch (rule.action) {
+    case OptionAction::kRefuse:
+      return call.Fail("S1092", "Option type out of range.");
+    case OptionAction::kNotCapable:
+      return call.Fail("S1C00", "Driver not capable.");
+    case OptionAction::kIgnore:
+      return kStatusOk;
+    case OptionAction::kForward:
+    case OptionAction::kKeep:
+      break;
+  }
+  if (!ToOptionValue(value.value, rule.text, &v))
+    return call.Fail("S1009", "Invalid argument value.");
+  if (IsStatementOption(option))
+    return SetStatementOptionOnConnection(call, option, v.number, rule);
+  DiagList diags;
+  return call.FromBackend(call.session().backend()->SetOption(option, v, &diags), diags);
+}
+
+int16_t TransactProc(Call& call) {
+  int32_t connection_id = 0;
+  uint16_t type = 0;
+  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &type)))
+    return call.BadRequest();
+  if (!call.CheckConnection(connection_id)) return kStatusError;
+  if (type != kSqlCommit && type != kSqlRollback)
+    return call.Fail("S1012", "Invalid transaction operation code.");
+  DiagList diags;
+  return call.FromBackend(call.session().backend()->Transact(type, &diags), diags);
+}
+
+}  // namespace velsrv

@@ -1,0 +1,34 @@
+// The frames of one client connection: the greeting both sides send once,
+// then one request frame and one reply frame per call. Network input is not
+// trusted: a frame beyond the size cap, with a bad magic or with fields that
+// disagree, ends the connection.
+#pragma once
+
+#include <cstdint>
+
+#include "driver/lna/msg_buf.h"
+
+namespace velsrv {
+
+constexpr uint32_t kFrameMagic = 0x27B25D1A;
+constexpr uint32_t kFrameHeaderSize = 16;
+constexpr uint32_t kGreetingSize = 255;
+
+enum class FrameResult {
+  kOk,
+  kClosed,  // the peer closed or the socket was shut down, between frames
+  kBad,     // a bad magic, a size beyond the cap, fields that disagree, a time-out
+};
+
+// Reads the client's 255 greeting bytes and answers with 255 of the server's.
+bool ExchangeGreeting(int fd, int timeout_ms);
+
+// Waits as long as it takes for a frame to begin; once it has, the rest
+// must come within `timeout_ms`. `request` receives the payload (the message
+// from its length slot on), read position 0.
+FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBuf* request);
+
+// Fills the reply's length slot and sends it in one frame.
+bool WriteReplyFrame(int fd, MsgBuf* reply);
+
+}  // namespace velsrv

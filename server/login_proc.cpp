@@ -1,0 +1,119 @@
+// Procedure 65, the login: unscramble the connection string, read it with
+// the client's rules, connect the backend to the named data source with the
+// client's user and password, and answer with everything the client keeps
+// about its server.
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/lna/scramble.h"
+#include "server/conn_string.h"
+#include "server/login_reply.h"
+#include "server/procedures.h"
+
+namespace velsrv {
+
+namespace {
+
+// The client sends at most 512 bytes; anything far beyond is no login.
+constexpr int32_t kMaxScrambledText = 4096;
+
+std::string Value(const ConnString& cs, const char* key) {
+  return cs.Get(key).value_or("");
+}
+
+// A value the backend's connection string could not hold as the client
+// meant it: braces would end or open a quoted value there.
+bool FitsConnectionString(const std::string& value) {
+  return value.find_first_of("{}") == std::string::npos;
+}
+
+// Logs in; on failure the diagnostics are on the session and the status is
+// returned.
+int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
+  Session& s = call.session();
+  ConnString cs;
+  if (!cs.Parse(text)) return call.Fail("08001", "The connection string could not be read.");
+  std::string server_dsn = Value(cs, "ServerDSN");
+  if (server_dsn.empty()) return call.Fail("IM002", "The connection string names no ServerDSN.");
+  const DsnEntry* dsn = s.context().FindDsn(server_dsn);
+  if (dsn == nullptr)
+    return call.Fail("IM002", "Data source name not found on the server: " + server_dsn + ".");
+  std::optional<std::string> uid = cs.Get("UID");
+  std::optional<std::string> pwd = cs.Get("PWD");
+  if ((uid && !FitsConnectionString(*uid)) || (pwd && !FitsConnectionString(*pwd)))
+    return call.Fail("28000",
+                     "The user name or password holds a brace, which the data source "
+                     "cannot take.");
+
+  std::string connect = dsn->connect.empty() ? "DSN=" + dsn->name : dsn->connect;
+  if (uid) connect += ";UID=" + *uid;
+  if (pwd) connect += ";PWD=" + *pwd;
+  std::unique_ptr<BackendConnection> backend;
+  DiagList diags;
+  BackendRc rc = s.context().backend().Connect(connect, &backend, &diags);
+  int16_t status = call.FromBackend(rc, diags);
+  if (status == kStatusError || backend == nullptr) return kStatusError;
+
+  DiagList ignored;  // what the backend cannot tell is announced empty
+  std::vector<LnaTypeInfo> rows;
+  backend->TypeInfo(&rows, &ignored);
+  TypeTable types;
+  types.Build(rows);
+  std::vector<std::string> table_types;
+  if (!Succeeded(backend->TableTypes(&table_types, &ignored)) || table_types.empty())
+    table_types = {"TABLE", "VIEW"};
+  std::array<uint16_t, 100> functions{};
+  if (!Succeeded(backend->Functions(&functions, &ignored))) functions.fill(0);
+
+  InfoContext context{dsn->name, s.context().config().max_statements};
+  HarvestLogin(*backend, context, types, table_types, functions, reply);
+  ClientIdentity client{Value(cs, "ClntUserName"), Value(cs, "ClntHostName"), Value(cs, "ClntIP"),
+                        Value(cs, "ExecDesc")};
+  s.LoginSucceeded(std::move(backend), dsn->name, uid.value_or(""), client, std::move(types),
+                   std::move(table_types), functions);
+  return status;
+}
+
+}  // namespace
+
+int16_t ConnectProc(Call& call) {
+  Session& s = call.session();
+  LoginReply reply;
+  int32_t n = 0, output_size = 0;
+  std::vector<uint8_t> scrambled;
+  bool ok = MsgBufGetI32(call.in(), &n) && n >= 2 && n <= kMaxScrambledText;
+  if (ok) {
+    scrambled.resize(static_cast<size_t>(n));
+    ok = MsgBufGetBytes(call.in(), scrambled.data(), static_cast<uint32_t>(n)) &&
+         MsgBufGetI32(call.in(), &output_size);
+  }
+  ok = call.Parsed(ok);
+  int16_t status;
+  if (s.login_state() != LoginState::kNone) {
+    // The diagnostics of the first login may still be unread: keep them.
+    status = call.Fail("08002", "This connection already carries a login.");
+  } else {
+    s.BeginLogin();
+    if (!ok) {
+      status = call.BadRequest();
+    } else {
+      std::vector<uint8_t> plain(scrambled.size());
+      UnscrambleConnString(scrambled.data(), scrambled.size(), plain.data());
+      // Behind the 2-byte prefix; a NUL ends the text.
+      std::string text(reinterpret_cast<const char*>(plain.data()) + 2,
+                       strnlen(reinterpret_cast<const char*>(plain.data()) + 2, plain.size() - 2));
+      status = Login(call, text, &reply);
+    }
+    if (status == kStatusError) s.LoginFailed();
+  }
+  // Every login, failed ones too, answers with the session's connection id,
+  // so that the client can read the login's diagnostics.
+  reply.connection_id = s.connection_id();
+  reply.cancel_key = s.cancel_key();
+  reply.text_length = ok ? n : 0;
+  call.Put(PutLoginReply(call.out(), reply));
+  return status;
+}
+
+}  // namespace velsrv

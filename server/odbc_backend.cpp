@@ -1,0 +1,407 @@
+#include "server/odbc_backend.h"
+
+#include <sql.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <set>
+
+namespace velsrv {
+
+namespace {
+
+// Bounds on what is read from the backend at login.
+constexpr int kMaxTypeRows = 10000;
+constexpr int kMaxTableTypes = 64;
+constexpr int kMaxDiagRecords = 20;
+
+BackendRc Rc(SQLRETURN r) {
+  switch (r) {
+    case SQL_SUCCESS:
+      return BackendRc::kSuccess;
+    case SQL_SUCCESS_WITH_INFO:
+      return BackendRc::kSuccessWithInfo;
+    case SQL_NO_DATA_FOUND:
+      return BackendRc::kNoData;
+    case SQL_NEED_DATA:
+      return BackendRc::kNeedData;
+    default:
+      return BackendRc::kError;
+  }
+}
+
+// Reads the records of the call that just returned on the handle: at once,
+// before the next call on it clears them.
+void Collect(SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, DiagList* diags) {
+  for (int i = 0; i < kMaxDiagRecords; ++i) {
+    SQLCHAR state[6] = "";
+    SQLINTEGER native = 0;
+    SQLCHAR text[SQL_MAX_MESSAGE_LENGTH + 1] = "";
+    SQLSMALLINT length = 0;
+    SQLRETURN r = SQLError(env, dbc, stmt, state, &native, text, sizeof text, &length);
+    if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO) break;
+    diags->push_back(Diag{reinterpret_cast<char*>(state), native, reinterpret_cast<char*>(text)});
+  }
+}
+
+// Runs an ODBC call's result through the diagnostics of its handle.
+BackendRc Checked(SQLRETURN r, SQLHENV env, SQLHDBC dbc, SQLHSTMT stmt, DiagList* diags) {
+  if (r == SQL_ERROR || r == SQL_SUCCESS_WITH_INFO) Collect(env, dbc, stmt, diags);
+  if (r == SQL_INVALID_HANDLE)
+    diags->push_back(Diag{"S1000", 0, "[velsrv]Invalid backend handle."});
+  return Rc(r);
+}
+
+SQLCHAR* Text(const NullableText& t) {
+  return t ? reinterpret_cast<SQLCHAR*>(const_cast<char*>(t->c_str())) : nullptr;
+}
+
+SQLSMALLINT Length(const NullableText& t) {
+  return t ? SQL_NTS : 0;
+}
+
+std::string GetString(SQLHSTMT stmt, SQLUSMALLINT column, size_t size) {
+  std::string out(size, '\0');
+  SQLLEN indicator = 0;
+  SQLRETURN r =
+      SQLGetData(stmt, column, SQL_C_CHAR, out.data(), static_cast<SQLLEN>(size), &indicator);
+  if (!SQL_SUCCEEDED(r) || indicator == SQL_NULL_DATA) return "";
+  out.resize(strnlen(out.c_str(), size));
+  return out;
+}
+
+int32_t GetLong(SQLHSTMT stmt, SQLUSMALLINT column) {
+  SQLINTEGER v = 0;
+  SQLLEN indicator = 0;
+  SQLRETURN r = SQLGetData(stmt, column, SQL_C_SLONG, &v, 0, &indicator);
+  return SQL_SUCCEEDED(r) && indicator != SQL_NULL_DATA ? v : 0;
+}
+
+int16_t GetShort(SQLHSTMT stmt, SQLUSMALLINT column) {
+  SQLSMALLINT v = 0;
+  SQLLEN indicator = 0;
+  SQLRETURN r = SQLGetData(stmt, column, SQL_C_SSHORT, &v, 0, &indicator);
+  return SQL_SUCCEEDED(r) && indicator != SQL_NULL_DATA ? v : 0;
+}
+
+template <size_t N>
+void CopyField(char (&field)[N], const std::string& text) {
+  size_t n = std::min(text.size(), N - 1);
+  std::memcpy(field, text.data(), n);
+  field[n] = 0;
+}
+
+class OdbcStatement : public BackendStatement {
+ public:
+  explicit OdbcStatement(SQLHSTMT stmt) : stmt_(stmt) {}
+  ~OdbcStatement() override { SQLFreeStmt(stmt_, SQL_DROP); }
+
+  BackendRc Catalog(const CatalogCall& c, DiagList* diags) override {
+    const std::vector<NullableText>& n = c.names;
+    auto name = [&](size_t i) -> const NullableText& {
+      static const NullableText kNone;
+      return i < n.size() ? n[i] : kNone;
+    };
+    SQLRETURN r = SQL_ERROR;
+    switch (c.kind) {
+      case CatalogKind::kColumnPrivileges:
+        r = SQLColumnPrivileges(stmt_, Text(name(0)), Length(name(0)), Text(name(1)),
+                                Length(name(1)), Text(name(2)), Length(name(2)), Text(name(3)),
+                                Length(name(3)));
+        break;
+      case CatalogKind::kColumns:
+        r = SQLColumns(stmt_, Text(name(0)), Length(name(0)), Text(name(1)), Length(name(1)),
+                       Text(name(2)), Length(name(2)), Text(name(3)), Length(name(3)));
+        break;
+      case CatalogKind::kForeignKeys:
+        r = SQLForeignKeys(stmt_, Text(name(0)), Length(name(0)), Text(name(1)), Length(name(1)),
+                           Text(name(2)), Length(name(2)), Text(name(3)), Length(name(3)),
+                           Text(name(4)), Length(name(4)), Text(name(5)), Length(name(5)));
+        break;
+      case CatalogKind::kPrimaryKeys:
+        r = SQLPrimaryKeys(stmt_, Text(name(0)), Length(name(0)), Text(name(1)), Length(name(1)),
+                           Text(name(2)), Length(name(2)));
+        break;
+      case CatalogKind::kProcedureColumns:
+        r = SQLProcedureColumns(stmt_, Text(name(0)), Length(name(0)), Text(name(1)),
+                                Length(name(1)), Text(name(2)), Length(name(2)), Text(name(3)),
+                                Length(name(3)));
+        break;
+      case CatalogKind::kProcedures:
+        r = SQLProcedures(stmt_, Text(name(0)), Length(name(0)), Text(name(1)), Length(name(1)),
+                          Text(name(2)), Length(name(2)));
+        break;
+      case CatalogKind::kSpecialColumns:
+        r = SQLSpecialColumns(stmt_, c.column_type, Text(name(0)), Length(name(0)), Text(name(1)),
+                              Length(name(1)), Text(name(2)), Length(name(2)), c.scope, c.nullable);
+        break;
+      case CatalogKind::kStatistics:
+        r = SQLStatistics(stmt_, Text(name(0)), Length(name(0)), Text(name(1)), Length(name(1)),
+                          Text(name(2)), Length(name(2)), c.unique, c.accuracy);
+        break;
+      case CatalogKind::kTablePrivileges:
+        r = SQLTablePrivileges(stmt_, Text(name(0)), Length(name(0)), Text(name(1)),
+                               Length(name(1)), Text(name(2)), Length(name(2)));
+        break;
+      case CatalogKind::kTables:
+        r = SQLTables(stmt_, Text(name(0)), Length(name(0)), Text(name(1)), Length(name(1)),
+                      Text(name(2)), Length(name(2)), Text(c.table_types), Length(c.table_types));
+        break;
+    }
+    return Check(r, diags);
+  }
+
+  BackendRc DescribeResult(std::vector<ColumnInfo>* columns, DiagList* diags) override {
+    columns->clear();
+    SQLSMALLINT count = 0;
+    BackendRc rc = Check(SQLNumResultCols(stmt_, &count), diags);
+    if (!Succeeded(rc)) return rc;
+    for (SQLUSMALLINT i = 1; i <= static_cast<SQLUSMALLINT>(std::max<SQLSMALLINT>(count, 0)); ++i) {
+      ColumnInfo c;
+      SQLCHAR name[256] = "";
+      SQLSMALLINT name_length = 0, type = 0, scale = 0, nullable = 0;
+      SQLULEN precision = 0;
+      BackendRc d = Check(SQLDescribeCol(stmt_, i, name, sizeof name, &name_length, &type,
+                                         &precision, &scale, &nullable),
+                          diags);
+      if (!Succeeded(d)) return d;
+      c.name = reinterpret_cast<char*>(name);
+      c.sql_type = type;
+      c.precision = static_cast<int32_t>(std::min<SQLULEN>(precision, INT32_MAX));
+      c.scale = scale;
+      c.nullable = nullable;
+      c.display_size = static_cast<int32_t>(Number(i, SQL_COLUMN_DISPLAY_SIZE, c.precision));
+      c.length = static_cast<int32_t>(Number(i, SQL_COLUMN_LENGTH, c.precision));
+      c.case_sensitive = Number(i, SQL_COLUMN_CASE_SENSITIVE, 0) != 0;
+      c.searchable = static_cast<int16_t>(Number(i, SQL_COLUMN_SEARCHABLE, 3));
+      c.is_unsigned = Number(i, SQL_COLUMN_UNSIGNED, 1) != 0;
+      c.money = Number(i, SQL_COLUMN_MONEY, 0) != 0;
+      c.auto_increment = Number(i, SQL_COLUMN_AUTO_INCREMENT, 0) != 0;
+      c.label = Attribute(i, SQL_COLUMN_LABEL);
+      c.table = Attribute(i, SQL_COLUMN_TABLE_NAME);
+      c.owner = Attribute(i, SQL_COLUMN_OWNER_NAME);
+      c.qualifier = Attribute(i, SQL_COLUMN_QUALIFIER_NAME);
+      columns->push_back(std::move(c));
+    }
+    return rc;
+  }
+
+  BackendRc Free(uint16_t option, DiagList* diags) override {
+    return Check(SQLFreeStmt(stmt_, option), diags);
+  }
+
+  BackendRc SetCursorName(const std::string& name, DiagList* diags) override {
+    return Check(SQLSetCursorName(
+                     stmt_, reinterpret_cast<SQLCHAR*>(const_cast<char*>(name.c_str())), SQL_NTS),
+                 diags);
+  }
+
+  BackendRc SetOption(uint16_t option, uint32_t value, DiagList* diags) override {
+    return Check(SQLSetStmtOption(stmt_, option, value), diags);
+  }
+
+  BackendRc GetOption(uint16_t option, uint32_t* value, DiagList* diags) override {
+    // Drivers write 32 or 64 bits here; the low word holds the value.
+    uint64_t v = 0;
+    BackendRc rc = Check(SQLGetStmtOption(stmt_, option, &v), diags);
+    *value = static_cast<uint32_t>(v);
+    return rc;
+  }
+
+  BackendRc Cancel(DiagList* diags) override { return Check(SQLCancel(stmt_), diags); }
+
+ private:
+  BackendRc Check(SQLRETURN r, DiagList* diags) {
+    return Checked(r, SQL_NULL_HENV, SQL_NULL_HDBC, stmt_, diags);
+  }
+
+  SQLLEN Number(SQLUSMALLINT column, SQLUSMALLINT attribute, SQLLEN fallback) {
+    SQLLEN v = 0;
+    SQLRETURN r = SQLColAttributes(stmt_, column, attribute, nullptr, 0, nullptr, &v);
+    return SQL_SUCCEEDED(r) ? v : fallback;
+  }
+
+  std::string Attribute(SQLUSMALLINT column, SQLUSMALLINT attribute) {
+    char text[512] = "";
+    SQLSMALLINT length = 0;
+    SQLRETURN r = SQLColAttributes(stmt_, column, attribute, text, sizeof text, &length, nullptr);
+    return SQL_SUCCEEDED(r) ? std::string(text, strnlen(text, sizeof text)) : std::string();
+  }
+
+  SQLHSTMT stmt_;
+};
+
+class OdbcConnection : public BackendConnection {
+ public:
+  explicit OdbcConnection(SQLHDBC dbc) : dbc_(dbc) {}
+  ~OdbcConnection() override {
+    SQLDisconnect(dbc_);
+    SQLFreeConnect(dbc_);
+  }
+
+  BackendRc GetInfoText(uint16_t type, std::string* value, DiagList* diags) override {
+    char text[4096] = "";
+    SQLSMALLINT length = 0;
+    BackendRc rc = Check(SQLGetInfo(dbc_, type, text, sizeof text, &length), diags);
+    *value = Succeeded(rc) ? std::string(text, strnlen(text, sizeof text)) : std::string();
+    return rc;
+  }
+
+  BackendRc GetInfoNumber(uint16_t type, InfoWidth width, uint32_t* value,
+                          DiagList* diags) override {
+    // Drivers differ in what they write: a few give 16 bits for a 32-bit
+    // type or report no length at all. The buffer starts zeroed and the
+    // narrower reading wins.
+    unsigned char bytes[8] = {};
+    SQLSMALLINT length = 0;
+    BackendRc rc = Check(SQLGetInfo(dbc_, type, bytes, sizeof bytes, &length), diags);
+    if (width == InfoWidth::kU16 || length == 2) {
+      uint16_t v;
+      std::memcpy(&v, bytes, sizeof v);
+      *value = v;
+    } else {
+      uint32_t v;
+      std::memcpy(&v, bytes, sizeof v);
+      *value = v;
+    }
+    return rc;
+  }
+
+  BackendRc TypeInfo(std::vector<LnaTypeInfo>* rows, DiagList* diags) override {
+    rows->clear();
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    BackendRc rc = Check(SQLAllocStmt(dbc_, &stmt), diags);
+    if (!Succeeded(rc)) return rc;
+    rc = Checked(SQLGetTypeInfo(stmt, SQL_ALL_TYPES), SQL_NULL_HENV, SQL_NULL_HDBC, stmt, diags);
+    for (int i = 0; Succeeded(rc) && i < kMaxTypeRows && SQL_SUCCEEDED(SQLFetch(stmt)); ++i) {
+      LnaTypeInfo t{};
+      CopyField(t.type_name, GetString(stmt, 1, sizeof t.type_name));
+      t.sql_type = GetShort(stmt, 2);
+      t.precision = GetLong(stmt, 3);
+      CopyField(t.literal_prefix, GetString(stmt, 4, sizeof t.literal_prefix));
+      CopyField(t.literal_suffix, GetString(stmt, 5, sizeof t.literal_suffix));
+      CopyField(t.create_params, GetString(stmt, 6, sizeof t.create_params));
+      t.nullable = GetShort(stmt, 7);
+      t.case_sensitive = GetShort(stmt, 8);
+      t.searchable = GetShort(stmt, 9);
+      t.unsigned_attribute = GetShort(stmt, 10);
+      t.money = GetShort(stmt, 11);
+      t.auto_increment = GetShort(stmt, 12);
+      CopyField(t.local_type_name, GetString(stmt, 13, sizeof t.local_type_name));
+      t.minimum_scale = GetShort(stmt, 14);
+      t.maximum_scale = GetShort(stmt, 15);
+      rows->push_back(t);
+    }
+    SQLFreeStmt(stmt, SQL_DROP);
+    return rc;
+  }
+
+  BackendRc TableTypes(std::vector<std::string>* names, DiagList* diags) override {
+    names->clear();
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    BackendRc rc = Check(SQLAllocStmt(dbc_, &stmt), diags);
+    if (!Succeeded(rc)) return rc;
+    SQLCHAR empty[] = "";
+    SQLCHAR all[] = "%";
+    rc = Checked(SQLTables(stmt, empty, SQL_NTS, empty, SQL_NTS, empty, SQL_NTS, all, SQL_NTS),
+                 SQL_NULL_HENV, SQL_NULL_HDBC, stmt, diags);
+    std::set<std::string> seen;
+    for (int i = 0; Succeeded(rc) && i < kMaxTableTypes && SQL_SUCCEEDED(SQLFetch(stmt)); ++i) {
+      std::string name = GetString(stmt, 4, 128);
+      if (!name.empty() && seen.insert(name).second) names->push_back(name);
+    }
+    SQLFreeStmt(stmt, SQL_DROP);
+    return rc;
+  }
+
+  BackendRc Functions(std::array<uint16_t, 100>* flags, DiagList* diags) override {
+    flags->fill(0);
+    return Check(SQLGetFunctions(dbc_, SQL_API_ALL_FUNCTIONS, flags->data()), diags);
+  }
+
+  BackendRc SetOption(uint16_t option, const OptionValue& value, DiagList* diags) override {
+    SQLULEN v = value.is_text ? reinterpret_cast<SQLULEN>(value.text.c_str()) : value.number;
+    return Check(SQLSetConnectOption(dbc_, option, v), diags);
+  }
+
+  BackendRc GetOption(uint16_t option, bool text, OptionValue* value, DiagList* diags) override {
+    *value = OptionValue{};
+    if (text) {
+      char buffer[SQL_MAX_OPTION_STRING_LENGTH + 1] = "";
+      BackendRc rc = Check(SQLGetConnectOption(dbc_, option, buffer), diags);
+      value->is_text = true;
+      value->text.assign(buffer, strnlen(buffer, sizeof buffer));
+      return rc;
+    }
+    uint64_t v = 0;
+    BackendRc rc = Check(SQLGetConnectOption(dbc_, option, &v), diags);
+    value->number = static_cast<uint32_t>(v);
+    return rc;
+  }
+
+  BackendRc Transact(uint16_t type, DiagList* diags) override {
+    return Check(SQLTransact(SQL_NULL_HENV, dbc_, type), diags);
+  }
+
+  BackendRc AllocStatement(std::unique_ptr<BackendStatement>* statement, DiagList* diags) override {
+    SQLHSTMT stmt = SQL_NULL_HSTMT;
+    BackendRc rc = Check(SQLAllocStmt(dbc_, &stmt), diags);
+    if (Succeeded(rc)) *statement = std::make_unique<OdbcStatement>(stmt);
+    return rc;
+  }
+
+ private:
+  BackendRc Check(SQLRETURN r, DiagList* diags) {
+    return Checked(r, SQL_NULL_HENV, dbc_, SQL_NULL_HSTMT, diags);
+  }
+
+  SQLHDBC dbc_;
+};
+
+}  // namespace
+
+OdbcBackend::OdbcBackend() {
+  SQLHENV env = SQL_NULL_HENV;
+  if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return;
+  if (!SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,
+                                   reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC2), 0))) {
+    SQLFreeHandle(SQL_HANDLE_ENV, env);
+    return;
+  }
+  env_ = env;
+}
+
+OdbcBackend::~OdbcBackend() {
+  if (env_ != nullptr) SQLFreeHandle(SQL_HANDLE_ENV, env_);
+}
+
+BackendRc OdbcBackend::Connect(const std::string& connection_string,
+                               std::unique_ptr<BackendConnection>* connection, DiagList* diags) {
+  connection->reset();
+  if (env_ == nullptr) {
+    diags->push_back(Diag{"S1000", 0, "[velsrv]The ODBC environment could not be set up."});
+    return BackendRc::kError;
+  }
+  SQLHDBC dbc = SQL_NULL_HDBC;
+  BackendRc rc = Checked(SQLAllocConnect(env_, &dbc), env_, SQL_NULL_HDBC, SQL_NULL_HSTMT, diags);
+  if (!Succeeded(rc)) return rc;
+  // The completed string is not kept: it holds the password.
+  SQLCHAR completed[4096];
+  SQLSMALLINT completed_length = 0;
+  rc = Checked(
+      SQLDriverConnect(
+          dbc, nullptr, reinterpret_cast<SQLCHAR*>(const_cast<char*>(connection_string.c_str())),
+          SQL_NTS, completed, sizeof completed, &completed_length, SQL_DRIVER_NOPROMPT),
+      SQL_NULL_HENV, dbc, SQL_NULL_HSTMT, diags);
+  std::memset(completed, 0, sizeof completed);
+  if (!Succeeded(rc)) {
+    SQLFreeConnect(dbc);
+    return rc;
+  }
+  *connection = std::make_unique<OdbcConnection>(dbc);
+  return rc;
+}
+
+}  // namespace velsrv

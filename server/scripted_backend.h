@@ -1,0 +1,77 @@
+// An in-memory backend that answers from a script: the data sources and
+// users it accepts, its information values, types, table types and
+// functions, and the columns of its catalog results. Tests read what the
+// server asked of it from its log, and can make catalog calls wait until
+// they are cancelled.
+#pragma once
+
+#include <array>
+#include <condition_variable>
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "server/backend.h"
+
+namespace velsrv {
+
+struct ScriptedData {
+  std::set<std::string> dsns;                    // accepted DSN names
+  std::map<std::string, std::string> passwords;  // UID -> PWD; empty: anyone
+  std::map<uint16_t, InfoValue> info;            // a missing type fails
+  std::vector<LnaTypeInfo> types;
+  std::vector<std::string> table_types;
+  std::array<uint16_t, 100> functions{};
+  std::map<CatalogKind, std::vector<ColumnInfo>> catalog_columns;  // missing: one text column
+  bool block_catalog = false;  // catalog calls wait until cancelled
+};
+
+// A small database: data source "scripted", user "scott" with password
+// "tiger", and a type list that lacks SQL_BINARY (as SQLite's does).
+ScriptedData DefaultScriptedData();
+
+// What the server asked of the backend.
+struct ScriptedLog {
+  int connects = 0;
+  int open_connections = 0;
+  int commits = 0;
+  int rollbacks = 0;
+  std::string last_connect;  // the connection string of the last Connect
+  std::vector<CatalogCall> catalog_calls;
+  std::map<uint16_t, OptionValue> connection_options;
+  std::map<uint16_t, uint32_t> statement_options;
+  int cancels = 0;
+};
+
+class ScriptedBackend : public Backend {
+ public:
+  explicit ScriptedBackend(ScriptedData data = DefaultScriptedData());
+  ~ScriptedBackend() override;
+
+  BackendRc Connect(const std::string& connection_string,
+                    std::unique_ptr<BackendConnection>* connection, DiagList* diags) override;
+
+  // A copy of the log, taken under its lock.
+  ScriptedLog Log();
+  // Waits (a few seconds at most) until a catalog call is waiting for its
+  // cancel; true when one is.
+  bool WaitForBlockedCall();
+
+  // Shared with the connections and statements it makes.
+  struct State {
+    ScriptedData data;
+    std::mutex mutex;
+    std::condition_variable changed;
+    ScriptedLog log;
+    int blocked = 0;
+  };
+
+ private:
+  std::shared_ptr<State> state_;
+};
+
+}  // namespace velsrv

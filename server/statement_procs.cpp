@@ -1,0 +1,130 @@
+// Procedures on one statement: cancel, release, cursor name and options.
+#include "server/option_policy.h"
+#include "server/procedures.h"
+#include "server/value_convert.h"
+
+namespace velsrv {
+
+namespace {
+
+constexpr uint16_t kSqlClose = 0;
+constexpr uint16_t kSqlDrop = 1;
+constexpr uint16_t kSqlUnbind = 2;
+constexpr uint16_t kSqlResetParams = 3;
+constexpr uint16_t kApiSetCursorName = 21;
+
+}  // namespace
+
+int16_t CancelProc(Call& call) {
+  int32_t statement_id = 0;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok)) return call.BadRequest();
+  if (s == nullptr) return kStatusError;
+  // Nothing of this statement runs now: every call runs to its end before
+  // its reply. Cancelling then closes the statement's cursor.
+  DiagList diags;
+  return call.FromBackend(s->backend->Cancel(&diags), diags);
+}
+
+int16_t FreeStmtProc(Call& call) {
+  int32_t statement_id = 0;
+  uint16_t option = 0;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &option))) return call.BadRequest();
+  if (s == nullptr) return kStatusError;
+  switch (option) {
+    case kSqlDrop:
+      call.session().DropStatement(statement_id);
+      return kStatusOk;
+    case kSqlClose:
+    case kSqlUnbind:
+    case kSqlResetParams: {
+      DiagList diags;
+      return call.FromBackend(s->backend->Free(option, &diags), diags);
+    }
+    default:
+      return call.Fail("S1092", "Option type out of range.");
+  }
+}
+
+int16_t GetStmtOptionProc(Call& call) {
+  int32_t statement_id = 0;
+  uint16_t option = 0;
+  uint32_t value = 0;
+  bool have_value = false;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &option))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else {
+    OptionRule rule = GetStatementOptionRule(option);
+    if (rule.action == OptionAction::kKeep) {
+      value = s->options[option];
+      status = kStatusOk;
+    } else if (rule.action == OptionAction::kForward) {
+      DiagList diags;
+      status = call.FromBackend(s->backend->GetOption(option, &value, &diags), diags);
+    } else {
+      status = call.Fail("S1092", "Option type out of range.");
+    }
+    have_value = status == kStatusOk || status == kStatusInfo;
+  }
+  LnaTypedValue v = LongValue(value);
+  call.Put(PutValueArray(call.out(), have_value ? &v : nullptr));
+  return status;
+}
+
+int16_t SetCursorNameProc(Call& call) {
+  int32_t statement_id = 0;
+  NullableText name;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && GetText(call.in(), &name))) return call.BadRequest();
+  if (s == nullptr) return kStatusError;
+  if (!name) return call.Fail("S1009", "Invalid argument value.");
+  if (call.session().backend_functions()[kApiSetCursorName] == 0) {
+    // Cursors are read-only, so the name has no use at the backend; keep it.
+    s->cursor_name = *name;
+    return kStatusOk;
+  }
+  DiagList diags;
+  int16_t status = call.FromBackend(s->backend->SetCursorName(*name, &diags), diags);
+  if (status != kStatusError) s->cursor_name = *name;
+  return status;
+}
+
+int16_t SetStmtOptionProc(Call& call) {
+  int32_t statement_id = 0;
+  uint16_t option = 0;
+  OwnedTypedValue value;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &option) && GetTypedValue(call.in(), &value)))
+    return call.BadRequest();
+  if (s == nullptr) return kStatusError;
+  OptionRule rule = SetStatementOptionRule(option);
+  if (rule.action == OptionAction::kRefuse) return call.Fail("S1092", "Option type out of range.");
+  if (rule.action == OptionAction::kNotCapable) return call.Fail("S1C00", "Driver not capable.");
+  OptionValue v;
+  if (!ToOptionValue(value.value, false, &v)) return call.Fail("S1009", "Invalid argument value.");
+  if (rule.action == OptionAction::kForward) {
+    DiagList diags;
+    int16_t status = call.FromBackend(s->backend->SetOption(option, v.number, &diags), diags);
+    if (status != kStatusError) s->options[option] = v.number;
+    return status;
+  }
+  if (rule.forced && v.number != rule.value) {
+    s->options[option] = rule.value;
+    call.Store().Add(ServerDiag("01S02", "Option value changed."));
+    return kStatusInfo;
+  }
+  s->options[option] = v.number;
+  return kStatusOk;
+}
+
+}  // namespace velsrv

@@ -1,0 +1,34 @@
+// Between the wire's typed values and the values of options and
+// information the backend takes and gives.
+#pragma once
+
+#include <string>
+
+#include "driver/lna/msg_buf.h"
+#include "driver/lna/typed_value.h"
+#include "server/backend.h"
+
+namespace velsrv {
+
+// A typed value that refers to `text` (which must outlive it): C type 1, its
+// length, no payload when empty.
+LnaTypedValue TextValue(const std::string& text);
+// C type 4 (32 bits) or 5 (16 bits).
+LnaTypedValue LongValue(uint32_t number);
+LnaTypedValue ShortValue(uint16_t number);
+
+// An array of one value, or the empty array (i32 -1) when `value` is null.
+int PutValueArray(MsgBuf* buf, const LnaTypedValue* value);
+
+// The option value a typed value carries; false for a null value, or for a
+// number where a text is wanted and the other way round.
+bool ToOptionValue(const LnaTypedValue& value, bool want_text, OptionValue* out);
+
+// Unpacks a typed value into an owned one (freed on destruction).
+struct OwnedTypedValue {
+  LnaTypedValue value{};
+  ~OwnedTypedValue() { XdrFreeTypedValue(&value); }
+};
+int GetTypedValue(MsgBuf* buf, OwnedTypedValue* out);
+
+}  // namespace velsrv
