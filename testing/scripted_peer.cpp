@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 
 namespace testing_peer {
@@ -70,6 +71,14 @@ bool PeerConnection::ReadExact(uint8_t* out, size_t n) {
   return true;
 }
 
+bool PeerConnection::WaitClosed() {
+  if (fd_ < 0) return false;
+  pollfd p{fd_, POLLIN, 0};
+  if (::poll(&p, 1, kIoTimeoutMs) <= 0) return false;
+  uint8_t byte;
+  return ::recv(fd_, &byte, 1, 0) == 0;
+}
+
 bool PeerConnection::WriteAll(const uint8_t* data, size_t n) {
   size_t sent = 0;
   while (sent < n) {
@@ -99,6 +108,15 @@ Step ReadGreeting() {
   return [](PeerConnection& c, std::vector<Bytes>&) {
     uint8_t greeting[kGreetingSize];
     return c.ReadExact(greeting, sizeof greeting);
+  };
+}
+
+Step RecordGreeting() {
+  return [](PeerConnection& c, std::vector<Bytes>& received) {
+    Bytes greeting(kGreetingSize);
+    if (!c.ReadExact(greeting.data(), greeting.size())) return false;
+    received.push_back(std::move(greeting));
+    return true;
   };
 }
 
@@ -168,6 +186,47 @@ Step StallMs(int milliseconds) {
   };
 }
 
+Step ExpectClosed() {
+  return [](PeerConnection& c, std::vector<Bytes>&) { return c.WaitClosed(); };
+}
+
+namespace {
+
+bool CanBind(uint16_t port) {
+  int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in addr{};
+  addr.sin_family = AF_INET;
+  addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  addr.sin_port = htons(port);
+  bool free = ::bind(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0;
+  ::close(fd);
+  return free;
+}
+
+}  // namespace
+
+uint16_t UnusedLoopbackPort() {
+  // A port the system never hands out for bind(0): otherwise a peer of a
+  // test running at the same time could get it and answer.
+  unsigned low = 32768, high = 60999;
+  if (FILE* f = std::fopen("/proc/sys/net/ipv4/ip_local_port_range", "r")) {
+    if (std::fscanf(f, "%u %u", &low, &high) != 2) low = 32768, high = 60999;
+    std::fclose(f);
+  }
+  unsigned first = low > 11024 ? 10000 : high + 1;
+  unsigned last = low > 11024 ? low - 1 : 65535;
+  if (first > last) return 0;
+  unsigned span = last - first + 1;
+  unsigned start =
+      static_cast<unsigned>(::getpid()) * 7919u +
+      static_cast<unsigned>(std::chrono::steady_clock::now().time_since_epoch().count());
+  for (unsigned i = 0; i < span; ++i) {
+    auto port = static_cast<uint16_t>(first + (start + i) % span);
+    if (CanBind(port)) return port;
+  }
+  return 0;
+}
+
 ScriptedPeer::ScriptedPeer(std::vector<Script> scripts) : scripts_(std::move(scripts)) {
   received_.resize(scripts_.size());
   listen_fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -198,9 +257,15 @@ std::string ScriptedPeer::address() const {
 }
 
 void ScriptedPeer::AcceptLoop() {
-  while (!stop_.load()) {
+  for (;;) {
+    // Once stopping, connections the client has already made still get
+    // their scripts; then the loop ends.
+    bool stopping = stop_.load();
     pollfd p{listen_fd_, POLLIN, 0};
-    if (::poll(&p, 1, 50) <= 0) continue;
+    if (::poll(&p, 1, stopping ? 0 : 50) <= 0) {
+      if (stopping) return;
+      continue;
+    }
     int fd = ::accept(listen_fd_, nullptr, nullptr);
     if (fd < 0) continue;
     size_t index = static_cast<size_t>(accepted_.fetch_add(1));

@@ -30,6 +30,9 @@ class PeerConnection {
 
   // False on time-out or when the client closed first.
   bool ReadExact(uint8_t* out, size_t n);
+  // True when the client closes its end (a read finds the end of the stream)
+  // within the time-out, before sending anything more.
+  bool WaitClosed();
   bool WriteAll(const uint8_t* data, size_t n);
   // Reads one frame and returns its payload (the message with its length
   // slot); false on a bad magic, a short read or a time-out.
@@ -51,6 +54,7 @@ using Script = std::vector<Step>;
 Step Greet();                              // read the client's 255 bytes, answer 255
 Step SendGreeting(size_t bytes);           // answer only this many greeting bytes
 Step ReadGreeting();                       // read the client's 255 bytes only
+Step RecordGreeting();                     // ... and record them as received
 Step ExpectRequest();                      // read one frame, record its payload
 Step ExpectRequest(const Bytes& payload);  // ... and fail the script unless equal
 Step Reply(const Bytes& payload);          // one frame around the payload
@@ -58,6 +62,11 @@ Step SendRaw(const Bytes& bytes);          // bytes as they stand, no frame
 Step ReadBytesThenClose(size_t n);         // read n bytes, then hang up
 Step CloseConnection();
 Step StallMs(int milliseconds);
+Step ExpectClosed();  // fail the script unless the client hangs up next
+
+// A loopback port on which nothing listens, outside the range the system
+// picks ephemeral ports from, for connects that must be refused.
+uint16_t UnusedLoopbackPort();
 
 // Big-endian helpers for writing expected bytes in tests.
 void PutU16(Bytes& out, uint16_t v);
@@ -75,8 +84,9 @@ class ScriptedPeer {
   uint16_t port() const { return port_; }
   // "127.0.0.1:<port>"
   std::string address() const;
-  // Waits for every started script to end, then returns what connection i
-  // read (request payloads, in order).
+  // Stops accepting (connections the client has made by then still play
+  // their scripts), waits for every script to end, then returns what
+  // connection i read (request payloads, in order).
   std::vector<Bytes> Received(size_t connection);
   // True when every script step that checked something succeeded.
   bool AllStepsPassed();

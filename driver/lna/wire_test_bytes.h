@@ -22,7 +22,10 @@ inline Bytes Be32(uint32_t v) {
 }
 // A string as it travels: i32 length, then its bytes.
 inline Bytes Str(std::string_view s) {
-  Bytes out = Be32(static_cast<uint32_t>(s.size()));
+  auto n = static_cast<uint32_t>(s.size());
+  Bytes out;
+  out.reserve(4 + s.size());
+  for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(n >> shift));
   out.insert(out.end(), s.begin(), s.end());
   return out;
 }

@@ -1,0 +1,53 @@
+#include "driver/lna/rpc_call.h"
+
+#include <atomic>
+
+#include "common/tls_slot.h"
+#include "driver/lna/net_error.h"
+
+namespace {
+
+int Failed(RpcConnection* conn, RpcReplyHeader* header, int32_t kind) {
+  if (conn != nullptr) conn->error_kind = kind;
+  header->status = kRpcFailed;
+  return 0;
+}
+
+}  // namespace
+
+int RpcBeginCall(MsgBuf* message, RpcConnection* conn, uint32_t procedure) {
+  if (message == nullptr) return 0;
+  if (conn == nullptr) {
+    TlsSlotSet(kNetErrBadSocket);
+    return 0;
+  }
+  // Threads may share a connection; each request gets a number of its own.
+  uint16_t sequence = static_cast<uint16_t>(
+      std::atomic_ref<uint16_t>(conn->sequence).fetch_add(1, std::memory_order_relaxed) + 1);
+  return MsgBufPutU32(message, 0) && MsgBufPutU32(message, procedure) &&
+         MsgBufPutU16(message, sequence) && MsgBufPutU16(message, sequence) &&
+         MsgBufPutU16(message, 1);
+}
+
+int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
+  *header = RpcReplyHeader{};
+  if (conn == nullptr) {
+    TlsSlotSet(kNetErrBadSocket);
+    return Failed(conn, header, kRpcErrSend);
+  }
+  bool locked = conn->lock_valid && rcSynObjLock(conn->lock) == kSynObjOk;
+  int sent = RpcSendRequest(conn, message);
+  int received = sent && RpcRecvReply(conn, message);
+  if (locked) SemLeave(conn->lock);
+  if (!sent) return Failed(conn, header, kRpcErrSend);
+  if (!received) return Failed(conn, header, kRpcErrReceive);
+
+  uint16_t status;
+  if (!MsgBufGetU32(message, &header->length) || !MsgBufGetU32(message, &header->word1) ||
+      !MsgBufGetU16(message, &header->word2) || !MsgBufGetU16(message, &status) ||
+      !MsgBufGetU16(message, &header->word3)) {
+    return Failed(conn, header, kRpcErrReceive);
+  }
+  header->status = static_cast<int16_t>(status);
+  return 1;
+}

@@ -1,0 +1,6 @@
+// Pausing the calling thread.
+#pragma once
+
+#include <cstdint>
+
+void PlatSleepMs(uint32_t milliseconds);
