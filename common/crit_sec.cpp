@@ -63,9 +63,12 @@ int MutexDelete(CritSec* mutex) {
 namespace {
 
 // Built on first use and never destroyed: static initialisers of any unit
-// may take it, and so may code that runs after exit has begun.
+// may take it, and so may code that runs after exit has begun. It lives in
+// static storage, not on the heap, so a library that is loaded and unloaded
+// again (a driver, at every connect cycle) leaves nothing behind.
 CritSec& Guard() {
-  static CritSec* guard = new CritSec();
+  alignas(CritSec) static unsigned char storage[sizeof(CritSec)];
+  static CritSec* guard = new (storage) CritSec();
   return *guard;
 }
 

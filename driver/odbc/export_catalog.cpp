@@ -1,0 +1,110 @@
+// Exports of the catalog functions and SQLGetTypeInfo.
+#include <sql.h>
+#include <sqlext.h>
+
+#include "driver/odbc/export_guard.h"
+#include "driver/odbc/not_capable.h"
+
+namespace {
+
+template <typename... Ignored>
+SQLRETURN NotCapable(SQLHSTMT hstmt, Ignored...) {
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return NotCapableOnStmt(hstmt); });
+}
+
+}  // namespace
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                            SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
+                                            SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
+                                            SQLSMALLINT cbTableName, SQLCHAR* szTableType,
+                                            SQLSMALLINT cbTableType) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
+                    cbTableName, szTableType, cbTableType);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                             SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
+                                             SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
+                                             SQLSMALLINT cbTableName, SQLCHAR* szColumnName,
+                                             SQLSMALLINT cbColumnName) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
+                    cbTableName, szColumnName, cbColumnName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                                SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
+                                                SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
+                                                SQLSMALLINT cbTableName, SQLUSMALLINT fUnique,
+                                                SQLUSMALLINT fAccuracy) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
+                    cbTableName, fUnique, fAccuracy);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT hstmt, SQLUSMALLINT fColType,
+                                                    SQLCHAR* szCatalogName,
+                                                    SQLSMALLINT cbCatalogName,
+                                                    SQLCHAR* szSchemaName, SQLSMALLINT cbSchemaName,
+                                                    SQLCHAR* szTableName, SQLSMALLINT cbTableName,
+                                                    SQLUSMALLINT fScope, SQLUSMALLINT fNullable) {
+  return NotCapable(hstmt, fColType, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName,
+                    szTableName, cbTableName, fScope, fNullable);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                                 SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
+                                                 SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
+                                                 SQLSMALLINT cbTableName) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
+                    cbTableName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLForeignKeys(
+    SQLHSTMT hstmt, SQLCHAR* szPkCatalogName, SQLSMALLINT cbPkCatalogName, SQLCHAR* szPkSchemaName,
+    SQLSMALLINT cbPkSchemaName, SQLCHAR* szPkTableName, SQLSMALLINT cbPkTableName,
+    SQLCHAR* szFkCatalogName, SQLSMALLINT cbFkCatalogName, SQLCHAR* szFkSchemaName,
+    SQLSMALLINT cbFkSchemaName, SQLCHAR* szFkTableName, SQLSMALLINT cbFkTableName) {
+  return NotCapable(hstmt, szPkCatalogName, cbPkCatalogName, szPkSchemaName, cbPkSchemaName,
+                    szPkTableName, cbPkTableName, szFkCatalogName, cbFkCatalogName, szFkSchemaName,
+                    cbFkSchemaName, szFkTableName, cbFkTableName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLProcedures(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                                SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
+                                                SQLSMALLINT cbSchemaName, SQLCHAR* szProcName,
+                                                SQLSMALLINT cbProcName) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szProcName,
+                    cbProcName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLProcedureColumns(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                                      SQLSMALLINT cbCatalogName,
+                                                      SQLCHAR* szSchemaName,
+                                                      SQLSMALLINT cbSchemaName, SQLCHAR* szProcName,
+                                                      SQLSMALLINT cbProcName, SQLCHAR* szColumnName,
+                                                      SQLSMALLINT cbColumnName) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szProcName,
+                    cbProcName, szColumnName, cbColumnName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTablePrivileges(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
+                                                     SQLSMALLINT cbCatalogName,
+                                                     SQLCHAR* szSchemaName,
+                                                     SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
+                                                     SQLSMALLINT cbTableName) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
+                    cbTableName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API
+SQLColumnPrivileges(SQLHSTMT hstmt, SQLCHAR* szCatalogName, SQLSMALLINT cbCatalogName,
+                    SQLCHAR* szSchemaName, SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
+                    SQLSMALLINT cbTableName, SQLCHAR* szColumnName, SQLSMALLINT cbColumnName) {
+  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
+                    cbTableName, szColumnName, cbColumnName);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
+  return NotCapable(hstmt, fSqlType);
+}

@@ -1,0 +1,137 @@
+// Exports of statements: allocation, prepare and execute, results, fetch,
+// parameters and statement options.
+#include <sql.h>
+#include <sqlext.h>
+
+#include "driver/odbc/export_guard.h"
+#include "driver/odbc/not_capable.h"
+
+namespace {
+
+template <typename... Ignored>
+SQLRETURN NotCapable(SQLHSTMT hstmt, Ignored...) {
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return NotCapableOnStmt(hstmt); });
+}
+
+}  // namespace
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC hdbc, SQLHSTMT* phstmt) {
+  if (!DrvAttached()) return RefuseNewHandle(phstmt);
+  if (phstmt != nullptr) *phstmt = SQL_NULL_HSTMT;
+  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT hstmt, SQLUSMALLINT fOption) {
+  return NotCapable(hstmt, fOption);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT hstmt, SQLCHAR* szSqlStr,
+                                             SQLINTEGER cbSqlStr) {
+  return NotCapable(hstmt, szSqlStr, cbSqlStr);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT hstmt) {
+  return NotCapable(hstmt);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT hstmt, SQLCHAR* szSqlStr,
+                                                SQLINTEGER cbSqlStr) {
+  return NotCapable(hstmt, szSqlStr, cbSqlStr);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT hstmt) {
+  return NotCapable(hstmt);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT hstmt, SQLSMALLINT* pccol) {
+  return NotCapable(hstmt, pccol);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT hstmt, SQLUSMALLINT icol,
+                                                 SQLCHAR* szColName, SQLSMALLINT cbColNameMax,
+                                                 SQLSMALLINT* pcbColName, SQLSMALLINT* pfSqlType,
+                                                 SQLULEN* pcbColDef, SQLSMALLINT* pibScale,
+                                                 SQLSMALLINT* pfNullable) {
+  return NotCapable(hstmt, icol, szColName, cbColNameMax, pcbColName, pfSqlType, pcbColDef,
+                    pibScale, pfNullable);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLColAttributes(SQLHSTMT hstmt, SQLUSMALLINT icol,
+                                                   SQLUSMALLINT fDescType, SQLPOINTER rgbDesc,
+                                                   SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
+                                                   SQLLEN* pfDesc) {
+  return NotCapable(hstmt, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT hstmt, SQLLEN* pcrow) {
+  return NotCapable(hstmt, pcrow);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetCursorName(SQLHSTMT hstmt, SQLCHAR* szCursor,
+                                                   SQLSMALLINT cbCursorMax,
+                                                   SQLSMALLINT* pcbCursor) {
+  return NotCapable(hstmt, szCursor, cbCursorMax, pcbCursor);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetCursorName(SQLHSTMT hstmt, SQLCHAR* szCursor,
+                                                   SQLSMALLINT cbCursor) {
+  return NotCapable(hstmt, szCursor, cbCursor);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT hstmt) {
+  return NotCapable(hstmt);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType,
+                                             SQLPOINTER rgbValue, SQLLEN cbValueMax,
+                                             SQLLEN* pcbValue) {
+  return NotCapable(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT hstmt) {
+  return NotCapable(hstmt);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType,
+                                             SQLPOINTER rgbValue, SQLLEN cbValueMax,
+                                             SQLLEN* pcbValue) {
+  return NotCapable(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT ipar,
+                                                   SQLSMALLINT fParamType, SQLSMALLINT fCType,
+                                                   SQLSMALLINT fSqlType, SQLULEN cbColDef,
+                                                   SQLSMALLINT ibScale, SQLPOINTER rgbValue,
+                                                   SQLLEN cbValueMax, SQLLEN* pcbValue) {
+  return NotCapable(hstmt, ipar, fParamType, fCType, fSqlType, cbColDef, ibScale, rgbValue,
+                    cbValueMax, pcbValue);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
+  return NotCapable(hstmt, prgbValue);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
+  return NotCapable(hstmt, rgbValue, cbValue);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT hstmt, SQLSMALLINT* pcpar) {
+  return NotCapable(hstmt, pcpar);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDescribeParam(SQLHSTMT hstmt, SQLUSMALLINT ipar,
+                                                   SQLSMALLINT* pfSqlType, SQLULEN* pcbParamDef,
+                                                   SQLSMALLINT* pibScale, SQLSMALLINT* pfNullable) {
+  return NotCapable(hstmt, ipar, pfSqlType, pcbParamDef, pibScale, pfNullable);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT hstmt, SQLUSMALLINT fOption,
+                                                   SQLULEN vParam) {
+  return NotCapable(hstmt, fOption, vParam);
+}
+
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetStmtOption(SQLHSTMT hstmt, SQLUSMALLINT fOption,
+                                                   SQLPOINTER pvParam) {
+  return NotCapable(hstmt, fOption, pvParam);
+}
