@@ -305,6 +305,45 @@ TEST_F(ConvDateTimeTest, ToBinaryOnlyWhereTheCompactFormFits) {
             kConvInvalidDateTime);
 }
 
+TEST_F(ConvDateTimeTest, BinaryCTargetTakesTheWholeStructure) {
+  struct Case {
+    int16_t from;
+    int32_t length;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {SQL_C_DATE, 6, kConvOk},
+      {SQL_C_DATE, 5, kConvOutOfRange},
+      {SQL_C_DATE, 0, kConvOutOfRange},
+      {SQL_C_TIME, 6, kConvOk},
+      {SQL_C_TIME, 1, kConvOutOfRange},
+      {SQL_C_TIMESTAMP, 16, kConvOk},
+      {SQL_C_TIMESTAMP, 15, kConvOutOfRange},
+  };
+  const DATE_STRUCT date = {2024, 2, 29};
+  const TIME_STRUCT time = {12, 30, 45};
+  const TIMESTAMP_STRUCT timestamp = Ts(2024, 2, 29, 12, 30, 45, 5);
+  for (const Case& c : cases) {
+    const void* source = &timestamp;
+    if (c.from == SQL_C_DATE) source = &date;
+    if (c.from == SQL_C_TIME) source = &time;
+    TextTarget target(c.length);
+    int32_t out_length = -1;
+    std::string label = std::to_string(c.from) + " into " + std::to_string(c.length);
+    EXPECT_EQ(ConvertValueEntry(source, c.from, 0, 0, target.bytes, SQL_C_BINARY, c.length, 0, 0,
+                                &out_length),
+              c.result)
+        << label;
+    if (c.result == kConvOk) {
+      EXPECT_EQ(out_length, c.length) << label;
+      EXPECT_EQ(std::memcmp(target.bytes, source, static_cast<size_t>(c.length)), 0) << label;
+    } else {
+      EXPECT_TRUE(target.Untouched()) << label;
+    }
+    EXPECT_TRUE(target.OverrunFree()) << label;
+  }
+}
+
 TEST_F(ConvDateTimeTest, FromText) {
   constexpr bool kToday = true;
   struct Case {

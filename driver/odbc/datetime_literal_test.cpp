@@ -75,6 +75,7 @@ const Literal kLiterals[] = {
     // Fractions beyond billionths, including one that would wrap into range.
     {"2024-01-02 12:30:45.1234567890", kRefused, {}},
     {"2024-01-02 12:30:45.5000000000", kRefused, {}},
+    {"2024-01-02 12:30:45.0123456789", kRefused, {}},
     // Separators out of place.
     {"2024-01-02-03", kRefused, {}},
     {"12:30:45:10", kRefused, {}},
