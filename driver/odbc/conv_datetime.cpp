@@ -16,6 +16,8 @@ namespace {
 constexpr size_t kTextRoom = 48;
 // Date, blank and time of the timestamp text, without the point and fraction.
 constexpr int32_t kTimestampWholeSeconds = 19;
+// The whole timestamp text, fraction included.
+constexpr int32_t kTimestampWithFraction = 29;
 
 int32_t FormatDate(char* text, int16_t year, uint8_t month, uint8_t day) {
   return std::snprintf(text, kTextRoom, "%4.4d-%2.2u-%2.2u", year, static_cast<unsigned>(month),
@@ -85,7 +87,7 @@ int32_t TimestampToText(const void* source, int16_t, int32_t, void* target, int1
     length = timestamp.fraction != 0 ? precision : kTimestampWholeSeconds;
   } else {
     if (target_length < kTimestampWholeSeconds) return kRoutineOutOfRange;
-    length = timestamp.fraction != 0 ? kTimestampWholeSeconds + 11 : kTimestampWholeSeconds;
+    length = timestamp.fraction != 0 ? kTimestampWithFraction : kTimestampWholeSeconds;
   }
   if (scale > 0) length += scale + 1;
 
