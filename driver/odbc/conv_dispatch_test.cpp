@@ -94,6 +94,20 @@ TEST_F(ConvDispatchTest, BinaryTargetStandsForTheSourcesOwnCType) {
   }
 }
 
+TEST_F(ConvDispatchTest, BinaryTargetMustHoldTheWholeOwnCForm) {
+  Record(kConvLong, kConvLong);
+  Record(kConvChar, kConvChar);
+  int32_t value = 7;
+  char target[8];
+  EXPECT_EQ(ConvertValueEntry(&value, 4, 4, 0, target, -2, 3, 0, 0, nullptr), kConvOutOfRange);
+  EXPECT_EQ(ConvertValueEntry(&value, 4, 4, 0, target, -2, -1, 0, 0, nullptr), kConvOutOfRange);
+  EXPECT_EQ(g_call.calls, 0);
+  EXPECT_EQ(ConvertValueEntry(&value, 4, 4, 0, target, -2, 4, 0, 0, nullptr), kConvOk);
+  // Text keeps its own length rules.
+  EXPECT_EQ(ConvertValueEntry("41", 1, -3, 0, target, -2, 1, 0, 0, nullptr), kConvOk);
+  EXPECT_EQ(g_call.calls, 2);
+}
+
 TEST_F(ConvDispatchTest, RestrictionLetsOnlyTextAndBinaryReachBinary) {
   Record(kConvLong, kConvBinary);
   Record(kConvChar, kConvBinary);
