@@ -9,6 +9,7 @@
 #include "driver/odbc/conv_compact.h"
 #include "driver/odbc/conv_tables.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/type_predicates.h"
 
 namespace {
 
@@ -124,7 +125,17 @@ int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_len
   int32_t local_length = 0;
   if (out_length == nullptr) out_length = &local_length;
 
-  if (target_type == kSqlBinary && restriction == 0) target_type = BinaryTargetFor(source_type);
+  if (target_type == kSqlBinary && restriction == 0) {
+    target_type = BinaryTargetFor(source_type);
+    // The buffer was sized for bytes; the value it now receives has a size
+    // of its own, and a shorter buffer must not be written past.
+    if (target_type != kSqlChar && target_type != kSqlBinary) {
+      uint32_t size = DisplaySizeOf(nullptr, target_type);
+      if (size > 0 && (target_length < 0 || static_cast<uint32_t>(target_length) < size)) {
+        return kConvOutOfRange;
+      }
+    }
+  }
   if (restriction == 1 && IsBinaryCode(target_type) && source_type != kSqlChar &&
       source_type != kSqlBinary) {
     return kConvUnsupported;
