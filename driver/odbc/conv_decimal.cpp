@@ -86,39 +86,45 @@ int32_t ParseDecimalText(const char* text, size_t length, DecimalRecord* record)
 
 int32_t RescaleDecimal(DecimalRecord* record, int32_t target_length, int32_t precision,
                        int16_t scale) {
-  const int32_t digits_before_point = record->integer_count + record->exponent;
-  const int32_t total = record->integer_count + record->fraction_count;
-  const int32_t e = digits_before_point;
-  const int32_t s = scale;
+  // Digits before the point of the value, and all digits; 64 bits so that
+  // no precision or length a caller passes can overflow the comparisons.
+  const int64_t e = static_cast<int64_t>(record->integer_count) + record->exponent;
+  const int64_t total = static_cast<int64_t>(record->integer_count) + record->fraction_count;
+  const int64_t s = scale;
   int32_t result = kRoutineOk;
 
+  int64_t write_integer = 0;
+  int64_t zeros_after_integer = 1;  // the integer part is a single '0'
   if (e != 0 && ((s > 0 && e >= 0) || (s <= 0 && s + e >= 0))) {
-    if (e > precision - std::max(s, 0) || target_length <= 0 || e > target_length - 1) {
+    if (e > precision - std::max<int64_t>(s, 0) || target_length <= 0 ||
+        e > static_cast<int64_t>(target_length) - 1) {
       return kRoutineOutOfRange;
     }
-    record->write_integer = std::min(e, total);
-    record->zeros_after_integer = e - record->write_integer;
-  } else {
-    record->write_integer = 0;
-    record->zeros_after_integer = 1;  // the integer part is a single '0'
+    write_integer = std::min(e, total);
+    zeros_after_integer = e - write_integer;
   }
 
-  record->write_fraction = 0;
-  record->zeros_after_point = 0;
+  int64_t write_fraction = 0;
+  int64_t zeros_after_point = 0;
   if (s > 0 && e >= 0) {
-    int32_t left = total - record->write_integer;
+    int64_t left = total - write_integer;
     if (left > s) {
-      record->write_fraction = s;
+      write_fraction = s;
       result = kRoutineTruncated;
     } else {
-      record->write_fraction = left;
+      write_fraction = left;
     }
   } else if (s > 0 && e < 0 && -e <= s) {
-    record->zeros_after_point = -e;
-    record->write_fraction = s + e;
+    zeros_after_point = -e;
+    write_fraction = s + e;
   }
+  if (total > write_integer + write_fraction) result = kRoutineTruncated;
 
-  if (total > record->write_integer + record->write_fraction) result = kRoutineTruncated;
+  // Every count is now bounded by the target's length or the scale.
+  record->write_integer = static_cast<int32_t>(write_integer);
+  record->zeros_after_integer = static_cast<int32_t>(zeros_after_integer);
+  record->write_fraction = static_cast<int32_t>(write_fraction);
+  record->zeros_after_point = static_cast<int32_t>(zeros_after_point);
   return result;
 }
 

@@ -168,4 +168,33 @@ TEST_F(Routine, IntegersToBinaryNeedRoomForTheirBytes) {
   }
 }
 
+TEST_F(Routine, SameSizeCopiesNeedRoom) {
+  // A buffer length of 0 leaves a fixed-size target to its type's size; a
+  // positive one below it is a buffer known to be short.
+  struct Case {
+    Source source;
+    int32_t target_length;
+    int32_t buffer;
+    int32_t result;
+  };
+  const Case cases[] = {
+      {{kSqlCSLong, 7}, 0, 4, kConvOk},         {{kSqlCSLong, 7}, 4, 4, kConvOk},
+      {{kSqlCSLong, 7}, 2, 2, kConvOutOfRange}, {{kSqlCUShort, 7}, 1, 1, kConvOutOfRange},
+      {{kSqlCUTinyInt, 7}, 1, 1, kConvOk},      {{kSqlCSShort, 7}, 1, 1, kConvOutOfRange},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE("type " + std::to_string(c.source.type) + " length " +
+                 std::to_string(c.target_length));
+    std::string source = c.source.Bytes();
+    ConvOutcome outcome = ConvertInto(source.data(), c.source.type, 0, c.source.type,
+                                      c.target_length, 0, 0, c.buffer);
+    EXPECT_EQ(outcome.result, c.result);
+    if (c.result == kConvOk) {
+      EXPECT_EQ(outcome.bytes, source);
+    } else {
+      EXPECT_EQ(outcome.bytes, std::string(static_cast<size_t>(c.buffer), '#'));
+    }
+  }
+}
+
 }  // namespace

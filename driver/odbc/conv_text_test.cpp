@@ -197,6 +197,9 @@ TEST_F(Routine, NumericTextRescaledToDecimal) {
       {"123.45", 3, 10, 2, kConvOutOfRange, nullptr, 0},
       {"0.5", 1, 10, 2, kConvTruncated, "", 3},
       {"0.5", 0, 10, 2, kConvTruncated, nullptr, 3},
+      // Longer than any decimal text the driver writes.
+      {"5E-2", 300, 300, 200, kConvOutOfRange, nullptr, 0},
+      {"1E200", 300, 300, 0, kConvOutOfRange, nullptr, 0},
       {"", 20, 10, 2, kConvInvalidText, nullptr, 0},
       {"12a", 20, 10, 2, kConvInvalidText, nullptr, 0},
       {"1-2", 20, 10, 2, kConvInvalidText, nullptr, 0},
