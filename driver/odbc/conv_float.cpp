@@ -5,9 +5,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "driver/odbc/conv_number_text.h"
+#include "driver/odbc/conv_plain_number.h"
 #include "driver/odbc/conv_routines.h"
-#include "driver/odbc/conv_text_number.h"
+#include "driver/odbc/conv_text_value.h"
 #include "driver/odbc/conv_write.h"
 
 namespace {

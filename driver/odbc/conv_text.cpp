@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "driver/odbc/conv_routines.h"
-#include "driver/odbc/conv_text_number.h"
+#include "driver/odbc/conv_text_value.h"
 #include "driver/odbc/conv_write.h"
 
 namespace {

@@ -24,8 +24,9 @@ T ReadSourceValue(const void* source) {
 inline bool FixedTargetFits(const void* target, int16_t target_class, int32_t target_length,
                             size_t size) {
   if (target == nullptr) return false;
-  if (target_class == kConvBinary)
+  if (target_class == kConvBinary) {
     return target_length >= 0 && static_cast<size_t>(target_length) >= size;
+  }
   return target_length <= 0 || static_cast<size_t>(target_length) >= size;
 }
 

@@ -1,11 +1,11 @@
-#include "driver/odbc/conv_text_number.h"
+#include "driver/odbc/conv_text_value.h"
 
 #include <cmath>
 #include <cstring>
 #include <limits>
 
 #include "driver/odbc/conv_decimal.h"
-#include "driver/odbc/conv_number_text.h"
+#include "driver/odbc/conv_plain_number.h"
 #include "driver/odbc/conv_types.h"
 #include "driver/odbc/conv_write.h"
 

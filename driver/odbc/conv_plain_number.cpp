@@ -1,4 +1,4 @@
-#include "driver/odbc/conv_number_text.h"
+#include "driver/odbc/conv_plain_number.h"
 
 #include <charconv>
 #include <cstdlib>
