@@ -1,7 +1,7 @@
 #include "driver/odbc/conv_plain_number.h"
 
+#include <algorithm>
 #include <charconv>
-#include <cstdlib>
 #include <cstring>
 
 namespace {
@@ -70,10 +70,15 @@ size_t FormatGeneral(double value, int digits, char* out, size_t size) {
   // The decimal exponent of the value as the runtime sees it: from its
   // full-precision digits, before rounding to `digits`.
   char probe[40];
-  std::to_chars_result probed =
-      std::to_chars(probe, probe + sizeof probe, value, std::chars_format::scientific, 16);
-  const char* mark = static_cast<const char*>(std::memchr(probe, 'e', probed.ptr - probe));
-  int magnitude = mark != nullptr ? std::atoi(mark + 1) : 0;
+  char* probe_end =
+      std::to_chars(probe, probe + sizeof probe, value, std::chars_format::scientific, 16).ptr;
+  const char* mark = std::find(probe, probe_end, 'e');
+  int magnitude = 0;
+  if (mark != probe_end) {
+    const char* exponent_text = mark + 1;
+    if (*exponent_text == '+') ++exponent_text;  // from_chars takes a minus sign only
+    std::from_chars(exponent_text, probe_end, magnitude);
+  }
 
   char text[64];
   char* end;
