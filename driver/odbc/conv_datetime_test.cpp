@@ -8,6 +8,7 @@
 
 #include "driver/odbc/conv_dispatch.h"
 #include "driver/odbc/conv_tables.h"
+#include "driver/odbc/conv_test_support.h"
 #include "driver/odbc/datetime_calendar.h"
 
 namespace {
@@ -16,17 +17,7 @@ constexpr int32_t kNts = -3;
 // Filled into targets first, so a missing NUL or an overrun shows.
 constexpr unsigned char kFill = 0xEE;
 
-class ConvDateTimeTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ConvInit();
-    ASSERT_EQ(DrvInitConversions(), 0);
-  }
-  void TearDown() override {
-    ReleaseConvTypes();
-    ConvTerm();
-  }
-};
+using ConvDateTimeTest = ConvRoutineTest;
 
 // A text target of `length` bytes inside a filled buffer; what was written
 // up to the first NUL, and whether anything past `length` was touched.
