@@ -35,7 +35,7 @@ void UnlockConn(LnaConnection* conn) {
 void DropGlobals() {
   ArrDestroy(g_connections);
   g_connections = nullptr;
-  if (g_pool != 0) PoolDestroy(g_pool);
+  if (g_pool > 0) PoolDestroy(g_pool);
   g_pool = 0;
 }
 
@@ -71,10 +71,10 @@ int16_t LnaAllocConnect(LnaConnection** out) {
   if (out == nullptr) return kLnaNoRecord;
   *out = nullptr;
   LockGlobal();
-  if (g_pool == 0) g_pool = PoolAllocId();
-  if (g_pool != 0 && g_connections == nullptr)
+  if (g_pool <= 0) g_pool = PoolAllocId();
+  if (g_pool > 0 && g_connections == nullptr)
     g_connections = ArrCreate(kListCapacity, sizeof(LnaConnection), 0, g_pool);
-  if (g_pool == 0 || g_connections == nullptr) {
+  if (g_pool <= 0 || g_connections == nullptr) {
     DropGlobals();
     UnlockGlobal();
     return kLnaNoMemory;
