@@ -51,7 +51,9 @@ TEST_F(OperationsTest, InformationValuesFitTheCallersBuffer) {
     uint16_t c_type = 0;
     EXPECT_EQ(LnaGetInfoSP(conn, 17, buffer, c.buffer_size, &length, &c_type), c.expected);
     EXPECT_EQ(length, c.length);
-    if (c.text != nullptr) EXPECT_STREQ(buffer, c.text);
+    if (c.text != nullptr) {
+      EXPECT_STREQ(buffer, c.text);
+    }
     EXPECT_EQ(buffer[c.buffer_size], '#');  // nothing past the buffer
     if (c.native != 0) {
       LnaDiagRecord d = Diagnostic(conn, nullptr);

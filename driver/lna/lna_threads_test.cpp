@@ -28,7 +28,9 @@ TEST_F(SharedFieldsTest, ThreadsOnOneConnectionKeepItConsistent) {
       LnaDiagRecord d[kLnaMaxDiagnostics];
       uint16_t n = 0;
       LnaGetDiagnostics(conn, nullptr, d, &n);
-      if (n == 1) EXPECT_STREQ(d[0].sqlstate, "S1000");
+      if (n == 1) {
+        EXPECT_STREQ(d[0].sqlstate, "S1000");
+      }
     }
   });
   threads.emplace_back([&] {  // breaks and mends
