@@ -129,11 +129,16 @@ class CallLayerTest : public NetTest {
     NetTest::TearDown();
   }
 
-  // A record as a login leaves it, on an RPC connection to `peer`.
-  LnaConnection* Connected(ScriptedPeer& peer) {
+  // A new record, freed with the test unless Free frees it first.
+  LnaConnection* NewRecord() {
     LnaConnection* conn = nullptr;
     EXPECT_EQ(LnaAllocConnect(&conn), kLnaOk);
     conns_.push_back(conn);
+    return conn;
+  }
+  // A record as a login leaves it, on an RPC connection to `peer`.
+  LnaConnection* Connected(ScriptedPeer& peer) {
+    LnaConnection* conn = NewRecord();
     conn->rpc = RpcConnOpen(peer.address().c_str(), "");
     EXPECT_NE(conn->rpc, nullptr);
     conn->server_conn = kServerConn;
