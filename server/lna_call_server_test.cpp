@@ -6,6 +6,7 @@
 #include <string>
 
 #include "driver/lna/lna_call_test_support.h"
+#include "driver/lna/lna_refusal_cases.h"
 #include "server/dispatch_harness.h"
 #include "server/listener.h"
 #include "server/login_reply.h"
@@ -24,6 +25,8 @@ class Velsrv {
     listener_.Start();
   }
   ~Velsrv() { listener_.Stop(); }
+  // Ends every session, as a server that goes away does.
+  void Stop() { listener_.Stop(); }
   // The driver's login string for "sales", naming this server.
   std::string Login(const std::string& uid, const std::string& pwd,
                     const std::string& server_dsn = "sales") const {
@@ -80,6 +83,36 @@ TEST_F(VelsrvCallTest, LoginThenConnectionAndStatementCallsThenLogout) {
   EXPECT_EQ(LnaDisconnectSP(conn), kLnaOk);
   EXPECT_EQ(LnaIsConnected(conn), 0);
   Free(conn);
+}
+
+// A server that goes away breaks the connection at the next call; from
+// then on every operation is refused without a request (one would fail with
+// a transport diagnostic instead), and the logout closes locally.
+TEST_F(VelsrvCallTest, VanishedServerBreaksTheConnection) {
+  Velsrv server;
+  LnaConnection* conn = NewRecord();
+  LoginOuts outs;
+  ASSERT_EQ(outs.Login(conn, server.Login("scott", "tiger")), kLnaOk);
+  server.Stop();
+
+  EXPECT_EQ(LnaTransactSP(conn, 0), kLnaFailed);
+  EXPECT_EQ(LnaIsBroken(conn), 1u);
+  LnaDiagRecord d = Diagnostic(conn, nullptr);
+  EXPECT_STREQ(d.sqlstate, "08S01");
+  EXPECT_EQ(d.native_error, 2046);
+
+  const std::string dead = Prefixed(Text(8124));
+  for (const RefusalCase& c : kRefusals) {
+    SCOPED_TRACE(c.name);
+    LnaStatement* stmt = Stmt(conn);
+    EXPECT_EQ(c.op(conn, stmt), kLnaFailed);
+    d = Diagnostic(c.on_statement ? nullptr : conn, c.on_statement ? stmt : nullptr);
+    EXPECT_STREQ(d.sqlstate, "S1000");
+    EXPECT_EQ(d.native_error, c.location);
+    EXPECT_EQ(d.text, dead);
+  }
+  EXPECT_EQ(LnaDisconnectSP(conn), kLnaInfo);
+  EXPECT_EQ(LnaIsConnected(conn), 0);
 }
 
 TEST_F(VelsrvCallTest, RefusedLoginsShowTheServersReason) {
