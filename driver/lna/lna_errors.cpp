@@ -1,0 +1,152 @@
+#include "driver/lna/lna_errors.h"
+
+#include <cstdio>
+#include <cstring>
+
+#include "common/tls_slot.h"
+#include "driver/lna/lna_messages.h"
+#include "driver/lna/lna_shared_state.h"
+
+namespace {
+
+constexpr size_t kSqlStateLength = 5;
+
+// The message text behind the 5-character SQLSTATE of `full`.
+const char* AfterSqlState(const char* full) {
+  return std::strlen(full) > kSqlStateLength ? full + kSqlStateLength : "";
+}
+
+// The network template with "%d" and "%ld" filled in. The template may
+// come from a message file, so it is never handed to printf: any other
+// conversion stays as written.
+void FillNetworkText(char* out, const char* tmpl, uint32_t procedure, uint32_t code) {
+  char number[24];
+  char piece[2] = {0, 0};
+  for (const char* p = tmpl; *p != '\0'; ++p) {
+    if (p[0] == '%' && p[1] == 'd') {
+      std::snprintf(number, sizeof number, "%d", static_cast<int>(procedure));
+      AppendDiagText(out, number);
+      ++p;
+    } else if (p[0] == '%' && p[1] == 'l' && p[2] == 'd') {
+      std::snprintf(number, sizeof number, "%ld", static_cast<long>(code));
+      AppendDiagText(out, number);
+      p += 2;
+    } else {
+      piece[0] = *p;
+      AppendDiagText(out, piece);
+    }
+  }
+}
+
+void CopySqlState(char* out, const char* text) {
+  size_t n = strnlen(text, kSqlStateLength);
+  std::memcpy(out, text, n);
+  out[n] = '\0';
+}
+
+}  // namespace
+
+void AppendDiagText(char* buffer, const char* text) {
+  size_t used = strnlen(buffer, kLnaDiagTextMax);
+  size_t room = kLnaDiagTextMax - used;
+  size_t n = strnlen(text, room);
+  std::memcpy(buffer + used, text, n);
+  buffer[used + n] = '\0';
+}
+
+void SaveLnaDiagnostic(LnaConnection* conn, LnaStatement* stmt, const char* sqlstate,
+                       int32_t location, const char* text) {
+  LnaDiagRecord made{};
+  CopySqlState(made.sqlstate, sqlstate != nullptr ? sqlstate : "");
+  made.native_error = location;
+  char prefix[kLnaDiagTextMax + 1];
+  LnaMessageText(kLnaMsgLayerPrefix, prefix, sizeof prefix);
+  AppendDiagText(made.text, prefix);
+  AppendDiagText(made.text, text != nullptr ? text : "");
+
+  LnaFieldGuard guard;
+  if (stmt != nullptr) {
+    stmt->diag = made;
+    stmt->diag_waiting = 1;
+  } else if (conn != nullptr) {
+    conn->diag = made;
+    conn->diag_waiting = 1;
+  }
+}
+
+void PostLnaError(LnaConnection* conn, LnaStatement* stmt, uint32_t message,
+                  uint32_t native_message, int32_t location) {
+  char primary[kLnaDiagTextMax + 1];
+  LnaMessageText(message, primary, sizeof primary);
+  char sqlstate[kSqlStateLength + 1];
+  CopySqlState(sqlstate, primary);
+  if (native_message != 0) {
+    char text[kLnaDiagTextMax + 1];
+    LnaMessageText(native_message, text, sizeof text);
+    SaveLnaDiagnostic(conn, stmt, sqlstate, location, text);
+  } else {
+    SaveLnaDiagnostic(conn, stmt, sqlstate, location, AfterSqlState(primary));
+  }
+}
+
+int16_t RefuseBroken(LnaConnection* conn, LnaStatement* stmt, int32_t location) {
+  PostLnaError(conn, stmt, kLnaMsgGeneric, kLnaMsgDeadConnection, location);
+  return kLnaFailed;
+}
+
+void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t procedure) {
+  uint32_t code = TlsSlotGet();
+  if (code == 0) return;
+
+  char sqlstate[kSqlStateLength + 1] = "";
+  char message[kLnaDiagTextMax + 1] = "";
+  char text[kLnaDiagTextMax + 1];
+  uint32_t number = kLnaMsgNetwork;
+  switch (code) {
+    case 2:
+      number = kLnaMsgNoMemory;
+      break;
+    case 3:
+    case 4:
+      number = kLnaMsgProtocolLib;
+      break;
+    case 126:
+    case 130:
+    case 152:
+      number = kLnaMsgServerCrash;
+      break;
+    case 133:
+      number = kLnaMsgServerNotRunning;
+      break;
+    case 137:
+      number = kLnaMsgServerNotFound;
+      break;
+    case 148:
+    case 151:
+      number = kLnaMsgDataNotFound;
+      break;
+    case 201:
+      number = kLnaMsgPack;
+      break;
+    case 202:
+      number = kLnaMsgUnpack;
+      break;
+    default:
+      break;
+  }
+  LnaMessageText(number, text, sizeof text);
+  if (number == kLnaMsgNoMemory) {
+    CopySqlState(sqlstate, text);
+    AppendDiagText(message, AfterSqlState(text));
+  } else if (number == kLnaMsgNetwork) {
+    FillNetworkText(message, text, procedure, code);
+  } else {
+    AppendDiagText(message, text);
+  }
+  if (sqlstate[0] == '\0') LnaMessageText(kLnaMsgSqlState, sqlstate, sizeof sqlstate);
+
+  SaveLnaDiagnostic(conn, stmt, sqlstate, kLocTransportBase + static_cast<int32_t>(procedure),
+                    message);
+  LnaConnection* owner = conn != nullptr ? conn : (stmt != nullptr ? stmt->conn : nullptr);
+  LnaSetBroken(owner, 1);
+}

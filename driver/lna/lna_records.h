@@ -1,0 +1,101 @@
+// The call layer's records of one login and one statement, and the lists
+// that hold them. The driver sees them only by address (lna_call.h).
+//
+// Records are zero-filled bytes inside record arrays, so every field is
+// plain. The fields that application threads may touch at once on one
+// connection (the broken flag, the saved diagnostics, the asynchronous
+// state) are read and written only under the field lock of
+// lna_shared_state.h.
+#pragma once
+
+#include <cstdint>
+
+#include "common/rec_array.h"
+#include "common/syn_obj.h"
+#include "common/trace.h"
+#include "driver/lna/diag_record.h"
+#include "driver/lna/fetch_request.h"
+#include "driver/lna/lna_call.h"
+#include "driver/lna/row_block.h"
+#include "driver/lna/row_reply.h"
+#include "driver/lna/rpc_connection.h"
+
+// Asynchronous state of a connection.
+enum : uint32_t {
+  kLnaAsyncIdle = 0,
+  kLnaAsyncStarted = 1,
+  kLnaAsyncCancelRequested = 2,
+};
+
+// Fetch state of a statement.
+enum : uint32_t {
+  kLnaFetching = 0,
+  kLnaNewResult = 1,
+  kLnaNewResultWithBlock = 2,
+};
+
+constexpr uint32_t kLnaDefaultArrayBuffer = 8192;
+constexpr uint32_t kLnaServerNameSize = 256;
+
+struct LnaConnection {
+  char server_name[kLnaServerNameSize];
+  RpcConnection* rpc;
+  int32_t server_conn;
+  uint32_t diag_waiting;
+  LnaDiagRecord diag;
+  uint32_t broken;
+  uint32_t async_state;
+  LnaStatement* async_owner;
+  uint32_t async_cancel;  // cancelling also sends procedure 3
+  uint16_t cancel_key;
+  uint32_t async_disabled;
+  uint32_t array_fetch;
+  uint32_t array_buffer_size;
+  TraceHandle* trace;
+  uint32_t getdata_extensions;  // bit 0 any column, bit 1 any order
+  RecArray* statements;
+  SynObj* lock;  // guards `statements`
+  uint32_t lock_valid;
+  // What the server said about a login it refused without a connection id,
+  // read before the connection was closed; handed out like the server's.
+  uint16_t login_diag_count;
+  LnaDiagRecord login_diags[kLnaMaxDiagnostics];
+};
+
+struct LnaStatement {
+  LnaConnection* conn;
+  int32_t server_stmt;
+  int16_t column_count;
+  LnaFetchRequest* columns;  // column_count entries
+  uint32_t diag_waiting;
+  LnaDiagRecord diag;
+  uint32_t long_columns;
+  uint32_t fetch_state;
+  // The block road of the fetch: the last row block and its decoders.
+  uint32_t current_column;
+  LnaRowBlock block;
+  RowBlockDecoder* decoders;  // column_count decoders
+  uint16_t values_in_block;
+  uint16_t values_delivered;
+  int32_t block_status;
+  uint16_t async_procedure;
+};
+
+// The connection's trace, or null while tracing is off or without a record.
+inline TraceHandle* LnaTraceOf(const LnaConnection* conn) {
+  return conn != nullptr ? conn->trace : nullptr;
+}
+inline TraceHandle* LnaStmtTrace(const LnaStatement* stmt) {
+  return stmt != nullptr ? LnaTraceOf(stmt->conn) : nullptr;
+}
+
+// Destroys the statement list and the lock and takes the record off the
+// connection list. Leaves the RPC connection and the trace alone.
+void LnaFreeConnectParts(LnaConnection* conn);
+// Destroys the connection list and the pool once the list is empty.
+void LnaRemoveConnect();
+// Releases the fetch buffers and the column state, then removes the record
+// from its connection's statement list. 0.
+int16_t LnaDropStmt(LnaStatement* stmt);
+// Connection records alive (for tests of the list and the pool).
+uint32_t LnaConnectionCount();

@@ -1,0 +1,55 @@
+#include "driver/lna/lna_stmt_buffers.h"
+
+#include "common/memory.h"
+#include "driver/lna/lna_errors.h"
+
+void LnaFreeBlockBytes(LnaStatement* stmt) {
+  XdrFreeRowBlock(&stmt->block);
+  stmt->block = LnaRowBlock{};
+}
+
+void LnaFreeDecoders(LnaStatement* stmt) {
+  LnaFreeBlockBytes(stmt);
+  if (stmt->decoders != nullptr) {
+    // The array was made for the column count of its result.
+    size_t n = MemSize(stmt->decoders) / sizeof(RowBlockDecoder);
+    for (size_t i = 0; i < n; ++i) FreeRowBlock(&stmt->decoders[i]);
+    MemFree(stmt->decoders);
+    stmt->decoders = nullptr;
+  }
+}
+
+void LnaResetStmt(LnaStatement* stmt) {
+  LnaFreeDecoders(stmt);
+  stmt->fetch_state = kLnaNewResult;
+}
+
+void LnaFreeColumnState(LnaStatement* stmt) {
+  MemFree(stmt->columns);
+  stmt->columns = nullptr;
+  stmt->column_count = 0;
+}
+
+int16_t LnaSetResultColumns(LnaStatement* stmt, uint16_t count, const LnaColumnDesc* columns) {
+  constexpr int16_t kLongVarChar = -1;
+  constexpr int16_t kLongVarBinary = -4;
+  LnaFreeColumnState(stmt);
+  if (count > 0) {
+    stmt->columns = static_cast<LnaFetchRequest*>(MemAlloc(sizeof(LnaFetchRequest) * count));
+    if (stmt->columns == nullptr) {
+      PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocResultColumns);
+      return kLnaFailed;
+    }
+  }
+  stmt->fetch_state = kLnaNewResult;
+  stmt->column_count = static_cast<int16_t>(count);
+  stmt->long_columns = 0;
+  if (columns == nullptr) return kLnaOk;
+  for (uint16_t i = 0; i < count; ++i) {
+    if (columns[i].sql_type == kLongVarChar || columns[i].sql_type == kLongVarBinary) {
+      stmt->columns[i].long_column = 1;
+      stmt->long_columns = 1;
+    }
+  }
+  return kLnaOk;
+}
