@@ -89,18 +89,27 @@ class PreparedSource {
         data_ = text;
         return kConvOk;
       }
-      case kSqlDate:
-        date_ = PackDate(*static_cast<const DATE_STRUCT*>(source));
+      case kSqlDate: {
+        const auto& value = *static_cast<const DATE_STRUCT*>(source);
+        if (!FitsCompact(value)) return kConvInvalidDateTime;
+        date_ = PackDate(value);
         data_ = &date_;
         return kConvOk;
-      case kSqlTime:
-        time_ = PackTime(*static_cast<const TIME_STRUCT*>(source));
+      }
+      case kSqlTime: {
+        const auto& value = *static_cast<const TIME_STRUCT*>(source);
+        if (!FitsCompact(value)) return kConvInvalidDateTime;
+        time_ = PackTime(value);
         data_ = &time_;
         return kConvOk;
-      case kSqlTimestamp:
-        timestamp_ = PackTimestamp(*static_cast<const TIMESTAMP_STRUCT*>(source));
+      }
+      case kSqlTimestamp: {
+        const auto& value = *static_cast<const TIMESTAMP_STRUCT*>(source);
+        if (!FitsCompact(value)) return kConvInvalidDateTime;
+        timestamp_ = PackTimestamp(value);
         data_ = &timestamp_;
         return kConvOk;
+      }
       default:
         return kConvOk;
     }
