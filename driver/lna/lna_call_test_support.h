@@ -146,7 +146,7 @@ class CallLayerTest : public NetTest {
   }
   // A statement record with its server id, without a request.
   LnaStatement* Stmt(LnaConnection* conn, int32_t server_stmt = kServerStmt) {
-    auto* stmt = static_cast<LnaStatement*>(ArrAppendNew(conn->statements));
+    LnaStatement* stmt = LnaAddStmtRecord(conn);
     stmt->conn = conn;
     stmt->server_stmt = server_stmt;
     stmt->fetch_state = kLnaNewResult;

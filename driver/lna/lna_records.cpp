@@ -43,9 +43,25 @@ void DropGlobals() {
 void RemoveStmt(LnaConnection* conn, LnaStatement* stmt) {
   LockConn(conn);
   uint32_t index = 0;
-  if (conn->statements != nullptr && ArrFindPtr(conn->statements, stmt, &index) == kArrOk)
+  if (conn->statements != nullptr && ArrFind(conn->statements, &stmt, &index) == kArrOk) {
     ArrRemoveAt(conn->statements, index);
+    PoolFree(g_pool, stmt);
+  }
   UnlockConn(conn);
+}
+
+// Records are allocated one by one and the lists hold their addresses: a
+// list that grows or closes a gap moves its elements, and the driver keeps
+// the addresses for the records' whole lives.
+void* NewRecord(RecArray* list, size_t size) {
+  if (list == nullptr) return nullptr;
+  void* record = PoolAlloc(g_pool, size);
+  if (record == nullptr) return nullptr;
+  if (ArrAppend(list, &record) != kArrOk) {
+    PoolFree(g_pool, record);
+    return nullptr;
+  }
+  return record;
 }
 
 void ReleaseStmtBuffers(LnaStatement* stmt) {
@@ -73,13 +89,13 @@ int16_t LnaAllocConnect(LnaConnection** out) {
   LockGlobal();
   if (g_pool <= 0) g_pool = PoolAllocId();
   if (g_pool > 0 && g_connections == nullptr)
-    g_connections = ArrCreate(kListCapacity, sizeof(LnaConnection), 0, g_pool);
+    g_connections = ArrCreate(kListCapacity, sizeof(LnaConnection*), 0, g_pool);
   if (g_pool <= 0 || g_connections == nullptr) {
     DropGlobals();
     UnlockGlobal();
     return kLnaNoMemory;
   }
-  auto* conn = static_cast<LnaConnection*>(ArrAppendNew(g_connections));
+  auto* conn = static_cast<LnaConnection*>(NewRecord(g_connections, sizeof(LnaConnection)));
   UnlockGlobal();
   if (conn == nullptr) return kLnaNoMemory;
   conn->array_buffer_size = kLnaDefaultArrayBuffer;
@@ -89,7 +105,7 @@ int16_t LnaAllocConnect(LnaConnection** out) {
     conn->lock_valid = 1;
   else
     result = kLnaNoMemory;
-  conn->statements = ArrCreate(kListCapacity, sizeof(LnaStatement), 0, g_pool);
+  conn->statements = ArrCreate(kListCapacity, sizeof(LnaStatement*), 0, g_pool);
   if (conn->statements == nullptr) {
     PostLnaError(conn, nullptr, kLnaMsgNoMemory, 0, kLocStmtList);
     result = kLnaNoMemory;
@@ -103,8 +119,11 @@ void LnaFreeConnectParts(LnaConnection* conn) {
   if (conn == nullptr) return;
   if (conn->statements != nullptr) {
     // Statements the driver never dropped still own fetch buffers.
-    for (uint32_t i = 0; i < conn->statements->count; ++i)
-      ReleaseStmtBuffers(static_cast<LnaStatement*>(ArrAt(conn->statements, i)));
+    for (uint32_t i = 0; i < conn->statements->count; ++i) {
+      auto* stmt = *static_cast<LnaStatement**>(ArrAt(conn->statements, i));
+      ReleaseStmtBuffers(stmt);
+      PoolFree(g_pool, stmt);
+    }
     ArrDestroy(conn->statements);
     conn->statements = nullptr;
   }
@@ -114,8 +133,10 @@ void LnaFreeConnectParts(LnaConnection* conn) {
   }
   LockGlobal();
   uint32_t index = 0;
-  if (g_connections != nullptr && ArrFindPtr(g_connections, conn, &index) == kArrOk)
+  if (g_connections != nullptr && ArrFind(g_connections, &conn, &index) == kArrOk) {
     ArrRemoveAt(g_connections, index);
+    PoolFree(g_pool, conn);
+  }
   UnlockGlobal();
 }
 
@@ -157,10 +178,7 @@ int16_t LnaAllocStmtSP(LnaConnection* conn, LnaStatement** out) {
   if (LnaIsBroken(conn)) {
     result = RefuseBroken(conn, nullptr, kLocAllocStmt);
   } else {
-    LockConn(conn);
-    if (conn->statements != nullptr)
-      stmt = static_cast<LnaStatement*>(ArrAppendNew(conn->statements));
-    UnlockConn(conn);
+    stmt = LnaAddStmtRecord(conn);
     if (stmt == nullptr) {
       PostLnaError(conn, nullptr, kLnaMsgNoMemory, 0, kLocStmtRecord);
       result = kLnaFailed;
@@ -188,6 +206,13 @@ int16_t LnaAllocStmtSP(LnaConnection* conn, LnaStatement** out) {
   }
   TraceReturn(trace, "LnaAllocStmtSP", result);
   return result;
+}
+
+LnaStatement* LnaAddStmtRecord(LnaConnection* conn) {
+  LockConn(conn);
+  auto* stmt = static_cast<LnaStatement*>(NewRecord(conn->statements, sizeof(LnaStatement)));
+  UnlockConn(conn);
+  return stmt;
 }
 
 int16_t LnaDropStmt(LnaStatement* stmt) {

@@ -97,5 +97,8 @@ void LnaRemoveConnect();
 // Releases the fetch buffers and the column state, then removes the record
 // from its connection's statement list. 0.
 int16_t LnaDropStmt(LnaStatement* stmt);
+// A zeroed statement record on the connection's list, at an address that
+// stays valid until the record is dropped; null when memory runs out.
+LnaStatement* LnaAddStmtRecord(LnaConnection* conn);
 // Connection records alive (for tests of the list and the pool).
 uint32_t LnaConnectionCount();

@@ -5,10 +5,14 @@
 
 #include "common/memory.h"
 #include "common/rec_array.h"
+#include "common/trace.h"
+#include "driver/lna/lna_call.h"
 #include "driver/odbc/conn_keyword.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_env.h"
+#include "driver/odbc/login_data.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/pending_options.h"
 
 namespace {
 
@@ -49,8 +53,11 @@ int32_t DrvAllocConnect(DrvEnv* env, DrvConn** connection) {
     return -1;
   }
   std::memcpy(made->keywords, kDefaultConnKeywords, sizeof kDefaultConnKeywords);
-  // The call layer's connection record joins here once the call layer is
-  // linked in; until then no connection can log in.
+  if (LnaAllocConnect(&made->lna) != kLnaOk) {
+    PostEnvError(env, kMsgErrOutOfMemory, 0, nullptr);
+    DrvFreeConnect(made);
+    return -1;
+  }
   SetDefaults(made);
   *connection = made;
   return 0;
@@ -67,6 +74,10 @@ void DrvFreeConnect(DrvConn* connection) {
     MemFree(connection->keywords);
   }
   MemFree(connection->translate_dll);
+  LnaFreeConnect(connection->lna);
+  DropLoginTypes(connection);
+  DropPendingOptions(connection);
+  TraceClose(connection->trace);
   connection->~DrvConn();
   MemFree(connection);
 }

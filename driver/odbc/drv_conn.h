@@ -7,6 +7,7 @@
 
 #include <cstdint>
 
+#include "driver/lna/login_records.h"
 #include "driver/odbc/stmt_options.h"
 #include "platform/module.h"
 
@@ -70,6 +71,11 @@ struct DrvConn {
 
   TableTypeEntry* table_types;
   uint32_t table_type_count;
+
+  // What the server said about itself at login; SQLGetInfo answers from it.
+  LnaServerInfo server_info;
+  LnaLoginInfo154 info154;
+  LnaLoginInfo96 info96;
 
   DrvExecDirectFn exec_direct;
   uint16_t functions[kFunctionTableSize];  // by SQL_API number, from the login

@@ -3,6 +3,7 @@
 #include "common/pool.h"
 #include "common/res_dll.h"
 #include "common/tls_slot.h"
+#include "driver/lna/lna_call.h"
 #include "driver/odbc/drv_messages.h"
 #include "driver/odbc/drv_module.h"
 
@@ -22,12 +23,14 @@ void ProcessAttach() {
   DrvLoadMessages();
   PoolTableInit();
   TlsSlotInit();
+  LnaInit();
   g_attached = true;
 }
 
 void ProcessDetach() {
   if (!g_attached) return;
   g_attached = false;
+  LnaTerm();
   PoolTableTerm();
   TlsSlotTerm();
   DrvReleaseMessages();

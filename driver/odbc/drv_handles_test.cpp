@@ -11,6 +11,7 @@
 #include "common/pool.h"
 #include "common/profile_path.h"
 #include "common/rec_array.h"
+#include "driver/lna/lna_call.h"
 #include "driver/odbc/conn_keyword.h"
 #include "driver/odbc/conv_routines.h"
 #include "driver/odbc/conv_tables.h"
@@ -28,11 +29,13 @@ class HandlesTest : public ::testing::Test {
   void SetUp() override {
     PoolTableInit();
     DrvLoadMessages();
+    LnaInit();
   }
   void TearDown() override {
     MemFailAfter(0);
     EXPECT_EQ(DrvLiveEnvCount(), 0u);
     EXPECT_EQ(ConvUseCount(), 0u);
+    LnaTerm();
     DrvReleaseMessages();
     PoolTableTerm();
   }

@@ -183,5 +183,14 @@ const MsgDefault kDrvMessages[] = {
      "VeltoClient cannot load a protocol DLL requested by a VeltoServer server. Please contact "
      "your system administrator for assistance."},
 
+    // Labels of the attributes the browse connect lists.
+    {20001, "VEL_IDS_LABEL_SERVER_NAME", "Server Name"},
+    {20002, "VEL_IDS_LABEL_SERVER_DSN", "Server DSN"},
+    {20003, "VEL_IDS_LABEL_USER_NAME", "User Name"},
+    {20004, "VEL_IDS_LABEL_PASSWORD", "Password"},
+    {20006, "VEL_IDS_LABEL_ARRAY_FETCH", "Enable Array Fetch"},
+    {20007, "VEL_IDS_LABEL_ARRAY_BUFFER", "Array Fetch Buffer Size"},
+    {20008, "VEL_IDS_LABEL_ASYNC", "Async Enabled"},
+
     {0, nullptr, nullptr},
 };

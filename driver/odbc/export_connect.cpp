@@ -2,20 +2,29 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/connect_api.h"
 #include "driver/odbc/export_guard.h"
+#include "driver/odbc/get_info.h"
 #include "driver/odbc/not_capable.h"
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC hdbc, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
-                                             SQLSMALLINT, SQLCHAR*, SQLSMALLINT) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN,
+                                             SQLCHAR* szUID, SQLSMALLINT cbUID, SQLCHAR* szAuthStr,
+                                             SQLSMALLINT cbAuthStr) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(
+      hdbc, [&] { return SQLConnectImpl(hdbc, szDSN, cbDSN, szUID, cbUID, szAuthStr, cbAuthStr); });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND, SQLCHAR*, SQLSMALLINT,
-                                                   SQLCHAR*, SQLSMALLINT, SQLSMALLINT*,
-                                                   SQLUSMALLINT) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
+                                                   SQLSMALLINT cbConnStrIn, SQLCHAR* szConnStrOut,
+                                                   SQLSMALLINT cbConnStrOutMax,
+                                                   SQLSMALLINT* pcbConnStrOut,
+                                                   SQLUSMALLINT fDriverCompletion) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] {
+    return SQLDriverConnectImpl(hdbc, hwnd, szConnStrIn, cbConnStrIn, szConnStrOut, cbConnStrOutMax,
+                                pcbConnStrOut, fDriverCompletion);
+  });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBrowseConnect(SQLHDBC hdbc, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
@@ -26,18 +35,22 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBrowseConnect(SQLHDBC hdbc, SQLCHAR*, SQLSM
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC hdbc) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] { return SQLDisconnectImpl(hdbc); });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC hdbc, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT,
-                                             SQLSMALLINT*) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetInfo(SQLHDBC hdbc, SQLUSMALLINT fInfoType,
+                                             SQLPOINTER rgbInfoValue, SQLSMALLINT cbInfoValueMax,
+                                             SQLSMALLINT* pcbInfoValue) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] {
+    return SQLGetInfoImpl(hdbc, fInfoType, rgbInfoValue, cbInfoValueMax, pcbInfoValue);
+  });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC hdbc, SQLUSMALLINT, SQLUSMALLINT*) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC hdbc, SQLUSMALLINT fFunction,
+                                                  SQLUSMALLINT* pfExists) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] { return SQLGetFunctionsImpl(hdbc, fFunction, pfExists); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetConnectOption(SQLHDBC hdbc, SQLUSMALLINT, SQLULEN) {

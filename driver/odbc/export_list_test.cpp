@@ -110,6 +110,11 @@ TEST(DriverLibrary, DoesNotLinkTheDriverManager) {
 // The entry points of one loaded copy of the library.
 struct Driver {
   explicit Driver(const std::string& path) {
+    // The installer library, which the driver reads its settings through,
+    // goes when the driver goes, while its cache of the files still holds
+    // memory: kept resident, that memory stays reachable for the leak check.
+    static void* const installer = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE);
+    (void)installer;
     handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) return;
     alloc_env = reinterpret_cast<decltype(alloc_env)>(dlsym(handle, "SQLAllocEnv"));
@@ -153,9 +158,10 @@ TEST(DriverLibrary, StartsWithItsResourceLibraryBesideIt) {
     SQLSMALLINT length = 0;
     EXPECT_EQ(driver.error(henv, hdbc, SQL_NULL_HSTMT, state, &native, text, sizeof text, &length),
               SQL_SUCCESS);
-    EXPECT_STREQ(reinterpret_cast<char*>(state), "S1C00");
-    EXPECT_STREQ(reinterpret_cast<char*>(text), "Driver not capable.");
-    EXPECT_EQ(native, 0);
+    // A data source nobody defined has no server to log in to.
+    EXPECT_STREQ(reinterpret_cast<char*>(state), "S1000");
+    EXPECT_NE(std::string(reinterpret_cast<char*>(text)).find("'ServerName='"), std::string::npos)
+        << text;
     EXPECT_EQ(driver.free_connect(hdbc), SQL_SUCCESS);
     EXPECT_EQ(driver.free_env(henv), SQL_SUCCESS);
   }

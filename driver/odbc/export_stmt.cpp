@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/not_capable.h"
 
@@ -19,11 +20,12 @@ SQLRETURN NotCapable(SQLHSTMT hstmt, Ignored...) {
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   if (!DrvAttached()) return RefuseNewHandle(phstmt);
   if (phstmt != nullptr) *phstmt = SQL_NULL_HSTMT;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] { return SQLAllocStmtImpl(hdbc, phstmt); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT hstmt, SQLUSMALLINT fOption) {
-  return NotCapable(hstmt, fOption);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLFreeStmtImpl(hstmt, fOption); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT hstmt, SQLCHAR* szSqlStr,

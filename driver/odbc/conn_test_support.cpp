@@ -1,0 +1,53 @@
+#include "driver/odbc/conn_test_support.h"
+
+#include <sqlext.h>
+
+#include <cstring>
+
+#include "common/pool.h"
+#include "driver/lna/lna_call.h"
+#include "driver/odbc/conn_keyword.h"
+#include "driver/odbc/drv_conn.h"
+#include "driver/odbc/drv_env.h"
+#include "driver/odbc/drv_messages.h"
+#include "driver/odbc/sql_error.h"
+
+ConnFixture::ConnFixture() {
+  PoolTableInit();
+  DrvLoadMessages();
+  LnaInit();
+  SQLHENV henv = SQL_NULL_HENV;
+  SQLAllocEnvImpl(&henv);
+  env_ = static_cast<DrvEnv*>(henv);
+  SQLHDBC hdbc = SQL_NULL_HDBC;
+  SQLAllocConnectImpl(env_, &hdbc);
+  conn_ = static_cast<DrvConn*>(hdbc);
+}
+
+ConnFixture::~ConnFixture() {
+  SQLFreeConnectImpl(conn_);
+  SQLFreeEnvImpl(env_);
+  LnaTerm();
+  DrvReleaseMessages();
+  PoolTableTerm();
+}
+
+std::vector<std::string> ConnFixture::States() const {
+  std::vector<std::string> states;
+  SQLCHAR state[6] = {};
+  while (SQLErrorImpl(nullptr, conn_, nullptr, state, nullptr, nullptr, 0, nullptr) !=
+         SQL_NO_DATA_FOUND) {
+    states.emplace_back(reinterpret_cast<char*>(state));
+    if (states.size() > 20) break;
+  }
+  return states;
+}
+
+std::string ConnFixture::Value(const char* name) const {
+  for (uint32_t k = 0; k < conn_->keyword_count; ++k) {
+    const ConnKeyword& keyword = conn_->keywords[k];
+    if (std::strcmp(keyword.name, name) == 0)
+      return keyword.set ? std::string(keyword.value) : std::string("<unset>");
+  }
+  return "<absent>";
+}

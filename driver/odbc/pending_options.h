@@ -1,0 +1,33 @@
+// Connection options an application sets before the connection exists:
+// kept in order and sent to the server once the login succeeded.
+#pragma once
+
+#include <sql.h>
+
+#include <cstdint>
+
+struct DrvConn;
+
+enum : uint16_t {
+  kPendingText = 1,
+  kPendingInteger = 4,
+  kPendingPointer = 5,  // a pointer value the driver cannot read
+};
+
+constexpr uint32_t kPendingTextSize = 257;
+
+struct PendingOption {
+  uint16_t option;
+  uint16_t kind;
+  union {
+    char text[kPendingTextSize];
+    uint32_t value;
+  };
+};
+
+// Sends every pending option in order and destroys the list. Diagnostics
+// already on the connection stay; SQL_SUCCESS, or SQL_SUCCESS_WITH_INFO
+// when an option did not succeed plainly.
+SQLRETURN ReplayPendingOptions(DrvConn* connection);
+// Forgets the list without sending it.
+void DropPendingOptions(DrvConn* connection);
