@@ -17,6 +17,7 @@
 #include "server/dispatch_harness.h"
 #include "server/listener.h"
 #include "server/scripted_backend.h"
+#include "server/stub_login.h"
 
 namespace velsrv_test {
 namespace {
@@ -36,37 +37,7 @@ class Server {
   velsrv::Listener listener_;
 };
 
-// Everything one login hands back, freed with it.
-struct Login {
-  int16_t status = 0x7FFF;
-  int32_t server_conn = 0;
-  RpcConnection* conn = nullptr;
-  uint16_t cancel_key = 0;
-  char completed[512] = {};
-  uint32_t extra = 0;
-  LnaServerInfo server_info{};
-  LnaLoginInfo154 info154{};
-  LnaLoginInfo96 info96{};
-  LnaTypeInfo* types = nullptr;
-  uint16_t type_count = 0;
-  LnaTableType* table_types = nullptr;
-  uint16_t table_type_count = 0;
-  uint16_t functions[kLoginFunctionFlags] = {};
-  LnaConnectResult connect_result{};
-  LnaLoginInfo52 info52{};
-
-  Login(const std::string& servers, const std::string& conn_string) {
-    status = _rpcLnaConnectMP(servers.c_str(), &server_conn, &conn, &cancel_key,
-                              conn_string.c_str(), completed, sizeof completed, &extra,
-                              &server_info, &info154, &info96, &types, &type_count, &table_types,
-                              &table_type_count, functions, &connect_result, &info52);
-  }
-  ~Login() {
-    MemFree(types);
-    MemFree(table_types);
-    RpcConnClose(conn);
-  }
-};
+using Login = StubLogin;
 
 TEST(ClientStubsTest, LoginThenConnectionCallsThenLogout) {
   Server server;

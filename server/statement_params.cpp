@@ -109,6 +109,16 @@ bool BuildParams(const LnaDescList& inputs, const LnaDescList& outputs,
       *error = "Invalid string or buffer length of parameter " + std::to_string(d.number) + ".";
       return false;
     }
+    if (p.io_type == kParamInput && p.indicator > 0 &&
+        (p.c_type == kCTypeTinyInt || p.c_type == kCTypeSTinyInt)) {
+      // Not every driver reads a one-byte value as signed (SQLite's takes
+      // -5 for 251): the same number goes as a signed short.
+      auto v = static_cast<int16_t>(static_cast<int8_t>(p.data[0]));
+      p.c_type = kCTypeSShort;
+      p.data.resize(sizeof v);
+      std::memcpy(p.data.data(), &v, sizeof v);
+      p.indicator = sizeof v;
+    }
     params->push_back(std::move(p));
   }
   for (uint16_t i = 0; i < outputs.count; ++i) {
