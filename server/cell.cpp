@@ -118,6 +118,10 @@ BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, i
   }
   *total = indicator < 0 ? kNoTotal : indicator;
   int64_t n = indicator < 0 ? keep : std::min<int64_t>(indicator, keep);
+  // Without a total, a text ends at its NUL within the buffer.
+  if (indicator < 0 && !binary)
+    n = static_cast<int64_t>(
+        strnlen(reinterpret_cast<const char*>(cell->bytes.data()), static_cast<size_t>(n)));
   cell->bytes.resize(static_cast<size_t>(n));
   return rc;
 }
