@@ -863,7 +863,8 @@ TEST(StatementProcTest, TruncatedRequestsAnswerWithTheirLayout) {
     EXPECT_TRUE(c.unpack(reply.buf.get()) && MsgBufAllRead(reply.buf.get()));
     std::vector<LnaDiagRecord> d = h.Errors(*s, 0, stmt);
     ASSERT_EQ(d.size(), 1u);
-    EXPECT_STREQ(d[0].sqlstate, "S1000");
+    // Procedure 24's request is whole: it has no execution to finish.
+    EXPECT_STREQ(d[0].sqlstate, c.procedure == 24 ? "S1010" : "S1000");
   }
 }
 
