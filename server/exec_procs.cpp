@@ -9,6 +9,7 @@
 #include "driver/lna/descriptor.h"
 #include "server/column_describe.h"
 #include "server/fetch_shape.h"
+#include "server/param_markers.h"
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
 #include "server/statement_params.h"
@@ -30,23 +31,6 @@ int GetDescList(MsgBuf* buf, OwnedDescList* out) {
   return XdrGetDescArray(buf, &out->list);
 }
 
-// The parameter markers of a statement text: question marks outside quoted
-// strings and quoted names.
-uint16_t CountMarkers(const std::string& sql) {
-  uint32_t n = 0;
-  char quote = 0;
-  for (char c : sql) {
-    if (quote != 0) {
-      if (c == quote) quote = 0;
-    } else if (c == '\'' || c == '"') {
-      quote = c;
-    } else if (c == '?') {
-      ++n;
-    }
-  }
-  return static_cast<uint16_t>(std::min<uint32_t>(n, 65535));
-}
-
 std::vector<LnaColumnDesc> DescribeColumns(Session& session, BackendStatement& backend,
                                            BackendRc* rc, DiagList* diags) {
   std::vector<ColumnInfo> described;
@@ -65,8 +49,9 @@ std::vector<LnaParamDesc> DescribeParams(Session& session, BackendStatement& bac
   DiagList ignored;
   int16_t count = 0;
   if (!Succeeded(backend.NumParams(&count, &ignored)) || count < 0)
-    count =
-        sql != nullptr ? static_cast<int16_t>(std::min<uint16_t>(CountMarkers(*sql), 32767)) : 0;
+    count = sql != nullptr
+                ? static_cast<int16_t>(std::min<uint16_t>(CountParamMarkers(*sql), 32767))
+                : 0;
   std::vector<LnaParamDesc> out;
   for (uint16_t i = 1; i <= static_cast<uint16_t>(count); ++i) {
     ParamInfo info;

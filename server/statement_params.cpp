@@ -13,6 +13,8 @@ constexpr int32_t kDataAtExec = -2;           // SQL_DATA_AT_EXEC
 constexpr int32_t kLenDataAtExecBase = -100;  // SQL_LEN_DATA_AT_EXEC(0)
 constexpr int16_t kParamInput = 1;
 constexpr int16_t kParamInputOutput = 2;
+constexpr int16_t kParamOutput = 4;
+constexpr int16_t kParamReturnValue = 5;
 // Room for a returned text whose buffer size the client left open.
 constexpr int32_t kDefaultReturnRoom = 2048;
 constexpr uint16_t kMaxParamNumber = 32767;
@@ -167,12 +169,13 @@ BackendRc BindParams(BackendStatement& backend, std::vector<ServerParam>& params
       // A fixed-size value the client never sent (its data-at-execution
       // pieces go only for text and binary): null, in a buffer of its size.
       p.data.resize(fixed, 0);
-      if (p.indicator >= 0 && p.io_type != 4) p.indicator = -1;
+      if (p.indicator >= 0 && p.io_type == kParamInput) p.indicator = -1;
     }
     if (p.data.empty()) p.data.push_back(0);  // a buffer to point at, even for null
     ParamBinding b;
     b.number = p.number;
-    b.io_type = p.io_type;
+    // A return value binds as an output parameter, which ODBC 2 knows.
+    b.io_type = p.io_type == kParamReturnValue ? kParamOutput : p.io_type;
     b.c_type = IsVariable(p.c_type) || FixedCTypeSize(p.c_type) > 0 ? p.c_type : kCTypeChar;
     b.sql_type = p.sql_type;
     b.precision = static_cast<uint32_t>(std::max(p.precision, 0));
