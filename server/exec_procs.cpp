@@ -237,7 +237,11 @@ int16_t ExecDirectProc(Call& call) {
     } else if (HasAtExec(s->params)) {
       // The values follow: prepare now, run at the last procedure 24.
       DiagList diags;
-      BackendRc rc = s->backend->Prepare(*sql, &diags);
+      BackendRc rc;
+      {
+        Session::ActiveCall active(call.session(), s->backend.get());
+        rc = s->backend->Prepare(*sql, &diags);
+      }
       if (Succeeded(rc)) {
         s->prepared = true;
         s->awaiting_data = true;
