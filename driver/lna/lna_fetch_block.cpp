@@ -127,6 +127,7 @@ int16_t LnaFetchFromBlock(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async
       if (n > 0)
         stmt->decoders = static_cast<RowBlockDecoder*>(MemAlloc(n * sizeof(RowBlockDecoder)));
       if ((n > 0 && stmt->decoders == nullptr) || stmt->columns == nullptr) {
+        if (stmt->columns != nullptr) PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
         stmt->fetch_state = kLnaFetching;
         LnaFreeDecoders(stmt);
         return kLnaFailed;

@@ -320,6 +320,21 @@ TEST_F(FetchTest, AnotherStatementsPendingCallLeavesTheResultAlone) {
   EXPECT_EQ(Procedures(peer).size(), 1u);
 }
 
+TEST_F(FetchTest, DecodersThatCannotBeMadeFailTheFetch) {
+  ScriptedPeer peer({Steps({})});
+  LnaConnection* conn = Connected(peer);
+  LnaStatement* stmt = Result(conn, 2, true);
+  Row row(2);
+  MemFailAfter(1);
+  int16_t rc = LnaFetchMP(stmt, row.slots.data(), 0);
+  MemFailAfter(0);
+  EXPECT_EQ(rc, kLnaFailed);
+  LnaDiagRecord d = Diagnostic(conn, stmt);
+  EXPECT_EQ(d.native_error, 1401);
+  EXPECT_EQ(std::string(d.sqlstate), "S1001");
+  EXPECT_TRUE(Procedures(peer).empty());
+}
+
 TEST_F(FetchTest, NoStatementOrBrokenConnection) {
   Row row(1);
   EXPECT_EQ(LnaFetchMP(nullptr, row.slots.data(), 0), kLnaNoRecord);
