@@ -178,6 +178,13 @@ TEST_F(FetchTest, LongColumnSendsTheResultThroughSingleRows) {
   EXPECT_EQ(row.Values()[0], Value("2"));
   EXPECT_EQ(LnaColumnFetched(stmt, 2), 0);
   EXPECT_EQ(Procedures(peer), (std::vector<uint32_t>{15, 15}));
+  // Each request ends with the column state: C type, length asked for,
+  // long-column flag.
+  const Bytes state = Cat({Be16(2), Be16(1), Be32(8), Be16(0), Be16(1), Be32(0), Be16(0)});
+  for (const Bytes& request : peer.Received(0)) {
+    ASSERT_GE(request.size(), state.size());
+    EXPECT_EQ(Bytes(request.end() - static_cast<long>(state.size()), request.end()), state);
+  }
 }
 
 TEST_F(FetchTest, RowsSplitAcrossBlocksComeWholeAndOnce) {
@@ -318,6 +325,27 @@ TEST_F(FetchTest, AnotherStatementsPendingCallLeavesTheResultAlone) {
   EXPECT_EQ(row.Values()[0], Value("2"));
   EXPECT_EQ(LnaFetchMP(stmt, row.slots.data(), 0), kLnaNoData);
   EXPECT_EQ(Procedures(peer).size(), 1u);
+}
+
+TEST_F(FetchTest, RepeatedPendingFetchFinishesTheRowItBegan) {
+  // The second row begins in the first block and ends in the block the
+  // pending call brings.
+  Bytes second = BlockFields(kLnaNoData, {{}, {"b"}});
+  ScriptedPeer peer({Steps(
+      {Answer(0, BlockFields(0, {{"1", "2"}, {"a"}})), Answer(0, second), Answer(0, second)})});
+  LnaConnection* conn = Connected(peer);
+  LnaStatement* stmt = Result(conn, 2, true);
+  Row row(2);
+  ASSERT_EQ(LnaFetchMP(stmt, row.slots.data(), 0), kLnaOk);
+  EXPECT_EQ(LnaFetchMP(stmt, row.slots.data(), 1), kLnaStillExecuting);
+  EXPECT_EQ(stmt->current_column, 1u);
+  // The application cancels; the repeated call completes.
+  conn->async_state = kLnaAsyncCancelRequested;
+  EXPECT_EQ(LnaFetchMP(stmt, row.slots.data(), 1), kLnaOk);
+  EXPECT_EQ(row.Values(), (std::vector<Value>{"2", "b"}));
+  EXPECT_EQ(LnaAsyncState(conn), kLnaAsyncIdle);
+  EXPECT_EQ(LnaFetchMP(stmt, row.slots.data(), 0), kLnaNoData);
+  EXPECT_EQ(Procedures(peer), (std::vector<uint32_t>{2, 2, 2}));
 }
 
 TEST_F(FetchTest, DecodersThatCannotBeMadeFailTheFetch) {
