@@ -14,8 +14,8 @@ enum : uint32_t {
   kColNullabilityKnown = 1u << 1,
   kColCaseSensitive = 1u << 2,
   kColSearchMask = (1u << 3) | (1u << 4),
-  kColSearchLike = 1u << 3,   // searchable with LIKE only
-  kColSearchBasic = 1u << 4,  // searchable except with LIKE
+  kColSearchBasic = 1u << 3,  // searchable except with LIKE
+  kColSearchLike = 1u << 4,   // searchable with LIKE only
   kColValueRetrieval = 1u << 5,
   kColSigned = 1u << 6,
   kColMoney = 1u << 7,
