@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "common/rec_array.h"
+#include "driver/lna/lna_call.h"
+#include "driver/lna/lna_records.h"
 #include "driver/odbc/catalog_api.h"
 #include "driver/odbc/catalog_columns.h"
 #include "driver/odbc/column_desc.h"
@@ -109,12 +111,14 @@ class CatalogServerTest : public ::testing::Test {
     stmt_ = static_cast<DrvStmt*>(hstmt);
   }
   void TearDown() override {
-    if (stmt_ != nullptr) SQLFreeStmtImpl(stmt_, SQL_DROP);
-    SQLDisconnectImpl(conn());
+    if (stmt_ != nullptr) EXPECT_EQ(SQLFreeStmtImpl(stmt_, SQL_DROP), SQL_SUCCESS);
+    EXPECT_EQ(SQLDisconnectImpl(conn()), SQL_SUCCESS);
     listener_.Stop();
   }
 
   DrvConn* conn() { return fixture_.conn(); }
+  // As a transport failure leaves it: every further call is refused.
+  void BreakConnection() { conn()->lna->broken = 1; }
   DrvStmt* stmt() { return stmt_; }
 
   std::vector<std::string> StmtStates() {
@@ -281,6 +285,37 @@ TEST_F(CatalogServerTest, SpecialEnumerationsOfTables) {
     }
     Close();
   }
+}
+
+TEST_F(CatalogServerTest, AnOutstandingEnumerationThatFailsLeavesNoResultSet) {
+  stmt()->options.slot[kOptAsyncEnable] = SQL_ASYNC_ENABLE_ON;
+  auto owners = [&](const char* owner) {
+    return SQLTablesImpl(stmt(), Text(""), SQL_NTS, Text(owner), SQL_NTS, Text(""), SQL_NTS,
+                         nullptr, 0);
+  };
+  ASSERT_EQ(owners("%"), SQL_STILL_EXECUTING) << ::testing::PrintToString(StmtStates());
+  EXPECT_EQ(stmt()->state, kStmtResultOpen);
+  EXPECT_EQ(stmt()->result_kind, kKindOwnerList);
+  EXPECT_EQ(stmt()->pending_function, 54u);
+  // Only the outstanding function may go on.
+  EXPECT_EQ(SQLColumnsImpl(stmt(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_ERROR);
+  EXPECT_EQ(StmtStates(), std::vector<std::string>{"S1010"});
+  EXPECT_EQ(SQLGetTypeInfoImpl(stmt(), SQL_ALL_TYPES), SQL_ERROR);
+  EXPECT_EQ(StmtStates(), std::vector<std::string>{"S1010"});
+  // The resumed call fails with the connection gone, whatever it passes.
+  BreakConnection();
+  EXPECT_EQ(owners("whatever"), SQL_ERROR);
+  EXPECT_FALSE(StmtStates().empty());
+  EXPECT_EQ(stmt()->state, kStmtAllocated);
+  EXPECT_LT(stmt()->result_class, kResultRows);
+  EXPECT_EQ(stmt()->columns, nullptr);
+  EXPECT_EQ(stmt()->pending, 0u);
+  // The call layer forgets its own outstanding call and the broken mark,
+  // so that the statement and the login can go.
+  conn()->lna->broken = 0;
+  conn()->lna->async_state = kLnaAsyncIdle;
+  conn()->lna->async_owner = nullptr;
+  stmt()->lna->async_procedure = 0;
 }
 
 TEST_F(CatalogServerTest, NamesLongerThanTheServerAllowsAreRefused) {
