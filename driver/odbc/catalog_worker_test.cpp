@@ -108,6 +108,44 @@ TEST_F(CatalogWorkerTest, BadLengthsAreRefusedBeforeAnythingChanges) {
   FreeArgCopy(copies, 1);
 }
 
+TEST_F(CatalogWorkerTest, NamesAreMeasuredAgainstTheServersMaximum) {
+  // Where the login record keeps SQL_MAX_OWNER_NAME_LEN.
+  constexpr uint32_t kOwnerMaxSlot = 13;
+  const std::string long_name(255, 'n');
+  const std::string too_long(256, 'n');
+  struct Case {
+    const char* what;
+    uint16_t owner_max;  // 0: the server gives none
+    const char* escape;
+    std::string owner;
+    bool accepted;
+  };
+  const Case cases[] = {
+      {"no maximum, 255", 0, "", long_name, true},
+      {"no maximum, 256", 0, "", too_long, false},
+      {"escaped underscore not counted", 3, "\\", "a\\_b", true},
+      {"four plain characters", 3, "\\", "abcd", false},
+      {"no escape character: all count", 3, "", "a\\_b", false},
+  };
+  for (const Case& c : cases) {
+    conn()->info154.shorts[kOwnerMaxSlot] = c.owner_max;
+    std::snprintf(conn()->server_info.search_pattern_escape,
+                  sizeof conn()->server_info.search_pattern_escape, "%s", c.escape);
+    const CatalogString strings[] = {
+        {reinterpret_cast<const SQLCHAR*>(c.owner.c_str()), SQL_NTS, SQL_MAX_OWNER_NAME_LEN},
+    };
+    ArgCopy copies[1] = {};
+    EXPECT_EQ(CopyCatalogStrings(stmt(), strings, nullptr, 1, copies), c.accepted) << c.what;
+    EXPECT_EQ(StmtStates(),
+              c.accepted ? std::vector<std::string>{} : std::vector<std::string>{"S1090"})
+        << c.what;
+    if (c.accepted) {
+      EXPECT_EQ(copies[0].text, c.owner) << c.what;
+    }
+    FreeArgCopy(copies, 1);
+  }
+}
+
 TEST_F(CatalogWorkerTest, OutstandingCallsEndByTheirCode) {
   struct Case {
     const char* what;
