@@ -7,7 +7,6 @@
 #include <cstring>
 #include <string>
 
-#include "driver/lna/table_type.h"
 #include "driver/odbc/arg_copy.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
