@@ -2,15 +2,17 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/catalog_api.h"
 #include "driver/odbc/export_guard.h"
-#include "driver/odbc/not_capable.h"
+#include "driver/odbc/tables_api.h"
+#include "driver/odbc/type_info_api.h"
 
 namespace {
 
-template <typename... Ignored>
-SQLRETURN NotCapable(SQLHSTMT hstmt, Ignored...) {
+template <typename Worker, typename... Args>
+SQLRETURN Forward(Worker worker, SQLHSTMT hstmt, Args... args) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardStmt(hstmt, [&] { return NotCapableOnStmt(hstmt); });
+  return GuardStmt(hstmt, [&] { return worker(hstmt, args...); });
 }
 
 }  // namespace
@@ -20,8 +22,8 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTables(SQLHSTMT hstmt, SQLCHAR* szCatalogNa
                                             SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
                                             SQLSMALLINT cbTableName, SQLCHAR* szTableType,
                                             SQLSMALLINT cbTableType) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
-                    cbTableName, szTableType, cbTableType);
+  return Forward(SQLTablesImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName,
+                 szTableName, cbTableName, szTableType, cbTableType);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
@@ -29,8 +31,8 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLColumns(SQLHSTMT hstmt, SQLCHAR* szCatalogN
                                              SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
                                              SQLSMALLINT cbTableName, SQLCHAR* szColumnName,
                                              SQLSMALLINT cbColumnName) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
-                    cbTableName, szColumnName, cbColumnName);
+  return Forward(SQLColumnsImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName,
+                 szTableName, cbTableName, szColumnName, cbColumnName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
@@ -38,8 +40,8 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLStatistics(SQLHSTMT hstmt, SQLCHAR* szCatal
                                                 SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
                                                 SQLSMALLINT cbTableName, SQLUSMALLINT fUnique,
                                                 SQLUSMALLINT fAccuracy) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
-                    cbTableName, fUnique, fAccuracy);
+  return Forward(SQLStatisticsImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName,
+                 szTableName, cbTableName, fUnique, fAccuracy);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT hstmt, SQLUSMALLINT fColType,
@@ -48,16 +50,16 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSpecialColumns(SQLHSTMT hstmt, SQLUSMALLINT
                                                     SQLCHAR* szSchemaName, SQLSMALLINT cbSchemaName,
                                                     SQLCHAR* szTableName, SQLSMALLINT cbTableName,
                                                     SQLUSMALLINT fScope, SQLUSMALLINT fNullable) {
-  return NotCapable(hstmt, fColType, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName,
-                    szTableName, cbTableName, fScope, fNullable);
+  return Forward(SQLSpecialColumnsImpl, hstmt, fColType, szCatalogName, cbCatalogName, szSchemaName,
+                 cbSchemaName, szTableName, cbTableName, fScope, fNullable);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPrimaryKeys(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
                                                  SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
                                                  SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
                                                  SQLSMALLINT cbTableName) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
-                    cbTableName);
+  return Forward(SQLPrimaryKeysImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName,
+                 cbSchemaName, szTableName, cbTableName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLForeignKeys(
@@ -65,17 +67,17 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLForeignKeys(
     SQLSMALLINT cbPkSchemaName, SQLCHAR* szPkTableName, SQLSMALLINT cbPkTableName,
     SQLCHAR* szFkCatalogName, SQLSMALLINT cbFkCatalogName, SQLCHAR* szFkSchemaName,
     SQLSMALLINT cbFkSchemaName, SQLCHAR* szFkTableName, SQLSMALLINT cbFkTableName) {
-  return NotCapable(hstmt, szPkCatalogName, cbPkCatalogName, szPkSchemaName, cbPkSchemaName,
-                    szPkTableName, cbPkTableName, szFkCatalogName, cbFkCatalogName, szFkSchemaName,
-                    cbFkSchemaName, szFkTableName, cbFkTableName);
+  return Forward(SQLForeignKeysImpl, hstmt, szPkCatalogName, cbPkCatalogName, szPkSchemaName,
+                 cbPkSchemaName, szPkTableName, cbPkTableName, szFkCatalogName, cbFkCatalogName,
+                 szFkSchemaName, cbFkSchemaName, szFkTableName, cbFkTableName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLProcedures(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
                                                 SQLSMALLINT cbCatalogName, SQLCHAR* szSchemaName,
                                                 SQLSMALLINT cbSchemaName, SQLCHAR* szProcName,
                                                 SQLSMALLINT cbProcName) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szProcName,
-                    cbProcName);
+  return Forward(SQLProceduresImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName,
+                 szProcName, cbProcName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLProcedureColumns(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
@@ -84,8 +86,8 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLProcedureColumns(SQLHSTMT hstmt, SQLCHAR* s
                                                       SQLSMALLINT cbSchemaName, SQLCHAR* szProcName,
                                                       SQLSMALLINT cbProcName, SQLCHAR* szColumnName,
                                                       SQLSMALLINT cbColumnName) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szProcName,
-                    cbProcName, szColumnName, cbColumnName);
+  return Forward(SQLProcedureColumnsImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName,
+                 cbSchemaName, szProcName, cbProcName, szColumnName, cbColumnName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTablePrivileges(SQLHSTMT hstmt, SQLCHAR* szCatalogName,
@@ -93,18 +95,18 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTablePrivileges(SQLHSTMT hstmt, SQLCHAR* sz
                                                      SQLCHAR* szSchemaName,
                                                      SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
                                                      SQLSMALLINT cbTableName) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
-                    cbTableName);
+  return Forward(SQLTablePrivilegesImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName,
+                 cbSchemaName, szTableName, cbTableName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API
 SQLColumnPrivileges(SQLHSTMT hstmt, SQLCHAR* szCatalogName, SQLSMALLINT cbCatalogName,
                     SQLCHAR* szSchemaName, SQLSMALLINT cbSchemaName, SQLCHAR* szTableName,
                     SQLSMALLINT cbTableName, SQLCHAR* szColumnName, SQLSMALLINT cbColumnName) {
-  return NotCapable(hstmt, szCatalogName, cbCatalogName, szSchemaName, cbSchemaName, szTableName,
-                    cbTableName, szColumnName, cbColumnName);
+  return Forward(SQLColumnPrivilegesImpl, hstmt, szCatalogName, cbCatalogName, szSchemaName,
+                 cbSchemaName, szTableName, cbTableName, szColumnName, cbColumnName);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetTypeInfo(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
-  return NotCapable(hstmt, fSqlType);
+  return Forward(SQLGetTypeInfoImpl, hstmt, fSqlType);
 }
