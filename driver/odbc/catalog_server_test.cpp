@@ -111,7 +111,9 @@ class CatalogServerTest : public ::testing::Test {
     stmt_ = static_cast<DrvStmt*>(hstmt);
   }
   void TearDown() override {
-    if (stmt_ != nullptr) EXPECT_EQ(SQLFreeStmtImpl(stmt_, SQL_DROP), SQL_SUCCESS);
+    if (stmt_ != nullptr) {
+      EXPECT_EQ(SQLFreeStmtImpl(stmt_, SQL_DROP), SQL_SUCCESS);
+    }
     EXPECT_EQ(SQLDisconnectImpl(conn()), SQL_SUCCESS);
     listener_.Stop();
   }
