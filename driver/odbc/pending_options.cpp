@@ -41,6 +41,7 @@ int32_t AddPendingOption(DrvConn* connection, uint16_t option, uint16_t kind, ui
 
 SQLRETURN ReplayPendingOptions(DrvConn* connection) {
   SQLRETURN result = SQL_SUCCESS;
+  if (connection->pending_options == nullptr) return result;
   for (uint32_t i = 0; i < ArrCount(connection->pending_options); ++i) {
     auto* pending = static_cast<PendingOption*>(ArrAt(connection->pending_options, i));
     SQLULEN value = pending->value;
