@@ -6,6 +6,7 @@
 #include <sqlext.h>
 
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "common/memory.h"
@@ -13,6 +14,7 @@
 #include "driver/odbc/conn_test_support.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/sql_error.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -121,6 +123,21 @@ TEST_F(TranslationTest, AnEmptyNameUnloads) {
   char* copy = nullptr;
   EXPECT_EQ(TranslateStatementText(conn(), nullptr, "go", &copy), 1);
   EXPECT_EQ(copy, nullptr);
+}
+
+TEST_F(TranslationTest, ALongLibraryNameIsReadBackCutToTheOptionSize) {
+  TempDir dir;
+  const std::string folder = dir.Path(std::string(150, 'x'));
+  const std::string path = folder + "/" + std::string(150, 'y') + ".so";
+  std::filesystem::create_directory(folder);
+  std::filesystem::create_symlink(VEL_XLAT_LIBRARY, path);
+  ASSERT_EQ(Load(path.c_str()), SQL_SUCCESS);
+  char read[300];
+  std::memset(read, '#', sizeof read);
+  ASSERT_EQ(SQLGetConnectOptionImpl(conn(), SQL_TRANSLATE_DLL, read), SQL_SUCCESS);
+  EXPECT_EQ(std::string(read), path.substr(0, 255));
+  EXPECT_EQ(read[256], '#');
+  ASSERT_EQ(Load(""), SQL_SUCCESS);
 }
 
 TEST_F(TranslationTest, ValuesAreCopiedByTypeWithoutALibrary) {
