@@ -7,12 +7,9 @@
 
 #include <cstring>
 #include <fstream>
-#include <memory>
 #include <string>
 
-#include "server/dispatch_harness.h"
-#include "server/listener.h"
-#include "server/scripted_backend.h"
+#include "driver/odbc/server_conn_support.h"
 #include "testing/registry_sandbox.h"
 
 namespace {
@@ -26,16 +23,11 @@ class DriverManagerOptionsTest : public ::testing::Test {
   }
 
   void SetUp() override {
-    listener_ = std::make_unique<velsrv::Listener>(velsrv_test::ScriptedConfig(), backend_);
-    std::string error;
-    ASSERT_TRUE(listener_->Open(&error)) << error;
-    listener_->Start();
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &henv_)));
     ASSERT_TRUE(SQL_SUCCEEDED(SQLSetEnvAttr(henv_, SQL_ATTR_ODBC_VERSION,
                                             reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0)));
     ASSERT_TRUE(SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_DBC, henv_, &hdbc_)));
-    std::string in = "DRIVER={VeltoTest};ServerName=127.0.0.1." +
-                     std::to_string(listener_->port()) + ";ServerDSN=sales;UID=scott;PWD=tiger";
+    std::string in = "DRIVER={VeltoTest};" + server_.ConnectString();
     ASSERT_TRUE(
         SQL_SUCCEEDED(SQLDriverConnect(hdbc_, nullptr, reinterpret_cast<SQLCHAR*>(in.data()),
                                        SQL_NTS, nullptr, 0, nullptr, SQL_DRIVER_NOPROMPT)));
@@ -48,11 +40,9 @@ class DriverManagerOptionsTest : public ::testing::Test {
     if (henv_ != SQL_NULL_HENV) {
       EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_ENV, henv_), SQL_SUCCESS);
     }
-    listener_->Stop();
   }
 
-  velsrv::ScriptedBackend backend_;
-  std::unique_ptr<velsrv::Listener> listener_;
+  ServerFixture server_;
   SQLHENV henv_ = SQL_NULL_HENV;
   SQLHDBC hdbc_ = SQL_NULL_HDBC;
 };
@@ -61,7 +51,7 @@ TEST_F(DriverManagerOptionsTest, TransactionsEndByConnectionAndByEnvironment) {
   ASSERT_EQ(SQLSetConnectAttr(hdbc_, SQL_ATTR_AUTOCOMMIT,
                               reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_OFF), 0),
             SQL_SUCCESS);
-  EXPECT_EQ(backend_.Log().connection_options[SQL_AUTOCOMMIT].number, SQL_AUTOCOMMIT_OFF);
+  EXPECT_EQ(server_.Log().connection_options[SQL_AUTOCOMMIT].number, SQL_AUTOCOMMIT_OFF);
   SQLUINTEGER autocommit = 99;
   EXPECT_EQ(SQLGetConnectAttr(hdbc_, SQL_ATTR_AUTOCOMMIT, &autocommit, 0, nullptr), SQL_SUCCESS);
   EXPECT_EQ(autocommit, SQL_AUTOCOMMIT_OFF);
@@ -74,7 +64,7 @@ TEST_F(DriverManagerOptionsTest, TransactionsEndByConnectionAndByEnvironment) {
   ASSERT_EQ(SQLAllocHandle(SQL_HANDLE_STMT, hdbc_, &hstmt), SQL_SUCCESS);
   EXPECT_EQ(SQLEndTran(SQL_HANDLE_ENV, henv_, SQL_COMMIT), SQL_SUCCESS);
   EXPECT_EQ(SQLTransact(henv_, SQL_NULL_HDBC, SQL_COMMIT), SQL_SUCCESS);
-  velsrv::ScriptedLog log = backend_.Log();
+  velsrv::ScriptedLog log = server_.Log();
   EXPECT_EQ(log.commits, 3);
   EXPECT_EQ(log.rollbacks, 1);
 }
@@ -83,7 +73,7 @@ TEST_F(DriverManagerOptionsTest, AttributesArriveWhole) {
   // A text attribute arrives as the address of the text.
   char catalog[] = "main";
   ASSERT_EQ(SQLSetConnectAttr(hdbc_, SQL_ATTR_CURRENT_CATALOG, catalog, SQL_NTS), SQL_SUCCESS);
-  EXPECT_EQ(backend_.Log().connection_options[SQL_CURRENT_QUALIFIER].text, "main");
+  EXPECT_EQ(server_.Log().connection_options[SQL_CURRENT_QUALIFIER].text, "main");
   char read[256] = {};
   SQLINTEGER length = 0;
   EXPECT_TRUE(SQL_SUCCEEDED(
@@ -98,7 +88,7 @@ TEST_F(DriverManagerOptionsTest, AttributesArriveWhole) {
   SQLULEN max_rows = ~SQLULEN{0};
   EXPECT_EQ(SQLGetStmtAttr(hstmt, SQL_ATTR_MAX_ROWS, &max_rows, 0, nullptr), SQL_SUCCESS);
   EXPECT_EQ(max_rows, 77u);
-  EXPECT_EQ(backend_.Log().statement_options[SQL_MAX_ROWS], 77u);
+  EXPECT_EQ(server_.Log().statement_options[SQL_MAX_ROWS], 77u);
   EXPECT_EQ(SQLFreeHandle(SQL_HANDLE_STMT, hstmt), SQL_SUCCESS);
 }
 

@@ -41,8 +41,9 @@ int32_t AddPendingOption(DrvConn* connection, uint16_t option, uint16_t kind, ui
 
 SQLRETURN ReplayPendingOptions(DrvConn* connection) {
   SQLRETURN result = SQL_SUCCESS;
-  if (connection->pending_options == nullptr) return result;
-  for (uint32_t i = 0; i < ArrCount(connection->pending_options); ++i) {
+  const uint32_t count =
+      connection->pending_options != nullptr ? ArrCount(connection->pending_options) : 0;
+  for (uint32_t i = 0; i < count; ++i) {
     auto* pending = static_cast<PendingOption*>(ArrAt(connection->pending_options, i));
     SQLULEN value = pending->value;
     if (pending->kind == kPendingText) {
