@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "common/rec_array.h"
+#include "driver/lna/lna_call.h"
 #include "driver/odbc/conn_options_api.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
@@ -40,20 +41,28 @@ int32_t AddPendingOption(DrvConn* connection, uint16_t option, uint16_t kind, ui
 }
 
 SQLRETURN ReplayPendingOptions(DrvConn* connection) {
+  // Detached first: an option applied while no login is open would be
+  // queued again instead of sent.
+  RecArray* list = connection->pending_options;
+  connection->pending_options = nullptr;
+  if (list == nullptr) return SQL_SUCCESS;
   SQLRETURN result = SQL_SUCCESS;
-  const uint32_t count =
-      connection->pending_options != nullptr ? ArrCount(connection->pending_options) : 0;
-  for (uint32_t i = 0; i < count; ++i) {
-    auto* pending = static_cast<PendingOption*>(ArrAt(connection->pending_options, i));
-    SQLULEN value = pending->value;
-    if (pending->kind == kPendingText) {
-      pending->text[kPendingTextSize - 1] = '\0';
-      value = reinterpret_cast<SQLULEN>(pending->text);
+  if (!LnaIsConnected(connection->lna)) {
+    PostDbcError(connection, kMsgErrConnectNotOpen, 0, nullptr);
+    result = SQL_SUCCESS_WITH_INFO;
+  } else {
+    for (uint32_t i = 0; i < ArrCount(list); ++i) {
+      auto* pending = static_cast<PendingOption*>(ArrAt(list, i));
+      SQLULEN value = pending->value;
+      if (pending->kind == kPendingText) {
+        pending->text[kPendingTextSize - 1] = '\0';
+        value = reinterpret_cast<SQLULEN>(pending->text);
+      }
+      if (ApplyConnectOption(connection, pending->option, value) != SQL_SUCCESS)
+        result = SQL_SUCCESS_WITH_INFO;
     }
-    if (ApplyConnectOption(connection, pending->option, value) != SQL_SUCCESS)
-      result = SQL_SUCCESS_WITH_INFO;
   }
-  DropPendingOptions(connection);
+  ArrDestroy(list);
   return result;
 }
 
