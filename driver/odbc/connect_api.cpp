@@ -19,7 +19,6 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/trace_mask.h"
 #include "driver/odbc/translation.h"
-#include "platform/module.h"
 
 namespace {
 
