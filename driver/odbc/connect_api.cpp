@@ -9,6 +9,7 @@
 #include "common/trace.h"
 #include "driver/odbc/arg_copy.h"
 #include "driver/odbc/conn_keyword.h"
+#include "driver/odbc/conn_options_api.h"
 #include "driver/odbc/conn_string.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
@@ -17,7 +18,7 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/trace_mask.h"
-#include "platform/module.h"
+#include "driver/odbc/translation.h"
 
 namespace {
 
@@ -53,13 +54,15 @@ void StoreKeyword(DrvConn* connection, uint32_t index, const char* value) {
   keyword.set = 1;
 }
 
-// Translation libraries belong to the connection's login; a disconnect
-// unloads the one loaded.
-void UnloadTranslation(DrvConn* connection) {
-  PlatModuleFree(connection->translate_module);
-  connection->translate_module = nullptr;
-  connection->driver_to_data_source = nullptr;
-  connection->data_source_to_driver = nullptr;
+// After a login: the data source's translation library. One that cannot
+// be loaded ends the attempt. `result` is the connect's so far.
+SQLRETURN LoadDataSourceTranslation(DrvConn* connection, SQLRETURN result) {
+  SQLRETURN loaded = LoadTranslationOptions(connection);
+  if (loaded == SQL_ERROR) {
+    AbortConnectAttempt(connection);
+    return SQL_ERROR;
+  }
+  return loaded == SQL_SUCCESS_WITH_INFO ? SQL_SUCCESS_WITH_INFO : result;
 }
 
 bool FreeAllStatements(DrvConn* connection) {
@@ -114,6 +117,7 @@ SQLRETURN SQLConnectImpl(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN, SQLCHA
       result = SQL_ERROR;
       break;
   }
+  if (result != SQL_ERROR) result = LoadDataSourceTranslation(connection, result);
   FreeArgCopy(copies, 3);
   TraceReturn(trace, "SQLConnect", result);
   return result;
@@ -161,7 +165,9 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
   } else {
     if (connected == 1) warning = true;
     connection->state = kConnConnected;
-    if (szConnStrOut != nullptr) {
+    result = LoadDataSourceTranslation(connection, result);
+    if (result == SQL_SUCCESS_WITH_INFO) warning = true;
+    if (result != SQL_ERROR && szConnStrOut != nullptr) {
       int32_t length = 0;
       int32_t built = BuildConnectString(connection, reinterpret_cast<char*>(szConnStrOut),
                                          cbConnStrOutMax, &length, 0);
@@ -190,7 +196,9 @@ SQLRETURN SQLDisconnectImpl(SQLHDBC hdbc) {
   switch (connection->state) {
     case kConnConnected:
     case kConnWithStmts:
-      UnloadTranslation(connection);
+      // Translation libraries belong to the login: an empty name unloads.
+      result = ApplyConnectOption(connection, SQL_TRANSLATE_DLL, reinterpret_cast<SQLULEN>(""));
+      if (result == SQL_ERROR) break;
       if (!FreeAllStatements(connection)) {
         char text[512];
         if (DrvMessageText(kMsgDrsFreeStmtFail, text, sizeof text) == 1) {

@@ -13,6 +13,7 @@
 #include "driver/odbc/login_data.h"
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/pending_options.h"
+#include "driver/odbc/translation.h"
 
 namespace {
 
@@ -73,7 +74,7 @@ void DrvFreeConnect(DrvConn* connection) {
     }
     MemFree(connection->keywords);
   }
-  MemFree(connection->translate_dll);
+  UnloadTranslationLibrary(connection);
   LnaFreeConnect(connection->lna);
   DropLoginTypes(connection);
   DropPendingOptions(connection);

@@ -21,6 +21,7 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/pending_options.h"
 #include "driver/odbc/rpc_status.h"
+#include "driver/odbc/translation.h"
 
 namespace {
 
@@ -171,6 +172,7 @@ SQLRETURN DrvDisconnect(DrvConn* connection) {
 }
 
 void AbortConnectAttempt(DrvConn* connection) {
+  UnloadTranslationLibrary(connection);
   if (connection->state == kConnConnected) {
     DrvDisconnect(connection);
     connection->state = kConnAllocated;

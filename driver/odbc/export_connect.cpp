@@ -2,10 +2,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/conn_options_api.h"
 #include "driver/odbc/connect_api.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/get_info.h"
 #include "driver/odbc/not_capable.h"
+#include "driver/odbc/transact.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN,
                                              SQLCHAR* szUID, SQLSMALLINT cbUID, SQLCHAR* szAuthStr,
@@ -53,18 +55,21 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetFunctions(SQLHDBC hdbc, SQLUSMALLINT fFu
   return GuardConn(hdbc, [&] { return SQLGetFunctionsImpl(hdbc, fFunction, pfExists); });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetConnectOption(SQLHDBC hdbc, SQLUSMALLINT, SQLULEN) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetConnectOption(SQLHDBC hdbc, SQLUSMALLINT fOption,
+                                                      SQLULEN vParam) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] { return SQLSetConnectOptionImpl(hdbc, fOption, vParam); });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetConnectOption(SQLHDBC hdbc, SQLUSMALLINT, SQLPOINTER) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetConnectOption(SQLHDBC hdbc, SQLUSMALLINT fOption,
+                                                      SQLPOINTER pvParam) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] { return SQLGetConnectOptionImpl(hdbc, fOption, pvParam); });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTransact(SQLHENV henv, SQLHDBC hdbc, SQLUSMALLINT) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLTransact(SQLHENV henv, SQLHDBC hdbc, SQLUSMALLINT fType) {
   if (!DrvAttached()) return SQL_ERROR;
-  if (hdbc != SQL_NULL_HDBC) return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
-  return GuardEnv(henv, [&] { return NotCapableOnEnv(henv); });
+  if (hdbc != SQL_NULL_HDBC)
+    return GuardConn(hdbc, [&] { return SQLTransactImpl(henv, hdbc, fType); });
+  return GuardEnv(henv, [&] { return SQLTransactImpl(henv, hdbc, fType); });
 }

@@ -6,6 +6,7 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/not_capable.h"
+#include "driver/odbc/stmt_options_api.h"
 
 namespace {
 
@@ -130,10 +131,12 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDescribeParam(SQLHSTMT hstmt, SQLUSMALLINT 
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT hstmt, SQLUSMALLINT fOption,
                                                    SQLULEN vParam) {
-  return NotCapable(hstmt, fOption, vParam);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLSetStmtOptionImpl(hstmt, fOption, vParam); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetStmtOption(SQLHSTMT hstmt, SQLUSMALLINT fOption,
                                                    SQLPOINTER pvParam) {
-  return NotCapable(hstmt, fOption, pvParam);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLGetStmtOptionImpl(hstmt, fOption, pvParam); });
 }
