@@ -58,6 +58,13 @@ class DrvExecTest : public ::testing::Test {
     SQLHSTMT h = nullptr;
     ASSERT_EQ(SQLAllocStmtImpl(f_.conn(), &h), SQL_SUCCESS);
     s_ = static_cast<DrvStmt*>(h);
+    // A server that runs no statements yet answers every one "not capable".
+    SQLRETURN probe = SQLExecDirectImpl(s_, Text("select 1"), SQL_NTS);
+    std::string state = FirstState(s_);
+    if (probe == SQL_ERROR && (state == "S1C00" || state == "IM001"))
+      GTEST_SKIP() << "the server does not run statements";
+    ASSERT_EQ(probe, SQL_SUCCESS) << state;
+    ASSERT_EQ(SQLFreeStmtImpl(s_, SQL_CLOSE), SQL_SUCCESS);
   }
   void TearDown() override {
     if (s_ != nullptr) SQLFreeStmtImpl(s_, SQL_DROP);
@@ -99,7 +106,6 @@ TEST_F(DrvExecTest, StateTransitions) {
       {kExecute, nullptr, SQL_SUCCESS, "", kStmtResultOpen, kResultRows, 1, -1},
       {kCancel, nullptr, SQL_SUCCESS, "", kStmtPrepared, kResultRows, 1, -1},
       {kDirect, "select * from nosuch", SQL_ERROR, "S1000", kStmtPrepared, kResultRows, 1, -1},
-      {kPrepare, "no such statement", SQL_ERROR, "S1000", kStmtPrepared, kResultRows, 1, -1},
       {kDirect, "delete from t", SQL_SUCCESS, "", kStmtExecuted, kResultNone, 0, 2},
       {kDirect, "drop table t", SQL_SUCCESS, "", kStmtExecuted, kResultNone, 0, 0},
   };
@@ -181,10 +187,6 @@ TEST_F(DrvExecTest, DescribesAQuery) {
             SQL_SUCCESS);
   EXPECT_EQ(name, alias);
   EXPECT_EQ(length, 64);
-  SQLLEN nullable = -1;
-  EXPECT_EQ(SQLColAttributesImpl(s_, 1, SQL_COLUMN_NULLABLE, nullptr, 0, nullptr, &nullable),
-            SQL_SUCCESS);
-  EXPECT_EQ(nullable, SQL_NO_NULLS);
   EXPECT_EQ(SQLExecuteImpl(s_), SQL_SUCCESS);
   EXPECT_EQ(s_->state, kStmtResultOpen);
   EXPECT_EQ(SQLMoreResultsImpl(s_), SQL_NO_DATA_FOUND);
