@@ -12,6 +12,7 @@
 #include "driver/lna/lna_call.h"
 #include "driver/odbc/cursor_name.h"
 #include "driver/odbc/rpc_status.h"
+#include "driver/odbc/server_types.h"
 #include "driver/odbc/stmt_test_support.h"
 
 namespace {
@@ -212,6 +213,32 @@ TEST(StmtExecTest, MoreResultsClosesTheOnlyResult) {
   EXPECT_EQ(SQLMoreResultsImpl(s), SQL_NO_DATA_FOUND);
   EXPECT_EQ(s->state, kStmtPrepared);
   EXPECT_EQ(s->row_count, 0u);
+}
+
+TEST(StmtExecTest, ReplyDescriptorsSetTheResultClass) {
+  StmtFixture fixture;
+  TypeDescriptor integer = {SQL_INTEGER, nullptr, nullptr, nullptr, nullptr, 0,
+                            10,          0,       10,      nullptr, 0};
+  fixture.conn()->type_descs = &integer;
+  fixture.conn()->type_count = fixture.conn()->server_type_count = 1;
+  DrvStmt* s = fixture.stmt();
+  LnaColumnDesc columns[2] = {};
+  columns[0].sql_type = columns[1].sql_type = SQL_INTEGER;
+  LnaParamDesc param = {SQL_INTEGER, 10, 0, 1};
+
+  EXPECT_EQ(BuildReplyDescriptors(s, 2, columns, 1, &param), SQL_SUCCESS);
+  EXPECT_EQ(s->result_class, kResultRows);
+  EXPECT_EQ(s->result_kind, 1u);
+  EXPECT_EQ(ArrCount(s->columns), 2u);
+  ASSERT_NE(s->param_descs, nullptr);
+  EXPECT_EQ(ArrCount(s->param_descs), 1u);
+
+  DrvResetStmt(s);
+  EXPECT_EQ(BuildReplyDescriptors(s, 0, nullptr, 0, nullptr), SQL_SUCCESS);
+  EXPECT_EQ(s->result_class, kResultNone);
+  EXPECT_EQ(s->result_kind, 0u);
+  EXPECT_EQ(s->columns, nullptr);
+  EXPECT_EQ(s->param_descs, nullptr);
 }
 
 }  // namespace
