@@ -10,7 +10,7 @@
 #include "driver/odbc/catalog_api.h"
 #include "driver/odbc/catalog_columns.h"
 #include "driver/odbc/stmt_state.h"
-#include "driver/odbc/stmt_test_support.h"
+#include "driver/odbc/login_stmt_fixture.h"
 #include "driver/odbc/tables_api.h"
 #include "driver/odbc/trace_arg.h"
 
@@ -45,7 +45,7 @@ TEST(TraceArgTest, ShowsNoMoreThanTheGivenLength) {
   for (const Case& c : cases) EXPECT_EQ(Shown(c.text, c.length), c.shown) << c.length;
 }
 
-class CatalogWorkerTest : public ::testing::Test, public StmtFixture {
+class CatalogWorkerTest : public ::testing::Test, public LoginStmtFixture {
  protected:
   void Async(uint32_t pending_function) {
     stmt()->options.slot[kOptAsyncEnable] = SQL_ASYNC_ENABLE_ON;

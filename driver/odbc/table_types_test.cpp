@@ -6,11 +6,11 @@
 
 #include "common/rec_array.h"
 #include "driver/odbc/local_column.h"
-#include "driver/odbc/stmt_test_support.h"
+#include "driver/odbc/login_stmt_fixture.h"
 
 namespace {
 
-class TableTypesTest : public ::testing::Test, public StmtFixture {
+class TableTypesTest : public ::testing::Test, public LoginStmtFixture {
  protected:
   void SetUp() override {
     Login({}, {TableType("TABLE", 1), TableType("VIEW", 2), TableType("SYSTEM TABLE", 4)});

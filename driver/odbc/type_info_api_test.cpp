@@ -7,11 +7,11 @@
 #include "common/rec_array.h"
 #include "driver/odbc/catalog_columns.h"
 #include "driver/odbc/local_column.h"
-#include "driver/odbc/stmt_test_support.h"
+#include "driver/odbc/login_stmt_fixture.h"
 
 namespace {
 
-class TypeInfoTest : public ::testing::Test, public StmtFixture {
+class TypeInfoTest : public ::testing::Test, public LoginStmtFixture {
  protected:
   // Twelve types, three of them integers; no varchar, which the driver
   // adds to its own table.
@@ -158,7 +158,7 @@ TEST(ServerTypeNameTest, StandInsFollowTheirOrder) {
       {{}, SQL_INTEGER, "NULL"},
   };
   for (const Case& c : cases) {
-    StmtFixture f;
+    LoginStmtFixture f;
     std::vector<LnaTypeInfo> types;
     std::vector<std::string> names;
     for (int16_t t : c.announced) {

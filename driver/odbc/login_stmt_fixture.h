@@ -1,0 +1,75 @@
+// A statement for the driver's unit tests that needs no server: a record on
+// an unconnected connection, with the login's type lists given by the test.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sqlext.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "driver/lna/table_type.h"
+#include "driver/lna/type_info.h"
+#include "driver/odbc/conn_test_support.h"
+#include "driver/odbc/diag.h"
+#include "driver/odbc/drv_conn.h"
+#include "driver/odbc/drv_stmt.h"
+#include "driver/odbc/login_data.h"
+#include "driver/odbc/sql_error.h"
+
+class LoginStmtFixture : public ConnFixture {
+ public:
+  LoginStmtFixture() {
+    stmt_ = new DrvStmt{};
+    stmt_->conn = conn();
+    stmt_->diagnostics = CreateDiagList();
+    stmt_->state = kStmtAllocated;
+    stmt_->data_at_exec_param = -1;
+  }
+  ~LoginStmtFixture() {
+    DrvResetStmt(stmt_);
+    DestroyDiagList(stmt_->diagnostics);
+    delete stmt_;
+  }
+
+  DrvStmt* stmt() const { return stmt_; }
+
+  // The SQLSTATEs posted on the statement, in order; the list is emptied.
+  std::vector<std::string> StmtStates() const {
+    std::vector<std::string> states;
+    SQLCHAR state[6] = {};
+    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, nullptr, 0, nullptr) !=
+           SQL_NO_DATA_FOUND) {
+      states.emplace_back(reinterpret_cast<char*>(state));
+      if (states.size() > 20) break;
+    }
+    return states;
+  }
+
+  // What a login reply would leave: the server's types and table types.
+  void Login(const std::vector<LnaTypeInfo>& types, const std::vector<LnaTableType>& table_types) {
+    ASSERT_EQ(StoreLoginTypes(conn(), types.data(), static_cast<uint32_t>(types.size()),
+                              table_types.data(), static_cast<uint32_t>(table_types.size())),
+              0);
+  }
+
+ private:
+  DrvStmt* stmt_ = nullptr;
+};
+
+inline LnaTypeInfo ServerType(const char* name, int16_t sql_type, const char* local_name) {
+  LnaTypeInfo t{};
+  std::strncpy(t.type_name, name, sizeof t.type_name - 1);
+  std::strncpy(t.local_type_name, local_name, sizeof t.local_type_name - 1);
+  t.sql_type = sql_type;
+  t.precision = 10;
+  return t;
+}
+
+inline LnaTableType TableType(const char* name, int32_t bit) {
+  LnaTableType t{};
+  std::strncpy(t.name, name, sizeof t.name - 1);
+  t.bit = bit;
+  return t;
+}
