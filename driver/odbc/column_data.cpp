@@ -282,8 +282,11 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
   int16_t sql_type = ColumnSqlType(statement, column);
   uint32_t limit = LengthLimit(statement, sql_type);
   uint32_t before = column->returned_length;
-  if (limit != 0 && static_cast<uint64_t>(before) + static_cast<uint64_t>(usable) > limit)
+  bool limited = false;
+  if (limit != 0 && static_cast<uint64_t>(before) + static_cast<uint64_t>(usable) > limit) {
     usable = static_cast<int32_t>(limit > before ? limit - before : 0);
+    limited = true;
+  }
 
   SQLRETURN code;
   int32_t total = SQL_NO_TOTAL;
@@ -318,9 +321,9 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
   }
   bool truncated = false;
   if (code == SQL_SUCCESS_WITH_INFO) {
-    // The conversion itself cut the value: the limit has no say.
     truncated = true;
-    limit = 0;
+    // Cut by the conversion itself, not by the limit: the limit has no say.
+    if (!limited) limit = 0;
   }
   if (total == SQL_NULL_DATA) {
     column->retrieval[kRetrievalExhausted] = 1;

@@ -464,4 +464,33 @@ TEST_F(DriverFetchTest, RefusalsLeaveTheRowReadable) {
   EXPECT_EQ(db.State(), "22005");
 }
 
+// The data source may describe an expression one way when it is prepared
+// and another once it ran; the rows come in the form the driver was told.
+TEST_F(DriverFetchTest, PreparedStatementsDeliverTheDescribedForm) {
+  for (const char* mode : kModes) {
+    SCOPED_TRACE(mode);
+    Odbc db(mode);
+    SQLFreeStmt(db.hstmt, SQL_CLOSE);
+    ASSERT_EQ(
+        SQLPrepare(db.hstmt, Text("select 1 + 1, 2.5, 'abc', i from vals order by id"), SQL_NTS),
+        SQL_SUCCESS);
+    for (int run = 0; run < 2; ++run) {
+      ASSERT_EQ(SQLExecute(db.hstmt), SQL_SUCCESS) << db.State();
+      std::vector<std::string> row;
+      ASSERT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS) << db.State();
+      for (SQLUSMALLINT column = 1; column <= 4; ++column) {
+        char text[32] = "?";
+        SQLLEN length = 0;
+        EXPECT_EQ(SQLGetData(db.hstmt, column, SQL_C_CHAR, text, sizeof text, &length),
+                  SQL_SUCCESS);
+        row.push_back(text);
+      }
+      EXPECT_EQ(row, (std::vector<std::string>{"2", "2.5", "abc", "42"}));
+      EXPECT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS);
+      EXPECT_EQ(SQLFetch(db.hstmt), SQL_NO_DATA_FOUND);
+      SQLFreeStmt(db.hstmt, SQL_CLOSE);
+    }
+  }
+}
+
 }  // namespace
