@@ -89,8 +89,8 @@ bool IsBigIntTarget(int16_t c_type) {
   return c_type == SQL_C_SBIGINT || c_type == SQL_C_UBIGINT;
 }
 
-SQLRETURN ConvertFetched(DrvStmt* statement, uint16_t icol, ColumnDesc* column,
-                         const LnaFetchSlot& slot, void* buffer, int32_t* length, int16_t c_type) {
+SQLRETURN ConvertFetched(DrvStmt* statement, ColumnDesc* column, const LnaFetchSlot& slot,
+                         void* buffer, int32_t* length, int16_t c_type) {
   int32_t held = HeldLength(slot);
   uint32_t offset = std::min<uint32_t>(column->retrieval[kRetrievalOffset], held);
   const char* source = static_cast<const char*>(slot.buffer) + offset;
@@ -117,7 +117,6 @@ SQLRETURN ConvertFetched(DrvStmt* statement, uint16_t icol, ColumnDesc* column,
     *length = out;
     return SQL_SUCCESS_WITH_INFO;
   }
-  (void)icol;
   PostStmtError(statement, ConvResultToMessage(result), 0, nullptr);
   return SQL_ERROR;
 }
@@ -162,7 +161,7 @@ SQLRETURN FetchColumnValue(DrvStmt* statement, uint16_t icol, void* buffer, int3
     return SQL_SUCCESS;
   }
   if (LnaColumnFetched(statement->lna, icol))
-    return ConvertFetched(statement, icol, column, *slot, buffer, length, c_type);
+    return ConvertFetched(statement, column, *slot, buffer, length, c_type);
   return LongData(statement, icol, buffer, length, c_type);
 }
 
@@ -189,7 +188,7 @@ void PostTruncation(DrvStmt* statement, uint16_t icol) {
 // one pass may fill. *total the length at the start, *handed the bytes put
 // in the buffer (text without its NUL).
 SQLRETURN ServerValue(DrvStmt* statement, uint16_t icol, int16_t c_type, void* buffer,
-                      int32_t usable, int32_t* total, int32_t* handed, bool binary_as_text) {
+                      int32_t usable, int32_t* total, int32_t* handed) {
   if (usable < kMaxPass + 1)
     return DrvGetColumnValue(statement, icol, c_type, buffer, usable, total, handed);
   char* at = static_cast<char*>(buffer);
@@ -216,7 +215,6 @@ SQLRETURN ServerValue(DrvStmt* statement, uint16_t icol, int16_t c_type, void* b
     left -= step;
     if (code != SQL_SUCCESS_WITH_INFO || step == 0) break;
   }
-  (void)binary_as_text;
   return code;
 }
 
@@ -253,7 +251,8 @@ SQLRETURN DrvGetColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type, v
   int32_t length = buffer_length;
   SQLRETURN code = FetchColumnValue(statement, icol, buffer, &length, c_type);
   *total = length;
-  *returned = std::min(buffer_length, length);
+  // Without a total the piece filled the buffer.
+  *returned = length == SQL_NO_TOTAL ? buffer_length : std::min(buffer_length, length);
   bool fitted = length < buffer_length && length != SQL_NO_TOTAL && length >= 0;
   if (c_type == SQL_C_CHAR && !fitted && *returned >= 1) --*returned;
   return code;
@@ -301,7 +300,7 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
     }
     LnaFetchSlot* slot = FetchSlot(statement, icol);
     binary_as_text = c_type == SQL_C_CHAR && slot != nullptr && slot->c_type == SQL_C_BINARY;
-    code = ServerValue(statement, icol, c_type, buffer, usable, &total, &handed, binary_as_text);
+    code = ServerValue(statement, icol, c_type, buffer, usable, &total, &handed);
   }
 
   if (code == SQL_STILL_EXECUTING) {
