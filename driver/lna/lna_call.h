@@ -65,8 +65,10 @@ struct ParamValueEntry {
 
 // One result column's place in a fetch (the driver's fetch buffer entry):
 // the C type its value is delivered in and the buffer it lands in. After a
-// row, result_length is the value's length, or -1 for a null. A value
-// longer than the buffer has only its first buffer_length bytes written.
+// row, result_length is the value's length, -1 for a null, or -95 when the
+// server marks a value so (the buffer is then left alone). A value longer
+// than the buffer has only its first buffer_length bytes written, so a
+// reader takes at most that many.
 struct LnaFetchSlot {
   int16_t c_type;
   void* buffer;
