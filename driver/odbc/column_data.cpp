@@ -234,14 +234,26 @@ int32_t TransferLength(int16_t delivered, int32_t count, int16_t target) {
   return 0;
 }
 
+bool ColumnRetrieval(const DrvStmt* statement, uint32_t icol, RetrievalState* state) {
+  // Server and local result sets alike keep the words in their ColumnDesc.
+  ColumnDesc* column = ResultColumn(statement, icol);
+  if (column == nullptr) return false;
+  *state = {&column->retrieval[kRetrievalExhausted], &column->retrieval[kRetrievalOffset],
+            &column->returned_length};
+  return true;
+}
+
+void ResetRetrieval(const DrvStmt* statement, uint32_t icol) {
+  RetrievalState state;
+  if (!ColumnRetrieval(statement, icol, &state)) return;
+  *state.exhausted = 0;
+  *state.offset = 0;
+  *state.handed = 0;
+}
+
 void ClearRetrievalState(DrvStmt* statement) {
   uint32_t count = ResultColumnCount(statement);
-  for (uint32_t i = 1; i <= count; ++i) {
-    ColumnDesc* column = ResultColumn(statement, i);
-    column->retrieval[kRetrievalExhausted] = 0;
-    column->retrieval[kRetrievalOffset] = 0;
-    column->returned_length = 0;
-  }
+  for (uint32_t i = 1; i <= count; ++i) ResetRetrieval(statement, i);
 }
 
 SQLRETURN DrvGetColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type, void* buffer,
@@ -264,12 +276,14 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
     PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
     return SQL_ERROR;
   }
-  ColumnDesc* column = ResultColumn(statement, icol);
-  if (column == nullptr) {
+  RetrievalState state;
+  if (!ColumnRetrieval(statement, icol, &state)) {
     PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
     return SQL_ERROR;
   }
-  if (column->retrieval[kRetrievalExhausted] != 0) return SQL_NO_DATA_FOUND;
+  if (*state.exhausted != 0) return SQL_NO_DATA_FOUND;
+  bool local =
+      statement->result_kind == kLocalTypeList || statement->result_kind == kLocalTableTypes;
   SQLLEN local_length = 0;
   if (length == nullptr) length = &local_length;
 
@@ -278,9 +292,10 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
   auto usable = static_cast<int32_t>(
       std::clamp<SQLLEN>(buffer_length, 0, std::numeric_limits<int32_t>::max()));
   if (buffer == nullptr) usable = 0;
-  int16_t sql_type = ColumnSqlType(statement, column);
+  const ColumnDesc* column = local ? nullptr : ResultColumn(statement, icol);
+  int16_t sql_type = local ? LocalColumnSqlType(statement, icol) : ColumnSqlType(statement, column);
   uint32_t limit = LengthLimit(statement, sql_type);
-  uint32_t before = column->returned_length;
+  uint32_t before = *state.handed;
   bool limited = false;
   if (limit != 0 && static_cast<uint64_t>(before) + static_cast<uint64_t>(usable) > limit) {
     usable = static_cast<int32_t>(limit > before ? limit - before : 0);
@@ -291,7 +306,7 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
   int32_t total = SQL_NO_TOTAL;
   int32_t handed = 0;
   bool binary_as_text = false;
-  if (statement->result_kind == kLocalTypeList || statement->result_kind == kLocalTableTypes) {
+  if (local) {
     code = GetLocalColumnValue(statement, icol, c_type, buffer, usable, &total, &handed);
   } else {
     if (c_type == SQL_C_DEFAULT) {
@@ -311,11 +326,11 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
   statement->pending = 0;
   statement->pending_function = 0;
   if (code == SQL_ERROR || code == SQL_INVALID_HANDLE) {
-    column->retrieval[kRetrievalExhausted] = 1;
+    *state.exhausted = 1;
     return code;
   }
   if (code == SQL_NO_DATA_FOUND) {
-    column->retrieval[kRetrievalExhausted] = 1;
+    *state.exhausted = 1;
     return code;
   }
   bool truncated = false;
@@ -325,17 +340,17 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
     if (!limited) limit = 0;
   }
   if (total == SQL_NULL_DATA) {
-    column->retrieval[kRetrievalExhausted] = 1;
+    *state.exhausted = 1;
     if (c_type == SQL_C_CHAR && buffer != nullptr && usable >= 1)
       static_cast<char*>(buffer)[0] = '\0';
     *length = SQL_NULL_DATA;
     return SQL_SUCCESS;
   }
   if (IsNonStringCType(c_type) || IsNumericText(sql_type)) {
-    column->retrieval[kRetrievalExhausted] = 1;
+    *state.exhausted = 1;
   } else if (total != SQL_NO_TOTAL) {
     if (total <= handed) {
-      column->retrieval[kRetrievalExhausted] = 1;
+      *state.exhausted = 1;
       // A value the fetch buffer held only in part was cut there: its end
       // is no complete value.
       LnaFetchSlot* slot = FetchSlot(statement, icol);
@@ -343,11 +358,11 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
           slot->result_length > HeldLength(*slot) && !truncated)
         truncated = true;
     } else {
-      column->returned_length += static_cast<uint32_t>(binary_as_text ? handed / 2 : handed);
+      *state.handed += static_cast<uint32_t>(binary_as_text ? handed / 2 : handed);
       truncated = true;
     }
   } else {
-    column->returned_length += static_cast<uint32_t>(std::max(handed, 0));
+    *state.handed += static_cast<uint32_t>(std::max(handed, 0));
     truncated = true;
   }
   *length = total;
@@ -357,7 +372,7 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
     uint32_t remainder = limit > before ? limit - before : 0;
     if (total == SQL_NO_TOTAL || static_cast<uint32_t>(total) > remainder) *length = handed;
     if (static_cast<uint64_t>(before) + static_cast<uint64_t>(usable) >= limit) {
-      column->retrieval[kRetrievalExhausted] = 1;
+      *state.exhausted = 1;
       if (c_type == SQL_C_CHAR && buffer != nullptr && usable > 0)
         *length = static_cast<SQLLEN>(strnlen(static_cast<const char*>(buffer), usable));
       return SQL_SUCCESS;

@@ -20,6 +20,19 @@ enum : uint32_t {
 // most this many bytes.
 constexpr int32_t kMaxPass = 65500;
 
+// Where the retrieval of a column's current value stands: the three words
+// above, wherever the result set's column records keep them.
+struct RetrievalState {
+  uint32_t* exhausted;
+  uint32_t* offset;
+  uint32_t* handed;  // bytes of the value already handed out
+};
+
+// False when the statement has no such column.
+bool ColumnRetrieval(const DrvStmt* statement, uint32_t icol, RetrievalState* state);
+// Back to the start of the column's value.
+void ResetRetrieval(const DrvStmt* statement, uint32_t icol);
+
 SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void* buffer,
                         SQLLEN buffer_length, SQLLEN* length, bool from_fetch);
 // One server value into one buffer: *total the value's length from where

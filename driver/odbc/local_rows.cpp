@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/odbc/column_desc.h"
+#include "driver/odbc/column_data.h"
 #include "driver/odbc/conv_dispatch.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
@@ -131,6 +131,22 @@ LocalValue TableTypeColumn(const DrvStmt* statement, uint16_t icol) {
 
 }  // namespace
 
+int16_t LocalColumnSqlType(const DrvStmt* statement, uint16_t icol) {
+  if (statement->result_kind == kLocalTableTypes) return SQL_VARCHAR;
+  switch (icol) {
+    case 1:
+    case 4:
+    case 5:
+    case 6:
+    case 13:
+      return SQL_VARCHAR;
+    case 3:
+      return SQL_INTEGER;
+    default:
+      return SQL_SMALLINT;
+  }
+}
+
 bool NextLocalRow(DrvStmt* statement) {
   if (statement->result_kind == kLocalTypeList) return NextTypeRow(statement);
   if (statement->row_count >= statement->conn->table_type_count) return false;
@@ -140,8 +156,8 @@ bool NextLocalRow(DrvStmt* statement) {
 
 SQLRETURN GetLocalColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type, void* buffer,
                               int32_t buffer_length, int32_t* total, int32_t* handed) {
-  const ColumnDesc* column = ResultColumn(statement, icol);
-  uint32_t already = column != nullptr ? column->returned_length : 0;
+  RetrievalState state;
+  uint32_t already = ColumnRetrieval(statement, icol, &state) ? *state.handed : 0;
   LocalValue value = Null();
   if (statement->result_kind == kLocalTableTypes) {
     value = TableTypeColumn(statement, icol);

@@ -20,6 +20,8 @@ enum : uint16_t {
 constexpr int16_t kTypeListAll = -1;
 constexpr int16_t kTypeListEverything = -99;  // nothing is skipped
 
+// The SQL type of a column of the current local result set.
+int16_t LocalColumnSqlType(const DrvStmt* statement, uint16_t icol);
 // Moves to the next row of a local result set: true with the statement's
 // row count on it, false at the end (fetch status 2).
 bool NextLocalRow(DrvStmt* statement);

@@ -145,12 +145,7 @@ SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
     return Refuse(statement, "SQLGetData", kMsgErrInvalCursorState);
   if (statement->data_column != icol) {
     // Moving to another column abandons what was left of the previous one.
-    ColumnDesc* previous = ResultColumn(statement, statement->data_column);
-    if (previous != nullptr) {
-      previous->retrieval[kRetrievalExhausted] = 0;
-      previous->retrieval[kRetrievalOffset] = 0;
-      previous->returned_length = 0;
-    }
+    ResetRetrieval(statement, statement->data_column);
     statement->data_column = icol;
   }
   return Finish(statement, "SQLGetData",
