@@ -365,6 +365,16 @@ TEST_F(DriverFetchTest, LongValuesComeInPiecesWithTheirOffsetsKept) {
       EXPECT_EQ(long_text.results.back(), SQL_NO_DATA_FOUND);
     }
 
+    // Bound, a long text fills the buffer and says how long it is.
+    ASSERT_EQ(db.Run("select txt from longs"), SQL_SUCCESS);
+    char head[100];
+    SQLLEN head_length = kUntouched;
+    ASSERT_EQ(SQLBindCol(db.hstmt, 1, SQL_C_CHAR, head, sizeof head, &head_length), SQL_SUCCESS);
+    EXPECT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(db.State(), "01004");
+    EXPECT_EQ(head_length, 40000);
+    EXPECT_EQ(std::string(head), text40k.substr(0, 99));
+
     // Binary in pieces, as bytes and as hex text.
     ASSERT_EQ(db.Run(blob_sql), SQL_SUCCESS) << db.State();
     ASSERT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS);
