@@ -281,7 +281,7 @@ TEST_F(CatalogServerTest, SpecialEnumerationsOfTables) {
       // Rows are the login's table types; the columns are local records.
       ASSERT_EQ(conn()->table_type_count, 2u);
       EXPECT_STREQ(conn()->table_types[0].name, "TABLE");
-      EXPECT_EQ(static_cast<const LocalColumn*>(ArrAt(stmt()->columns, 3))->length, 128u);
+      EXPECT_EQ(static_cast<const ColumnDesc*>(ArrAt(stmt()->columns, 3))->length, 128u);
     } else {
       EXPECT_EQ(ColumnNames()[3], "TABLE_TYPE");
     }

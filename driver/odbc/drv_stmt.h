@@ -86,6 +86,7 @@ struct DrvStmt {
   uint32_t async_step;
   ParamBuffer param_buffer;
   uint32_t option_mask;  // bit n: the server supports statement option n
+  uint16_t data_column;  // the column SQLGetData last read, 0 after a fetch
 };
 
 // The part of a statement a failed call puts back: a copy of everything

@@ -3,12 +3,14 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/column_binding.h"
 #include "driver/odbc/cursor_name.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/not_capable.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/stmt_exec.h"
+#include "driver/odbc/stmt_fetch.h"
 #include "driver/odbc/stmt_options_api.h"
 
 namespace {
@@ -108,17 +110,22 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT hstmt) {
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType,
                                              SQLPOINTER rgbValue, SQLLEN cbValueMax,
                                              SQLLEN* pcbValue) {
-  return NotCapable(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(
+      hstmt, [&] { return SQLBindColImpl(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT hstmt) {
-  return NotCapable(hstmt);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLFetchImpl(hstmt); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType,
                                              SQLPOINTER rgbValue, SQLLEN cbValueMax,
                                              SQLLEN* pcbValue) {
-  return NotCapable(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(
+      hstmt, [&] { return SQLGetDataImpl(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT ipar,

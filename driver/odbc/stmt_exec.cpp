@@ -58,6 +58,8 @@ void AfterSuccessfulExecution(DrvStmt* statement) {
 void EnterExecutedState(DrvStmt* statement) {
   if (statement->result_class >= kResultRows) {
     statement->state = kStmtResultOpen;
+    // A new result set has all its rows ahead of it.
+    statement->fetch_status = 0;
     if (statement->cursor_name[0] == '\0') MakeCursorName(statement);
   } else {
     statement->state = kStmtExecuted;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/rec_array.h"
+#include "driver/odbc/column_desc.h"
 #include "driver/odbc/local_column.h"
 #include "driver/odbc/login_stmt_fixture.h"
 
@@ -70,8 +71,8 @@ TEST_F(TableTypesTest, RowsAreTheAnnouncedTypes) {
   ASSERT_NE(stmt()->columns, nullptr);
   ASSERT_EQ(ArrCount(stmt()->columns), 5u);
   for (uint32_t i = 0; i < 5; ++i) {
-    const auto* column = static_cast<const LocalColumn*>(ArrAt(stmt()->columns, i));
-    EXPECT_EQ(column->c_type, SQL_C_CHAR) << i;
+    const auto* column = static_cast<const ColumnDesc*>(ArrAt(stmt()->columns, i));
+    EXPECT_EQ(column->sql_type, SQL_VARCHAR) << i;
     EXPECT_EQ(column->length, i == 3 ? 128u : 0u) << i;
   }
 

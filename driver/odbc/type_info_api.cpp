@@ -54,17 +54,14 @@ int16_t Odbc2Type(int16_t sql_type) {
 
 // The local records of the data-type list, in column order.
 constexpr LocalColumn Text() {
-  return {SQL_C_CHAR, 128, {}, 0};
+  return {SQL_C_CHAR, 128};
 }
 constexpr LocalColumn Short() {
-  return {SQL_C_SSHORT, 0, {}, 0};
+  return {SQL_C_SSHORT, 0};
 }
 constexpr LocalColumn kTypeInfoColumns[15] = {
-    Text(),  Short(), {SQL_C_SLONG, 0, {}, 0},
-    Text(),  Text(),  Text(),
-    Short(), Short(), Short(),
-    Short(), Short(), Short(),
-    Text(),  Short(), Short(),
+    Text(),  Short(), {SQL_C_SLONG, 0}, Text(),  Text(), Text(),  Short(), Short(),
+    Short(), Short(), Short(),          Short(), Text(), Short(), Short(),
 };
 
 SQLRETURN Finish(TraceHandle* trace, SQLRETURN code) {

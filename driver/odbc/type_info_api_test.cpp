@@ -6,6 +6,7 @@
 
 #include "common/rec_array.h"
 #include "driver/odbc/catalog_columns.h"
+#include "driver/odbc/column_desc.h"
 #include "driver/odbc/local_column.h"
 #include "driver/odbc/login_stmt_fixture.h"
 
@@ -73,8 +74,8 @@ TEST_F(TypeInfoTest, ColumnsSayInWhichCTypeTheValuesComeOut) {
                              SQL_C_CHAR,   SQL_C_SSHORT, SQL_C_SSHORT, SQL_C_SSHORT, SQL_C_SSHORT,
                              SQL_C_SSHORT, SQL_C_SSHORT, SQL_C_CHAR,   SQL_C_SSHORT, SQL_C_SSHORT};
   for (uint32_t i = 0; i < 15; ++i) {
-    const auto* column = static_cast<const LocalColumn*>(ArrAt(stmt()->columns, i));
-    EXPECT_EQ(column->c_type, types[i]) << i + 1;
+    const auto* column = static_cast<const ColumnDesc*>(ArrAt(stmt()->columns, i));
+    EXPECT_EQ(column->sql_type, LocalColumnSqlTypeOf(types[i])) << i + 1;
     EXPECT_EQ(column->length, types[i] == SQL_C_CHAR ? 128u : 0u) << i + 1;
   }
 }
