@@ -96,9 +96,45 @@ struct CatalogCall {
   uint16_t accuracy = 0;
 };
 
+// One parameter as SQLBindParameter takes it. The buffer and the
+// indicator belong to the caller and must live until the execution is over.
+struct ParamBinding {
+  uint16_t number = 0;
+  int16_t io_type = 1;  // SQL_PARAM_INPUT 1, INPUT_OUTPUT 2, OUTPUT 4
+  int16_t c_type = 0;
+  int16_t sql_type = 0;
+  uint32_t precision = 0;
+  int16_t scale = 0;
+  void* buffer = nullptr;
+  int64_t buffer_length = 0;
+  int64_t* indicator = nullptr;
+};
+
+// What SQLDescribeParam says about one parameter marker.
+struct ParamInfo {
+  int16_t sql_type = 0;
+  uint32_t precision = 0;
+  int16_t scale = 0;
+  int16_t nullable = 2;  // SQL_NULLABLE_UNKNOWN
+};
+
 class BackendStatement {
  public:
   virtual ~BackendStatement() = default;
+
+  virtual BackendRc Prepare(const std::string& sql, DiagList* diags) = 0;
+  virtual BackendRc BindParameter(const ParamBinding& binding, DiagList* diags) = 0;
+  // Runs the prepared statement with the bound parameters.
+  virtual BackendRc Execute(DiagList* diags) = 0;
+  virtual BackendRc ExecDirect(const std::string& sql, DiagList* diags) = 0;
+  virtual BackendRc NumParams(int16_t* count, DiagList* diags) = 0;
+  virtual BackendRc DescribeParam(uint16_t number, ParamInfo* info, DiagList* diags) = 0;
+  virtual BackendRc RowCount(int64_t* count, DiagList* diags) = 0;
+  // The next row of the open result set; kNoData at its end.
+  virtual BackendRc Fetch(DiagList* diags) = 0;
+  // SQLGetData: successive calls on one column continue the value.
+  virtual BackendRc GetData(uint16_t column, int16_t c_type, void* buffer, int64_t size,
+                            int64_t* indicator, DiagList* diags) = 0;
 
   // Runs a catalog function; its result set stays open on the statement.
   virtual BackendRc Catalog(const CatalogCall& call, DiagList* diags) = 0;

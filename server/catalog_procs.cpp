@@ -90,6 +90,7 @@ int16_t CatalogProc(Call& call) {
       request.table_types = TableTypeList(session.table_types(), table_type_bits);
     DiagList diags;
     // A new result set replaces the one the client no longer reads.
+    s->ResetResult();
     s->backend->Free(0, &diags);
     diags.clear();
     BackendRc rc;
@@ -108,6 +109,7 @@ int16_t CatalogProc(Call& call) {
     status = call.FromBackend(rc, diags);
     if (status == kStatusOk || status == kStatusInfo) {
       for (const ColumnInfo& c : described) columns.push_back(DescribeColumn(c, session.types()));
+      if (!columns.empty()) s->OpenResult(columns);
     }
   }
   call.Put(PutColumnDescs(call.out(), columns));

@@ -7,6 +7,7 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
+#include "driver/lna/catalog_stubs.h"
 #include "driver/lna/conn_stubs.h"
 #include "driver/lna/login.h"
 #include "driver/lna/option_stubs.h"
@@ -17,6 +18,7 @@
 #include "server/dispatch_harness.h"
 #include "server/listener.h"
 #include "server/scripted_backend.h"
+#include "server/stub_login.h"
 
 namespace velsrv_test {
 namespace {
@@ -36,37 +38,7 @@ class Server {
   velsrv::Listener listener_;
 };
 
-// Everything one login hands back, freed with it.
-struct Login {
-  int16_t status = 0x7FFF;
-  int32_t server_conn = 0;
-  RpcConnection* conn = nullptr;
-  uint16_t cancel_key = 0;
-  char completed[512] = {};
-  uint32_t extra = 0;
-  LnaServerInfo server_info{};
-  LnaLoginInfo154 info154{};
-  LnaLoginInfo96 info96{};
-  LnaTypeInfo* types = nullptr;
-  uint16_t type_count = 0;
-  LnaTableType* table_types = nullptr;
-  uint16_t table_type_count = 0;
-  uint16_t functions[kLoginFunctionFlags] = {};
-  LnaConnectResult connect_result{};
-  LnaLoginInfo52 info52{};
-
-  Login(const std::string& servers, const std::string& conn_string) {
-    status = _rpcLnaConnectMP(servers.c_str(), &server_conn, &conn, &cancel_key,
-                              conn_string.c_str(), completed, sizeof completed, &extra,
-                              &server_info, &info154, &info96, &types, &type_count, &table_types,
-                              &table_type_count, functions, &connect_result, &info52);
-  }
-  ~Login() {
-    MemFree(types);
-    MemFree(table_types);
-    RpcConnClose(conn);
-  }
-};
+using Login = StubLogin;
 
 TEST(ClientStubsTest, LoginThenConnectionCallsThenLogout) {
   Server server;
@@ -133,6 +105,114 @@ TEST(ClientStubsTest, ListsWithoutALoginThroughTheExports) {
   ASSERT_EQ(_rpcServGetDataSources(server.address().c_str(), "", sources, &size), 0);
   EXPECT_GT(size, 0);
   EXPECT_LE(size, static_cast<int32_t>(sizeof sources));
+}
+
+// Every statement procedure answers with the full layout of its reply, also
+// when it refuses; the refusal's reason waits for procedure 12.
+TEST(ClientStubsTest, StatementProceduresRefuseOutOfOrderCallsWithTheirReason) {
+  Server server;
+  Login login(server.address(), SalesLogin("scott", "tiger"));
+  ASSERT_EQ(login.status, 0);
+  int32_t stmt = 0;
+  ASSERT_EQ(_rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt), 0);
+  struct Case {
+    const char* what;
+    int16_t (*call)(RpcConnection** conn, int32_t stmt);
+    int16_t status;
+    const char* sqlstate;  // of the first diagnostic, when one waits
+  };
+  const Case cases[] = {
+      {"fetch without a result",
+       [](RpcConnection** c, int32_t s) {
+         LnaSizedRow row{};
+         const LnaFetchRequest r[] = {{kCTypeChar, 129, 0}};
+         int16_t status = _rpcLnaFetchSP(c, s, 0, 1, r, &row);
+         XdrFreeSizedRow(&row);
+         return status;
+       },
+       -20, "24000"},
+      {"long data without a row",
+       [](RpcConnection** c, int32_t s) {
+         LnaTypedValue v{};
+         int32_t length = 0;
+         int16_t status = _rpcLnaGetLongDataSP(c, s, 1, kCTypeChar, 100, 0, &v, &length);
+         XdrFreeTypedValue(&v);
+         return status;
+       },
+       -20, "24000"},
+      {"execute without a prepare",
+       [](RpcConnection** c, int32_t s) {
+         LnaDescList back{};
+         int32_t rows = 0;
+         int16_t status = _rpcLnaExecuteMP(c, s, nullptr, nullptr, 0, &back, &rows);
+         XdrFreeDescList(&back);
+         return status;
+       },
+       -20, "S1010"},
+      {"parameter data without an execution",
+       [](RpcConnection** c, int32_t s) {
+         int32_t result = 0;
+         return _rpcLnaParamDataSP(c, s, &result);
+       },
+       -20, "S1010"},
+      {"a piece without a parameter",
+       [](RpcConnection** c, int32_t s) {
+         LnaTypedValue v{};
+         v.c_type = kCTypeChar;
+         v.length = 0;
+         return _rpcLnaPutLongDataSP(c, s, &v, 0);
+       },
+       -20, "S1010"},
+      {"prepare on a backend without statements",
+       [](RpcConnection** c, int32_t s) {
+         LnaColumnDesc* cols = nullptr;
+         LnaParamDesc* params = nullptr;
+         uint16_t nc = 0, np = 0;
+         int16_t status = _rpcLnaPrepareMP(c, s, "SELECT 1", 0, &cols, &nc, &params, &np);
+         MemFree(cols);
+         MemFree(params);
+         return status;
+       },
+       -20, "S1C00"},
+      {"a catalog result ends at once",
+       [](RpcConnection** c, int32_t s) {
+         LnaColumnDesc* cols = nullptr;
+         uint16_t n = 0;
+         int16_t status = _rpcLnaTablesSP(c, s, nullptr, nullptr, "t", 0, 0, &cols, &n);
+         MemFree(cols);
+         if (status != 0) return status;
+         LnaRowBlock block{};
+         std::vector<LnaFetchRequest> r(n, LnaFetchRequest{kCTypeChar, 129, 0});
+         status = _rpcLnaFetchBlockSP(c, s, 0, n, r.data(), &block);
+         // An empty block with the end status: the client takes its status.
+         if (status == 0 && block.count == 0) status = block.status;
+         XdrFreeRowBlock(&block);
+         return status;
+       },
+       -16, nullptr},
+      {"the ended result gives no more rows",
+       [](RpcConnection** c, int32_t s) {
+         LnaSizedRow row{};
+         const LnaFetchRequest r[] = {{kCTypeChar, 129, 0}};
+         int16_t status = _rpcLnaFetchSP(c, s, 0, 1, r, &row);
+         XdrFreeSizedRow(&row);
+         return status;
+       },
+       -16, nullptr},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    EXPECT_EQ(c.call(&login.conn, stmt), c.status) << "last error " << TlsSlotGet();
+    LnaDiagRecord records[kRpcMaxDiagnostics];
+    uint16_t count = 0;
+    ASSERT_EQ(_rpcLnaGetErrorsSP(&login.conn, login.server_conn, stmt, records, &count), 0);
+    if (c.sqlstate != nullptr) {
+      ASSERT_GE(count, 1);
+      EXPECT_STREQ(records[0].sqlstate, c.sqlstate);
+    } else {
+      EXPECT_EQ(count, 0);
+    }
+  }
 }
 
 }  // namespace

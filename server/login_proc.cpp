@@ -2,6 +2,7 @@
 // the client's rules, connect the backend to the named data source with the
 // client's user and password, and answer with everything the client keeps
 // about its server.
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -26,6 +27,16 @@ std::string Value(const ConnString& cs, const char* key) {
 // meant it: braces would end or open a quoted value there.
 bool FitsConnectionString(const std::string& value) {
   return value.find_first_of("{}") == std::string::npos;
+}
+
+// The client's array fetch buffer as it reads ArrayBufferSize: kilobytes,
+// 8192 bytes when the value is outside what it accepts.
+uint32_t ArrayBufferBytes(const ConnString& cs) {
+  std::optional<std::string> v = cs.Get("ArrayBufferSize");
+  if (!v) return 8192;
+  long kb = std::strtol(v->c_str(), nullptr, 10);
+  uint32_t bytes = kb > 0 && kb < 64 ? static_cast<uint32_t>(kb) << 10 : 0;
+  return bytes >= 1024 && bytes <= 65000 ? bytes : 8192;
 }
 
 // Logs in; on failure the diagnostics are on the session and the status is
@@ -70,6 +81,7 @@ int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
   HarvestLogin(*backend, context, types, table_types, functions, reply);
   ClientIdentity client{Value(cs, "ClntUserName"), Value(cs, "ClntHostName"), Value(cs, "ClntIP"),
                         Value(cs, "ExecDesc")};
+  s.set_array_buffer_size(ArrayBufferBytes(cs));
   s.LoginSucceeded(std::move(backend), dsn->name, uid.value_or(""), client, std::move(types),
                    std::move(table_types), functions);
   return status;

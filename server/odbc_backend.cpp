@@ -58,6 +58,10 @@ SQLCHAR* Text(const NullableText& t) {
   return t ? reinterpret_cast<SQLCHAR*>(const_cast<char*>(t->c_str())) : nullptr;
 }
 
+SQLCHAR* SqlText(const std::string& sql) {
+  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(sql.c_str()));
+}
+
 SQLSMALLINT Length(const NullableText& t) {
   return t ? SQL_NTS : 0;
 }
@@ -211,6 +215,60 @@ class OdbcStatement : public BackendStatement {
   }
 
   BackendRc Cancel(DiagList* diags) override { return Check(SQLCancel(stmt_), diags); }
+
+  BackendRc Prepare(const std::string& sql, DiagList* diags) override {
+    return Check(SQLPrepare(stmt_, SqlText(sql), static_cast<SQLINTEGER>(sql.size())), diags);
+  }
+
+  BackendRc BindParameter(const ParamBinding& b, DiagList* diags) override {
+    static_assert(sizeof(SQLLEN) == sizeof(int64_t));
+    return Check(SQLBindParameter(stmt_, b.number, b.io_type, b.c_type, b.sql_type, b.precision,
+                                  b.scale, b.buffer, static_cast<SQLLEN>(b.buffer_length),
+                                  reinterpret_cast<SQLLEN*>(b.indicator)),
+                 diags);
+  }
+
+  BackendRc Execute(DiagList* diags) override { return Check(SQLExecute(stmt_), diags); }
+
+  BackendRc ExecDirect(const std::string& sql, DiagList* diags) override {
+    return Check(SQLExecDirect(stmt_, SqlText(sql), static_cast<SQLINTEGER>(sql.size())), diags);
+  }
+
+  BackendRc NumParams(int16_t* count, DiagList* diags) override {
+    SQLSMALLINT n = 0;
+    BackendRc rc = Check(SQLNumParams(stmt_, &n), diags);
+    *count = n;
+    return rc;
+  }
+
+  BackendRc DescribeParam(uint16_t number, ParamInfo* info, DiagList* diags) override {
+    SQLSMALLINT type = 0, scale = 0, nullable = SQL_NULLABLE_UNKNOWN;
+    SQLULEN size = 0;
+    BackendRc rc = Check(SQLDescribeParam(stmt_, number, &type, &size, &scale, &nullable), diags);
+    info->sql_type = type;
+    info->precision = static_cast<uint32_t>(std::min<SQLULEN>(size, INT32_MAX));
+    info->scale = scale;
+    info->nullable = nullable;
+    return rc;
+  }
+
+  BackendRc RowCount(int64_t* count, DiagList* diags) override {
+    SQLLEN n = 0;
+    BackendRc rc = Check(SQLRowCount(stmt_, &n), diags);
+    *count = n;
+    return rc;
+  }
+
+  BackendRc Fetch(DiagList* diags) override { return Check(SQLFetch(stmt_), diags); }
+
+  BackendRc GetData(uint16_t column, int16_t c_type, void* buffer, int64_t size, int64_t* indicator,
+                    DiagList* diags) override {
+    SQLLEN n = 0;
+    BackendRc rc =
+        Check(SQLGetData(stmt_, column, c_type, buffer, static_cast<SQLLEN>(size), &n), diags);
+    *indicator = n;
+    return rc;
+  }
 
  private:
   BackendRc Check(SQLRETURN r, DiagList* diags) {

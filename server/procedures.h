@@ -39,8 +39,15 @@ int16_t ServerListProc(Call& call);       // 47
 int16_t DataSourcesProc(Call& call);      // 48
 // The login (login_proc.cpp).
 int16_t ConnectProc(Call& call);  // 65
-// Statement execution and fetching, answered with a refusal of the full
-// reply layout until the server runs statements (pending_procs.cpp).
-int16_t PendingProc(Call& call);
+// Prepare and execution (exec_procs.cpp).
+int16_t ExecDirectProc(Call& call);   // 13, 49
+int16_t ExecuteProc(Call& call);      // 14, 50
+int16_t ParamDataProc(Call& call);    // 24
+int16_t PrepareProc(Call& call);      // 25
+int16_t PutLongDataProc(Call& call);  // 32
+// Fetching (fetch_procs.cpp).
+int16_t FetchBlockProc(Call& call);   // 2
+int16_t FetchRowProc(Call& call);     // 15
+int16_t GetLongDataProc(Call& call);  // 21
 
 }  // namespace velsrv

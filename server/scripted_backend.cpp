@@ -104,6 +104,36 @@ class ScriptedStatement : public BackendStatement {
     return BackendRc::kSuccess;
   }
 
+  // The script holds no tables: statements are refused, and catalog
+  // results have no rows.
+  BackendRc Prepare(const std::string&, DiagList* diags) override { return NotCapable(diags); }
+  BackendRc BindParameter(const ParamBinding&, DiagList* diags) override {
+    return NotCapable(diags);
+  }
+  BackendRc Execute(DiagList* diags) override { return NotCapable(diags); }
+  BackendRc ExecDirect(const std::string&, DiagList* diags) override { return NotCapable(diags); }
+  BackendRc NumParams(int16_t* count, DiagList*) override {
+    *count = 0;
+    return BackendRc::kSuccess;
+  }
+  BackendRc DescribeParam(uint16_t, ParamInfo*, DiagList* diags) override {
+    return NotCapable(diags);
+  }
+  BackendRc RowCount(int64_t* count, DiagList*) override {
+    *count = -1;
+    return BackendRc::kSuccess;
+  }
+  BackendRc Fetch(DiagList* diags) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (open_) return BackendRc::kNoData;
+    diags->push_back(Scripted("24000", "Invalid cursor state."));
+    return BackendRc::kError;
+  }
+  BackendRc GetData(uint16_t, int16_t, void*, int64_t, int64_t*, DiagList* diags) override {
+    diags->push_back(Scripted("24000", "Invalid cursor state."));
+    return BackendRc::kError;
+  }
+
   BackendRc Cancel(DiagList*) override {
     std::lock_guard<std::mutex> lock(state_->mutex);
     ++state_->log.cancels;
@@ -114,6 +144,11 @@ class ScriptedStatement : public BackendStatement {
   }
 
  private:
+  static BackendRc NotCapable(DiagList* diags) {
+    diags->push_back(Scripted("S1C00", "Driver not capable."));
+    return BackendRc::kError;
+  }
+
   std::shared_ptr<State> state_;
   std::vector<ColumnInfo> columns_;
   std::map<uint16_t, uint32_t> options_;

@@ -1,24 +1,91 @@
 // One statement of a session: its backend statement, the diagnostics it
-// keeps for the client and the statement options the server holds itself.
+// keeps for the client, the statement options the server holds itself, the
+// parameters of its execution and the result set being fetched.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "driver/lna/column_desc.h"
+#include "driver/lna/row_block_encoder.h"
 #include "server/backend.h"
+#include "server/cell.h"
 #include "server/diag_store.h"
 #include "server/option_policy.h"
 
 namespace velsrv {
 
+// A parameter of an execution with the storage the backend reads from and
+// writes into.
+struct ServerParam {
+  uint16_t number = 0;
+  int16_t io_type = 1;  // SQL_PARAM_INPUT 1, INPUT_OUTPUT 2, OUTPUT 4, RETURN_VALUE 5
+  int16_t c_type = 0;
+  int16_t sql_type = 0;
+  int32_t precision = 0;
+  int16_t scale = 0;
+  std::vector<uint8_t> data;
+  int64_t indicator = 0;
+  // The value comes in pieces after the execution request.
+  bool at_exec = false;
+  // Procedure 24 has named it: the pieces that follow are its.
+  bool opened = false;
+  // A value the client wants back, and the size of its buffer.
+  bool returned = false;
+  int32_t buffer_size = 0;
+};
+
+// The open result set and how far the client has read it.
+struct ServerResult {
+  std::vector<LnaColumnDesc> columns;  // empty: no result set
+  bool at_end = false;
+  bool on_row = false;  // a row is current for long data
+  // A row read from the backend that did not fit its block; it opens the
+  // next one.
+  std::vector<Cell> pending_row;
+  // A failure met after a block's first rows: it answers the next fetch.
+  bool failed = false;
+  DiagList failure;
+  // The client's decoder statistics, one per column.
+  std::vector<ColumnBlockEncoder> encoders;
+};
+
 struct ServerStatement {
+  ServerStatement() = default;
+  ~ServerStatement() { ResetResult(); }
+  ServerStatement(const ServerStatement&) = delete;
+  ServerStatement& operator=(const ServerStatement&) = delete;
+
   int32_t id = 0;
   std::unique_ptr<BackendStatement> backend;
   DiagStore diags;
   uint32_t options[kStmtOptionCount] = {};
   // Kept here when the backend has no cursor names of its own.
   std::string cursor_name;
+
+  // Set by prepare: the statement procedure 14 runs.
+  bool prepared = false;
+  std::vector<ServerParam> params;
+  // An execution waits for data-at-execution values (procedures 24, 32).
+  bool awaiting_data = false;
+  int current_piece_param = -1;  // index into params
+  uint64_t gathered_bytes = 0;
+
+  ServerResult result;
+
+  // Forgets the result set: the block cursor and the statistics start anew.
+  void ResetResult() {
+    for (ColumnBlockEncoder& e : result.encoders) FreeColumnBlockEncoder(&e);
+    result = ServerResult{};
+  }
+  // A new result set of these columns.
+  void OpenResult(std::vector<LnaColumnDesc> columns) {
+    ResetResult();
+    result.columns = std::move(columns);
+    result.encoders.assign(result.columns.size(), ColumnBlockEncoder{nullptr});
+  }
 };
 
 }  // namespace velsrv

@@ -74,6 +74,9 @@ class Session : public std::enable_shared_from_this<Session> {
   const std::vector<std::string>& table_types() const { return table_types_; }
   const std::array<uint16_t, 100>& backend_functions() const { return backend_functions_; }
   uint32_t (&statement_defaults())[kStmtOptionCount] { return statement_defaults_; }
+  // The client's array fetch buffer, in bytes: row blocks stay within it.
+  uint32_t array_buffer_size() const { return array_buffer_size_; }
+  void set_array_buffer_size(uint32_t bytes) { array_buffer_size_ = bytes; }
 
   // Takes a connection id and cancel key from the registry: from now on
   // procedure 12 and the disconnect can name this session.
@@ -138,6 +141,7 @@ class Session : public std::enable_shared_from_this<Session> {
   std::vector<std::string> table_types_;
   std::array<uint16_t, 100> backend_functions_{};
   uint32_t statement_defaults_[kStmtOptionCount] = {};
+  uint32_t array_buffer_size_ = 8192;
   std::map<int32_t, std::unique_ptr<ServerStatement>> statements_;
 
   std::mutex call_mutex_;

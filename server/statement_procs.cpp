@@ -22,7 +22,11 @@ int16_t CancelProc(Call& call) {
   if (!call.Parsed(ok)) return call.BadRequest();
   if (s == nullptr) return kStatusError;
   // Nothing of this statement runs now: every call runs to its end before
-  // its reply. Cancelling then closes the statement's cursor.
+  // its reply. Cancelling then closes the statement's cursor and ends a
+  // data-at-execution sequence.
+  s->ResetResult();
+  s->awaiting_data = false;
+  s->current_piece_param = -1;
   DiagList diags;
   return call.FromBackend(s->backend->Cancel(&diags), diags);
 }
@@ -41,6 +45,12 @@ int16_t FreeStmtProc(Call& call) {
     case kSqlClose:
     case kSqlUnbind:
     case kSqlResetParams: {
+      if (option == kSqlClose) {
+        s->ResetResult();
+        s->awaiting_data = false;
+        s->current_piece_param = -1;
+      }
+      if (option == kSqlResetParams) s->params.clear();
       DiagList diags;
       return call.FromBackend(s->backend->Free(option, &diags), diags);
     }

@@ -18,6 +18,9 @@ int Start(const std::vector<std::string>& args, int* stdout_fd) {
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_adddup2(&actions, pipe_fds[1], STDOUT_FILENO);
   posix_spawn_file_actions_addclose(&actions, pipe_fds[0]);
+  // Only the child's output holds the pipe: a daemon the child leaves behind
+  // must not keep it open, or reading the output would never end.
+  posix_spawn_file_actions_addclose(&actions, pipe_fds[1]);
   std::vector<char*> argv;
   for (const std::string& arg : args) argv.push_back(const_cast<char*>(arg.c_str()));
   argv.push_back(nullptr);

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "common/memory.h"
 #include "common/pool.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_call.h"
@@ -85,6 +86,32 @@ inline Bytes CatalogFields() {
   return Cat({Null(), Be16(0)});
 }
 
+// Everything a login hands back, freed with it.
+struct LoginOuts {
+  char completed[512] = {};
+  uint32_t extra = 0;
+  LnaServerInfo server_info{};
+  LnaLoginInfo154 info154{};
+  LnaLoginInfo96 info96{};
+  LnaTypeInfo* types = nullptr;
+  uint16_t type_count = 0;
+  LnaTableType* table_types = nullptr;
+  uint16_t table_type_count = 0;
+  uint16_t functions[100] = {};
+  LnaConnectResult connect_result{};
+  LnaLoginInfo52 info52{};
+
+  int16_t Login(LnaConnection* conn, const std::string& conn_string) {
+    return LnaConnectMP(conn, conn_string.c_str(), completed, sizeof completed, &extra,
+                        &server_info, &info154, &info96, &types, &type_count, &table_types,
+                        &table_type_count, functions, &connect_result, &info52);
+  }
+  ~LoginOuts() {
+    MemFree(types);
+    MemFree(table_types);
+  }
+};
+
 class CallLayerTest : public NetTest {
  protected:
   void SetUp() override {
@@ -102,11 +129,16 @@ class CallLayerTest : public NetTest {
     NetTest::TearDown();
   }
 
-  // A record as a login leaves it, on an RPC connection to `peer`.
-  LnaConnection* Connected(ScriptedPeer& peer) {
+  // A new record, freed with the test unless Free frees it first.
+  LnaConnection* NewRecord() {
     LnaConnection* conn = nullptr;
     EXPECT_EQ(LnaAllocConnect(&conn), kLnaOk);
     conns_.push_back(conn);
+    return conn;
+  }
+  // A record as a login leaves it, on an RPC connection to `peer`.
+  LnaConnection* Connected(ScriptedPeer& peer) {
+    LnaConnection* conn = NewRecord();
     conn->rpc = RpcConnOpen(peer.address().c_str(), "");
     EXPECT_NE(conn->rpc, nullptr);
     conn->server_conn = kServerConn;

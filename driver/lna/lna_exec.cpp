@@ -141,7 +141,7 @@ int16_t LnaExecuteMP(LnaStatement* stmt, uint16_t in_count, const ParamValueEntr
     if (!skip && (Succeeded(rc) || rc == kLnaNeedData)) {
       rc = KeepReturned(stmt, out_count, out_list, &lists, procedure, rc);
       if (rc != kLnaFailed) SetExecFetchState(stmt, rc);
-    } else if (!skip && rc != kLnaFailed) {
+    } else if (!skip) {
       TracePrintf(trace, "_rpcLnaExecuteMP failed. rcVal = %d\n", rc);
     }
   }

@@ -4,7 +4,8 @@
 // Records are zero-filled bytes inside record arrays, so every field is
 // plain. The fields that application threads may touch at once on one
 // connection (the broken flag, the saved diagnostics, the asynchronous
-// state) are reached only through the accessors of lna_shared_state.h.
+// state) are read and written only under the field lock of
+// lna_shared_state.h.
 #pragma once
 
 #include <cstdint>

@@ -226,14 +226,29 @@ int MsgBufGetArray(MsgBuf* buf, void** out, MsgBufGetFn get, size_t element_size
   if (!MsgBufGetI32(buf, &n)) return 0;
   if (n < 1) return 1;
   // Every record of the protocol takes at least one byte on the wire, so a
-  // count beyond the bytes left cannot be honest; refusing it here keeps an
-  // absurd count away from the allocator.
+  // count beyond the bytes left cannot be honest.
   if (Unread(buf) < static_cast<uint32_t>(n)) return Fail(kWireErrBadRead);
   if (element_size != 0 && static_cast<size_t>(n) > SIZE_MAX / element_size)
     return Fail(kWireErrBadRead);
-  auto* array = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(n) * element_size));
+  // A record is far larger in memory than its smallest wire form, so the
+  // count alone could still ask for hundreds of times the reply's size. The
+  // array grows with the elements that really decode, ending at exactly n.
+  constexpr int32_t kFirstCapacity = 64;
+  int32_t capacity = n < kFirstCapacity ? n : kFirstCapacity;
+  auto* array = static_cast<uint8_t*>(MemAlloc(static_cast<size_t>(capacity) * element_size));
   if (array == nullptr) return Fail(kWireErrNoMemory);
   for (int32_t i = 0; i < n; ++i) {
+    if (i == capacity) {
+      capacity = capacity > n / 2 ? n : capacity * 2;
+      void* block = array;
+      if (MemRealloc(&block, static_cast<size_t>(capacity) * element_size) != 0) {
+        if (release != nullptr)
+          for (int32_t j = 0; j < i; ++j) release(array + static_cast<size_t>(j) * element_size);
+        MemFree(array);
+        return Fail(kWireErrNoMemory);
+      }
+      array = static_cast<uint8_t*>(block);
+    }
     if (!get(buf, array + static_cast<size_t>(i) * element_size)) {
       if (release != nullptr) {
         // The failing element released its own allocations; the ones before

@@ -371,6 +371,28 @@ TEST(MsgBuf, ArraysUnpack) {
   }
 }
 
+// The array grows with the elements that decode and ends at exactly the count,
+// which MsgBufArrayCount reads back from the block's size.
+TEST(MsgBuf, ArraysGrowWithTheElementsThatDecode) {
+  for (uint32_t n : {1u, 63u, 64u, 65u, 200u, 1000u}) {
+    SCOPED_TRACE(n);
+    Bytes wire = {static_cast<uint8_t>(n >> 24), static_cast<uint8_t>(n >> 16),
+                  static_cast<uint8_t>(n >> 8), static_cast<uint8_t>(n)};
+    for (uint32_t i = 0; i < n; ++i) {
+      wire.push_back(static_cast<uint8_t>(i >> 8));
+      wire.push_back(static_cast<uint8_t>(i));
+    }
+    BufPtr in = BufFrom(wire);
+    void* out = nullptr;
+    uint32_t count = 0;
+    ASSERT_EQ(MsgBufGetArray(in.get(), &out, MsgBufGetElem<GetU16Elem>, 2, &count), 1);
+    EXPECT_EQ(count, n);
+    EXPECT_EQ(MsgBufArrayCount(out, 2), n);
+    EXPECT_EQ(static_cast<uint16_t*>(out)[n - 1], static_cast<uint16_t>(n - 1));
+    MemFree(out);
+  }
+}
+
 TEST(MsgBuf, ArrayAllocationFailureIsOutOfMemory) {
   BufPtr in = BufFrom({0, 0, 0, 1, 0, 1});
   void* out = nullptr;

@@ -1,5 +1,6 @@
 #include "driver/lna/stmt_stubs.h"
 
+#include "common/tls_slot.h"
 #include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
@@ -10,11 +11,16 @@ int NoFields(MsgBuf*) {
   return 1;
 }
 
-// Fetch requests travel as an array of exactly `count` records.
+// Fetch requests travel as an array of exactly `count` records; a count
+// without its records is a layout the server could only refuse, so it is
+// never sent.
 int PutFetchRequests(MsgBuf* b, uint16_t count, const LnaFetchRequest* requests) {
-  return MsgBufPutU16(b, count) &&
-         MsgBufPutArray(b, requests, MsgBufPutElem<XdrPutFetchRequest>, sizeof(LnaFetchRequest),
-                        requests != nullptr ? count : 0);
+  if (requests == nullptr && count > 0) {
+    TlsSlotSet(kWireErrCannotGrow);
+    return 0;
+  }
+  return MsgBufPutU16(b, count) && MsgBufPutArray(b, requests, MsgBufPutElem<XdrPutFetchRequest>,
+                                                  sizeof(LnaFetchRequest), count);
 }
 
 // What execute-direct (13, 49) and prepare (25) send back first.

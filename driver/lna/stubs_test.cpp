@@ -461,6 +461,21 @@ TEST_F(StubTest, SurplusOrMissingReplyBytesFailWithKindSeven) {
   }
 }
 
+TEST_F(StubTest, FetchRequestsMissingForTheirCountAreNeverSent) {
+  // The peer expects nothing: a request reaching it would fail the script.
+  ScriptedPeer peer({{Greet()}});
+  RpcConnection* conn = RpcConnOpen(peer.address().c_str(), nullptr);
+  ASSERT_NE(conn, nullptr);
+  LnaRowBlock block;
+  LnaSizedRow row;
+  EXPECT_EQ(_rpcLnaFetchBlockSP(&conn, 9, 0, 2, nullptr, &block), kRpcFailed);
+  EXPECT_EQ(conn->error_kind, kRpcErrPack);
+  EXPECT_EQ(TlsSlotGet(), kWireErrCannotGrow);
+  EXPECT_EQ(_rpcLnaFetchSP(&conn, 9, 0, 1, nullptr, &row), kRpcFailed);
+  EXPECT_EQ(conn->error_kind, kRpcErrPack);
+  RpcConnClose(conn);
+}
+
 TEST_F(StubTest, AServerErrorStillCarriesItsFields) {
   int32_t id = 0, kind = 0;
   EXPECT_EQ(AllocAgainst(ReplyBytes(-20, Be32(77)), &id, &kind), -20);

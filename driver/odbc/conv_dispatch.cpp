@@ -9,6 +9,7 @@
 #include "driver/odbc/conv_compact.h"
 #include "driver/odbc/conv_tables.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/type_predicates.h"
 
 namespace {
 
@@ -88,18 +89,27 @@ class PreparedSource {
         data_ = text;
         return kConvOk;
       }
-      case kSqlDate:
-        date_ = PackDate(*static_cast<const DATE_STRUCT*>(source));
+      case kSqlDate: {
+        const auto& value = *static_cast<const DATE_STRUCT*>(source);
+        if (!FitsCompact(value)) return kConvInvalidDateTime;
+        date_ = PackDate(value);
         data_ = &date_;
         return kConvOk;
-      case kSqlTime:
-        time_ = PackTime(*static_cast<const TIME_STRUCT*>(source));
+      }
+      case kSqlTime: {
+        const auto& value = *static_cast<const TIME_STRUCT*>(source);
+        if (!FitsCompact(value)) return kConvInvalidDateTime;
+        time_ = PackTime(value);
         data_ = &time_;
         return kConvOk;
-      case kSqlTimestamp:
-        timestamp_ = PackTimestamp(*static_cast<const TIMESTAMP_STRUCT*>(source));
+      }
+      case kSqlTimestamp: {
+        const auto& value = *static_cast<const TIMESTAMP_STRUCT*>(source);
+        if (!FitsCompact(value)) return kConvInvalidDateTime;
+        timestamp_ = PackTimestamp(value);
         data_ = &timestamp_;
         return kConvOk;
+      }
       default:
         return kConvOk;
     }
@@ -124,7 +134,8 @@ int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_len
   int32_t local_length = 0;
   if (out_length == nullptr) out_length = &local_length;
 
-  if (target_type == kSqlBinary && restriction == 0) target_type = BinaryTargetFor(source_type);
+  bool own_form = target_type == kSqlBinary && restriction == 0;
+  if (own_form) target_type = BinaryTargetFor(source_type);
   if (restriction == 1 && IsBinaryCode(target_type) && source_type != kSqlChar &&
       source_type != kSqlBinary) {
     return kConvUnsupported;
@@ -143,6 +154,12 @@ int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_len
     uint32_t target_row = kConvNoRow;
     ConvRoutine routine = ConvLookup(source_type, target_type, &source_row, &target_row);
     if (routine == nullptr) return kConvUnsupported;
+    // A binary buffer that stands for a fixed-size C form must hold all of
+    // it: the routines and the unpacking write the whole value.
+    if (own_form && target_type != kSqlChar && target_type != kSqlBinary) {
+      uint32_t size = DisplaySizeOf(nullptr, target_type);
+      if (target_length < 0 || static_cast<uint32_t>(target_length) < size) return kConvOutOfRange;
+    }
 
     PreparedSource prepared;
     result = prepared.Prepare(source, source_type, source_length);

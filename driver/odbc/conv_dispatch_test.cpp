@@ -94,6 +94,20 @@ TEST_F(ConvDispatchTest, BinaryTargetStandsForTheSourcesOwnCType) {
   }
 }
 
+TEST_F(ConvDispatchTest, BinaryTargetMustHoldTheWholeOwnCForm) {
+  Record(kConvLong, kConvLong);
+  Record(kConvChar, kConvChar);
+  int32_t value = 7;
+  char target[8];
+  EXPECT_EQ(ConvertValueEntry(&value, 4, 4, 0, target, -2, 3, 0, 0, nullptr), kConvOutOfRange);
+  EXPECT_EQ(ConvertValueEntry(&value, 4, 4, 0, target, -2, -1, 0, 0, nullptr), kConvOutOfRange);
+  EXPECT_EQ(g_call.calls, 0);
+  EXPECT_EQ(ConvertValueEntry(&value, 4, 4, 0, target, -2, 4, 0, 0, nullptr), kConvOk);
+  // Text keeps its own length rules.
+  EXPECT_EQ(ConvertValueEntry("41", 1, -3, 0, target, -2, 1, 0, 0, nullptr), kConvOk);
+  EXPECT_EQ(g_call.calls, 2);
+}
+
 TEST_F(ConvDispatchTest, RestrictionLetsOnlyTextAndBinaryReachBinary) {
   Record(kConvLong, kConvBinary);
   Record(kConvChar, kConvBinary);
@@ -195,6 +209,26 @@ TEST_F(ConvDispatchTest, DatesArePackedAndTimestampsUnpacked) {
   EXPECT_EQ(g_call.timestamp.year, 1999);
   EXPECT_EQ(g_call.timestamp.second, 58);
   EXPECT_EQ(g_call.timestamp.fraction, 123456789u);
+}
+
+// Packing keeps one byte per field; a value that does not fit is refused
+// before any routine sees a wrapped field.
+TEST_F(ConvDispatchTest, DateFieldsBeyondAByteAreInvalidNotWrapped) {
+  Record(kConvDate, kConvTimestamp);
+  Record(kConvTime, kConvTimestamp);
+  Record(kConvTimestamp, kConvTimestamp);
+  TIMESTAMP_STRUCT target;
+  DATE_STRUCT date = {2024, 257, 1};
+  TIME_STRUCT time = {10, 256, 0};
+  TIMESTAMP_STRUCT stamp = {2024, 1, 1, 0, 0, 300, 0};
+  g_call.calls = 0;
+  EXPECT_EQ(ConvertValueEntry(&date, 9, 6, 0, &target, 11, sizeof target, 0, 0, nullptr),
+            kConvInvalidDateTime);
+  EXPECT_EQ(ConvertValueEntry(&time, 10, 6, 0, &target, 11, sizeof target, 0, 0, nullptr),
+            kConvInvalidDateTime);
+  EXPECT_EQ(ConvertValueEntry(&stamp, 11, 16, 0, &target, 11, sizeof target, 0, 0, nullptr),
+            kConvInvalidDateTime);
+  EXPECT_EQ(g_call.calls, 0);
 }
 
 TEST_F(ConvDispatchTest, RoutineResultsMapAndOnlySuccessesUnpack) {

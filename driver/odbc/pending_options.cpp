@@ -9,7 +9,9 @@
 
 SQLRETURN ReplayPendingOptions(DrvConn* connection) {
   SQLRETURN result = SQL_SUCCESS;
-  for (uint32_t i = 0; i < ArrCount(connection->pending_options); ++i) {
+  const uint32_t count =
+      connection->pending_options != nullptr ? ArrCount(connection->pending_options) : 0;
+  for (uint32_t i = 0; i < count; ++i) {
     auto* pending = static_cast<PendingOption*>(ArrAt(connection->pending_options, i));
     uintptr_t value = pending->value;
     if (pending->kind == kPendingText) {

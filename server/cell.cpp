@@ -1,0 +1,206 @@
+#include "server/cell.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace velsrv {
+
+namespace {
+
+constexpr int64_t kNullData = -1;  // SQL_NULL_DATA
+constexpr int64_t kNoTotal = -4;   // SQL_NO_TOTAL
+
+template <typename T>
+T Load(const Cell& cell, size_t offset) {
+  T v{};
+  if (offset + sizeof v <= cell.bytes.size()) std::memcpy(&v, cell.bytes.data() + offset, sizeof v);
+  return v;
+}
+
+void PutBe(std::vector<uint8_t>* out, uint64_t v, int bytes) {
+  for (int i = bytes - 1; i >= 0; --i) out->push_back(static_cast<uint8_t>(v >> (8 * i)));
+}
+
+// The value's fields, big-endian, in the order of its C structure.
+void AppendBigEndian(const Cell& cell, std::vector<uint8_t>* out) {
+  switch (cell.c_type) {
+    case kCTypeULong:
+    case kCTypeSLong:
+    case kCTypeLong:
+    case kCTypeFloat:
+      PutBe(out, Load<uint32_t>(cell, 0), 4);
+      return;
+    case kCTypeUShort:
+    case kCTypeSShort:
+    case kCTypeShort:
+      PutBe(out, Load<uint16_t>(cell, 0), 2);
+      return;
+    case kCTypeDouble:
+      PutBe(out, Load<uint64_t>(cell, 0), 8);
+      return;
+    case kCTypeDate:
+    case kCTypeTime:
+      for (size_t i = 0; i < 3; ++i) PutBe(out, Load<uint16_t>(cell, 2 * i), 2);
+      return;
+    case kCTypeTimestamp:
+      for (size_t i = 0; i < 6; ++i) PutBe(out, Load<uint16_t>(cell, 2 * i), 2);
+      PutBe(out, Load<uint32_t>(cell, 12), 4);
+      return;
+    default:
+      out->insert(out->end(), cell.bytes.begin(), cell.bytes.end());
+      return;
+  }
+}
+
+void DropTrailingZeros(std::vector<uint8_t>* v) {
+  while (!v->empty() && v->back() == 0) v->pop_back();
+}
+
+}  // namespace
+
+int FixedCTypeSize(int16_t c_type) {
+  switch (c_type) {
+    case kCTypeUTinyInt:
+    case kCTypeSTinyInt:
+    case kCTypeBit:
+    case kCTypeTinyInt:
+      return 1;
+    case kCTypeUShort:
+    case kCTypeSShort:
+    case kCTypeShort:
+      return 2;
+    case kCTypeULong:
+    case kCTypeSLong:
+    case kCTypeLong:
+    case kCTypeFloat:
+      return 4;
+    case kCTypeDouble:
+      return 8;
+    case kCTypeDate:
+    case kCTypeTime:
+      return 6;
+    case kCTypeTimestamp:
+      return 16;
+    default:
+      return 0;
+  }
+}
+
+BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
+                   Cell* cell, DiagList* diags, int64_t* total) {
+  int64_t ignored;
+  if (total == nullptr) total = &ignored;
+  *total = -1;
+  cell->c_type = c_type;
+  cell->null = false;
+  int64_t indicator = 0;
+  int fixed = FixedCTypeSize(c_type);
+  if (fixed > 0) {
+    cell->bytes.assign(16, 0);
+    BackendRc rc = backend.GetData(column, c_type, cell->bytes.data(), 16, &indicator, diags);
+    cell->bytes.resize(static_cast<size_t>(fixed));
+    cell->null = Succeeded(rc) && indicator == kNullData;
+    if (cell->null) cell->bytes.clear();
+    *total = cell->null ? kNullData : fixed;
+    return rc;
+  }
+  bool binary = c_type == kCTypeBinary;
+  int32_t room = std::clamp(length, 0, kMaxCellBytes);
+  // A text leaves the client room for its NUL; other types fill the buffer.
+  int32_t keep = c_type == kCTypeChar ? std::max(room - 1, 0) : room;
+  cell->bytes.assign(static_cast<size_t>(keep) + 1, 0);
+  BackendRc rc = backend.GetData(column, binary ? kCTypeBinary : kCTypeChar, cell->bytes.data(),
+                                 binary ? keep : keep + 1, &indicator, diags);
+  if (!Succeeded(rc) || indicator == kNullData) {
+    cell->null = Succeeded(rc);
+    cell->bytes.clear();
+    return rc;
+  }
+  *total = indicator < 0 ? kNoTotal : indicator;
+  int64_t n = indicator < 0 ? keep : std::min<int64_t>(indicator, keep);
+  // Without a total, a text ends at its NUL within the buffer.
+  if (indicator < 0 && !binary)
+    n = static_cast<int64_t>(
+        strnlen(reinterpret_cast<const char*>(cell->bytes.data()), static_cast<size_t>(n)));
+  cell->bytes.resize(static_cast<size_t>(n));
+  return rc;
+}
+
+void AppendRowValue(const Cell& cell, std::vector<uint8_t>* out) {
+  if (cell.null) {
+    PutBe(out, static_cast<uint32_t>(-1), 4);
+    return;
+  }
+  std::vector<uint8_t> value;
+  AppendBigEndian(cell, &value);
+  PutBe(out, static_cast<uint32_t>(value.size()), 4);
+  out->insert(out->end(), value.begin(), value.end());
+}
+
+std::vector<uint8_t> BlockValueBytes(const Cell& cell) {
+  std::vector<uint8_t> out;
+  switch (cell.c_type) {
+    case kCTypeULong:
+    case kCTypeSLong:
+    case kCTypeLong: {
+      auto v = static_cast<int32_t>(Load<uint32_t>(cell, 0));
+      if (v == 0) {
+        // no bytes at all
+      } else if (v >= 1 && v <= 256) {
+        out.push_back(static_cast<uint8_t>(v - 1));
+      } else if (v >= -5536 && v <= 59999) {
+        PutBe(&out, static_cast<uint16_t>(v + 5536), 2);
+      } else {
+        PutBe(&out, static_cast<uint32_t>(v), 4);
+      }
+      return out;
+    }
+    case kCTypeFloat:
+      if (Load<uint32_t>(cell, 0) != 0) AppendBigEndian(cell, &out);
+      return out;
+    case kCTypeDouble:
+      if (Load<uint64_t>(cell, 0) == 0) return out;
+      AppendBigEndian(cell, &out);
+      // The client repeats the last byte it gets up to eight.
+      while (out.size() > 1 && out[out.size() - 1] == out[out.size() - 2]) out.pop_back();
+      return out;
+    case kCTypeDate:
+      PutBe(&out, Load<uint16_t>(cell, 0), 2);
+      out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2)));
+      out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 4)));
+      return out;
+    case kCTypeTime:
+      for (size_t i = 0; i < 3; ++i)
+        out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2 * i)));
+      DropTrailingZeros(&out);
+      return out;
+    case kCTypeTimestamp:
+      PutBe(&out, Load<uint16_t>(cell, 0), 2);
+      for (size_t i = 1; i < 6; ++i)
+        out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2 * i)));
+      PutBe(&out, Load<uint32_t>(cell, 12), 4);
+      DropTrailingZeros(&out);
+      return out;
+    default:
+      AppendBigEndian(cell, &out);
+      return out;
+  }
+}
+
+LnaTypedValue CellTypedValue(const Cell& cell) {
+  LnaTypedValue v{};
+  v.c_type = cell.c_type;
+  if (cell.null) {
+    v.length = kValueNull;
+    return v;
+  }
+  v.length = static_cast<int32_t>(cell.bytes.size());
+  if (cell.c_type == kCTypeChar || cell.c_type == kCTypeBinary) {
+    v.value.bytes = const_cast<uint8_t*>(cell.bytes.data());
+  } else {
+    std::memcpy(v.value.raw, cell.bytes.data(), std::min(cell.bytes.size(), sizeof v.value.raw));
+  }
+  return v;
+}
+
+}  // namespace velsrv

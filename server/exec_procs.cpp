@@ -1,0 +1,369 @@
+// Prepare (25), execution (14, 50), direct execution (13, 49) and the
+// data-at-execution procedures (24, 32). Data-at-execution values are
+// gathered on the server, piece by piece, and bound as whole values when the
+// last procedure 24 runs the statement.
+#include <algorithm>
+#include <climits>
+
+#include "driver/lna/column_desc.h"
+#include "driver/lna/descriptor.h"
+#include "server/column_describe.h"
+#include "server/fetch_shape.h"
+#include "server/param_markers.h"
+#include "server/procedures.h"
+#include "server/row_block_builder.h"
+#include "server/statement_params.h"
+#include "server/value_convert.h"
+
+namespace velsrv {
+
+namespace {
+
+// What a backend that cannot describe its parameters gets announced as.
+constexpr LnaParamDesc kUndescribedParam{12, 255, 0, 2};  // SQL_VARCHAR, nullability unknown
+
+struct OwnedDescList {
+  LnaDescList list{};
+  ~OwnedDescList() { XdrFreeDescList(&list); }
+};
+
+int GetDescList(MsgBuf* buf, OwnedDescList* out) {
+  return XdrGetDescArray(buf, &out->list);
+}
+
+std::vector<LnaColumnDesc> DescribeColumns(Session& session, BackendStatement& backend,
+                                           BackendRc* rc, DiagList* diags) {
+  std::vector<ColumnInfo> described;
+  std::vector<LnaColumnDesc> columns;
+  *rc = backend.DescribeResult(&described, diags);
+  if (Succeeded(*rc)) {
+    for (const ColumnInfo& c : described) columns.push_back(DescribeColumn(c, session.types()));
+  }
+  return columns;
+}
+
+// One description per parameter marker. When the backend cannot describe
+// them, the count still comes from the text.
+std::vector<LnaParamDesc> DescribeParams(Session& session, BackendStatement& backend,
+                                         const std::string* sql) {
+  DiagList ignored;
+  int16_t count = 0;
+  if (!Succeeded(backend.NumParams(&count, &ignored)) || count < 0)
+    count = sql != nullptr
+                ? static_cast<int16_t>(std::min<uint16_t>(CountParamMarkers(*sql), 32767))
+                : 0;
+  std::vector<LnaParamDesc> out;
+  for (uint16_t i = 1; i <= static_cast<uint16_t>(count); ++i) {
+    ParamInfo info;
+    if (!Succeeded(backend.DescribeParam(i, &info, &ignored))) {
+      out.push_back(kUndescribedParam);
+      continue;
+    }
+    int32_t precision = static_cast<int32_t>(std::min<uint32_t>(info.precision, INT32_MAX));
+    LnaParamDesc d{};
+    d.sql_type = session.types().Map(info.sql_type, &precision);
+    d.precision = precision;
+    d.scale = info.scale;
+    d.nullable =
+        static_cast<uint16_t>(info.nullable >= 0 && info.nullable <= 2 ? info.nullable : 2);
+    out.push_back(d);
+  }
+  return out;
+}
+
+int PutParamDescs(MsgBuf* buf, const std::vector<LnaParamDesc>& params) {
+  return MsgBufPutArray(buf, params.empty() ? nullptr : params.data(),
+                        MsgBufPutElem<XdrPutColumnState>, sizeof(LnaParamDesc),
+                        static_cast<int32_t>(params.size())) &&
+         MsgBufPutU16(buf, static_cast<uint16_t>(params.size()));
+}
+
+// arr(desclist): one list of the returned values, or none.
+int PutReturnedList(MsgBuf* buf, const std::vector<LnaDescriptor>& values) {
+  LnaDescList list{static_cast<uint16_t>(values.size()), const_cast<LnaDescriptor*>(values.data())};
+  return MsgBufPutArray(buf, values.empty() ? nullptr : &list, MsgBufPutElem<XdrParamDesc>,
+                        sizeof(LnaDescList), values.empty() ? 0 : 1);
+}
+
+int32_t ClampRowCount(int64_t n) {
+  return static_cast<int32_t>(std::clamp<int64_t>(n, -1, INT32_MAX));
+}
+
+bool HasAtExec(const std::vector<ServerParam>& params) {
+  return std::any_of(params.begin(), params.end(), [](const ServerParam& p) { return p.at_exec; });
+}
+
+// Drops what the statement's last execution left: its result set, its
+// cursor at the backend and an unfinished data-at-execution sequence.
+void StartOver(ServerStatement& s) {
+  s.ResetResult();
+  s.awaiting_data = false;
+  s.current_piece_param = -1;
+  s.gathered_bytes = 0;
+  DiagList ignored;
+  s.backend->Free(0, &ignored);  // SQL_CLOSE
+}
+
+// Binds the parameters and runs the statement: `sql`, or the prepared one
+// when null. Opens the result set it yields and reports its row count.
+int16_t Run(Call& call, const std::string* sql, int32_t* row_count) {
+  ServerStatement& s = *call.statement();
+  DiagList diags;
+  BackendRc rc;
+  {
+    Session::ActiveCall active(call.session(), s.backend.get());
+    rc = BindParams(*s.backend, s.params, &diags);
+    if (Succeeded(rc)) {
+      BackendRc run =
+          sql != nullptr ? s.backend->ExecDirect(*sql, &diags) : s.backend->Execute(&diags);
+      // A searched change that meets no row is no failure.
+      if (run == BackendRc::kNoData) run = BackendRc::kSuccess;
+      rc = Worse(rc, run);
+    }
+  }
+  if (!Succeeded(rc)) return call.FromBackend(rc, diags);
+  BackendRc drc;
+  std::vector<LnaColumnDesc> columns = DescribeColumns(call.session(), *s.backend, &drc, &diags);
+  rc = Worse(rc, drc);
+  if (!columns.empty()) s.OpenResult(std::move(columns));
+  int64_t count = -1;
+  DiagList ignored;
+  if (Succeeded(s.backend->RowCount(&count, &ignored))) *row_count = ClampRowCount(count);
+  return call.FromBackend(rc, diags);
+}
+
+bool FitsBlock(const std::vector<LnaColumnDesc>& columns, uint32_t buffer_size,
+               std::vector<LnaFetchRequest>* requests) {
+  requests->clear();
+  for (const LnaColumnDesc& c : columns) {
+    LnaFetchRequest r = ClientFetchShape(c);
+    if (r.long_column != 0 ||
+        static_cast<int64_t>(r.length) > static_cast<int64_t>(buffer_size) - 16)
+      return false;
+    requests->push_back(r);
+  }
+  return !requests->empty();
+}
+
+// The row block that goes with an array execution. Rows go only when the
+// client will take them from it: the execution succeeded without
+// information (status 1 makes the client ask for a new block) and every
+// column fits the block road.
+void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
+  *block = BuiltBlock{};
+  ServerStatement* s = call.statement();
+  if (s == nullptr || s->result.columns.empty()) {
+    block->status = kStatusNoData;
+    return;
+  }
+  std::vector<LnaFetchRequest> requests;
+  if (status != kStatusOk ||
+      !FitsBlock(s->result.columns, call.session().array_buffer_size(), &requests))
+    return;
+  // The execution's status stands; what the rows add waits in the
+  // statement's diagnostics, and a failure is the block's own status.
+  NextRowBlock(call, requests, block);
+}
+
+}  // namespace
+
+int16_t PrepareProc(Call& call) {
+  int32_t statement_id = 0;
+  NullableText sql;
+  uint8_t async = 0;
+  std::vector<LnaColumnDesc> columns;
+  std::vector<LnaParamDesc> params;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && GetText(call.in(), &sql) && GetU8(call.in(), &async))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!sql) {
+    status = call.Fail("S1009", "Invalid argument value.");
+  } else {
+    StartOver(*s);
+    s->prepared = false;
+    s->params.clear();
+    DiagList diags;
+    BackendRc rc;
+    {
+      Session::ActiveCall active(call.session(), s->backend.get());
+      rc = s->backend->Prepare(*sql, &diags);
+    }
+    if (Succeeded(rc)) {
+      s->prepared = true;
+      BackendRc drc;
+      columns = DescribeColumns(call.session(), *s->backend, &drc, &diags);
+      rc = Worse(rc, drc);
+      params = DescribeParams(call.session(), *s->backend, &*sql);
+    }
+    status = call.FromBackend(rc, diags);
+  }
+  call.Put(PutColumnDescs(call.out(), columns) && PutParamDescs(call.out(), params));
+  return status;
+}
+
+int16_t ExecDirectProc(Call& call) {
+  int32_t statement_id = 0;
+  NullableText sql;
+  OwnedDescList inputs, outputs;
+  uint8_t async = 0;
+  std::vector<LnaColumnDesc> columns;
+  std::vector<LnaParamDesc> params;
+  std::vector<LnaDescriptor> returned;
+  int32_t row_count = -1;
+  BuiltBlock block;
+  block.status = kStatusNoData;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  const char* sqlstate = nullptr;
+  std::string error;
+  if (!call.Parsed(ok && GetText(call.in(), &sql) && GetDescList(call.in(), &inputs) &&
+                   GetDescList(call.in(), &outputs) && GetU8(call.in(), &async))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!sql) {
+    status = call.Fail("S1009", "Invalid argument value.");
+  } else {
+    StartOver(*s);
+    s->prepared = false;
+    if (!BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) {
+      s->params.clear();
+      status = call.Fail(sqlstate, error);
+    } else if (HasAtExec(s->params)) {
+      // The values follow: prepare now, run at the last procedure 24.
+      DiagList diags;
+      BackendRc rc;
+      {
+        Session::ActiveCall active(call.session(), s->backend.get());
+        rc = s->backend->Prepare(*sql, &diags);
+      }
+      if (Succeeded(rc)) {
+        s->prepared = true;
+        s->awaiting_data = true;
+        BackendRc drc;
+        columns = DescribeColumns(call.session(), *s->backend, &drc, &diags);
+        params = DescribeParams(call.session(), *s->backend, &*sql);
+        status = call.FromBackend(drc, diags);
+        if (status != kStatusError) status = kStatusNeedData;
+      } else {
+        status = call.FromBackend(rc, diags);
+      }
+    } else {
+      status = Run(call, &*sql, &row_count);
+      if (status != kStatusError) {
+        columns = s->result.columns;
+        params = DescribeParams(call.session(), *s->backend, &*sql);
+        returned = ReturnedValues(s->params);
+        if (call.procedure() == 49) FirstBlock(call, status, &block);
+      }
+    }
+  }
+  MsgBuf* out = call.out();
+  call.Put(PutColumnDescs(out, columns) && PutParamDescs(out, params) &&
+           PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
+  if (call.procedure() == 49) call.Put(PutBuiltBlock(out, block));
+  return status;
+}
+
+int16_t ExecuteProc(Call& call) {
+  int32_t statement_id = 0;
+  OwnedDescList inputs, outputs;
+  uint8_t async = 0;
+  std::vector<LnaDescriptor> returned;
+  int32_t row_count = -1;
+  BuiltBlock block;
+  block.status = kStatusNoData;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  const char* sqlstate = nullptr;
+  std::string error;
+  if (!call.Parsed(ok && GetDescList(call.in(), &inputs) && GetDescList(call.in(), &outputs) &&
+                   GetU8(call.in(), &async))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!s->prepared) {
+    status = call.Fail("S1010", "Function sequence error: no statement is prepared.");
+  } else {
+    StartOver(*s);
+    if (!BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) {
+      s->params.clear();
+      status = call.Fail(sqlstate, error);
+    } else if (HasAtExec(s->params)) {
+      s->awaiting_data = true;
+      status = kStatusNeedData;
+    } else {
+      status = Run(call, nullptr, &row_count);
+      if (status != kStatusError) {
+        returned = ReturnedValues(s->params);
+        if (call.procedure() == 50) FirstBlock(call, status, &block);
+      }
+    }
+  }
+  MsgBuf* out = call.out();
+  call.Put(PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
+  if (call.procedure() == 50) call.Put(PutBuiltBlock(out, block));
+  return status;
+}
+
+int16_t ParamDataProc(Call& call) {
+  int32_t statement_id = 0;
+  int32_t row_count = 0;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok)) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!s->awaiting_data) {
+    status = call.Fail("S1010", "Function sequence error: no execution waits for data.");
+  } else {
+    auto next = std::find_if(s->params.begin(), s->params.end(),
+                             [](const ServerParam& p) { return p.at_exec && !p.opened; });
+    if (next != s->params.end()) {
+      next->opened = true;
+      next->data.clear();
+      next->indicator = 0;
+      s->current_piece_param = static_cast<int>(next - s->params.begin());
+      status = kStatusNeedData;
+    } else {
+      // Every value is in: the execution runs now.
+      s->awaiting_data = false;
+      s->current_piece_param = -1;
+      row_count = -1;
+      status = Run(call, nullptr, &row_count);
+    }
+  }
+  call.Put(MsgBufPutI32(call.out(), row_count));
+  return status;
+}
+
+int16_t PutLongDataProc(Call& call) {
+  int32_t statement_id = 0;
+  OwnedTypedValue piece;
+  uint8_t async = 0;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && GetTypedValue(call.in(), &piece) && GetU8(call.in(), &async)))
+    return call.BadRequest();
+  if (s == nullptr) return kStatusError;
+  if (!s->awaiting_data || s->current_piece_param < 0)
+    return call.Fail("S1010", "Function sequence error: no parameter takes data now.");
+  if (piece.value.c_type != kCTypeChar && piece.value.c_type != kCTypeBinary)
+    return call.Fail("S1003", "Program type out of range.");
+  ServerParam& p = s->params[static_cast<size_t>(s->current_piece_param)];
+  if (!AppendPiece(&p, piece.value, &s->gathered_bytes)) {
+    StartOver(*s);
+    return call.Fail("22001", "Maximum data-at-execution length exceeded.");
+  }
+  return kStatusOk;
+}
+
+}  // namespace velsrv

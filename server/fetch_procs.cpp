@@ -1,0 +1,176 @@
+// Fetching: a block of rows (2), one row (15) and a long value piece by
+// piece (21).
+#include <algorithm>
+#include <climits>
+
+#include "driver/lna/fetch_request.h"
+#include "driver/lna/row_reply.h"
+#include "server/procedures.h"
+#include "server/row_block_builder.h"
+
+namespace velsrv {
+
+namespace {
+
+// A block value's length travels in 16 bits.
+constexpr int32_t kMaxBlockCell = 65000;
+
+// i32 stmt, u8 async, u16 n, arr(fetchreq) of n elements.
+bool GetFetchRequests(MsgBuf* buf, std::vector<LnaFetchRequest>* out) {
+  uint8_t async = 0;
+  uint16_t n = 0;
+  void* array = nullptr;
+  uint32_t received = 0;
+  if (!GetU8(buf, &async) || !MsgBufGetU16(buf, &n) ||
+      !MsgBufGetArray(buf, &array, MsgBufGetElem<XdrGetFetchRequest>, sizeof(LnaFetchRequest),
+                      &received))
+    return false;
+  auto* requests = static_cast<LnaFetchRequest*>(array);
+  bool ok = received == n;
+  if (ok) out->assign(requests, requests + received);
+  MsgBufFreeArray(array, sizeof(LnaFetchRequest), nullptr);
+  return ok;
+}
+
+// The requests must name the open result's columns; a fault leaves a
+// diagnostic and gives false.
+bool CheckRequests(Call& call, const std::vector<LnaFetchRequest>& requests, bool every_column) {
+  const ServerResult& r = call.statement()->result;
+  if (r.columns.empty()) {
+    call.Fail("24000", "Invalid cursor state: no result set is open.");
+    return false;
+  }
+  if (requests.size() > r.columns.size() || (every_column && requests.size() != r.columns.size())) {
+    call.Fail("S1002", "Invalid column number.");
+    return false;
+  }
+  for (const LnaFetchRequest& q : requests) {
+    if (q.length < 0) {
+      call.Fail("S1090", "Invalid string or buffer length.");
+      return false;
+    }
+  }
+  return true;
+}
+
+bool WireCType(int16_t c_type) {
+  return c_type == kCTypeChar || c_type == kCTypeBinary || FixedCTypeSize(c_type) > 0;
+}
+
+}  // namespace
+
+int16_t FetchBlockProc(Call& call) {
+  int32_t statement_id = 0;
+  std::vector<LnaFetchRequest> requests;
+  BuiltBlock block;
+  block.status = kStatusError;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && GetFetchRequests(call.in(), &requests))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!CheckRequests(call, requests, true)) {
+    status = kStatusError;
+  } else {
+    for (LnaFetchRequest& q : requests) q.length = std::min(q.length, kMaxBlockCell);
+    status = NextRowBlock(call, requests, &block);
+  }
+  call.Put(PutBuiltBlock(call.out(), block));
+  return status;
+}
+
+int16_t FetchRowProc(Call& call) {
+  int32_t statement_id = 0;
+  std::vector<LnaFetchRequest> requests;
+  std::vector<uint8_t> bytes;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && GetFetchRequests(call.in(), &requests))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!CheckRequests(call, requests, false)) {
+    status = kStatusError;
+  } else if (s->result.at_end) {
+    s->result.on_row = false;
+    status = kStatusNoData;
+  } else {
+    ServerResult& r = s->result;
+    r.on_row = false;
+    r.pending_row.clear();
+    DiagList diags;
+    std::vector<Cell> cells;
+    BackendRc rc;
+    {
+      Session::ActiveCall active(call.session(), s->backend.get());
+      rc = s->backend->Fetch(&diags);
+      if (Succeeded(rc)) rc = Worse(rc, ReadRowCells(*s->backend, requests, &cells, &diags));
+    }
+    if (rc == BackendRc::kNoData) r.at_end = true;
+    status = call.FromBackend(rc, diags);
+    if (status == kStatusOk || status == kStatusInfo) {
+      r.on_row = true;
+      for (size_t i = 0; i < requests.size(); ++i) {
+        if (requests[i].length != 0) AppendRowValue(cells[i], &bytes);
+      }
+    }
+  }
+  LnaSizedRow row{static_cast<int32_t>(bytes.size()), bytes.data(),
+                  static_cast<uint32_t>(bytes.size())};
+  call.Put(XdrPutSizedBytes(call.out(), &row));
+  return status;
+}
+
+int16_t GetLongDataProc(Call& call) {
+  int32_t statement_id = 0;
+  uint16_t column = 0, c_type = 0;
+  int32_t buffer_size = 0;
+  uint8_t async = 0;
+  Cell cell;
+  cell.null = true;
+  int64_t total = -1;
+  int16_t status;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &column) && MsgBufGetU16(call.in(), &c_type) &&
+                   MsgBufGetI32(call.in(), &buffer_size) && GetU8(call.in(), &async))) {
+    status = call.BadRequest();
+  } else if (s == nullptr) {
+    status = kStatusError;
+  } else if (!s->result.on_row) {
+    status = call.Fail("24000", "Invalid cursor state: no row is current.");
+  } else if (column == 0 || column > s->result.columns.size()) {
+    status = call.Fail("S1002", "Invalid column number.");
+  } else if (!WireCType(static_cast<int16_t>(c_type))) {
+    status = call.Fail("S1003", "Program type out of range.");
+  } else if (buffer_size < 0) {
+    status = call.Fail("S1090", "Invalid string or buffer length.");
+  } else {
+    DiagList diags;
+    BackendRc rc;
+    {
+      Session::ActiveCall active(call.session(), s->backend.get());
+      rc = ReadCell(*s->backend, column, static_cast<int16_t>(c_type), buffer_size, &cell, &diags,
+                    &total);
+    }
+    status = call.FromBackend(rc, diags);
+    if (status != kStatusOk && status != kStatusInfo) {
+      cell = Cell{};
+      cell.null = true;
+      total = -1;
+    }
+  }
+  if (cell.c_type == 0)
+    cell.c_type =
+        WireCType(static_cast<int16_t>(c_type)) ? static_cast<int16_t>(c_type) : kCTypeChar;
+  LnaTypedValue v = CellTypedValue(cell);
+  call.Put(
+      XdrPutTypedValue(call.out(), &v) &&
+      MsgBufPutI32(call.out(), static_cast<int32_t>(std::clamp<int64_t>(total, -4, INT32_MAX))));
+  return status;
+}
+
+}  // namespace velsrv

@@ -1,0 +1,15 @@
+// How the client will ask for a result column before it has asked: the C
+// type and buffer size its fetch buffers take for the column's SQL type. The
+// first row block that execution sends along must be built in that shape.
+#pragma once
+
+#include "driver/lna/column_desc.h"
+#include "driver/lna/fetch_request.h"
+
+namespace velsrv {
+
+// The fetch request the client makes for the column; long_column is 1 for
+// the long types, which the client never takes from a block.
+LnaFetchRequest ClientFetchShape(const LnaColumnDesc& column);
+
+}  // namespace velsrv

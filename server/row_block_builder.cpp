@@ -1,0 +1,160 @@
+#include "server/row_block_builder.h"
+
+#include <algorithm>
+
+#include "driver/lna/row_block_encoder.h"
+#include "driver/lna/row_reply.h"
+
+namespace velsrv {
+
+namespace {
+
+// The client counts a block's values in 16 bits, and a dictionary index's
+// bit position too (rows × index width within 65536, index widths up to 16).
+constexpr uint32_t kMaxBlockRows = kMaxIndexBits / 16;
+// What a column block adds to its values: header, fixed length, the
+// compressed length, padding of the packed fields.
+constexpr uint32_t kColumnOverhead = 8;
+// What a value adds to its bytes at most: its packed length or index.
+constexpr uint32_t kValueOverhead = 2;
+
+uint32_t RowBytes(const std::vector<Cell>& row) {
+  uint32_t n = 0;
+  for (const Cell& c : row) n += static_cast<uint32_t>(c.bytes.size()) + kValueOverhead;
+  return n;
+}
+
+int Rank(BackendRc rc) {
+  switch (rc) {
+    case BackendRc::kSuccess:
+    case BackendRc::kNoData:
+      return 0;
+    case BackendRc::kSuccessWithInfo:
+      return 1;
+    default:
+      return 2;
+  }
+}
+
+}  // namespace
+
+BackendRc Worse(BackendRc a, BackendRc b) {
+  return Rank(b) > Rank(a) ? b : a;
+}
+
+BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequest>& requests,
+                       std::vector<Cell>* cells, DiagList* diags) {
+  cells->assign(requests.size(), Cell{});
+  BackendRc worst = BackendRc::kSuccess;
+  for (size_t i = 0; i < requests.size(); ++i) {
+    const LnaFetchRequest& r = requests[i];
+    if (r.length == 0) {
+      (*cells)[i].c_type = r.c_type;
+      (*cells)[i].null = true;
+      continue;
+    }
+    BackendRc rc =
+        ReadCell(backend, static_cast<uint16_t>(i + 1), r.c_type, r.length, &(*cells)[i], diags);
+    worst = Worse(worst, rc);
+    if (!Succeeded(rc)) break;
+  }
+  return worst;
+}
+
+int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, BuiltBlock* block) {
+  *block = BuiltBlock{};
+  ServerStatement& s = *call.statement();
+  ServerResult& r = s.result;
+  size_t n = requests.size();
+  r.on_row = false;
+  if (r.failed) {
+    r.failed = false;
+    r.at_end = true;
+    block->status = kStatusError;
+    return call.FromBackend(BackendRc::kError, r.failure);
+  }
+  uint32_t max_rows = std::min<uint32_t>(kMaxBlockRows, 65535 / static_cast<uint32_t>(n));
+  uint32_t size = call.session().array_buffer_size();
+  uint32_t overhead = kColumnOverhead * static_cast<uint32_t>(n);
+  uint32_t budget = size > overhead ? size - overhead : 0;
+
+  std::vector<std::vector<Cell>> rows;
+  uint32_t used = 0;
+  BackendRc worst = BackendRc::kSuccess;
+  DiagList diags;
+  {
+    Session::ActiveCall active(call.session(), s.backend.get());
+    while (rows.size() < max_rows) {
+      std::vector<Cell> row;
+      if (!r.pending_row.empty()) {
+        row = std::move(r.pending_row);
+        r.pending_row.clear();
+      } else {
+        if (r.at_end) break;
+        DiagList row_diags;
+        BackendRc rc = s.backend->Fetch(&row_diags);
+        if (rc == BackendRc::kNoData) {
+          r.at_end = true;
+          break;
+        }
+        if (Succeeded(rc)) rc = Worse(rc, ReadRowCells(*s.backend, requests, &row, &row_diags));
+        if (!Succeeded(rc)) {
+          if (rows.empty()) {
+            r.at_end = true;
+            block->status = kStatusError;
+            diags.insert(diags.end(), row_diags.begin(), row_diags.end());
+            return call.FromBackend(BackendRc::kError, diags);
+          }
+          // The rows read so far go out; the failure answers the next fetch.
+          r.failed = true;
+          r.failure = std::move(row_diags);
+          break;
+        }
+        worst = Worse(worst, rc);
+        diags.insert(diags.end(), row_diags.begin(), row_diags.end());
+      }
+      uint32_t bytes = RowBytes(row);
+      if (!rows.empty() && used + bytes > budget) {
+        r.pending_row = std::move(row);
+        break;
+      }
+      used += bytes;
+      rows.push_back(std::move(row));
+    }
+  }
+  block->status = r.at_end && r.pending_row.empty() ? kStatusNoData : kStatusOk;
+  block->count = static_cast<uint16_t>(rows.size() * n);
+  if (!rows.empty()) {
+    std::vector<std::vector<uint8_t>> values(rows.size());
+    std::vector<BlockValue> column(rows.size());
+    for (size_t c = 0; c < n; ++c) {
+      for (size_t i = 0; i < rows.size(); ++i) {
+        const Cell& cell = rows[i][c];
+        values[i] = cell.null ? std::vector<uint8_t>{} : BlockValueBytes(cell);
+        column[i] =
+            BlockValue{values[i].data(), cell.null ? -1 : static_cast<int32_t>(values[i].size())};
+      }
+      if (!EncodeColumnBlock(&r.encoders[c], column.data(), static_cast<uint32_t>(rows.size()),
+                             BlockForm::kSmallest, BlockCompression::kIfSmaller,
+                             block->status != kStatusOk, &block->bytes)) {
+        // The client's statistics no longer match the server's: the result
+        // cannot go on.
+        *block = BuiltBlock{};
+        block->status = kStatusError;
+        r.at_end = true;
+        r.pending_row.clear();
+        return call.Fail("S1000", "A row block could not be built.");
+      }
+    }
+  }
+  return call.FromBackend(worst, diags);
+}
+
+int PutBuiltBlock(MsgBuf* buf, const BuiltBlock& block) {
+  LnaRowBlock b{block.status, block.count, static_cast<uint32_t>(block.bytes.size()),
+                const_cast<uint8_t*>(block.bytes.data()),
+                static_cast<uint32_t>(block.bytes.size())};
+  return XdrPutRowBlock(buf, &b);
+}
+
+}  // namespace velsrv

@@ -1,0 +1,33 @@
+// The parameters of an execution: read from the two descriptor lists of the
+// request (values to the server, values back to the client), bound to the
+// backend, and the values that go back.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "driver/lna/descriptor.h"
+#include "server/server_statement.h"
+
+namespace velsrv {
+
+// Data-at-execution values gathered for one statement stay within this.
+constexpr uint64_t kMaxGatheredBytes = 64u << 20;
+
+// Builds the statement's parameters from the lists. False, with a SQLSTATE
+// and a text, for a list the server cannot take.
+bool BuildParams(const LnaDescList& inputs, const LnaDescList& outputs,
+                 std::vector<ServerParam>* params, const char** sqlstate, std::string* error);
+
+// Binds every parameter (after dropping the backend's earlier bindings).
+BackendRc BindParams(BackendStatement& backend, std::vector<ServerParam>& params, DiagList* diags);
+
+// Appends a piece of a data-at-execution value; false when the value would
+// grow beyond the cap. A null piece makes the value null.
+bool AppendPiece(ServerParam* param, const LnaTypedValue& piece, uint64_t* gathered);
+
+// The values the client asked back, by parameter number, as descriptors
+// pointing into the parameters.
+std::vector<LnaDescriptor> ReturnedValues(const std::vector<ServerParam>& params);
+
+}  // namespace velsrv
