@@ -8,7 +8,9 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,6 +24,7 @@
 #include "driver/odbc/stmt_exec.h"
 #include "testing/odbc_harness.h"
 #include "testing/private_postgres.h"
+#include "testing/temp_dir.h"
 
 namespace {
 
@@ -679,5 +682,51 @@ INSTANTIATE_TEST_SUITE_P(Sqlite, SqliteParamTest, ::testing::Values(&kSqlite),
                          [](const auto& info) { return std::string(info.param->name); });
 INSTANTIATE_TEST_SUITE_P(Postgres, PostgresParamTest, ::testing::Values(&kPostgres),
                          [](const auto& info) { return std::string(info.param->name); });
+
+}  // namespace
+
+namespace {
+
+// A piece longer than one request goes in requests of at most 32250 bytes,
+// each counted whole.
+TEST(ParamPiecesTest, LongPiecesGoInSeveralRequests) {
+  ASSERT_TRUE(g_harness->ok()) << g_harness->error();
+  TempDir dir;
+  std::string trace = dir.Path("lna.log");
+  g_harness->AddDsn("VelParamsTraced", {"LnaTrace=1", "TraceOutput=" + trace});
+  Database traced = kSqlite;
+  traced.dsn = "VelParamsTraced";
+  {
+    Session s(traced);
+    ASSERT_TRUE(s.ok()) << testing::PrintToString(s.Messages());
+    s.Run("CREATE TABLE traced (t TEXT)");
+    SQLLEN at_exec = SQL_LEN_DATA_AT_EXEC(0);
+    char token = 0;
+    ASSERT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_LONGVARCHAR, 0, 0, &token, 0, &at_exec),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLExecDirectImpl(s.stmt(), Text("INSERT INTO traced VALUES (?)"), SQL_NTS),
+              SQL_NEED_DATA);
+    SQLPOINTER got = nullptr;
+    ASSERT_EQ(SQLParamDataImpl(s.stmt(), &got), SQL_NEED_DATA);
+    std::string piece(70000, 'z');
+    ASSERT_EQ(SQLPutDataImpl(s.stmt(), piece.data(), static_cast<SQLLEN>(piece.size())),
+              SQL_SUCCESS);
+    ASSERT_EQ(SQLParamDataImpl(s.stmt(), &got), SQL_SUCCESS);
+    EXPECT_EQ(s.Changed("UPDATE traced SET t = t WHERE length(t) = 70000"), 1);
+  }
+  std::ifstream in(trace);
+  std::stringstream text;
+  text << in.rdbuf();
+  std::vector<long> lengths;
+  std::string line;
+  while (std::getline(text, line)) {
+    size_t at = line.find("LnaPutLongDataSP(");
+    if (at == std::string::npos) continue;
+    long length = 0;
+    if (std::sscanf(line.c_str() + at, "LnaPutLongDataSP(%*x, %*d, %*x, %ld", &length) == 1)
+      lengths.push_back(length);
+  }
+  EXPECT_EQ(lengths, (std::vector<long>{32250, 32250, 5500}));
+}
 
 }  // namespace
