@@ -79,12 +79,11 @@ char* KeepCopy(DrvStmt* statement, const void* source, uint32_t length, size_t r
 
 // The length a value goes to the server with: -1 for NULL, the indicator
 // for a value that follows at execution, else the computed length.
-int32_t EntryLength(const ParamBinding* b, bool output_list) {
-  if (output_list && IsOutputOnly(b)) return SQL_NULL_DATA;
+int32_t InputLength(const ParamBinding* b) {
   if (b->is_null != 0) return SQL_NULL_DATA;
-  SQLLEN indicator = IndicatorOf(b);
   if ((b->flags & kParamAtExec) != 0) {
     // The server is told to expect the value after the execution request.
+    SQLLEN indicator = IndicatorOf(b);
     return indicator >= INT32_MIN ? static_cast<int32_t>(indicator) : SQL_DATA_AT_EXEC;
   }
   return static_cast<int32_t>(b->value_length);
@@ -105,11 +104,14 @@ bool StoreParamValue(DrvStmt* statement, const ParamBinding* b, ParamValueEntry*
   entry->scale = b->scale;
   entry->value = b->value;
   entry->buffer_length = b->buffer_length;
-  entry->value_length = EntryLength(b, output_list);
-  bool char_copy = b->c_type == SQL_C_CHAR && entry->value_length >= 0 &&
+  int32_t input_length = IsOutputOnly(b) ? SQL_NULL_DATA : InputLength(b);
+  // A returned value the server leaves out (or sends as NULL) leaves the
+  // entry of a value coming back at NULL.
+  entry->value_length = output_list ? SQL_NULL_DATA : input_length;
+  bool char_copy = b->c_type == SQL_C_CHAR && input_length >= 0 &&
                    (b->param_type == kParamInput || b->param_type == kParamInputOutput);
   if (!char_copy) return true;
-  auto length = static_cast<uint32_t>(entry->value_length);
+  auto length = static_cast<uint32_t>(input_length);
   size_t room = static_cast<size_t>(length) + 1;
   if (b->param_type == kParamInputOutput) {
     // The returned text is written into the copy, never beyond its size.
