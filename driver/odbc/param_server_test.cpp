@@ -621,15 +621,36 @@ TEST_P(PostgresParamTest, OutputAndInputOutputParameters) {
   SQLINTEGER result = 0;
   SQLLEN result_ind = 99;
   SQLINTEGER x = 21;
+  SQLLEN x_ind = 0;
   ASSERT_EQ(s.Bind(1, SQL_PARAM_OUTPUT, SQL_C_LONG, SQL_INTEGER, 0, 0, &result, 0, &result_ind),
             SQL_SUCCESS);
-  ASSERT_EQ(s.Bind(2, SQL_PARAM_INPUT, SQL_C_LONG, SQL_INTEGER, 0, 0, &x, 0, nullptr), SQL_SUCCESS);
+  ASSERT_EQ(s.Bind(2, SQL_PARAM_INPUT, SQL_C_LONG, SQL_INTEGER, 0, 0, &x, 0, &x_ind), SQL_SUCCESS);
   SQLRETURN rc = SQLExecDirectImpl(s.stmt(), Text("{? = call vel_twice(?)}"), SQL_NTS);
   ASSERT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
       << testing::PrintToString(s.Messages());
   EXPECT_EQ(result, 42);
   EXPECT_EQ(result_ind, 4);
   SQLFreeStmtImpl(s.stmt(), SQL_CLOSE);
+  // New values, a NULL among them.
+  struct Run {
+    SQLINTEGER x;
+    SQLLEN x_ind;
+    SQLINTEGER result;
+    SQLLEN result_ind;
+  };
+  for (const Run& run :
+       {Run{5, 0, 10, 4}, Run{0, SQL_NULL_DATA, -1, SQL_NULL_DATA}, Run{-8, 0, -16, 4}}) {
+    x = run.x;
+    x_ind = run.x_ind;
+    result = -1;
+    result_ind = 99;
+    rc = SQLExecDirectImpl(s.stmt(), Text("{? = call vel_twice(?)}"), SQL_NTS);
+    EXPECT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
+        << run.x << testing::PrintToString(s.Messages());
+    EXPECT_EQ(result, run.result) << run.x;
+    EXPECT_EQ(result_ind, run.result_ind) << run.x;
+    SQLFreeStmtImpl(s.stmt(), SQL_CLOSE);
+  }
   SQLFreeStmtImpl(s.stmt(), SQL_RESET_PARAMS);
 
   struct Case {
