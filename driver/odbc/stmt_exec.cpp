@@ -65,14 +65,28 @@ void EnterExecutedState(DrvStmt* statement) {
 }
 
 // A text the application passes as missing is refused: there is nothing
-// to analyse or send.
+// to analyse or send. The copy is always the driver's own, so that what
+// is done to the text before sending never reaches the application's
+// buffer.
 uint32_t CopyStatementText(ArgCopy* copy, SQLCHAR* text, SQLINTEGER length, char escape) {
   if (text == nullptr || length == SQL_NULL_DATA) {
     copy->text = nullptr;
     copy->owned = 0;
     return kMsgErrInvalArg;
   }
-  return CopyInString(copy, reinterpret_cast<const char*>(text), length, kNoLengthLimit, escape);
+  uint32_t copied =
+      CopyInString(copy, reinterpret_cast<const char*>(text), length, kNoLengthLimit, escape);
+  if (copied != kMsgErrSuccess || copy->owned != 0) return copied;
+  size_t n = std::strlen(copy->text);
+  auto* own = static_cast<char*>(MemAlloc(n + 1));
+  if (own == nullptr) {
+    copy->text = nullptr;
+    return kMsgErrOutOfMemory;
+  }
+  std::memcpy(own, copy->text, n + 1);
+  copy->text = own;
+  copy->owned = 1;
+  return kMsgErrSuccess;
 }
 
 void TraceText(const DrvStmt* statement, const char* name, SQLHSTMT hstmt, SQLCHAR* text,
