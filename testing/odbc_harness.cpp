@@ -101,7 +101,8 @@ std::string ReadLine(int fd, int ms) {
 
 }  // namespace
 
-OdbcHarness::OdbcHarness(const HarnessPaths& paths, const std::string& dsn)
+OdbcHarness::OdbcHarness(const HarnessPaths& paths, const std::string& dsn,
+                         const std::vector<ServerDsnEntry>& more_server_dsns)
     : paths_(paths), dsn_(dsn), dir_(std::make_unique<TempDir>()) {
   // The server reaches its database through an ODBC configuration of its
   // own, apart from the clients'.
@@ -111,14 +112,16 @@ OdbcHarness::OdbcHarness(const HarnessPaths& paths, const std::string& dsn)
                                          paths_.sqlite_driver + "\n");
   dir_->Write("server/odbc.ini",
               "[sqlite_e2e]\nDriver=VelE2ESQLite\nDatabase=" + dir_->Path("server/e2e.db") + "\n");
-  dir_->Write("server/velsrv.conf", std::string("[server]\nlisten = 127.0.0.1\nport = 0\n[dsn ") +
-                                        ServerDsn() +
-                                        "]\ndescription = SQLite for the driver's tests\n"
-                                        "connect = DSN=sqlite_e2e\n");
+  std::string conf = std::string("[server]\nlisten = 127.0.0.1\nport = 0\n[dsn ") + ServerDsn() +
+                     "]\ndescription = SQLite for the driver's tests\n"
+                     "connect = DSN=sqlite_e2e\n";
+  for (const ServerDsnEntry& more : more_server_dsns)
+    conf += "[dsn " + more.name + "]\nconnect = " + more.connect + "\n";
+  dir_->Write("server/velsrv.conf", conf);
   dir_->Write("client/odbcinst.ini",
               "[VeltoClient]\nDescription=The driver under test\nDriver=" + paths_.driver + "\n");
   dir_->Write("client/odbc.ini", "");
-  if (StartServer()) WriteClientDsn(dsn_, {});
+  if (StartServer()) WriteClientDsn(dsn_, {}, ServerDsn());
 }
 
 OdbcHarness::~OdbcHarness() {
@@ -164,15 +167,21 @@ void OdbcHarness::StopServer() {
   // The drain thread closes the server's output once it has ended.
 }
 
-void OdbcHarness::WriteClientDsn(const std::string& name, const std::vector<std::string>& extra) {
+void OdbcHarness::WriteClientDsn(const std::string& name, const std::vector<std::string>& extra,
+                                 const std::string& server_dsn) {
   std::ofstream ini(dir_->Path("client/odbc.ini"), std::ios::app);
   ini << "[" << name << "]\nDriver=VeltoClient\nServerName=127.0.0.1." << port_
-      << "\nServerDSN=" << ServerDsn() << "\n";
+      << "\nServerDSN=" << server_dsn << "\n";
   for (const std::string& line : extra) ini << line << "\n";
 }
 
-void OdbcHarness::AddDsn(const std::string& name, const std::vector<std::string>& extra) {
-  WriteClientDsn(name, extra);
+std::string OdbcHarness::DatabasePath() const {
+  return dir_->Path("server/e2e.db");
+}
+
+void OdbcHarness::AddDsn(const std::string& name, const std::vector<std::string>& extra,
+                         const std::string& server_dsn) {
+  WriteClientDsn(name, extra, server_dsn.empty() ? ServerDsn() : server_dsn);
 }
 
 std::map<std::string, std::string> OdbcHarness::ClientEnvironment() const {

@@ -29,9 +29,17 @@ struct ClientResult {
 
 class OdbcHarness {
  public:
+  // A further data source of the server: its name and the connect string
+  // it reaches its database with.
+  struct ServerDsnEntry {
+    std::string name;
+    std::string connect;
+  };
+
   // Writes the configuration and starts the server; ok() tells whether it
   // runs. `dsn` is the client data source's name.
-  OdbcHarness(const HarnessPaths& paths, const std::string& dsn);
+  OdbcHarness(const HarnessPaths& paths, const std::string& dsn,
+              const std::vector<ServerDsnEntry>& more_server_dsns = {});
   ~OdbcHarness();
   OdbcHarness(const OdbcHarness&) = delete;
   OdbcHarness& operator=(const OdbcHarness&) = delete;
@@ -43,9 +51,14 @@ class OdbcHarness {
   // The name of the server's SQLite data source.
   static const char* ServerDsn() { return "sqlite"; }
 
+  // The server's SQLite database file.
+  std::string DatabasePath() const;
+
   // Adds a client data source on the same server; `extra` lines are
-  // appended to its section ("Key=Value").
-  void AddDsn(const std::string& name, const std::vector<std::string>& extra = {});
+  // appended to its section ("Key=Value"). It reaches `server_dsn`, the
+  // SQLite one when empty.
+  void AddDsn(const std::string& name, const std::vector<std::string>& extra = {},
+              const std::string& server_dsn = "");
   // ODBCSYSINI, ODBCINI, VELTO_REGISTRY and LANG for clients.
   std::map<std::string, std::string> ClientEnvironment() const;
   // Sets the client environment in this process (before its first ODBC
@@ -59,7 +72,8 @@ class OdbcHarness {
  private:
   bool StartServer();
   void StopServer();
-  void WriteClientDsn(const std::string& name, const std::vector<std::string>& extra);
+  void WriteClientDsn(const std::string& name, const std::vector<std::string>& extra,
+                      const std::string& server_dsn);
 
   HarnessPaths paths_;
   std::string dsn_;

@@ -39,6 +39,7 @@ struct ParamBuffer {
   ParamValueEntry* in_list;
   uint16_t out_count;
   ParamValueEntry* out_list;
+  RecArray* value_copies;  // char* blocks the entries point into
 };
 
 struct BookmarkBinding {

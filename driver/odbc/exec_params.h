@@ -1,8 +1,6 @@
 // The parameter step of prepare and execution: checking the application's
-// parameters against the statement's markers and laying them into the
-// buffer that goes with execute. Only statements without bound parameters
-// are carried for now; a statement that needs parameter values is refused
-// before anything is sent.
+// bindings against the statement's markers, laying their values into the
+// buffer that goes with execute, and copying output values back.
 #pragma once
 
 #include <sql.h>
@@ -11,20 +9,45 @@
 
 struct DrvStmt;
 struct LnaParamDesc;
+struct ParamBinding;
+struct ParamValueEntry;
 
-// Before execution: every marker must have a value. SQL_SUCCESS when the
-// statement has no markers; otherwise SQL_ERROR with 07001 posted once per
-// marker.
+// Longest piece of long data one request carries.
+constexpr uint32_t kLongDataPieceMax = 32250;
+
+// The binding of marker `index` (0-based), null when the application bound
+// none there.
+ParamBinding* ParamBindingAt(DrvStmt* statement, uint32_t index);
+
+// Before execution: every marker must be bound with a usable length.
+// SQL_SUCCESS, SQL_NEED_DATA when a data-at-execution parameter exists, or
+// SQL_ERROR with the reasons posted.
 SQLRETURN PrepareExecParams(DrvStmt* statement);
-// Sends what the server needs before execution. SQL_SUCCESS.
+// The values of the bindings into the parameter buffer; accumulated
+// data-at-execution values take their place first.
 SQLRETURN SendExecParams(DrvStmt* statement);
-// Builds the parameter buffer of execute: SQL_SUCCESS (an empty buffer)
-// without parameter bindings; with bindings SQL_ERROR and S1C00 posted.
+// The parameter buffer execute and direct execution send: SQL_SUCCESS
+// (empty without bindings), or SQL_ERROR posted.
 SQLRETURN PrepareExecuteParams(DrvStmt* statement);
+SQLRETURN BuildParamBuffer(DrvStmt* statement, uint32_t index);
+// The length of the value to send (0 for NULL); false with 5147 posted for
+// an indicator that says nothing usable.
+bool ComputeParamLength(DrvStmt* statement, ParamBinding* binding);
+// False with 22001 posted when a text is longer than its column.
+bool CheckParamLength(DrvStmt* statement, ParamBinding* binding);
+
 // Frees the value copies the parameter buffer holds.
 void FreeParamValueCopies(DrvStmt* statement);
-// Keeps the server's description of the parameters on the statement.
-// SQL_SUCCESS, or SQL_ERROR with 5136 posted.
+// Frees the copies and both entry lists.
+void FreeStmtParamBuffers(DrvStmt* statement);
+// Frees the bindings with their accumulated data.
+void FreeParamBindings(DrvStmt* statement);
+
+// Keeps the server's description of the parameters on the statement; the
+// marker count becomes the server's count. SQL_SUCCESS, or SQL_ERROR with
+// 5136 posted.
 SQLRETURN BuildParamDescs(DrvStmt* statement, const LnaParamDesc* params, uint16_t count);
-// Copies values the server sent back into the application's buffers.
-void ReturnOutputParams(DrvStmt* statement);
+// Copies values the server sent back into the application's buffers:
+// SQL_SUCCESS, or SQL_SUCCESS_WITH_INFO with 01004 posted when a text did
+// not fit.
+SQLRETURN ReturnOutputParams(DrvStmt* statement);

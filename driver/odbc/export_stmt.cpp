@@ -8,6 +8,7 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/not_capable.h"
+#include "driver/odbc/param_api.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/stmt_exec.h"
 #include "driver/odbc/stmt_fetch.h"
@@ -133,26 +134,35 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT 
                                                    SQLSMALLINT fSqlType, SQLULEN cbColDef,
                                                    SQLSMALLINT ibScale, SQLPOINTER rgbValue,
                                                    SQLLEN cbValueMax, SQLLEN* pcbValue) {
-  return NotCapable(hstmt, ipar, fParamType, fCType, fSqlType, cbColDef, ibScale, rgbValue,
-                    cbValueMax, pcbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] {
+    return SQLBindParameterImpl(hstmt, ipar, fParamType, fCType, fSqlType, cbColDef, ibScale,
+                                rgbValue, cbValueMax, pcbValue);
+  });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLParamData(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
-  return NotCapable(hstmt, prgbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLParamDataImpl(hstmt, prgbValue); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPutData(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
-  return NotCapable(hstmt, rgbValue, cbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLPutDataImpl(hstmt, rgbValue, cbValue); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLNumParams(SQLHSTMT hstmt, SQLSMALLINT* pcpar) {
-  return NotCapable(hstmt, pcpar);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLNumParamsImpl(hstmt, pcpar); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDescribeParam(SQLHSTMT hstmt, SQLUSMALLINT ipar,
                                                    SQLSMALLINT* pfSqlType, SQLULEN* pcbParamDef,
                                                    SQLSMALLINT* pibScale, SQLSMALLINT* pfNullable) {
-  return NotCapable(hstmt, ipar, pfSqlType, pcbParamDef, pibScale, pfNullable);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] {
+    return SQLDescribeParamImpl(hstmt, ipar, pfSqlType, pcbParamDef, pibScale, pfNullable);
+  });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetStmtOption(SQLHSTMT hstmt, SQLUSMALLINT fOption,

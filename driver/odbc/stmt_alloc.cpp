@@ -12,7 +12,9 @@
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
+#include "driver/odbc/exec_params.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/param_binding.h"
 #include "driver/odbc/rpc_status.h"
 #include "driver/odbc/stmt_state.h"
 
@@ -29,12 +31,6 @@ SQLRETURN Finish(TraceHandle* trace, const char* name, SQLRETURN result) {
   return result;
 }
 
-// The parameter buffers sent with execute belong to the parameter code;
-// a statement dropped before any execute has none.
-void FreeParamBuffers(DrvStmt* statement) {
-  statement->param_buffer = ParamBuffer{};
-}
-
 void FreeRecord(DrvStmt* statement) {
   statement->~DrvStmt();
   MemFree(statement);
@@ -42,15 +38,14 @@ void FreeRecord(DrvStmt* statement) {
 
 SQLRETURN DropStatement(DrvStmt* statement) {
   DrvConn* connection = statement->conn;
-  ArrDestroy(statement->param_bindings);
-  statement->param_bindings = nullptr;
+  FreeParamBindings(statement);
   uint32_t index = 0;
   if (connection->statements == nullptr) return SQL_ERROR;
   bool listed = ArrFind(connection->statements, &statement, &index) == kArrOk;
   SQLRETURN result = DrvDropStmt(statement);
   if (result == SQL_ERROR) return result;
   DrvResetStmt(statement);
-  FreeParamBuffers(statement);
+  FreeStmtParamBuffers(statement);
   RecArray* diagnostics = statement->diagnostics;
   RecArray* bindings = statement->column_bindings;
   FreeRecord(statement);
@@ -70,7 +65,10 @@ void Unbind(DrvStmt* statement) {
 }
 
 void ResetParams(DrvStmt* statement) {
-  FreeParamBuffers(statement);
+  FreeStmtParamBuffers(statement);
+  RecArray* bindings = statement->param_bindings;
+  for (uint32_t i = 0; bindings != nullptr && i < ArrCount(bindings); ++i)
+    static_cast<ParamBinding*>(ArrAt(bindings, i))->flags &= static_cast<uint16_t>(~kParamBound);
   statement->param_row_count = 1;
   statement->row_counter = nullptr;
 }

@@ -128,8 +128,7 @@ SQLRETURN FinishExecute(DrvStmt* statement) {
   if (statement->result_class != kResultRows && statement->row_counter != nullptr)
     *statement->row_counter = statement->row_count;
   AfterSuccessfulExecution(statement);
-  ReturnOutputParams(statement);
-  return SQL_SUCCESS;
+  return ReturnOutputParams(statement);
 }
 
 SQLRETURN DrvPrepare(DrvStmt* statement, const char* text) {
@@ -196,7 +195,7 @@ SQLRETURN DrvExecute(DrvStmt* statement) {
     return code;
   }
   statement->row_count = KeptRowCount(statement, returned);
-  FinishExecute(statement);
+  if (FinishExecute(statement) == SQL_SUCCESS_WITH_INFO) info = true;
   FreeParamValueCopies(statement);
   return code == SQL_SUCCESS && info ? SQL_SUCCESS_WITH_INFO : code;
 }
@@ -234,8 +233,8 @@ SQLRETURN DrvExecDirect(DrvStmt* statement, const char* text) {
           BuildReplyDescriptors(statement, column_count, columns, param_count, params);
       if (built != SQL_SUCCESS)
         code = built;
-      else
-        FinishExecute(statement);
+      else if (FinishExecute(statement) == SQL_SUCCESS_WITH_INFO)
+        info = true;
     }
   }
   MemFree(columns);

@@ -29,7 +29,8 @@ SQLRETURN BuildReplyDescriptors(DrvStmt* statement, uint16_t column_count,
                                 const LnaColumnDesc* columns, uint16_t param_count,
                                 const LnaParamDesc* params);
 // After a successful execution: the caller's row counter, the connection's
-// transaction state, the output parameters.
+// transaction state, the output parameters. SQL_SUCCESS_WITH_INFO when an
+// output text was cut to its buffer.
 SQLRETURN FinishExecute(DrvStmt* statement);
 
 SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr);

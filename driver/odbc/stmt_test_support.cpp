@@ -5,6 +5,7 @@
 #include "common/pool.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_messages.h"
+#include "driver/odbc/exec_params.h"
 #include "driver/odbc/sql_error.h"
 
 StmtFixture::StmtFixture() {
@@ -19,6 +20,8 @@ StmtFixture::StmtFixture() {
 
 StmtFixture::~StmtFixture() {
   DrvResetStmt(&stmt_);
+  FreeStmtParamBuffers(&stmt_);
+  FreeParamBindings(&stmt_);
   DestroyDiagList(stmt_.diagnostics);
   DrvReleaseMessages();
   PoolTableTerm();

@@ -1,0 +1,18 @@
+// The steps below SQLParamData and SQLPutData.
+#pragma once
+
+#include <sql.h>
+
+#include <cstdint>
+
+struct DrvStmt;
+
+// The next data-at-execution parameter after the current one (from the
+// first when none is current), or -1.
+int32_t NextDataAtExecParam(DrvStmt* statement);
+// Lets the server take the values of parameter `index`; the execution is
+// sent first when it has not been. SQL_SUCCESS when the server waits for
+// the pieces.
+SQLRETURN DrvParamData(DrvStmt* statement, uint32_t index);
+// Sends a piece of parameter `index` in as many requests as it takes.
+SQLRETURN DrvPutData(DrvStmt* statement, uint32_t index, SQLPOINTER data, SQLLEN length);
