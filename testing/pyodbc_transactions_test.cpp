@@ -61,10 +61,7 @@ TEST_F(PyodbcTransactions, AutocommitOffCommitsAndRollsBack) {
       "c.close()\n");
 }
 
-// The cases below need statement execution through the driver; enable them
-// (drop DISABLED_) once it is built.
-
-TEST_F(PyodbcTransactions, DISABLED_CommittedRowsAreSeenByAnotherConnection) {
+TEST_F(PyodbcTransactions, CommittedRowsAreSeenByAnotherConnection) {
   RunPython(
       "fresh('DROP TABLE IF EXISTS items', 'CREATE TABLE items (id INTEGER, name VARCHAR(20))')\n"
       "c = pyodbc.connect(DSN, autocommit=False)\n"
@@ -80,7 +77,7 @@ TEST_F(PyodbcTransactions, DISABLED_CommittedRowsAreSeenByAnotherConnection) {
       "assert rows('SELECT id FROM items') == [(1,)], 'a close without commit kept the row'\n");
 }
 
-TEST_F(PyodbcTransactions, DISABLED_DatesAndTimestampsRoundTrip) {
+TEST_F(PyodbcTransactions, DatesAndTimestampsRoundTrip) {
   RunPython(
       "fresh('DROP TABLE IF EXISTS moments', "
       "'CREATE TABLE moments (id INTEGER, d DATE, ts TIMESTAMP)')\n"

@@ -19,6 +19,7 @@
 #include "driver/odbc/stmt_state.h"
 #include "driver/odbc/stmt_text.h"
 #include "driver/odbc/text_helpers.h"
+#include "driver/odbc/translation.h"
 
 namespace {
 
@@ -108,6 +109,19 @@ char SearchEscape(DrvConn* connection) {
   return value.text[0];
 }
 
+// The text the server receives: the connection's translation library, when
+// one is loaded, rewrites a copy, so the driver's own text stays as the
+// application gave it. *copy is what the caller frees after sending; a
+// failed translation has posted its diagnostic.
+bool TextToSend(DrvStmt* statement, const char* text, const char** sent, char** copy) {
+  *copy = nullptr;
+  *sent = text;
+  if (statement->conn == nullptr || text == nullptr) return true;
+  if (TranslateStatementText(statement->conn, statement, text, copy) == 0) return false;
+  if (*copy != nullptr) *sent = *copy;
+  return true;
+}
+
 }  // namespace
 
 SQLRETURN BuildReplyDescriptors(DrvStmt* statement, uint16_t column_count,
@@ -134,13 +148,17 @@ SQLRETURN FinishExecute(DrvStmt* statement) {
 SQLRETURN DrvPrepare(DrvStmt* statement, const char* text) {
   bool resuming = StmtIsAsync(statement) && statement->async_step == kAsyncPrepare;
   if (!resuming && AnalyzeStmtText(statement, text) == SQL_ERROR) return SQL_ERROR;
+  const char* sent = nullptr;
+  char* translated = nullptr;
+  if (!TextToSend(statement, text, &sent, &translated)) return SQL_ERROR;
   LnaColumnDesc* columns = nullptr;
   uint16_t column_count = 0;
   LnaParamDesc* params = nullptr;
   uint16_t param_count = 0;
   SQLRETURN code =
-      DrvStmtStatus(statement, LnaPrepareMP(statement->lna, text, &columns, &column_count, &params,
+      DrvStmtStatus(statement, LnaPrepareMP(statement->lna, sent, &columns, &column_count, &params,
                                             &param_count, AsyncFlag(statement)));
+  MemFree(translated);
   if (code == SQL_STILL_EXECUTING) {
     statement->async_step = kAsyncPrepare;
   } else {
@@ -213,6 +231,12 @@ SQLRETURN DrvExecDirect(DrvStmt* statement, const char* text) {
       return params;
     }
   }
+  const char* sent = nullptr;
+  char* translated = nullptr;
+  if (!TextToSend(statement, text, &sent, &translated)) {
+    FreeParamValueCopies(statement);
+    return SQL_ERROR;
+  }
   LnaColumnDesc* columns = nullptr;
   uint16_t column_count = 0;
   LnaParamDesc* params = nullptr;
@@ -220,9 +244,10 @@ SQLRETURN DrvExecDirect(DrvStmt* statement, const char* text) {
   int32_t returned = 0;
   const ParamBuffer& buffer = statement->param_buffer;
   SQLRETURN code = DrvStmtStatus(
-      statement, LnaExecDirectMP(statement->lna, text, &columns, &column_count, &params,
+      statement, LnaExecDirectMP(statement->lna, sent, &columns, &column_count, &params,
                                  &param_count, buffer.in_count, buffer.in_list, buffer.out_count,
                                  buffer.out_list, &returned, AsyncFlag(statement)));
+  MemFree(translated);
   if (code == SQL_STILL_EXECUTING) {
     statement->async_step = kAsyncExecDirect;
   } else {
