@@ -168,7 +168,9 @@ SQLRETURN GetLocalColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type,
     SQLRETURN code = GetTableTypeValue(statement, icol, c_type, buffer, buffer_length, &length);
     if (code == SQL_ERROR) return code;
     *total = static_cast<int32_t>(length);
-    if (length != SQL_NULL_DATA) *handed = HandedOut(c_type, *total, buffer_length);
+    // Text and binary targets both receive the name with its NUL.
+    if (length != SQL_NULL_DATA)
+      *handed = HandedOut(c_type == SQL_C_BINARY ? SQL_C_CHAR : c_type, *total, buffer_length);
     return code;
   }
   if (value.type == 0) {

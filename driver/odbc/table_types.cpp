@@ -94,9 +94,9 @@ SQLRETURN GetTableTypeValue(DrvStmt* statement, uint16_t column, int16_t c_type,
   if (ColumnRetrieval(statement, column, &state))
     name += std::min<size_t>(*state.handed, std::strlen(name));
   const int32_t size = buffer_length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(buffer_length);
-  if (c_type != SQL_C_CHAR && c_type != SQL_C_DEFAULT) {
-    // Any other target gets the name as a text value converted to it: a
-    // fixed-size buffer never receives more than its type holds.
+  if (c_type != SQL_C_CHAR && c_type != SQL_C_DEFAULT && c_type != SQL_C_BINARY) {
+    // A fixed-size target gets the name as a text value converted to it:
+    // its buffer never receives more than its type holds.
     int32_t out = 0;
     int32_t result = ConvertValue(name, SQL_C_CHAR, static_cast<int32_t>(std::strlen(name)), 0,
                                   buffer, c_type, size, 0, 0, &out, 0);

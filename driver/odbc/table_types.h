@@ -22,7 +22,7 @@ int32_t LookupTableType(const DrvConn* connection, const char* name, uint32_t* b
 SQLRETURN BuildTableTypeRows(DrvStmt* statement);
 // Column `column` of the current row (the statement's row count, from 1):
 // TABLE_TYPE as text from the bytes of it already handed out on, with the
-// length of that rest in *length (for a C type other than text the name is
+// length of that rest in *length (a fixed-size C type gets the name
 // converted to it); the other columns are NULL. 0, 1 when the name was cut
 // to fit, or SQL_ERROR (posted) when it does not convert.
 SQLRETURN GetTableTypeValue(DrvStmt* statement, uint16_t column, int16_t c_type, void* buffer,
