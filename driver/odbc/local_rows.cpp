@@ -13,13 +13,13 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/server_types.h"
+#include "driver/odbc/table_types.h"
 
 namespace {
 
 // Entries the server marks as not to be listed unless everything is asked.
 constexpr uint32_t kTypeHidden = 0x2000 | 0x4000;
 constexpr int16_t kNoScaleValue = -9999;
-constexpr uint16_t kTableTypeColumn = 4;
 
 const TypeDescriptor* TypeAt(const DrvConn* connection, uint32_t index) {
   if (connection->type_descs == nullptr || index >= connection->type_count) return nullptr;
@@ -120,13 +120,13 @@ LocalValue TypeColumn(const TypeDescriptor& type, uint16_t icol) {
   }
 }
 
-LocalValue TableTypeColumn(const DrvStmt* statement, uint16_t icol) {
-  const DrvConn* connection = statement->conn;
-  uint32_t row = statement->row_count;
-  if (icol != kTableTypeColumn || connection->table_types == nullptr || row == 0 ||
-      row > connection->table_type_count)
-    return Null();
-  return Text(connection->table_types[row - 1].name);
+// What of a value of `total` bytes went into the buffer; a text cut to fit
+// keeps the last byte for its NUL.
+int32_t HandedOut(int16_t c_type, int32_t total, int32_t buffer_length) {
+  int32_t handed = std::min(total, buffer_length);
+  bool fitted = total < buffer_length;
+  if ((c_type == SQL_C_CHAR || c_type == SQL_C_DEFAULT) && !fitted && handed >= 1) --handed;
+  return handed;
 }
 
 }  // namespace
@@ -159,14 +159,20 @@ SQLRETURN GetLocalColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type,
   RetrievalState state;
   uint32_t already = ColumnRetrieval(statement, icol, &state) ? *state.handed : 0;
   LocalValue value = Null();
-  if (statement->result_kind == kLocalTableTypes) {
-    value = TableTypeColumn(statement, icol);
-  } else {
-    const TypeDescriptor* type =
-        statement->row_count > 0 ? TypeAt(statement->conn, statement->row_count - 1) : nullptr;
-    if (type != nullptr) value = TypeColumn(*type, icol);
-  }
+  const TypeDescriptor* type =
+      statement->row_count > 0 ? TypeAt(statement->conn, statement->row_count - 1) : nullptr;
+  if (type != nullptr && statement->result_kind == kLocalTypeList) value = TypeColumn(*type, icol);
   *handed = 0;
+  if (statement->result_kind == kLocalTableTypes) {
+    SQLLEN length = 0;
+    SQLRETURN code = GetTableTypeValue(statement, icol, c_type, buffer, buffer_length, &length);
+    if (code == SQL_ERROR) return code;
+    *total = static_cast<int32_t>(length);
+    // Text and binary targets both receive the name with its NUL.
+    if (length != SQL_NULL_DATA)
+      *handed = HandedOut(c_type == SQL_C_BINARY ? SQL_C_CHAR : c_type, *total, buffer_length);
+    return code;
+  }
   if (value.type == 0) {
     if (c_type == SQL_C_CHAR && buffer != nullptr && buffer_length >= 1)
       static_cast<char*>(buffer)[0] = '\0';
@@ -190,8 +196,6 @@ SQLRETURN GetLocalColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type,
     return SQL_ERROR;
   }
   *total = out;
-  *handed = std::min(out, buffer_length);
-  bool fitted = out < buffer_length;
-  if (c_type == SQL_C_CHAR && !fitted && *handed >= 1) --*handed;
+  *handed = HandedOut(c_type, out, buffer_length);
   return result == 0 ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
 }

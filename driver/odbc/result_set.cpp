@@ -2,6 +2,7 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 
@@ -10,12 +11,14 @@
 #include "common/trace.h"
 #include "driver/lna/column_desc.h"
 #include "driver/odbc/arg_copy.h"
+#include "driver/odbc/catalog_columns.h"
 #include "driver/odbc/column_desc.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/server_types.h"
+#include "driver/odbc/type_info_api.h"
 
 namespace {
 
@@ -92,6 +95,77 @@ const char* TypeName(const DrvStmt* statement, const ColumnDesc* column) {
   return type != nullptr ? type->type_name : nullptr;
 }
 
+// The fixed description of a catalog result's column, null for rows of a
+// query (and for a column the result set does not have).
+const CatalogColumnInfo* CatalogColumn(const DrvStmt* statement, uint32_t icol) {
+  uint32_t count = 0;
+  const CatalogColumnInfo* table = CatalogColumnTable(statement->result_kind, &count);
+  if (table == nullptr || icol == 0 || icol > DescribedColumnCount(statement)) return nullptr;
+  return &table[icol - 1];
+}
+
+SQLULEN CatalogPrecision(const CatalogColumnInfo& entry) {
+  if (entry.sql_type == SQL_INTEGER) return 10;
+  if (entry.sql_type == SQL_SMALLINT) return 5;
+  return entry.size;
+}
+
+SQLLEN CatalogDisplaySize(const CatalogColumnInfo& entry) {
+  if (entry.sql_type == SQL_INTEGER) return 11;
+  if (entry.sql_type == SQL_SMALLINT) return 6;
+  return entry.size;
+}
+
+bool IsNumericSqlType(int32_t sql_type) {
+  return (sql_type >= SQL_NUMERIC && sql_type <= SQL_DOUBLE) || sql_type == SQL_BIGINT ||
+         sql_type == SQL_TINYINT || sql_type == SQL_BIT;
+}
+
+// A numeric attribute of a catalog result's column into *value, or its
+// text into *text (a type name is written into `name` first).
+void CatalogAttribute(const DrvStmt* statement, const CatalogColumnInfo& entry, SQLUSMALLINT type,
+                      SQLLEN* value, const char** text, char* name, size_t name_size) {
+  switch (type) {
+    case SQL_COLUMN_NAME:
+    case SQL_COLUMN_LABEL:
+      *text = entry.name;
+      break;
+    case SQL_COLUMN_TYPE:
+      *value = entry.sql_type;
+      break;
+    case SQL_COLUMN_LENGTH:
+      *value = entry.size;
+      break;
+    case SQL_COLUMN_PRECISION:
+      *value = static_cast<SQLLEN>(CatalogPrecision(entry));
+      break;
+    case SQL_COLUMN_DISPLAY_SIZE:
+      *value = CatalogDisplaySize(entry);
+      break;
+    case SQL_COLUMN_NULLABLE:
+      *value = entry.nullable != 0 ? 1 : 0;
+      break;
+    case SQL_COLUMN_UNSIGNED:
+      *value = IsNumericSqlType(entry.sql_type) ? 0 : 1;
+      break;
+    case SQL_COLUMN_CASE_SENSITIVE:
+      *value = entry.sql_type == SQL_VARCHAR ? 1 : 0;
+      break;
+    case SQL_COLUMN_SEARCHABLE:
+      *value = entry.sql_type == SQL_VARCHAR || entry.sql_type == SQL_CHAR ? SQL_SEARCHABLE
+                                                                           : SQL_ALL_EXCEPT_LIKE;
+      break;
+    case SQL_COLUMN_TYPE_NAME:
+      name[0] = '\0';
+      ServerTypeName(statement->conn, name, name_size, static_cast<int16_t>(entry.sql_type));
+      *text = name;
+      break;
+    default:  // scale, money, updatable, auto-increment; table, owner, qualifier
+      *value = 0;
+      break;
+  }
+}
+
 }  // namespace
 
 SQLRETURN BuildColumnDescs(DrvStmt* statement, ColumnDesc* column, const LnaColumnDesc* record) {
@@ -166,6 +240,13 @@ uint32_t ResultColumnCount(const DrvStmt* statement) {
   return statement->columns != nullptr ? ArrCount(statement->columns) : 0;
 }
 
+uint32_t DescribedColumnCount(const DrvStmt* statement) {
+  uint32_t records = ResultColumnCount(statement);
+  uint32_t count = 0;
+  if (CatalogColumnTable(statement->result_kind, &count) == nullptr) return records;
+  return std::min(count, records);
+}
+
 ColumnDesc* ResultColumn(const DrvStmt* statement, uint32_t number) {
   if (number == 0 || number > ResultColumnCount(statement)) return nullptr;
   return static_cast<ColumnDesc*>(ArrAt(statement->columns, number - 1));
@@ -184,7 +265,7 @@ SQLRETURN SQLNumResultColsImpl(SQLHSTMT hstmt, SQLSMALLINT* pccol) {
   // that call must survive this question.
   if (statement->state == kStmtAllocated || statement->state == kStmtOnRow)
     ClearHandleErrors(nullptr, nullptr, statement);
-  if (pccol != nullptr) *pccol = static_cast<SQLSMALLINT>(ResultColumnCount(statement));
+  if (pccol != nullptr) *pccol = static_cast<SQLSMALLINT>(DescribedColumnCount(statement));
   return Finish(statement, "SQLNumResultCols", SQL_SUCCESS);
 }
 
@@ -205,19 +286,29 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
     message = kMsgErrOutOfSequence;
   else if (!HasResultSet(statement))
     message = kMsgErrInvalCursorState;
-  else if (ResultColumn(statement, icol) == nullptr)
+  else if (icol == 0 || icol > DescribedColumnCount(statement))
     message = kMsgErrInvalColumn;
   if (message != 0) {
     PostStmtError(statement, message, 0, nullptr);
     return Finish(statement, "SQLDescribeCol", SQL_ERROR);
   }
-  const ColumnDesc* column = ResultColumn(statement, icol);
-  if (pfNullable != nullptr) *pfNullable = Nullability(column);
-  if (pfSqlType != nullptr) *pfSqlType = ColumnSqlType(statement, column);
-  if (pcbColDef != nullptr) *pcbColDef = column->precision;
-  if (pibScale != nullptr) *pibScale = ReportedScale(column);
+  const char* name = nullptr;
+  if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
+    if (pfNullable != nullptr) *pfNullable = entry->nullable != 0 ? SQL_NULLABLE : SQL_NO_NULLS;
+    if (pfSqlType != nullptr) *pfSqlType = static_cast<SQLSMALLINT>(entry->sql_type);
+    if (pcbColDef != nullptr) *pcbColDef = CatalogPrecision(*entry);
+    if (pibScale != nullptr) *pibScale = 0;
+    name = entry->name;
+  } else {
+    const ColumnDesc* column = ResultColumn(statement, icol);
+    if (pfNullable != nullptr) *pfNullable = Nullability(column);
+    if (pfSqlType != nullptr) *pfSqlType = ColumnSqlType(statement, column);
+    if (pcbColDef != nullptr) *pcbColDef = column->precision;
+    if (pibScale != nullptr) *pibScale = ReportedScale(column);
+    name = column->name;
+  }
   int16_t length = 0;
-  int cut = CopyOutString(reinterpret_cast<char*>(szColName), column->name, cbColNameMax, &length);
+  int cut = CopyOutString(reinterpret_cast<char*>(szColName), name, cbColNameMax, &length);
   if (pcbColName != nullptr) *pcbColName = length;
   if (cut != 0 && szColName != nullptr) {
     PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
@@ -243,11 +334,10 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
                  (fDescType >= SQL_COLUMN_TYPE && fDescType <= SQL_COLUMN_SEARCHABLE);
   if (numeric && pfDesc == nullptr) return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
   if (fDescType == SQL_COLUMN_COUNT) {
-    *pfDesc = static_cast<SQLLEN>(ResultColumnCount(statement));
+    *pfDesc = static_cast<SQLLEN>(DescribedColumnCount(statement));
     return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
   }
-  const ColumnDesc* column = ResultColumn(statement, icol);
-  if (column == nullptr) {
+  if (icol == 0 || icol > DescribedColumnCount(statement)) {
     PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
     return Finish(statement, "SQLColAttributes", SQL_ERROR);
   }
@@ -255,8 +345,20 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
     PostStmtError(statement, kMsgErrDriverIncapable, 0, nullptr);
     return Finish(statement, "SQLColAttributes", SQL_ERROR);
   }
-  int16_t sql_type = ColumnSqlType(statement, column);
   const char* text = nullptr;
+  if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
+    char name[256];
+    SQLLEN value = 0;
+    CatalogAttribute(statement, *entry, fDescType, &value, &text, name, sizeof name);
+    if (numeric) {
+      *pfDesc = value;
+      return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
+    }
+    return Finish(statement, "SQLColAttributes",
+                  CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
+  }
+  const ColumnDesc* column = ResultColumn(statement, icol);
+  int16_t sql_type = ColumnSqlType(statement, column);
   uint32_t a = column->attributes;
   switch (fDescType) {
     case SQL_COLUMN_NAME:
@@ -317,12 +419,6 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
       break;
   }
   if (numeric) return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
-  int16_t length = 0;
-  int cut = CopyOutString(static_cast<char*>(rgbDesc), text, cbDescMax, &length);
-  if (pcbDesc != nullptr) *pcbDesc = length;
-  if (cut != 0 && rgbDesc != nullptr) {
-    PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
-    return Finish(statement, "SQLColAttributes", SQL_SUCCESS_WITH_INFO);
-  }
-  return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
+  return Finish(statement, "SQLColAttributes",
+                CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
 }

@@ -17,8 +17,13 @@ SQLRETURN DrvBuildResultSet(DrvStmt* statement, const LnaColumnDesc* records, ui
 // One record into `column`, its texts in the statement's result pool.
 // SQL_SUCCESS, or SQL_ERROR (posted).
 SQLRETURN BuildColumnDescs(DrvStmt* statement, ColumnDesc* column, const LnaColumnDesc* record);
-// The number of described columns, 0 when none.
+// The number of column records (every column the server sends), 0 when
+// none.
 uint32_t ResultColumnCount(const DrvStmt* statement);
+// The number of columns the application sees: that of the records for
+// rows of a query; for a catalog result that of its fixed description,
+// but never more than the records.
+uint32_t DescribedColumnCount(const DrvStmt* statement);
 // Column `number` (1 upward), null when there is none.
 ColumnDesc* ResultColumn(const DrvStmt* statement, uint32_t number);
 // The SQL type the application sees for a column: that of its server type.

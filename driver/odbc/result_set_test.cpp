@@ -9,9 +9,11 @@
 #include <string>
 
 #include "driver/lna/column_desc.h"
+#include "driver/odbc/catalog_columns.h"
 #include "driver/odbc/column_desc.h"
 #include "driver/odbc/server_types.h"
 #include "driver/odbc/stmt_test_support.h"
+#include "driver/odbc/table_types.h"
 
 namespace {
 
@@ -328,6 +330,129 @@ TEST_F(ResultSetTest, UnknownServerTypeFailsWithADiagnosticNamingIt) {
   SQLSMALLINT count = -1;
   SQLNumResultColsImpl(s, &count);
   EXPECT_EQ(count, 0);
+}
+
+// The server's own descriptions of a catalog result serve only the fetch:
+// what the application is told comes from the fixed tables.
+TEST_F(ResultSetTest, CatalogResultsAreDescribedByTheirFixedColumns) {
+  DrvStmt* s = fixture_.stmt();
+  // More columns than the fixed table, all described as wide texts.
+  std::vector<LnaColumnDesc> records;
+  for (int i = 0; i < 14; ++i) records.push_back(Record("server_name", SQL_VARCHAR, 999, 0));
+  Describe(records);
+  s->result_kind = kKindColumns;
+  SQLSMALLINT count = 0;
+  EXPECT_EQ(SQLNumResultColsImpl(s, &count), SQL_SUCCESS);
+  EXPECT_EQ(count, 12);
+
+  struct DescribeCase {
+    SQLUSMALLINT column;
+    const char* name;
+    SQLSMALLINT type;
+    SQLULEN size;
+    SQLSMALLINT nullable;
+  };
+  const DescribeCase described[] = {
+      {1, "TABLE_QUALIFIER", SQL_VARCHAR, 128, SQL_NULLABLE},
+      {3, "TABLE_NAME", SQL_VARCHAR, 128, SQL_NO_NULLS},
+      {5, "DATA_TYPE", SQL_SMALLINT, 5, SQL_NO_NULLS},
+      {7, "PRECISION", SQL_INTEGER, 10, SQL_NULLABLE},
+      {12, "REMARKS", SQL_VARCHAR, 254, SQL_NULLABLE},
+  };
+  for (const DescribeCase& d : described) {
+    char name[64] = {};
+    SQLSMALLINT length = 0, type = 0, scale = -1, nullable = -1;
+    SQLULEN size = 0;
+    ASSERT_EQ(SQLDescribeColImpl(s, d.column, reinterpret_cast<SQLCHAR*>(name), sizeof name,
+                                 &length, &type, &size, &scale, &nullable),
+              SQL_SUCCESS)
+        << d.column;
+    EXPECT_STREQ(name, d.name);
+    EXPECT_EQ(length, static_cast<SQLSMALLINT>(std::strlen(d.name)));
+    EXPECT_EQ(type, d.type) << d.name;
+    EXPECT_EQ(size, d.size) << d.name;
+    EXPECT_EQ(scale, 0) << d.name;
+    EXPECT_EQ(nullable, d.nullable) << d.name;
+  }
+  // The server's extra columns are not the application's.
+  SQLSMALLINT type = 0;
+  EXPECT_EQ(SQLDescribeColImpl(s, 13, nullptr, 0, nullptr, &type, nullptr, nullptr, nullptr),
+            SQL_ERROR);
+  EXPECT_EQ(fixture_.States(), std::vector<std::string>{"S1002"});
+
+  types_[3].local_type_name = Name("INTEGER");
+  struct NumberCase {
+    SQLUSMALLINT column;
+    SQLUSMALLINT attribute;
+    SQLLEN want;
+  };
+  const NumberCase numbers[] = {
+      {1, SQL_COLUMN_COUNT, 12},
+      {7, SQL_COLUMN_TYPE, SQL_INTEGER},
+      {7, SQL_COLUMN_LENGTH, 4},
+      {7, SQL_COLUMN_PRECISION, 10},
+      {7, SQL_COLUMN_DISPLAY_SIZE, 11},
+      {7, SQL_COLUMN_UNSIGNED, 0},
+      {7, SQL_COLUMN_SEARCHABLE, SQL_ALL_EXCEPT_LIKE},
+      {7, SQL_COLUMN_CASE_SENSITIVE, 0},
+      {7, SQL_COLUMN_NULLABLE, 1},
+      {5, SQL_COLUMN_PRECISION, 5},
+      {5, SQL_COLUMN_DISPLAY_SIZE, 6},
+      {4, SQL_COLUMN_LENGTH, 128},
+      {4, SQL_COLUMN_DISPLAY_SIZE, 128},
+      {4, SQL_COLUMN_NULLABLE, 0},
+      {4, SQL_COLUMN_UNSIGNED, 1},
+      {4, SQL_COLUMN_CASE_SENSITIVE, 1},
+      {4, SQL_COLUMN_SEARCHABLE, SQL_SEARCHABLE},
+      {4, SQL_COLUMN_SCALE, 0},
+      {4, SQL_COLUMN_MONEY, 0},
+      {4, SQL_COLUMN_UPDATABLE, 0},
+      {4, SQL_COLUMN_AUTO_INCREMENT, 0},
+  };
+  for (const NumberCase& n : numbers)
+    EXPECT_EQ(Attribute(n.column, n.attribute), n.want) << n.column << "/" << n.attribute;
+  struct TextCase {
+    SQLUSMALLINT column;
+    SQLUSMALLINT attribute;
+    const char* want;
+  };
+  const TextCase texts[] = {
+      {4, SQL_COLUMN_NAME, "COLUMN_NAME"},  {4, SQL_COLUMN_LABEL, "COLUMN_NAME"},
+      {7, SQL_COLUMN_TYPE_NAME, "INTEGER"}, {4, SQL_COLUMN_TABLE_NAME, ""},
+      {4, SQL_COLUMN_OWNER_NAME, ""},       {4, SQL_COLUMN_QUALIFIER_NAME, ""},
+  };
+  for (const TextCase& t : texts)
+    EXPECT_EQ(TextAttribute(t.column, t.attribute), t.want) << t.column << "/" << t.attribute;
+
+  // Fewer columns from the server than the table: only those are there.
+  Describe({Record("a", SQL_VARCHAR, 10, 0), Record("b", SQL_VARCHAR, 10, 0)});
+  s->result_kind = kKindPrimaryKeys;
+  EXPECT_EQ(SQLNumResultColsImpl(s, &count), SQL_SUCCESS);
+  EXPECT_EQ(count, 2);
+  EXPECT_EQ(SQLColAttributesImpl(s, 3, SQL_COLUMN_NAME, nullptr, 0, nullptr, nullptr), SQL_ERROR);
+  EXPECT_EQ(fixture_.States(), std::vector<std::string>{"S1002"});
+}
+
+// The lists the driver serves itself have column records without names.
+TEST_F(ResultSetTest, LocalListsAreDescribedByName) {
+  DrvStmt* s = fixture_.stmt();
+  ASSERT_EQ(BuildTableTypeRows(s), SQL_SUCCESS);
+  s->result_class = kResultRows;
+  s->result_kind = kKindTableTypeList;
+  s->state = kStmtResultOpen;
+  char name[64] = {};
+  SQLSMALLINT type = 0;
+  SQLULEN size = 0;
+  SQLSMALLINT count = 0;
+  EXPECT_EQ(SQLNumResultColsImpl(s, &count), SQL_SUCCESS);
+  EXPECT_EQ(count, 5);
+  ASSERT_EQ(SQLDescribeColImpl(s, 4, reinterpret_cast<SQLCHAR*>(name), sizeof name, nullptr, &type,
+                               &size, nullptr, nullptr),
+            SQL_SUCCESS);
+  EXPECT_STREQ(name, "TABLE_TYPE");
+  EXPECT_EQ(type, SQL_VARCHAR);
+  EXPECT_EQ(size, 128u);
+  EXPECT_EQ(TextAttribute(5, SQL_COLUMN_LABEL), "REMARKS");
 }
 
 }  // namespace

@@ -55,7 +55,7 @@ SQLRETURN CheckFetch(DrvStmt* statement) {
     return SQL_ERROR;
   }
   if (statement->bookmark.buffer != nullptr ||
-      HighestBoundColumn(statement) > ResultColumnCount(statement)) {
+      HighestBoundColumn(statement) > DescribedColumnCount(statement)) {
     PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
     return SQL_ERROR;
   }
@@ -71,7 +71,7 @@ SQLRETURN TransferBoundColumns(DrvStmt* statement) {
   ++statement->row_count;
   statement->state = kStmtOnRow;
   SQLRETURN result = SQL_SUCCESS;
-  uint32_t columns = ResultColumnCount(statement);
+  uint32_t columns = DescribedColumnCount(statement);
   uint32_t highest = HighestBoundColumn(statement);
   for (uint32_t i = 1; i <= highest && i <= columns; ++i) {
     const ColumnBinding* binding = BoundColumn(statement, i);
@@ -138,7 +138,7 @@ SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
              static_cast<long>(cbValueMax), Addr(pcbValue));
   bool resuming = StmtIsAsync(statement) && statement->pending != 0;
   if (!resuming) ClearHandleErrors(nullptr, nullptr, statement);
-  if (icol == 0 || icol > ResultColumnCount(statement))
+  if (icol == 0 || icol > DescribedColumnCount(statement))
     return Refuse(statement, "SQLGetData", kMsgErrInvalColumn);
   // Without a current row there is no value to read.
   if (statement->state != kStmtOnRow)

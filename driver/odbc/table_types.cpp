@@ -3,11 +3,15 @@
 #include <sqlext.h>
 #include <strings.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "driver/odbc/arg_copy.h"
+#include "driver/odbc/column_data.h"
+#include "driver/odbc/conv_dispatch.h"
+#include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/local_column.h"
@@ -71,7 +75,7 @@ SQLRETURN BuildTableTypeRows(DrvStmt* statement) {
   return StoreLocalColumns(statement, columns, 5);
 }
 
-SQLRETURN GetTableTypeValue(DrvStmt* statement, uint16_t column, int16_t, void* buffer,
+SQLRETURN GetTableTypeValue(DrvStmt* statement, uint16_t column, int16_t c_type, void* buffer,
                             SQLLEN buffer_length, SQLLEN* length) {
   if (column != kTableTypeColumn) {
     if (length != nullptr) *length = SQL_NULL_DATA;
@@ -85,7 +89,24 @@ SQLRETURN GetTableTypeValue(DrvStmt* statement, uint16_t column, int16_t, void* 
       connection->table_types[row - 1].name != nullptr) {
     name = connection->table_types[row - 1].name;
   }
+  // A name read in pieces goes on from the bytes already handed out.
+  RetrievalState state;
+  if (ColumnRetrieval(statement, column, &state))
+    name += std::min<size_t>(*state.handed, std::strlen(name));
   const int32_t size = buffer_length > INT32_MAX ? INT32_MAX : static_cast<int32_t>(buffer_length);
+  if (c_type != SQL_C_CHAR && c_type != SQL_C_DEFAULT && c_type != SQL_C_BINARY) {
+    // A fixed-size target gets the name as a text value converted to it:
+    // its buffer never receives more than its type holds.
+    int32_t out = 0;
+    int32_t result = ConvertValue(name, SQL_C_CHAR, static_cast<int32_t>(std::strlen(name)), 0,
+                                  buffer, c_type, size, 0, 0, &out, 0);
+    if (result != 0 && result != -6) {
+      PostStmtError(statement, ConvResultToMessage(result), 0, nullptr);
+      return SQL_ERROR;
+    }
+    if (length != nullptr) *length = out;
+    return result == 0 ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+  }
   int32_t full = 0;
   int cut = CopyOutString(static_cast<char*>(buffer), name, size, &full);
   if (length != nullptr) *length = full;

@@ -3,6 +3,9 @@
 #include "driver/odbc/table_types.h"
 
 #include <gtest/gtest.h>
+#include <sqlext.h>
+
+#include <string>
 
 #include "common/rec_array.h"
 #include "driver/odbc/column_desc.h"
@@ -103,6 +106,34 @@ TEST_F(TableTypesTest, RowsAreTheAnnouncedTypes) {
     EXPECT_EQ(buffer, c.value) << c.row << "/" << c.column;
     EXPECT_EQ(length, c.length) << c.row << "/" << c.column;
   }
+}
+
+// The name read in pieces, and into other targets: binary as text,
+// numbers by conversion.
+TEST_F(TableTypesTest, NameGoesOnFromWhatWasHandedOutAndConvertsForOtherTypes) {
+  ASSERT_EQ(BuildTableTypeRows(stmt()), SQL_SUCCESS);
+  stmt()->row_count = 3;
+  auto* column = static_cast<ColumnDesc*>(ArrAt(stmt()->columns, 3));
+  column->returned_length = 7;  // "SYSTEM " already handed out
+  char text[64] = {};
+  SQLLEN length = 0;
+  EXPECT_EQ(GetTableTypeValue(stmt(), 4, SQL_C_CHAR, text, sizeof text, &length), SQL_SUCCESS);
+  EXPECT_STREQ(text, "TABLE");
+  EXPECT_EQ(length, 5);
+
+  // A name is no number: the 4-byte target gets nothing, whatever length
+  // the application claims for it.
+  column->returned_length = 0;
+  int32_t number[2] = {0x11111111, 0x22222222};
+  EXPECT_EQ(GetTableTypeValue(stmt(), 4, SQL_C_SLONG, number, 64, &length), SQL_ERROR);
+  EXPECT_EQ(number[1], 0x22222222);
+  EXPECT_FALSE(StmtStates().empty());
+
+  unsigned char bytes[5] = {};
+  EXPECT_EQ(GetTableTypeValue(stmt(), 4, SQL_C_BINARY, bytes, sizeof bytes, &length),
+            SQL_SUCCESS_WITH_INFO);
+  EXPECT_EQ(std::string(reinterpret_cast<char*>(bytes), 5), std::string("SYST\0", 5));
+  EXPECT_EQ(length, 12);
 }
 
 }  // namespace

@@ -1,0 +1,300 @@
+// Catalog results fetched through the driver's workers against a velsrv on
+// loopback, in front of SQLite and of a private PostgreSQL: the rows each
+// catalog function brings back for tables with primary keys, foreign keys
+// and indexes, as SQLGetData and bound columns hand them out, and the
+// lists the driver serves from the login.
+#include <gtest/gtest.h>
+#include <sqlext.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver/odbc/catalog_api.h"
+#include "driver/odbc/column_binding.h"
+#include "driver/odbc/conn_test_support.h"
+#include "driver/odbc/connect_api.h"
+#include "driver/odbc/drv_conn.h"
+#include "driver/odbc/drv_stmt.h"
+#include "driver/odbc/result_set.h"
+#include "driver/odbc/server_types.h"
+#include "driver/odbc/sql_error.h"
+#include "driver/odbc/stmt_exec.h"
+#include "driver/odbc/stmt_fetch.h"
+#include "driver/odbc/tables_api.h"
+#include "driver/odbc/type_info_api.h"
+#include "testing/odbc_harness.h"
+#include "testing/private_postgres.h"
+
+namespace {
+
+using Row = std::vector<std::string>;
+using Rows = std::vector<Row>;
+
+testing_odbc::OdbcHarness* g_harness = nullptr;
+PrivatePostgres* g_postgres = nullptr;
+
+SQLCHAR* Text(const char* text) {
+  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
+}
+
+struct Database {
+  const char* name;
+  const char* dsn;
+  const char* uid;
+};
+const Database kSqlite{"sqlite", "VelCatalogRows", "ann"};
+const Database kPostgres{"postgres", "VelCatalogRowsPg", "postgres"};
+
+const char* const kSchema[] = {
+    "CREATE TABLE customers (id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
+    "CREATE TABLE orders (id INTEGER PRIMARY KEY, customer INTEGER NOT NULL "
+    "REFERENCES customers(id), placed TIMESTAMP)",
+    "CREATE INDEX orders_placed ON orders (placed)",
+};
+
+class Session {
+ public:
+  explicit Session(const Database& db) {
+    DrvConn* c = conn_.conn();
+    connected_ =
+        SQLConnectImpl(c, Text(db.dsn), SQL_NTS, Text(db.uid), SQL_NTS, nullptr, 0) == SQL_SUCCESS;
+    SQLHSTMT h = nullptr;
+    if (connected_) connected_ = SQLAllocStmtImpl(c, &h) == SQL_SUCCESS;
+    stmt_ = static_cast<DrvStmt*>(h);
+  }
+  ~Session() {
+    if (stmt_ != nullptr) SQLFreeStmtImpl(stmt_, SQL_DROP);
+    if (connected_) SQLDisconnectImpl(conn_.conn());
+  }
+  bool ok() const { return connected_; }
+  DrvStmt* stmt() const { return stmt_; }
+  DrvConn* conn() const { return conn_.conn(); }
+
+  std::vector<std::string> States() {
+    std::vector<std::string> out;
+    SQLCHAR state[6] = {};
+    SQLCHAR text[1024] = {};
+    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, text, sizeof text, nullptr) !=
+           SQL_NO_DATA_FOUND) {
+      out.push_back(std::string(reinterpret_cast<char*>(state)) + ":" +
+                    reinterpret_cast<char*>(text));
+    }
+    return out;
+  }
+
+  // Every row of the open result set, the given columns read as text
+  // ("NULL" for NULL); the cursor is closed afterwards.
+  Rows Fetch(const std::vector<SQLUSMALLINT>& columns) {
+    Rows rows;
+    SQLRETURN rc;
+    while ((rc = SQLFetchImpl(stmt_)) == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
+      Row row;
+      for (SQLUSMALLINT icol : columns) {
+        char value[300] = {};
+        SQLLEN length = 0;
+        SQLRETURN got = SQLGetDataImpl(stmt_, icol, SQL_C_CHAR, value, sizeof value, &length);
+        EXPECT_TRUE(SQL_SUCCEEDED(got)) << icol << testing::PrintToString(States());
+        row.push_back(length == SQL_NULL_DATA ? "NULL" : value);
+      }
+      rows.push_back(row);
+      if (rows.size() > 1000) break;
+    }
+    EXPECT_EQ(rc, SQL_NO_DATA_FOUND) << testing::PrintToString(States());
+    EXPECT_EQ(SQLFreeStmtImpl(stmt_, SQL_CLOSE), SQL_SUCCESS);
+    return rows;
+  }
+
+  std::string ColumnName(SQLUSMALLINT icol) {
+    char name[64] = {};
+    SQLDescribeColImpl(stmt_, icol, reinterpret_cast<SQLCHAR*>(name), sizeof name, nullptr, nullptr,
+                       nullptr, nullptr, nullptr);
+    return name;
+  }
+
+ private:
+  ConnFixture conn_;
+  bool connected_ = false;
+  DrvStmt* stmt_ = nullptr;
+};
+
+class Servers : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    g_postgres = new PrivatePostgres;
+    std::vector<testing_odbc::OdbcHarness::ServerDsnEntry> more;
+    if (g_postgres->Start())
+      more.push_back({"postgres", g_postgres->OdbcConnectionString() + ";UID=postgres"});
+    else
+      std::fprintf(stderr, "PostgreSQL: %s\n", g_postgres->error().c_str());
+    testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
+    g_harness = new testing_odbc::OdbcHarness(paths, kSqlite.dsn, more);
+    if (g_postgres->running()) g_harness->AddDsn(kPostgres.dsn, {}, "postgres");
+    g_harness->ExportToThisProcess();
+  }
+  void TearDown() override {
+    delete g_harness;
+    g_harness = nullptr;
+    delete g_postgres;
+    g_postgres = nullptr;
+  }
+};
+
+const auto* const kServers = ::testing::AddGlobalTestEnvironment(new Servers);
+
+class CatalogRowsTest : public ::testing::TestWithParam<const Database*> {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(g_harness->ok()) << g_harness->error();
+    if (GetParam() == &kPostgres && !g_postgres->running())
+      GTEST_SKIP() << "PostgreSQL cannot run here: " << g_postgres->error();
+    session_ = std::make_unique<Session>(*GetParam());
+    ASSERT_TRUE(session_->ok()) << testing::PrintToString(session_->States());
+    static std::vector<const Database*> made;
+    if (std::find(made.begin(), made.end(), GetParam()) != made.end()) return;
+    made.push_back(GetParam());
+    for (const char* sql : kSchema) {
+      SQLRETURN rc = SQLExecDirectImpl(stmt(), Text(sql), SQL_NTS);
+      ASSERT_TRUE(SQL_SUCCEEDED(rc)) << sql << testing::PrintToString(session_->States());
+      SQLFreeStmtImpl(stmt(), SQL_CLOSE);
+    }
+  }
+  DrvStmt* stmt() const { return session_->stmt(); }
+  Session& session() { return *session_; }
+
+ private:
+  std::unique_ptr<Session> session_;
+};
+
+bool HasRow(const Rows& rows, const Row& want) {
+  return std::find(rows.begin(), rows.end(), want) != rows.end();
+}
+
+TEST_P(CatalogRowsTest, EveryCatalogFunctionBringsBackItsRows) {
+  struct Case {
+    const char* name;
+    std::function<SQLRETURN(DrvStmt*)> call;
+    std::vector<SQLUSMALLINT> read;
+    const char* third_column;  // as the application is told
+    Rows want;                 // rows that must be among those read
+  };
+  const Case cases[] = {
+      {"tables",
+       [](DrvStmt* s) {
+         return SQLTablesImpl(s, nullptr, 0, nullptr, 0, Text("%"), SQL_NTS, nullptr, 0);
+       },
+       {3, 4},
+       "TABLE_NAME",
+       {{"customers", "TABLE"}, {"orders", "TABLE"}}},
+      {"columns",
+       [](DrvStmt* s) {
+         return SQLColumnsImpl(s, nullptr, 0, nullptr, 0, Text("orders"), SQL_NTS, Text("%"),
+                               SQL_NTS);
+       },
+       {3, 4, 5},
+       "TABLE_NAME",
+       {{"orders", "id", "4"}, {"orders", "customer", "4"}}},
+      {"primary keys",
+       [](DrvStmt* s) {
+         return SQLPrimaryKeysImpl(s, nullptr, 0, nullptr, 0, Text("customers"), SQL_NTS);
+       },
+       {3, 4, 5},
+       "TABLE_NAME",
+       {{"customers", "id", "1"}}},
+      {"foreign keys",
+       [](DrvStmt* s) {
+         return SQLForeignKeysImpl(s, nullptr, 0, nullptr, 0, Text("customers"), SQL_NTS, nullptr,
+                                   0, nullptr, 0, Text("orders"), SQL_NTS);
+       },
+       {3, 4, 7, 8, 9},
+       "PKTABLE_NAME",
+       {{"customers", "id", "orders", "customer", "1"}}},
+      {"statistics",
+       [](DrvStmt* s) {
+         return SQLStatisticsImpl(s, nullptr, 0, nullptr, 0, Text("orders"), SQL_NTS, SQL_INDEX_ALL,
+                                  SQL_QUICK);
+       },
+       {3, 6, 9},
+       "TABLE_NAME",
+       {{"orders", "orders_placed", "placed"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    SQLRETURN rc = c.call(stmt());
+    ASSERT_TRUE(SQL_SUCCEEDED(rc)) << testing::PrintToString(session().States());
+    EXPECT_EQ(session().ColumnName(3), c.third_column);
+    Rows rows = session().Fetch(c.read);
+    for (const Row& want : c.want)
+      EXPECT_TRUE(HasRow(rows, want))
+          << testing::PrintToString(want) << " not in " << testing::PrintToString(rows);
+  }
+}
+
+TEST_P(CatalogRowsTest, BoundColumnsOfACatalogResult) {
+  ASSERT_TRUE(SQL_SUCCEEDED(
+      SQLColumnsImpl(stmt(), nullptr, 0, nullptr, 0, Text("customers"), SQL_NTS, nullptr, 0)));
+  char name[64] = {};
+  SQLLEN name_length = 0;
+  SQLSMALLINT type = 0;
+  SQLLEN type_length = 0;
+  ASSERT_EQ(SQLBindColImpl(stmt(), 4, SQL_C_CHAR, name, sizeof name, &name_length), SQL_SUCCESS);
+  ASSERT_EQ(SQLBindColImpl(stmt(), 5, SQL_C_SHORT, &type, 0, &type_length), SQL_SUCCESS);
+  Rows rows;
+  while (SQL_SUCCEEDED(SQLFetchImpl(stmt()))) rows.push_back({name, std::to_string(type)});
+  EXPECT_EQ(rows, (Rows{{"id", "4"}, {"name", "12"}}));
+  EXPECT_EQ(name_length, 4);
+  EXPECT_EQ(SQLFreeStmtImpl(stmt(), SQL_UNBIND), SQL_SUCCESS);
+  EXPECT_EQ(SQLFreeStmtImpl(stmt(), SQL_CLOSE), SQL_SUCCESS);
+}
+
+TEST_P(CatalogRowsTest, ListsServedFromTheLogin) {
+  DrvConn* c = session().conn();
+  ASSERT_EQ(SQLTablesImpl(stmt(), nullptr, 0, nullptr, 0, nullptr, 0, Text("%"), SQL_NTS),
+            SQL_SUCCESS);
+  EXPECT_EQ(session().ColumnName(4), "TABLE_TYPE");
+  Rows want;
+  for (uint32_t i = 0; i < c->table_type_count; ++i)
+    want.push_back({"NULL", c->table_types[i].name, "NULL"});
+  ASSERT_FALSE(want.empty());
+  EXPECT_EQ(session().Fetch({1, 4, 5}), want);
+
+  // A name read in pieces goes on where the previous piece stopped.
+  ASSERT_EQ(SQLTablesImpl(stmt(), nullptr, 0, nullptr, 0, nullptr, 0, Text("%"), SQL_NTS),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLFetchImpl(stmt()), SQL_SUCCESS);
+  std::string whole;
+  char piece[3];
+  SQLLEN length = 0;
+  SQLRETURN rc;
+  while ((rc = SQLGetDataImpl(stmt(), 4, SQL_C_CHAR, piece, sizeof piece, &length)) !=
+         SQL_NO_DATA_FOUND) {
+    ASSERT_TRUE(SQL_SUCCEEDED(rc));
+    whole += piece;
+    if (whole.size() > 100) break;
+  }
+  EXPECT_EQ(whole, c->table_types[0].name);
+  EXPECT_EQ(SQLFreeStmtImpl(stmt(), SQL_CLOSE), SQL_SUCCESS);
+
+  // Every data type, then those of one SQL type only.
+  ASSERT_EQ(SQLGetTypeInfoImpl(stmt(), SQL_ALL_TYPES), SQL_SUCCESS);
+  EXPECT_EQ(session().ColumnName(2), "DATA_TYPE");
+  Rows all = session().Fetch({1, 2});
+  ASSERT_FALSE(all.empty());
+  size_t varchars = 0;
+  for (const Row& row : all) {
+    EXPECT_FALSE(row[0].empty()) << testing::PrintToString(row);
+    if (row[1] == "12") ++varchars;
+  }
+  ASSERT_EQ(SQLGetTypeInfoImpl(stmt(), SQL_VARCHAR), SQL_SUCCESS);
+  Rows varchar = session().Fetch({2, 3});
+  EXPECT_EQ(varchar.size(), varchars);
+  for (const Row& row : varchar) EXPECT_EQ(row[0], "12");
+}
+
+INSTANTIATE_TEST_SUITE_P(Databases, CatalogRowsTest, ::testing::Values(&kSqlite, &kPostgres),
+                         [](const auto& info) { return std::string(info.param->name); });
+
+}  // namespace
