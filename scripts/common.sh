@@ -22,14 +22,16 @@ build_release() {
 }
 
 # Starts `build/release/out/velsrv --config $2` in the background, its output
-# in $1, and waits until it listens: sets VELSRV_PID and VELSRV_PORT.
+# in $1, and waits until it listens: sets VELSRV_PORT. stop_velsrv stops every
+# server started so.
+VELSRV_PIDS=()
 start_velsrv() {
   build/release/out/velsrv --config "$2" >"$1" 2>&1 &
-  VELSRV_PID=$!
+  VELSRV_PIDS+=($!)
   for _ in $(seq 100); do
     VELSRV_PORT=$(sed -n 's/^velsrv: listening on 127\.0\.0\.1:\([0-9]*\)$/\1/p' "$1")
     [ -z "$VELSRV_PORT" ] || return 0
-    kill -0 "$VELSRV_PID" 2>/dev/null || break
+    kill -0 "${VELSRV_PIDS[-1]}" 2>/dev/null || break
     sleep 0.1
   done
   echo "velsrv did not start:" >&2
@@ -39,11 +41,12 @@ start_velsrv() {
 
 # SIGTERM makes velsrv cancel what runs, roll back and close its backends.
 stop_velsrv() {
-  if [ -n "${VELSRV_PID:-}" ]; then
-    kill "$VELSRV_PID" 2>/dev/null || true
-    wait "$VELSRV_PID" 2>/dev/null || true
-    VELSRV_PID=""
-  fi
+  local pid
+  for pid in "${VELSRV_PIDS[@]}"; do
+    kill "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  VELSRV_PIDS=()
 }
 
 # Points unixODBC and the driver's own settings at folder $1, with the built
