@@ -156,9 +156,13 @@ void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
     block->status = kStatusNoData;
     return;
   }
+  // The client shapes its requests from the description it was given.
+  const std::vector<LnaColumnDesc>& shape =
+      call.procedure() == 50 && s->prepared_columns.size() == s->result.columns.size()
+          ? s->prepared_columns
+          : s->result.columns;
   std::vector<LnaFetchRequest> requests;
-  if (status != kStatusOk ||
-      !FitsBlock(s->result.columns, call.session().array_buffer_size(), &requests))
+  if (status != kStatusOk || !FitsBlock(shape, call.session().array_buffer_size(), &requests))
     return;
   // The execution's status stands; what the rows add waits in the
   // statement's diagnostics, and a failure is the block's own status.
@@ -185,6 +189,7 @@ int16_t PrepareProc(Call& call) {
   } else {
     StartOver(*s);
     s->prepared = false;
+    s->prepared_columns.clear();
     s->params.clear();
     DiagList diags;
     BackendRc rc;
@@ -198,6 +203,7 @@ int16_t PrepareProc(Call& call) {
       columns = DescribeColumns(call.session(), *s->backend, &drc, &diags);
       rc = Worse(rc, drc);
       params = DescribeParams(call.session(), *s->backend, &*sql);
+      s->prepared_columns = columns;
     }
     status = call.FromBackend(rc, diags);
   }
@@ -231,6 +237,7 @@ int16_t ExecDirectProc(Call& call) {
   } else {
     StartOver(*s);
     s->prepared = false;
+    s->prepared_columns.clear();
     if (!BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) {
       s->params.clear();
       status = call.Fail(sqlstate, error);

@@ -67,6 +67,10 @@ struct ServerStatement {
 
   // Set by prepare: the statement procedure 14 runs.
   bool prepared = false;
+  // The result columns as prepare described them to the client: its fetch
+  // buffers take their shape from these, even where the backend describes
+  // the executed statement differently.
+  std::vector<LnaColumnDesc> prepared_columns;
   std::vector<ServerParam> params;
   // An execution waits for data-at-execution values (procedures 24, 32).
   bool awaiting_data = false;

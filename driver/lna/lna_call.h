@@ -63,6 +63,20 @@ struct ParamValueEntry {
   int32_t value_length;  // length or indicator
 };
 
+// One result column's place in a fetch (the driver's fetch buffer entry):
+// the C type its value is delivered in and the buffer it lands in. After a
+// row, result_length is the value's length, or -1 for a null. A value
+// longer than the buffer has only its first buffer_length bytes written.
+struct LnaFetchSlot {
+  int16_t c_type;
+  void* buffer;
+  int32_t buffer_length;
+  int32_t result_length;
+};
+
+// The largest fetch buffer of one column: a long column's, NUL included.
+constexpr uint32_t kLnaMaxFetchBuffer = 31745;
+
 // The call layer's global lock: at library load and unload.
 int32_t LnaInit();
 void LnaTerm();
@@ -158,3 +172,14 @@ int16_t LnaProcedureColumnsSP(LnaStatement* stmt, const char* qualifier, const c
 int16_t LnaProceduresSP(LnaStatement* stmt, const char* qualifier, const char* owner,
                         const char* procedure, LnaColumnDesc** columns, uint16_t* count,
                         uint8_t async);
+
+// The next row of the result into `slots` (one per result column): 0 or 1
+// with a row; -16 after the last row; -14, -17 or -20.
+int16_t LnaFetchMP(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async);
+// 1 when column `column` (from 1) came with the row, 0 when it is left for
+// LnaGetLongDataSP or there is no such column.
+int LnaColumnFetched(const LnaStatement* stmt, uint16_t column);
+// A column's fetch buffer size from the length the server describes it
+// with, plus `extra` (a text's NUL): computed without wrapping and capped
+// at kLnaMaxFetchBuffer.
+uint32_t LnaFetchBufferSize(uint32_t column_length, uint32_t extra);

@@ -45,12 +45,14 @@ int16_t KeepReturned(LnaStatement* stmt, uint16_t out_count, ParamValueEntry* ou
   return kLnaFailed;
 }
 
-// Fetch state after an execution: 2 when its first row block came with it.
+// Fetch state after an execution: 2 when its first row block came with it,
+// also with a warning or with long columns when the block holds rows, so
+// that every row the server sent is handed out before the next block is
+// asked for.
 void SetExecFetchState(LnaStatement* stmt, int16_t rc) {
-  if (!stmt->conn->array_fetch || stmt->long_columns)
-    stmt->fetch_state = kLnaNewResult;
-  else
-    stmt->fetch_state = rc == kLnaOk ? kLnaNewResultWithBlock : kLnaNewResult;
+  bool block = stmt->conn->array_fetch && (rc == kLnaOk || rc == kLnaInfo) &&
+               (!stmt->long_columns || stmt->block.count > 0);
+  stmt->fetch_state = block ? kLnaNewResultWithBlock : kLnaNewResult;
 }
 
 }  // namespace

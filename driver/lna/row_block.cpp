@@ -177,40 +177,60 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
   return 1;
 }
 
-int32_t NextBlockValue(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size) {
-  RowBlockDecoder* d = decoder;
-  if (d == nullptr || d->next_value >= d->rows) return -1;
+namespace {
+
+// Where the next value lies in the value data; false for a null (also once
+// the block's values are used up). Moves on to the value after it.
+bool TakeNextValue(RowBlockDecoder* d, uint64_t* start, uint32_t* length) {
+  if (d == nullptr || d->next_value >= d->rows) return false;
   const uint32_t i = d->next_value++;
-  uint64_t start;
-  uint32_t length;
   if (d->dictionary_size > 0) {
     uint32_t entry = 0;
     if (d->index_width > 0) {
       uint32_t index =
           ReadPackedBits(d->indices, static_cast<uint64_t>(i) * d->index_width, d->index_width);
-      if (index < d->null_flag) return -1;
+      if (index < d->null_flag) return false;
       entry = index - d->null_flag;
     }
     if (d->length_width > 0) {
       // Also for a one-entry dictionary: the entry's own length, not L.
-      start = d->offsets[entry];
-      length = d->offsets[entry + 1] - d->offsets[entry];
+      *start = d->offsets[entry];
+      *length = d->offsets[entry + 1] - d->offsets[entry];
     } else {
-      start = static_cast<uint64_t>(entry) * d->fixed_length;
-      length = d->fixed_length;
+      *start = static_cast<uint64_t>(entry) * d->fixed_length;
+      *length = d->fixed_length;
     }
   } else if (d->length_width > 0) {
-    if (d->offsets[i] & kNullMark) return -1;
-    start = d->offsets[i] & ~kNullMark;
-    length = (d->offsets[i + 1] & ~kNullMark) - static_cast<uint32_t>(start);
+    if (d->offsets[i] & kNullMark) return false;
+    *start = d->offsets[i] & ~kNullMark;
+    *length = (d->offsets[i + 1] & ~kNullMark) - static_cast<uint32_t>(*start);
   } else {
-    if (d->null_flag) return -1;
-    start = static_cast<uint64_t>(i) * d->fixed_length;
-    length = d->fixed_length;
+    if (d->null_flag) return false;
+    *start = static_cast<uint64_t>(i) * d->fixed_length;
+    *length = d->fixed_length;
   }
+  return true;
+}
+
+}  // namespace
+
+int32_t NextBlockValue(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size) {
+  uint64_t start = 0;
+  uint32_t length = 0;
+  if (!TakeNextValue(decoder, &start, &length)) return -1;
   if (length >= 1 && buffer != nullptr && buffer_size >= 0 &&
       length <= static_cast<uint32_t>(buffer_size))
-    CopyValue(buffer, d->value_data + start, length);
+    CopyValue(buffer, decoder->value_data + start, length);
+  return static_cast<int32_t>(length);
+}
+
+int32_t NextBlockValuePrefix(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size) {
+  uint64_t start = 0;
+  uint32_t length = 0;
+  if (!TakeNextValue(decoder, &start, &length)) return -1;
+  uint32_t room = buffer != nullptr && buffer_size > 0 ? static_cast<uint32_t>(buffer_size) : 0;
+  uint32_t n = length < room ? length : room;
+  if (n > 0) CopyValue(buffer, decoder->value_data + start, n);
   return static_cast<int32_t>(length);
 }
 

@@ -56,5 +56,9 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
 // copied and the length is still returned.
 int32_t NextBlockValue(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size);
 
+// As NextBlockValue, but a value longer than `buffer_size` still has its
+// first `buffer_size` bytes copied.
+int32_t NextBlockValuePrefix(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size);
+
 // Frees the owned value data, the offsets and the statistics.
 void FreeRowBlock(RowBlockDecoder* decoder);

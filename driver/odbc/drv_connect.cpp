@@ -21,6 +21,7 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/pending_options.h"
 #include "driver/odbc/rpc_status.h"
+#include "driver/odbc/stmt_exec.h"
 
 namespace {
 
@@ -91,7 +92,7 @@ int32_t Login(DrvConn* connection, char* login, char* reply_text, bool* warning)
   if (StoreLoginTypes(connection, reply.types, reply.type_count, reply.table_types,
                       reply.table_type_count) != 0)
     return -1;
-  connection->exec_direct = nullptr;  // set once direct execution exists
+  connection->exec_direct = DrvExecDirect;
   SetFunctionTable(connection, functions);
   return 0;
 }

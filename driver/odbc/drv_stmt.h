@@ -11,6 +11,7 @@
 
 struct DrvConn;
 struct LnaStatement;
+struct ParamValueEntry;
 struct RecArray;
 
 constexpr uint32_t kCursorNameSize = 19;  // 18 characters and the NUL
@@ -30,10 +31,14 @@ enum : uint16_t {
   kResultRows = 100,
 };
 
-// The parameter buffer sent with execute.
+// The parameter buffer sent with execute: the values going to the server
+// and the entries receiving values back.
 struct ParamBuffer {
   uint32_t built;
-  uint32_t words[4];
+  uint16_t in_count;
+  ParamValueEntry* in_list;
+  uint16_t out_count;
+  ParamValueEntry* out_list;
 };
 
 struct BookmarkBinding {
@@ -81,6 +86,7 @@ struct DrvStmt {
   uint32_t async_step;
   ParamBuffer param_buffer;
   uint32_t option_mask;  // bit n: the server supports statement option n
+  uint16_t data_column;  // the column SQLGetData last read, 0 after a fetch
 };
 
 // The part of a statement a failed call puts back: a copy of everything

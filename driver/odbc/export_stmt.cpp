@@ -3,9 +3,14 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/column_binding.h"
+#include "driver/odbc/cursor_name.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/not_capable.h"
+#include "driver/odbc/result_set.h"
+#include "driver/odbc/stmt_exec.h"
+#include "driver/odbc/stmt_fetch.h"
 
 namespace {
 
@@ -30,24 +35,29 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLFreeStmt(SQLHSTMT hstmt, SQLUSMALLINT fOpti
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLPrepare(SQLHSTMT hstmt, SQLCHAR* szSqlStr,
                                              SQLINTEGER cbSqlStr) {
-  return NotCapable(hstmt, szSqlStr, cbSqlStr);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLPrepareImpl(hstmt, szSqlStr, cbSqlStr); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLExecute(SQLHSTMT hstmt) {
-  return NotCapable(hstmt);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLExecuteImpl(hstmt); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLExecDirect(SQLHSTMT hstmt, SQLCHAR* szSqlStr,
                                                 SQLINTEGER cbSqlStr) {
-  return NotCapable(hstmt, szSqlStr, cbSqlStr);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLExecDirectImpl(hstmt, szSqlStr, cbSqlStr); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLCancel(SQLHSTMT hstmt) {
-  return NotCapable(hstmt);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLCancelImpl(hstmt); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLNumResultCols(SQLHSTMT hstmt, SQLSMALLINT* pccol) {
-  return NotCapable(hstmt, pccol);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLNumResultColsImpl(hstmt, pccol); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT hstmt, SQLUSMALLINT icol,
@@ -55,50 +65,66 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDescribeCol(SQLHSTMT hstmt, SQLUSMALLINT ic
                                                  SQLSMALLINT* pcbColName, SQLSMALLINT* pfSqlType,
                                                  SQLULEN* pcbColDef, SQLSMALLINT* pibScale,
                                                  SQLSMALLINT* pfNullable) {
-  return NotCapable(hstmt, icol, szColName, cbColNameMax, pcbColName, pfSqlType, pcbColDef,
-                    pibScale, pfNullable);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] {
+    return SQLDescribeColImpl(hstmt, icol, szColName, cbColNameMax, pcbColName, pfSqlType,
+                              pcbColDef, pibScale, pfNullable);
+  });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLColAttributes(SQLHSTMT hstmt, SQLUSMALLINT icol,
                                                    SQLUSMALLINT fDescType, SQLPOINTER rgbDesc,
                                                    SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
                                                    SQLLEN* pfDesc) {
-  return NotCapable(hstmt, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] {
+    return SQLColAttributesImpl(hstmt, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
+  });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLRowCount(SQLHSTMT hstmt, SQLLEN* pcrow) {
-  return NotCapable(hstmt, pcrow);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLRowCountImpl(hstmt, pcrow); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetCursorName(SQLHSTMT hstmt, SQLCHAR* szCursor,
                                                    SQLSMALLINT cbCursorMax,
                                                    SQLSMALLINT* pcbCursor) {
-  return NotCapable(hstmt, szCursor, cbCursorMax, pcbCursor);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt,
+                   [&] { return SQLGetCursorNameImpl(hstmt, szCursor, cbCursorMax, pcbCursor); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLSetCursorName(SQLHSTMT hstmt, SQLCHAR* szCursor,
                                                    SQLSMALLINT cbCursor) {
-  return NotCapable(hstmt, szCursor, cbCursor);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLSetCursorNameImpl(hstmt, szCursor, cbCursor); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLMoreResults(SQLHSTMT hstmt) {
-  return NotCapable(hstmt);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLMoreResultsImpl(hstmt); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindCol(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType,
                                              SQLPOINTER rgbValue, SQLLEN cbValueMax,
                                              SQLLEN* pcbValue) {
-  return NotCapable(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(
+      hstmt, [&] { return SQLBindColImpl(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLFetch(SQLHSTMT hstmt) {
-  return NotCapable(hstmt);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(hstmt, [&] { return SQLFetchImpl(hstmt); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLGetData(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType,
                                              SQLPOINTER rgbValue, SQLLEN cbValueMax,
                                              SQLLEN* pcbValue) {
-  return NotCapable(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue);
+  if (!DrvAttached()) return SQL_ERROR;
+  return GuardStmt(
+      hstmt, [&] { return SQLGetDataImpl(hstmt, icol, fCType, rgbValue, cbValueMax, pcbValue); });
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBindParameter(SQLHSTMT hstmt, SQLUSMALLINT ipar,

@@ -1,0 +1,17 @@
+// Cursor names (SQLSetCursorName, SQLGetCursorName), the row count
+// (SQLRowCount) and SQLMoreResults: what a statement tells about its
+// result besides the columns.
+#pragma once
+
+#include <sql.h>
+
+struct DrvStmt;
+
+// Names the statement's cursor at the server; the name is kept on success.
+SQLRETURN DrvSetCursorName(DrvStmt* statement, const char* name);
+
+SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursor);
+SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursorMax,
+                               SQLSMALLINT* pcbCursor);
+SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow);
+SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt);

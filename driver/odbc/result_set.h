@@ -1,0 +1,34 @@
+// A statement's described result set: the server's column descriptions
+// turned into ColumnDesc records, and the answers about them
+// (SQLNumResultCols, SQLDescribeCol, SQLColAttributes).
+#pragma once
+
+#include <sql.h>
+
+#include <cstdint>
+
+struct ColumnDesc;
+struct DrvStmt;
+struct LnaColumnDesc;
+
+// Replaces the statement's result set with one column per record.
+// SQL_SUCCESS, or SQL_ERROR (posted) with no result set left.
+SQLRETURN DrvBuildResultSet(DrvStmt* statement, const LnaColumnDesc* records, uint32_t count);
+// One record into `column`, its texts in the statement's result pool.
+// SQL_SUCCESS, or SQL_ERROR (posted).
+SQLRETURN BuildColumnDescs(DrvStmt* statement, ColumnDesc* column, const LnaColumnDesc* record);
+// The number of described columns, 0 when none.
+uint32_t ResultColumnCount(const DrvStmt* statement);
+// Column `number` (1 upward), null when there is none.
+ColumnDesc* ResultColumn(const DrvStmt* statement, uint32_t number);
+// The SQL type the application sees for a column: that of its server type.
+int16_t ColumnSqlType(const DrvStmt* statement, const ColumnDesc* column);
+
+SQLRETURN SQLNumResultColsImpl(SQLHSTMT hstmt, SQLSMALLINT* pccol);
+SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColName,
+                             SQLSMALLINT cbColNameMax, SQLSMALLINT* pcbColName,
+                             SQLSMALLINT* pfSqlType, SQLULEN* pcbColDef, SQLSMALLINT* pibScale,
+                             SQLSMALLINT* pfNullable);
+SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT fDescType,
+                               SQLPOINTER rgbDesc, SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
+                               SQLLEN* pfDesc);
