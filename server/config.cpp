@@ -109,6 +109,9 @@ std::string ApplyServerSetting(const std::string& key, const std::string& value,
     c->max_statements = static_cast<int>(v);
   } else if (key == "admin") {
     if (!ParseAdmin(value, &c->admin)) return "admin wants off, loopback or any";
+  } else if (key == "compress") {
+    if (value != "on" && value != "off") return "compress wants on or off";
+    c->compress = value == "on";
   } else if (key == "server_list") {
     if (!ParseServerList(value, &c->server_list))
       return "server_list wants address:port items (dotted IPv4) separated by commas";
@@ -212,6 +215,7 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, b
       {"--request-timeout", "request_timeout"},
       {"--max-statements", "max_statements"},
       {"--admin", "admin"},
+      {"--compress", "compress"},
       {"--server-list", "server_list"},
   };
   // The file first, whichever position its flag has.
@@ -258,7 +262,7 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, b
 std::string UsageText() {
   return "usage: velsrv [--config FILE] [--listen ADDRESS] [--port N]\n"
          "              [--max-connections N] [--max-request-bytes N] [--request-timeout SECONDS]\n"
-         "              [--max-statements N] [--admin off|loopback|any]\n"
+         "              [--max-statements N] [--admin off|loopback|any] [--compress on|off]\n"
          "              [--server-list ADDRESS:PORT,...]\n";
 }
 

@@ -33,6 +33,9 @@ struct ServerConfig {
   int request_timeout_seconds = 60;  // to finish a greeting or a frame once begun
   int max_statements = 1024;         // per session
   AdminAccess admin = AdminAccess::kOff;
+  // Huffman-code a column block whenever that makes it shorter; off sends
+  // every block plain (to measure what the coding costs and saves).
+  bool compress = true;
   std::vector<ServerListEntry> server_list;  // empty: this server only
   std::vector<DsnEntry> dsns;                // empty: the built-in demo source
 

@@ -125,6 +125,9 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
   block->status = r.at_end && r.pending_row.empty() ? kStatusNoData : kStatusOk;
   block->count = static_cast<uint16_t>(rows.size() * n);
   if (!rows.empty()) {
+    BlockCompression compression = call.session().context().config().compress
+                                       ? BlockCompression::kIfSmaller
+                                       : BlockCompression::kNone;
     std::vector<std::vector<uint8_t>> values(rows.size());
     std::vector<BlockValue> column(rows.size());
     for (size_t c = 0; c < n; ++c) {
@@ -135,8 +138,8 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
             BlockValue{values[i].data(), cell.null ? -1 : static_cast<int32_t>(values[i].size())};
       }
       if (!EncodeColumnBlock(&r.encoders[c], column.data(), static_cast<uint32_t>(rows.size()),
-                             BlockForm::kSmallest, BlockCompression::kIfSmaller,
-                             block->status != kStatusOk, &block->bytes)) {
+                             BlockForm::kSmallest, compression, block->status != kStatusOk,
+                             &block->bytes)) {
         // The client's statistics no longer match the server's: the result
         // cannot go on.
         *block = BuiltBlock{};

@@ -688,6 +688,23 @@ TEST_P(StatementTest, ManyBlocksCompressWhenItPaysAndStartAfreshOnReexecution) {
             -20);
   XdrFreeRowBlock(&block);
   EXPECT_EQ(client_->Errors(), std::vector<std::string>{"24000"});
+
+  // A server told not to compress sends the same rows, every block plain.
+  client_.reset();
+  listener_->Stop();
+  velsrv::ServerConfig plain = Config(GetParam().name);
+  plain.compress = false;
+  listener_ = std::make_unique<velsrv::Listener>(plain, backend_);
+  std::string error;
+  ASSERT_TRUE(listener_->Open(&error)) << error;
+  listener_->Start();
+  client_ = std::make_unique<Client>(listener_->port(), GetParam().name);
+  ASSERT_TRUE(client_->ok());
+  ASSERT_EQ(client_->Exec(select), 0);
+  stats = Client::BlockStats{};
+  EXPECT_EQ(client_->FetchBlocks(requests, nullptr, &stats), expected);
+  EXPECT_GE(stats.blocks, 3);
+  EXPECT_EQ(stats.compressed, 0);
 }
 
 TEST_P(StatementTest, DataAtExecutionInPiecesComesBackAsLongData) {
