@@ -7,22 +7,11 @@
 #include "driver/odbc/cursor_name.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/export_guard.h"
-#include "driver/odbc/not_capable.h"
 #include "driver/odbc/param_api.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/stmt_exec.h"
 #include "driver/odbc/stmt_fetch.h"
 #include "driver/odbc/stmt_options_api.h"
-
-namespace {
-
-template <typename... Ignored>
-SQLRETURN NotCapable(SQLHSTMT hstmt, Ignored...) {
-  if (!DrvAttached()) return SQL_ERROR;
-  return GuardStmt(hstmt, [&] { return NotCapableOnStmt(hstmt); });
-}
-
-}  // namespace
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   if (!DrvAttached()) return RefuseNewHandle(phstmt);

@@ -5,6 +5,4 @@
 
 #include <sql.h>
 
-SQLRETURN NotCapableOnEnv(SQLHENV henv);
 SQLRETURN NotCapableOnConn(SQLHDBC hdbc);
-SQLRETURN NotCapableOnStmt(SQLHSTMT hstmt);
