@@ -20,26 +20,18 @@
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/result_set.h"
+#include "driver/odbc/server_backends.h"
 #include "driver/odbc/server_types.h"
 #include "driver/odbc/sql_error.h"
 #include "driver/odbc/stmt_exec.h"
 #include "driver/odbc/stmt_fetch.h"
 #include "driver/odbc/tables_api.h"
 #include "driver/odbc/type_info_api.h"
-#include "testing/odbc_harness.h"
-#include "testing/private_postgres.h"
 
 namespace {
 
 using Row = std::vector<std::string>;
 using Rows = std::vector<Row>;
-
-testing_odbc::OdbcHarness* g_harness = nullptr;
-PrivatePostgres* g_postgres = nullptr;
-
-SQLCHAR* Text(const char* text) {
-  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
-}
 
 struct Database {
   const char* name;
@@ -56,109 +48,55 @@ const char* const kSchema[] = {
     "CREATE INDEX orders_placed ON orders (placed)",
 };
 
-class Session {
+class Session : public ServerSession {
  public:
-  explicit Session(const Database& db) {
-    DrvConn* c = conn_.conn();
-    connected_ =
-        SQLConnectImpl(c, Text(db.dsn), SQL_NTS, Text(db.uid), SQL_NTS, nullptr, 0) == SQL_SUCCESS;
-    SQLHSTMT h = nullptr;
-    if (connected_) connected_ = SQLAllocStmtImpl(c, &h) == SQL_SUCCESS;
-    stmt_ = static_cast<DrvStmt*>(h);
-  }
-  ~Session() {
-    if (stmt_ != nullptr) SQLFreeStmtImpl(stmt_, SQL_DROP);
-    if (connected_) SQLDisconnectImpl(conn_.conn());
-  }
-  bool ok() const { return connected_; }
-  DrvStmt* stmt() const { return stmt_; }
-  DrvConn* conn() const { return conn_.conn(); }
-
-  std::vector<std::string> States() {
-    std::vector<std::string> out;
-    SQLCHAR state[6] = {};
-    SQLCHAR text[1024] = {};
-    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, text, sizeof text, nullptr) !=
-           SQL_NO_DATA_FOUND) {
-      out.push_back(std::string(reinterpret_cast<char*>(state)) + ":" +
-                    reinterpret_cast<char*>(text));
-    }
-    return out;
-  }
+  explicit Session(const Database& db) : ServerSession(db.dsn, db.uid) {}
 
   // Every row of the open result set, the given columns read as text
   // ("NULL" for NULL); the cursor is closed afterwards.
   Rows Fetch(const std::vector<SQLUSMALLINT>& columns) {
     Rows rows;
     SQLRETURN rc;
-    while ((rc = SQLFetchImpl(stmt_)) == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
+    while ((rc = SQLFetchImpl(stmt())) == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO) {
       Row row;
       for (SQLUSMALLINT icol : columns) {
         char value[300] = {};
         SQLLEN length = 0;
-        SQLRETURN got = SQLGetDataImpl(stmt_, icol, SQL_C_CHAR, value, sizeof value, &length);
-        EXPECT_TRUE(SQL_SUCCEEDED(got)) << icol << testing::PrintToString(States());
+        SQLRETURN got = SQLGetDataImpl(stmt(), icol, SQL_C_CHAR, value, sizeof value, &length);
+        EXPECT_TRUE(SQL_SUCCEEDED(got)) << icol << testing::PrintToString(Messages());
         row.push_back(length == SQL_NULL_DATA ? "NULL" : value);
       }
       rows.push_back(row);
       if (rows.size() > 1000) break;
     }
-    EXPECT_EQ(rc, SQL_NO_DATA_FOUND) << testing::PrintToString(States());
-    EXPECT_EQ(SQLFreeStmtImpl(stmt_, SQL_CLOSE), SQL_SUCCESS);
+    EXPECT_EQ(rc, SQL_NO_DATA_FOUND) << testing::PrintToString(Messages());
+    EXPECT_EQ(SQLFreeStmtImpl(stmt(), SQL_CLOSE), SQL_SUCCESS);
     return rows;
   }
 
   std::string ColumnName(SQLUSMALLINT icol) {
     char name[64] = {};
-    SQLDescribeColImpl(stmt_, icol, reinterpret_cast<SQLCHAR*>(name), sizeof name, nullptr, nullptr,
-                       nullptr, nullptr, nullptr);
+    SQLDescribeColImpl(stmt(), icol, reinterpret_cast<SQLCHAR*>(name), sizeof name, nullptr,
+                       nullptr, nullptr, nullptr, nullptr);
     return name;
   }
-
- private:
-  ConnFixture conn_;
-  bool connected_ = false;
-  DrvStmt* stmt_ = nullptr;
 };
 
-class Servers : public ::testing::Environment {
- public:
-  void SetUp() override {
-    g_postgres = new PrivatePostgres;
-    std::vector<testing_odbc::OdbcHarness::ServerDsnEntry> more;
-    if (g_postgres->Start())
-      more.push_back({"postgres", g_postgres->OdbcConnectionString() + ";UID=postgres"});
-    else
-      std::fprintf(stderr, "PostgreSQL: %s\n", g_postgres->error().c_str());
-    testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
-    g_harness = new testing_odbc::OdbcHarness(paths, kSqlite.dsn, more);
-    if (g_postgres->running()) g_harness->AddDsn(kPostgres.dsn, {}, "postgres");
-    g_harness->ExportToThisProcess();
-  }
-  void TearDown() override {
-    delete g_harness;
-    g_harness = nullptr;
-    delete g_postgres;
-    g_postgres = nullptr;
-  }
-};
-
-const auto* const kServers = ::testing::AddGlobalTestEnvironment(new Servers);
+ServerBackends* const g_servers = AddServerBackends(kSqlite.dsn, kPostgres.dsn);
 
 class CatalogRowsTest : public ::testing::TestWithParam<const Database*> {
  protected:
   void SetUp() override {
-    ASSERT_TRUE(g_harness->ok()) << g_harness->error();
-    if (GetParam() == &kPostgres && !g_postgres->running())
-      GTEST_SKIP() << "PostgreSQL cannot run here: " << g_postgres->error();
+    g_servers->Require(GetParam()->dsn);
+    if (IsSkipped() || HasFatalFailure()) return;
     session_ = std::make_unique<Session>(*GetParam());
-    ASSERT_TRUE(session_->ok()) << testing::PrintToString(session_->States());
+    ASSERT_TRUE(session_->ok()) << testing::PrintToString(session_->Messages());
     static std::vector<const Database*> made;
     if (std::find(made.begin(), made.end(), GetParam()) != made.end()) return;
     made.push_back(GetParam());
     for (const char* sql : kSchema) {
       SQLRETURN rc = SQLExecDirectImpl(stmt(), Text(sql), SQL_NTS);
-      ASSERT_TRUE(SQL_SUCCEEDED(rc)) << sql << testing::PrintToString(session_->States());
+      ASSERT_TRUE(SQL_SUCCEEDED(rc)) << sql << testing::PrintToString(session_->Messages());
       SQLFreeStmtImpl(stmt(), SQL_CLOSE);
     }
   }
@@ -224,7 +162,7 @@ TEST_P(CatalogRowsTest, EveryCatalogFunctionBringsBackItsRows) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SQLRETURN rc = c.call(stmt());
-    ASSERT_TRUE(SQL_SUCCEEDED(rc)) << testing::PrintToString(session().States());
+    ASSERT_TRUE(SQL_SUCCEEDED(rc)) << testing::PrintToString(session().Messages());
     EXPECT_EQ(session().ColumnName(3), c.third_column);
     Rows rows = session().Fetch(c.read);
     for (const Row& want : c.want)

@@ -20,22 +20,14 @@
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/param_api.h"
+#include "driver/odbc/server_backends.h"
 #include "driver/odbc/sql_error.h"
 #include "driver/odbc/stmt_exec.h"
-#include "testing/odbc_harness.h"
-#include "testing/private_postgres.h"
 #include "testing/temp_dir.h"
 
 namespace {
 
 using States = std::vector<std::string>;
-
-testing_odbc::OdbcHarness* g_harness = nullptr;
-PrivatePostgres* g_postgres = nullptr;
-
-SQLCHAR* Text(const char* text) {
-  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
-}
 
 // What differs between the two databases.
 struct Database {
@@ -53,36 +45,9 @@ const Database kPostgres{"postgres", "VelParamsPg",        "postgres",    "BYTEA
                          "TEXT",     "'\\x0001ff'::bytea", "octet_length"};
 
 // A connected statement through the workers.
-class Session {
+class Session : public ServerSession {
  public:
-  explicit Session(const Database& db) {
-    DrvConn* c = conn_.conn();
-    connected_ =
-        SQLConnectImpl(c, Text(db.dsn), SQL_NTS, Text(db.uid), SQL_NTS, nullptr, 0) == SQL_SUCCESS;
-    SQLHSTMT h = nullptr;
-    if (connected_) connected_ = SQLAllocStmtImpl(c, &h) == SQL_SUCCESS;
-    stmt_ = static_cast<DrvStmt*>(h);
-  }
-  ~Session() {
-    if (stmt_ != nullptr) SQLFreeStmtImpl(stmt_, SQL_DROP);
-    if (connected_) SQLDisconnectImpl(conn_.conn());
-  }
-  bool ok() const { return connected_; }
-  DrvStmt* stmt() const { return stmt_; }
-  DrvConn* conn() const { return conn_.conn(); }
-
-  // SQLSTATE and text of every diagnostic on the statement; emptied.
-  States Messages() {
-    States out;
-    SQLCHAR state[6] = {};
-    SQLCHAR text[1024] = {};
-    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, text, sizeof text, nullptr) !=
-           SQL_NO_DATA_FOUND) {
-      out.push_back(std::string(reinterpret_cast<char*>(state)) + ":" +
-                    reinterpret_cast<char*>(text));
-    }
-    return out;
-  }
+  explicit Session(const Database& db) : ServerSession(db.dsn, db.uid) {}
   States StatesOnly() {
     States out;
     for (const std::string& m : Messages()) out.push_back(m.substr(0, 5));
@@ -90,69 +55,36 @@ class Session {
   }
   // Runs a text without parameters; SQL_SUCCESS expected.
   void Run(const std::string& sql) {
-    SQLFreeStmtImpl(stmt_, SQL_RESET_PARAMS);
-    SQLRETURN rc = SQLExecDirectImpl(stmt_, Text(sql.c_str()), SQL_NTS);
+    SQLFreeStmtImpl(stmt(), SQL_RESET_PARAMS);
+    SQLRETURN rc = SQLExecDirectImpl(stmt(), Text(sql.c_str()), SQL_NTS);
     EXPECT_TRUE(rc == SQL_SUCCESS || rc == SQL_SUCCESS_WITH_INFO)
         << sql << ": " << testing::PrintToString(Messages());
-    SQLFreeStmtImpl(stmt_, SQL_CLOSE);
+    SQLFreeStmtImpl(stmt(), SQL_CLOSE);
   }
   // The rows a text changed, or -2 when it failed.
   long Changed(const std::string& sql) {
-    SQLFreeStmtImpl(stmt_, SQL_RESET_PARAMS);
-    SQLRETURN rc = SQLExecDirectImpl(stmt_, Text(sql.c_str()), SQL_NTS);
+    SQLFreeStmtImpl(stmt(), SQL_RESET_PARAMS);
+    SQLRETURN rc = SQLExecDirectImpl(stmt(), Text(sql.c_str()), SQL_NTS);
     if (rc != SQL_SUCCESS && rc != SQL_SUCCESS_WITH_INFO) {
       ADD_FAILURE() << sql << ": " << testing::PrintToString(Messages());
       return -2;
     }
     SQLLEN rows = -3;
-    SQLRowCountImpl(stmt_, &rows);
-    SQLFreeStmtImpl(stmt_, SQL_CLOSE);
+    SQLRowCountImpl(stmt(), &rows);
+    SQLFreeStmtImpl(stmt(), SQL_CLOSE);
     return static_cast<long>(rows);
   }
   SQLRETURN Bind(SQLUSMALLINT n, SQLSMALLINT io, SQLSMALLINT c_type, SQLSMALLINT sql_type,
                  SQLULEN size, SQLSMALLINT scale, void* value, SQLLEN buffer, SQLLEN* ind) {
-    return SQLBindParameterImpl(stmt_, n, io, c_type, sql_type, size, scale, value, buffer, ind);
-  }
-
- private:
-  ConnFixture conn_;
-  bool connected_ = false;
-  DrvStmt* stmt_ = nullptr;
-};
-
-// The server with its SQLite data source and, when PostgreSQL runs here,
-// a second one in front of a private PostgreSQL; one for the whole program.
-class Servers : public ::testing::Environment {
- public:
-  void SetUp() override {
-    g_postgres = new PrivatePostgres;
-    std::vector<testing_odbc::OdbcHarness::ServerDsnEntry> more;
-    if (g_postgres->Start())
-      more.push_back({"postgres", g_postgres->OdbcConnectionString() + ";UID=postgres"});
-    else
-      std::fprintf(stderr, "PostgreSQL: %s\n", g_postgres->error().c_str());
-    testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
-    g_harness = new testing_odbc::OdbcHarness(paths, kSqlite.dsn, more);
-    if (g_postgres->running()) g_harness->AddDsn(kPostgres.dsn, {}, "postgres");
-    g_harness->ExportToThisProcess();
-  }
-  void TearDown() override {
-    delete g_harness;
-    g_harness = nullptr;
-    delete g_postgres;
-    g_postgres = nullptr;
+    return SQLBindParameterImpl(stmt(), n, io, c_type, sql_type, size, scale, value, buffer, ind);
   }
 };
 
-const auto* const kServers = ::testing::AddGlobalTestEnvironment(new Servers);
+ServerBackends* const g_servers = AddServerBackends(kSqlite.dsn, kPostgres.dsn);
 
 class ParamServerTest : public ::testing::TestWithParam<const Database*> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(g_harness->ok()) << g_harness->error();
-    if (GetParam() == &kPostgres && !g_postgres->running())
-      GTEST_SKIP() << "PostgreSQL cannot run here: " << g_postgres->error();
-  }
+  void SetUp() override { g_servers->Require(GetParam()->dsn); }
   const Database& db() const { return *GetParam(); }
 };
 
@@ -711,10 +643,10 @@ namespace {
 // A piece longer than one request goes in requests of at most 32250 bytes,
 // each counted whole.
 TEST(ParamPiecesTest, LongPiecesGoInSeveralRequests) {
-  ASSERT_TRUE(g_harness->ok()) << g_harness->error();
+  ASSERT_TRUE(g_servers->harness().ok()) << g_servers->harness().error();
   TempDir dir;
   std::string trace = dir.Path("lna.log");
-  g_harness->AddDsn("VelParamsTraced", {"LnaTrace=1", "TraceOutput=" + trace});
+  g_servers->harness().AddDsn("VelParamsTraced", {"LnaTrace=1", "TraceOutput=" + trace});
   Database traced = kSqlite;
   traced.dsn = "VelParamsTraced";
   {

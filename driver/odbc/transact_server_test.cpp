@@ -14,23 +14,15 @@
 #include "driver/odbc/connect_api.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
+#include "driver/odbc/server_backends.h"
 #include "driver/odbc/sql_error.h"
 #include "driver/odbc/stmt_exec.h"
 #include "driver/odbc/stmt_fetch.h"
 #include "driver/odbc/transact.h"
-#include "testing/odbc_harness.h"
-#include "testing/private_postgres.h"
 
 namespace {
 
 using States = std::vector<std::string>;
-
-testing_odbc::OdbcHarness* g_harness = nullptr;
-PrivatePostgres* g_postgres = nullptr;
-
-SQLCHAR* Text(const char* text) {
-  return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
-}
 
 struct Database {
   const char* name;
@@ -41,96 +33,36 @@ const Database kSqlite{"sqlite", "VelTx", "ann"};
 const Database kPostgres{"postgres", "VelTxPg", "postgres"};
 
 // A connected statement through the workers.
-class Session {
+class Session : public ServerSession {
  public:
-  explicit Session(const Database& db) {
-    DrvConn* c = conn_.conn();
-    connected_ =
-        SQLConnectImpl(c, Text(db.dsn), SQL_NTS, Text(db.uid), SQL_NTS, nullptr, 0) == SQL_SUCCESS;
-    SQLHSTMT h = nullptr;
-    if (connected_) connected_ = SQLAllocStmtImpl(c, &h) == SQL_SUCCESS;
-    stmt_ = static_cast<DrvStmt*>(h);
-  }
-  ~Session() {
-    if (stmt_ != nullptr) SQLFreeStmtImpl(stmt_, SQL_DROP);
-    if (connected_) SQLDisconnectImpl(conn_.conn());
-  }
-  bool ok() const { return connected_; }
-  DrvStmt* stmt() const { return stmt_; }
-  DrvConn* conn() const { return conn_.conn(); }
-
-  // "SQLSTATE:text" of every diagnostic on the statement; emptied.
-  States Messages() {
-    States out;
-    SQLCHAR state[6] = {};
-    SQLCHAR text[1024] = {};
-    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, text, sizeof text, nullptr) !=
-           SQL_NO_DATA_FOUND) {
-      out.push_back(std::string(reinterpret_cast<char*>(state)) + ":" +
-                    reinterpret_cast<char*>(text));
-    }
-    return out;
-  }
+  explicit Session(const Database& db) : ServerSession(db.dsn, db.uid) {}
   void Run(const std::string& sql) {
-    SQLRETURN rc = SQLExecDirectImpl(stmt_, Text(sql.c_str()), SQL_NTS);
+    SQLRETURN rc = SQLExecDirectImpl(stmt(), Text(sql.c_str()), SQL_NTS);
     EXPECT_TRUE(SQL_SUCCEEDED(rc)) << sql << ": " << testing::PrintToString(Messages());
-    SQLFreeStmtImpl(stmt_, SQL_CLOSE);
+    SQLFreeStmtImpl(stmt(), SQL_CLOSE);
   }
   // The values of the first column, as text; the cursor is closed again so
   // that it holds no lock another connection waits for.
   std::vector<std::string> Column(const std::string& sql) {
     std::vector<std::string> values;
-    SQLRETURN rc = SQLExecDirectImpl(stmt_, Text(sql.c_str()), SQL_NTS);
+    SQLRETURN rc = SQLExecDirectImpl(stmt(), Text(sql.c_str()), SQL_NTS);
     EXPECT_TRUE(SQL_SUCCEEDED(rc)) << sql << ": " << testing::PrintToString(Messages());
-    while (SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLFetchImpl(stmt_))) {
+    while (SQL_SUCCEEDED(rc) && SQL_SUCCEEDED(SQLFetchImpl(stmt()))) {
       char value[64] = {};
       SQLLEN length = 0;
-      SQLGetDataImpl(stmt_, 1, SQL_C_CHAR, value, sizeof value, &length);
+      SQLGetDataImpl(stmt(), 1, SQL_C_CHAR, value, sizeof value, &length);
       values.emplace_back(length == SQL_NULL_DATA ? "NULL" : value);
     }
-    SQLFreeStmtImpl(stmt_, SQL_CLOSE);
+    SQLFreeStmtImpl(stmt(), SQL_CLOSE);
     return values;
   }
-
- private:
-  ConnFixture conn_;
-  bool connected_ = false;
-  DrvStmt* stmt_ = nullptr;
 };
 
-// The server with its SQLite data source and, when PostgreSQL runs here,
-// a second one in front of a private PostgreSQL; one for the whole program.
-class Servers : public ::testing::Environment {
- public:
-  void SetUp() override {
-    g_postgres = new PrivatePostgres;
-    std::vector<testing_odbc::OdbcHarness::ServerDsnEntry> more;
-    if (g_postgres->Start())
-      more.push_back({"postgres", g_postgres->OdbcConnectionString() + ";UID=postgres"});
-    else
-      std::fprintf(stderr, "PostgreSQL: %s\n", g_postgres->error().c_str());
-    testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
-    g_harness = new testing_odbc::OdbcHarness(paths, kSqlite.dsn, more);
-    if (g_postgres->running()) g_harness->AddDsn(kPostgres.dsn, {}, "postgres");
-    g_harness->ExportToThisProcess();
-  }
-  void TearDown() override {
-    delete g_harness;
-    g_harness = nullptr;
-    delete g_postgres;
-    g_postgres = nullptr;
-  }
-};
-
-const auto* const kServers = ::testing::AddGlobalTestEnvironment(new Servers);
+ServerBackends* const g_servers = AddServerBackends(kSqlite.dsn, kPostgres.dsn);
 
 class TransactServerTest : public ::testing::TestWithParam<const Database*> {
  protected:
-  void SetUp() override {
-    ASSERT_TRUE(g_harness->ok()) << g_harness->error();
-    if (GetParam() == &kPostgres && !g_postgres->running())
-      GTEST_SKIP() << "PostgreSQL cannot run here: " << g_postgres->error();
-  }
+  void SetUp() override { g_servers->Require(GetParam()->dsn); }
   const Database& db() const { return *GetParam(); }
 };
 
