@@ -123,16 +123,7 @@ class CatalogServerTest : public ::testing::Test {
   void BreakConnection() { conn()->lna->broken = 1; }
   DrvStmt* stmt() { return stmt_; }
 
-  std::vector<std::string> StmtStates() {
-    std::vector<std::string> states;
-    SQLCHAR state[6] = {};
-    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, nullptr, 0, nullptr) !=
-           SQL_NO_DATA_FOUND) {
-      states.emplace_back(reinterpret_cast<char*>(state));
-      if (states.size() > 20) break;
-    }
-    return states;
-  }
+  std::vector<std::string> StmtStates() { return ::StmtStates(stmt_); }
 
   // The names of the described result columns.
   std::vector<std::string> ColumnNames() {

@@ -32,15 +32,24 @@ ConnFixture::~ConnFixture() {
   PoolTableTerm();
 }
 
-std::vector<std::string> ConnFixture::States() const {
+namespace {
+
+// The SQLSTATEs posted on a connection or a statement; the list is emptied.
+std::vector<std::string> PostedStates(SQLHDBC conn, SQLHSTMT stmt) {
   std::vector<std::string> states;
   SQLCHAR state[6] = {};
-  while (SQLErrorImpl(nullptr, conn_, nullptr, state, nullptr, nullptr, 0, nullptr) !=
+  while (SQLErrorImpl(nullptr, conn, stmt, state, nullptr, nullptr, 0, nullptr) !=
          SQL_NO_DATA_FOUND) {
     states.emplace_back(reinterpret_cast<char*>(state));
     if (states.size() > 20) break;
   }
   return states;
+}
+
+}  // namespace
+
+std::vector<std::string> ConnFixture::States() const {
+  return PostedStates(conn_, nullptr);
 }
 
 std::string ConnFixture::Value(const char* name) const {
@@ -50,4 +59,8 @@ std::string ConnFixture::Value(const char* name) const {
       return keyword.set ? std::string(keyword.value) : std::string("<unset>");
   }
   return "<absent>";
+}
+
+std::vector<std::string> StmtStates(DrvStmt* stmt) {
+  return PostedStates(nullptr, stmt);
 }

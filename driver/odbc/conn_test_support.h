@@ -9,6 +9,7 @@
 
 struct DrvConn;
 struct DrvEnv;
+struct DrvStmt;
 
 class ConnFixture {
  public:
@@ -28,3 +29,6 @@ class ConnFixture {
   DrvEnv* env_ = nullptr;
   DrvConn* conn_ = nullptr;
 };
+
+// The SQLSTATEs posted on a statement, in order; the list is emptied.
+std::vector<std::string> StmtStates(DrvStmt* stmt);

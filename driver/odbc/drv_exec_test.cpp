@@ -15,12 +15,10 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/sql_error.h"
+#include "driver/odbc/sqlite_stmt_fixture.h"
 #include "driver/odbc/stmt_exec.h"
-#include "testing/odbc_harness.h"
 
 namespace {
-
-testing_odbc::OdbcHarness* g_harness = nullptr;
 
 SQLCHAR* Text(const char* text) {
   return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
@@ -39,25 +37,13 @@ std::string FirstState(DrvStmt* s) {
   return first;
 }
 
-class DrvExecTest : public ::testing::Test {
+class DrvExecTest : public SqliteStmtTest {
  protected:
-  static void SetUpTestSuite() {
-    testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
-    g_harness = new testing_odbc::OdbcHarness(paths, "VelExec");
-    g_harness->ExportToThisProcess();
-  }
-  static void TearDownTestSuite() {
-    delete g_harness;
-    g_harness = nullptr;
-  }
+  static void SetUpTestSuite() { StartServer("VelExec"); }
+  static void TearDownTestSuite() { StopServer(); }
   void SetUp() override {
-    ASSERT_TRUE(g_harness->ok()) << g_harness->error();
-    ASSERT_EQ(SQLConnectImpl(f_.conn(), Text("VelExec"), SQL_NTS, nullptr, 0, nullptr, 0),
-              SQL_SUCCESS)
-        << testing::PrintToString(f_.States());
-    SQLHSTMT h = nullptr;
-    ASSERT_EQ(SQLAllocStmtImpl(f_.conn(), &h), SQL_SUCCESS);
-    s_ = static_cast<DrvStmt*>(h);
+    Connect("VelExec");
+    if (HasFatalFailure()) return;
     // A server that runs no statements yet answers every one "not capable".
     SQLRETURN probe = SQLExecDirectImpl(s_, Text("select 1"), SQL_NTS);
     std::string state = FirstState(s_);
@@ -66,13 +52,6 @@ class DrvExecTest : public ::testing::Test {
     ASSERT_EQ(probe, SQL_SUCCESS) << state;
     ASSERT_EQ(SQLFreeStmtImpl(s_, SQL_CLOSE), SQL_SUCCESS);
   }
-  void TearDown() override {
-    if (s_ != nullptr) SQLFreeStmtImpl(s_, SQL_DROP);
-    SQLDisconnectImpl(f_.conn());
-  }
-
-  ConnFixture f_;
-  DrvStmt* s_ = nullptr;
 };
 
 TEST_F(DrvExecTest, StateTransitions) {

@@ -36,16 +36,7 @@ class LoginStmtFixture : public ConnFixture {
   DrvStmt* stmt() const { return stmt_; }
 
   // The SQLSTATEs posted on the statement, in order; the list is emptied.
-  std::vector<std::string> StmtStates() const {
-    std::vector<std::string> states;
-    SQLCHAR state[6] = {};
-    while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, nullptr, 0, nullptr) !=
-           SQL_NO_DATA_FOUND) {
-      states.emplace_back(reinterpret_cast<char*>(state));
-      if (states.size() > 20) break;
-    }
-    return states;
-  }
+  std::vector<std::string> StmtStates() const { return ::StmtStates(stmt_); }
 
   // What a login reply would leave: the server's types and table types.
   void Login(const std::vector<LnaTypeInfo>& types, const std::vector<LnaTableType>& table_types) {

@@ -26,16 +26,6 @@ SQLULEN TextValue(const char* text) {
   return reinterpret_cast<SQLULEN>(text);
 }
 
-std::vector<std::string> StmtStates(DrvStmt* statement) {
-  std::vector<std::string> states;
-  SQLCHAR state[6] = {};
-  while (SQL_SUCCEEDED(
-             SQLErrorImpl(nullptr, nullptr, statement, state, nullptr, nullptr, 0, nullptr)) &&
-         states.size() < 20)
-    states.emplace_back(reinterpret_cast<char*>(state));
-  return states;
-}
-
 class OptionsTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { testing_registry::UseSandbox(); }

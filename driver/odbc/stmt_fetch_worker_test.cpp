@@ -17,41 +17,21 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/local_rows.h"
 #include "driver/odbc/server_types.h"
+#include "driver/odbc/sqlite_stmt_fixture.h"
 #include "driver/odbc/stmt_exec.h"
 #include "driver/odbc/stmt_fetch.h"
-#include "testing/odbc_harness.h"
 
 namespace {
-
-testing_odbc::OdbcHarness* g_harness = nullptr;
 
 SQLCHAR* Text(const char* text) {
   return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text));
 }
 
-class FetchWorkerTest : public ::testing::Test {
+class FetchWorkerTest : public SqliteStmtTest {
  protected:
-  static void SetUpTestSuite() {
-    testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
-    g_harness = new testing_odbc::OdbcHarness(paths, "VelFetchWorker");
-    g_harness->ExportToThisProcess();
-  }
-  static void TearDownTestSuite() {
-    delete g_harness;
-    g_harness = nullptr;
-  }
-  void SetUp() override {
-    ASSERT_TRUE(g_harness->ok()) << g_harness->error();
-    ASSERT_EQ(SQLConnectImpl(f_.conn(), Text("VelFetchWorker"), SQL_NTS, nullptr, 0, nullptr, 0),
-              SQL_SUCCESS);
-    SQLHSTMT handle = nullptr;
-    ASSERT_EQ(SQLAllocStmtImpl(f_.conn(), &handle), SQL_SUCCESS);
-    s_ = static_cast<DrvStmt*>(handle);
-  }
-  void TearDown() override {
-    if (s_ != nullptr) SQLFreeStmtImpl(s_, SQL_DROP);
-    SQLDisconnectImpl(f_.conn());
-  }
+  static void SetUpTestSuite() { StartServer("VelFetchWorker"); }
+  static void TearDownTestSuite() { StopServer(); }
+  void SetUp() override { Connect("VelFetchWorker"); }
 
   // A local result set of `count` columns, as the catalog functions leave
   // one.
@@ -75,9 +55,6 @@ class FetchWorkerTest : public ::testing::Test {
     if (!SQL_SUCCEEDED(r)) return "<" + std::to_string(r) + ">";
     return length == SQL_NULL_DATA ? "NULL" : text;
   }
-
-  ConnFixture f_;
-  DrvStmt* s_ = nullptr;
 };
 
 constexpr const char* kFiveRows =
