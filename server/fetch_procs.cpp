@@ -54,7 +54,7 @@ bool CheckRequests(Call& call, const std::vector<LnaFetchRequest>& requests, boo
 }
 
 bool WireCType(int16_t c_type) {
-  return c_type == kCTypeChar || c_type == kCTypeBinary || FixedCTypeSize(c_type) > 0;
+  return c_type == kCTypeChar || c_type == kCTypeBinary || CTypeFixedSize(c_type) > 0;
 }
 
 }  // namespace
