@@ -58,34 +58,6 @@ void DropTrailingZeros(std::vector<uint8_t>* v) {
 
 }  // namespace
 
-int FixedCTypeSize(int16_t c_type) {
-  switch (c_type) {
-    case kCTypeUTinyInt:
-    case kCTypeSTinyInt:
-    case kCTypeBit:
-    case kCTypeTinyInt:
-      return 1;
-    case kCTypeUShort:
-    case kCTypeSShort:
-    case kCTypeShort:
-      return 2;
-    case kCTypeULong:
-    case kCTypeSLong:
-    case kCTypeLong:
-    case kCTypeFloat:
-      return 4;
-    case kCTypeDouble:
-      return 8;
-    case kCTypeDate:
-    case kCTypeTime:
-      return 6;
-    case kCTypeTimestamp:
-      return 16;
-    default:
-      return 0;
-  }
-}
-
 BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
                    Cell* cell, DiagList* diags, int64_t* total) {
   int64_t ignored;
@@ -94,7 +66,7 @@ BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, i
   cell->c_type = c_type;
   cell->null = false;
   int64_t indicator = 0;
-  int fixed = FixedCTypeSize(c_type);
+  int fixed = CTypeFixedSize(c_type);
   if (fixed > 0) {
     cell->bytes.assign(16, 0);
     BackendRc rc = backend.GetData(column, c_type, cell->bytes.data(), 16, &indicator, diags);

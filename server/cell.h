@@ -22,9 +22,6 @@ struct Cell {
   std::vector<uint8_t> bytes;
 };
 
-// Bytes of a fixed-size C type; 0 for text, binary and unknown types.
-int FixedCTypeSize(int16_t c_type);
-
 // Reads `column` of the current row. `length` is the size of the client's
 // buffer: a text keeps room for the client's NUL, a binary value fits it.
 // C types the wire has no fixed form for are read as text. `total`, when

@@ -4,6 +4,7 @@
 // last procedure 24 runs the statement.
 #include <algorithm>
 #include <climits>
+#include <optional>
 
 #include "driver/lna/column_desc.h"
 #include "driver/lna/descriptor.h"
@@ -29,6 +30,17 @@ struct OwnedDescList {
 
 int GetDescList(MsgBuf* buf, OwnedDescList* out) {
   return XdrGetDescArray(buf, &out->list);
+}
+
+// The request's bindings as the statement's parameters; a refusal leaves it
+// none and gives the status of the error it posted.
+std::optional<int16_t> TakeParams(Call& call, ServerStatement* s, const OwnedDescList& inputs,
+                                  const OwnedDescList& outputs) {
+  const char* sqlstate = nullptr;
+  std::string error;
+  if (BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) return std::nullopt;
+  s->params.clear();
+  return call.Fail(sqlstate, error);
 }
 
 std::vector<LnaColumnDesc> DescribeColumns(Session& session, BackendStatement& backend,
@@ -225,8 +237,6 @@ int16_t ExecDirectProc(Call& call) {
   int16_t status;
   bool ok = MsgBufGetI32(call.in(), &statement_id);
   ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  const char* sqlstate = nullptr;
-  std::string error;
   if (!call.Parsed(ok && GetText(call.in(), &sql) && GetDescList(call.in(), &inputs) &&
                    GetDescList(call.in(), &outputs) && GetU8(call.in(), &async))) {
     status = call.BadRequest();
@@ -238,9 +248,8 @@ int16_t ExecDirectProc(Call& call) {
     StartOver(*s);
     s->prepared = false;
     s->prepared_columns.clear();
-    if (!BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) {
-      s->params.clear();
-      status = call.Fail(sqlstate, error);
+    if (std::optional<int16_t> refused = TakeParams(call, s, inputs, outputs)) {
+      status = *refused;
     } else if (HasAtExec(s->params)) {
       // The values follow: prepare now, run at the last procedure 24.
       DiagList diags;
@@ -288,8 +297,6 @@ int16_t ExecuteProc(Call& call) {
   int16_t status;
   bool ok = MsgBufGetI32(call.in(), &statement_id);
   ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  const char* sqlstate = nullptr;
-  std::string error;
   if (!call.Parsed(ok && GetDescList(call.in(), &inputs) && GetDescList(call.in(), &outputs) &&
                    GetU8(call.in(), &async))) {
     status = call.BadRequest();
@@ -299,9 +306,8 @@ int16_t ExecuteProc(Call& call) {
     status = call.Fail("S1010", "Function sequence error: no statement is prepared.");
   } else {
     StartOver(*s);
-    if (!BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) {
-      s->params.clear();
-      status = call.Fail(sqlstate, error);
+    if (std::optional<int16_t> refused = TakeParams(call, s, inputs, outputs)) {
+      status = *refused;
     } else if (HasAtExec(s->params)) {
       s->awaiting_data = true;
       status = kStatusNeedData;

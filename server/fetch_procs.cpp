@@ -54,26 +54,36 @@ bool CheckRequests(Call& call, const std::vector<LnaFetchRequest>& requests, boo
 }
 
 bool WireCType(int16_t c_type) {
-  return c_type == kCTypeChar || c_type == kCTypeBinary || FixedCTypeSize(c_type) > 0;
+  return c_type == kCTypeChar || c_type == kCTypeBinary || CTypeFixedSize(c_type) > 0;
+}
+
+// The statement a fetch names and its column requests, checked against the
+// open result; null, with the answer's status in *status, when the request
+// is malformed or cannot be served.
+ServerStatement* GetFetchCall(Call& call, std::vector<LnaFetchRequest>* requests, bool every_column,
+                              int16_t* status) {
+  int32_t statement_id = 0;
+  bool ok = MsgBufGetI32(call.in(), &statement_id);
+  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  if (!call.Parsed(ok && GetFetchRequests(call.in(), requests))) {
+    *status = call.BadRequest();
+    return nullptr;
+  }
+  if (s == nullptr || !CheckRequests(call, *requests, every_column)) {
+    *status = kStatusError;
+    return nullptr;
+  }
+  return s;
 }
 
 }  // namespace
 
 int16_t FetchBlockProc(Call& call) {
-  int32_t statement_id = 0;
   std::vector<LnaFetchRequest> requests;
   BuiltBlock block;
   block.status = kStatusError;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetFetchRequests(call.in(), &requests))) {
-    status = call.BadRequest();
-  } else if (s == nullptr) {
-    status = kStatusError;
-  } else if (!CheckRequests(call, requests, true)) {
-    status = kStatusError;
-  } else {
+  if (GetFetchCall(call, &requests, true, &status) != nullptr) {
     for (LnaFetchRequest& q : requests) q.length = std::min(q.length, kMaxBlockCell);
     status = NextRowBlock(call, requests, &block);
   }
@@ -82,18 +92,12 @@ int16_t FetchBlockProc(Call& call) {
 }
 
 int16_t FetchRowProc(Call& call) {
-  int32_t statement_id = 0;
   std::vector<LnaFetchRequest> requests;
   std::vector<uint8_t> bytes;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetFetchRequests(call.in(), &requests))) {
-    status = call.BadRequest();
-  } else if (s == nullptr) {
-    status = kStatusError;
-  } else if (!CheckRequests(call, requests, false)) {
-    status = kStatusError;
+  ServerStatement* s = GetFetchCall(call, &requests, false, &status);
+  if (s == nullptr) {
+    // status already says why
   } else if (s->result.at_end) {
     s->result.on_row = false;
     status = kStatusNoData;

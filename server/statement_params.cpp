@@ -55,7 +55,7 @@ bool TakeValue(const LnaTypedValue& v, ServerParam* p) {
     p->data.push_back(0);  // a text's NUL, for backends that look for it
     return true;
   }
-  int size = FixedCTypeSize(v.c_type);
+  int size = CTypeFixedSize(v.c_type);
   if (size == 0) return false;
   p->data.assign(v.value.raw, v.value.raw + size);
   p->indicator = size;
@@ -71,7 +71,7 @@ ServerParam* Find(std::vector<ServerParam>* params, uint16_t number) {
 
 // The bytes of the client's buffer for a returned value.
 size_t ReturnRoom(const ServerParam& p) {
-  int fixed = FixedCTypeSize(p.c_type);
+  int fixed = CTypeFixedSize(p.c_type);
   if (fixed > 0) return static_cast<size_t>(fixed);
   return static_cast<size_t>(p.buffer_size >= 1 ? std::min(p.buffer_size, kMaxCellBytes)
                                                 : kDefaultReturnRoom);
@@ -143,7 +143,7 @@ bool BuildParams(const LnaDescList& inputs, const LnaDescList& outputs,
     } else if (p->returned) {
       return invalid_number(d.number);
     }
-    if (FixedCTypeSize(p->c_type) == 0 && !IsVariable(p->c_type)) {
+    if (CTypeFixedSize(p->c_type) == 0 && !IsVariable(p->c_type)) {
       *sqlstate = "S1003";
       *error = "Program type out of range for parameter " + std::to_string(d.number) + ".";
       return false;
@@ -164,7 +164,7 @@ BackendRc BindParams(BackendStatement& backend, std::vector<ServerParam>& params
   if (!Succeeded(worst)) return worst;
   for (ServerParam& p : params) {
     if (p.returned) MakeReturnRoom(&p);
-    size_t fixed = static_cast<size_t>(FixedCTypeSize(p.c_type));
+    size_t fixed = static_cast<size_t>(CTypeFixedSize(p.c_type));
     if (fixed > 0 && p.data.size() < fixed) {
       // A fixed-size value the client never sent (its data-at-execution
       // pieces go only for text and binary): null, in a buffer of its size.
@@ -176,7 +176,7 @@ BackendRc BindParams(BackendStatement& backend, std::vector<ServerParam>& params
     b.number = p.number;
     // A return value binds as an output parameter, which ODBC 2 knows.
     b.io_type = p.io_type == kParamReturnValue ? kParamOutput : p.io_type;
-    b.c_type = IsVariable(p.c_type) || FixedCTypeSize(p.c_type) > 0 ? p.c_type : kCTypeChar;
+    b.c_type = IsVariable(p.c_type) || CTypeFixedSize(p.c_type) > 0 ? p.c_type : kCTypeChar;
     b.sql_type = p.sql_type;
     b.precision = static_cast<uint32_t>(std::max(p.precision, 0));
     b.scale = p.scale;
@@ -239,7 +239,7 @@ std::vector<LnaDescriptor> ReturnedValues(const std::vector<ServerParam>& params
       d.value.length = static_cast<int32_t>(std::max<int64_t>(n, 0));
       d.value.value.bytes = const_cast<uint8_t*>(p.data.data());
     } else {
-      int size = FixedCTypeSize(p.c_type);
+      int size = CTypeFixedSize(p.c_type);
       d.value.length = size;
       std::memcpy(d.value.value.raw, p.data.data(),
                   std::min(static_cast<size_t>(size), p.data.size()));

@@ -30,41 +30,13 @@ LnaDescriptor* NewDescs(uint16_t count) {
 
 }  // namespace
 
-int32_t CTypeValueSize(int16_t c_type) {
-  switch (c_type) {
-    case kCTypeUTinyInt:
-    case kCTypeSTinyInt:
-    case kCTypeBit:
-    case kCTypeTinyInt:
-      return 1;
-    case kCTypeULong:
-    case kCTypeSLong:
-    case kCTypeLong:
-    case kCTypeFloat:
-      return 4;
-    case kCTypeUShort:
-    case kCTypeSShort:
-    case kCTypeShort:
-      return 2;
-    case kCTypeDouble:
-      return 8;
-    case kCTypeDate:
-    case kCTypeTime:
-      return 6;
-    case kCTypeTimestamp:
-      return 16;
-    default:
-      return 0;
-  }
-}
-
 void CopyFixedValue(const ParamValueEntry& entry, LnaTypedValue* out) {
   if (!KnownCType(entry.c_type) || entry.value == nullptr) return;
   if (entry.c_type == kCTypeChar || entry.c_type == kCTypeBinary) {
     out->value.text = static_cast<char*>(entry.value);
     return;
   }
-  int32_t size = CTypeValueSize(entry.c_type);
+  int32_t size = CTypeFixedSize(entry.c_type);
   if (size > 0) std::memcpy(out->value.raw, entry.value, static_cast<size_t>(size));
 }
 
@@ -89,7 +61,7 @@ int CopyTypedValue(LnaTypedValue* received, int16_t c_type, void* buffer, int32_
       if (n > room) n = room;
       if (n > 0 && received->value.bytes != nullptr) std::memcpy(buffer, received->value.bytes, n);
     } else {
-      int32_t size = CTypeValueSize(c_type);
+      int32_t size = CTypeFixedSize(c_type);
       if (size > 0) std::memcpy(buffer, received->value.raw, static_cast<size_t>(size));
     }
   }
@@ -109,8 +81,8 @@ int LnaBuildParamDescs(uint16_t count, const ParamValueEntry* entries, LnaDescLi
     if (e.value_length != kValueNull && e.value_length != kDataAtExec &&
         e.value_length > kLowestPlainLength) {
       CopyFixedValue(e, &d.value);
-      if (e.value_length == 0 && CTypeValueSize(e.c_type) > 0)
-        d.value.length = CTypeValueSize(e.c_type);
+      if (e.value_length == 0 && CTypeFixedSize(e.c_type) > 0)
+        d.value.length = CTypeFixedSize(e.c_type);
     }
   }
   out->count = count;

@@ -9,8 +9,6 @@
 #include "driver/lna/lna_call.h"
 #include "driver/lna/typed_value.h"
 
-// Bytes of a fixed-size C type's value; 0 for the others.
-int32_t CTypeValueSize(int16_t c_type);
 // The binding's value into a descriptor's typed value: fixed-size values
 // copied, texts and binaries by address.
 void CopyFixedValue(const ParamValueEntry& entry, LnaTypedValue* out);

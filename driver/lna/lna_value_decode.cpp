@@ -49,26 +49,10 @@ struct Date {
 }  // namespace
 
 uint32_t LnaFixedValueSize(int16_t c_type) {
-  switch (c_type) {
-    case kCTypeULong:
-    case kCTypeSLong:
-    case kCTypeLong:
-    case kCTypeFloat:
-      return 4;
-    case kCTypeUShort:
-    case kCTypeSShort:
-    case kCTypeShort:
-      return 2;
-    case kCTypeDouble:
-      return 8;
-    case kCTypeDate:
-    case kCTypeTime:
-      return sizeof(Date);
-    case kCTypeTimestamp:
-      return sizeof(LnaTimestamp);
-    default:
-      return 0;
-  }
+  // One-byte values travel and land as plain bytes here, so they take the
+  // character and binary path rather than a fixed-size one.
+  int32_t size = CTypeFixedSize(c_type);
+  return size > 1 ? static_cast<uint32_t>(size) : 0;
 }
 
 int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t available) {

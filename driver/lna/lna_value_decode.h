@@ -23,5 +23,6 @@ int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t availab
 int LnaExtractValue(LnaFetchSlot* slot, RowBlockDecoder* decoder);
 
 // Bytes a value of a fixed-size C type takes in the application's buffer;
-// 0 for the C types whose values are bytes (character, binary, others).
+// 0 for the C types whose values are bytes (character, binary, the one-byte
+// integers, others).
 uint32_t LnaFixedValueSize(int16_t c_type);

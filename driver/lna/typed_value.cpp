@@ -56,6 +56,34 @@ int GetPayload(MsgBuf* buf, LnaTypedValue* v, bool text) {
 
 }  // namespace
 
+int32_t CTypeFixedSize(int16_t c_type) {
+  switch (c_type) {
+    case kCTypeUTinyInt:
+    case kCTypeSTinyInt:
+    case kCTypeBit:
+    case kCTypeTinyInt:
+      return 1;
+    case kCTypeUShort:
+    case kCTypeSShort:
+    case kCTypeShort:
+      return 2;
+    case kCTypeULong:
+    case kCTypeSLong:
+    case kCTypeLong:
+    case kCTypeFloat:
+      return 4;
+    case kCTypeDouble:
+      return 8;
+    case kCTypeDate:
+    case kCTypeTime:
+      return sizeof(uint16_t[3]);
+    case kCTypeTimestamp:
+      return sizeof(LnaTimestamp);
+    default:
+      return 0;
+  }
+}
+
 int XdrDate(MsgBuf* buf, uint16_t* parts) {
   return MsgBufGetU16(buf, &parts[0]) && MsgBufGetU16(buf, &parts[1]) &&
          MsgBufGetU16(buf, &parts[2]);

@@ -26,6 +26,10 @@ constexpr int16_t kCTypeDate = 9;
 constexpr int16_t kCTypeTime = 10;
 constexpr int16_t kCTypeTimestamp = 11;
 
+// Bytes a value of a fixed-size C type takes in its C structure; 0 for
+// character, binary and unknown C types.
+int32_t CTypeFixedSize(int16_t c_type);
+
 // Lengths with a meaning of their own.
 constexpr int32_t kValueNull = -1;
 constexpr int32_t kValueNullTerminated = -3;

@@ -163,6 +163,22 @@ TEST(TypedValue, EveryCTypeBothWays) {
   }
 }
 
+TEST(TypedValue, FixedSizeOfEachCType) {
+  struct Case {
+    int16_t c_type;
+    int32_t size;
+  };
+  const Case kCases[] = {
+      {kCTypeUTinyInt, 1}, {kCTypeSTinyInt, 1}, {kCTypeBit, 1},
+      {kCTypeTinyInt, 1},  {kCTypeUShort, 2},   {kCTypeSShort, 2},
+      {kCTypeShort, 2},    {kCTypeULong, 4},    {kCTypeSLong, 4},
+      {kCTypeLong, 4},     {kCTypeFloat, 4},    {kCTypeDouble, 8},
+      {kCTypeDate, 6},     {kCTypeTime, 6},     {kCTypeTimestamp, 16},
+      {kCTypeChar, 0},     {kCTypeBinary, 0},   {99, 0},
+  };
+  for (const Case& c : kCases) EXPECT_EQ(CTypeFixedSize(c.c_type), c.size) << c.c_type;
+}
+
 TEST(TypedValue, TextIsPackedWithoutReadingPastItsLength) {
   // Exactly the five letters, no NUL after them: a read of length + 1 bytes
   // from here would run off the block.

@@ -15,21 +15,9 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/rpc_status.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 
 namespace {
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
-
-SQLRETURN Finish(const DrvStmt* statement, const char* name, SQLRETURN result) {
-  TraceReturn(TraceOf(statement), name, result);
-  return result;
-}
 
 bool AsyncPending(const DrvStmt* statement) {
   return StmtIsAsync(statement) && statement->pending != 0;
@@ -61,7 +49,7 @@ SQLRETURN DrvSetCursorName(DrvStmt* statement, const char* name) {
 SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursor) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLSetCursorName(0x%08lx, \"%s\", %d)", Addr(hstmt),
+  TraceEnter(StmtTrace(statement), "SQLSetCursorName(0x%08lx, \"%s\", %d)", TraceAddr(hstmt),
              szCursor != nullptr ? reinterpret_cast<const char*>(szCursor) : "NULL", cbCursor);
   ClearHandleErrors(nullptr, nullptr, statement);
   uint32_t refusal = 0;
@@ -73,14 +61,14 @@ SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cb
     refusal = kMsgErrInvalArg;
   if (refusal != 0) {
     PostStmtError(statement, refusal, 0, nullptr);
-    return Finish(statement, "SQLSetCursorName", SQL_ERROR);
+    return StmtFinish(statement, "SQLSetCursorName", SQL_ERROR);
   }
   ArgCopy copy = {};
   uint32_t copied =
       CopyInString(&copy, reinterpret_cast<const char*>(szCursor), cbCursor, kNoLengthLimit, '\0');
   if (copied != kMsgErrSuccess) {
     PostStmtError(statement, copied, 0, nullptr);
-    return Finish(statement, "SQLSetCursorName", SQL_ERROR);
+    return StmtFinish(statement, "SQLSetCursorName", SQL_ERROR);
   }
   SQLRETURN code = SQL_ERROR;
   if (std::strlen(copy.text) > kCursorNameSize - 1) {
@@ -93,19 +81,19 @@ SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cb
     if (code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO) statement->cursor_name_set = 1;
   }
   FreeArgCopy(&copy, 1);
-  return Finish(statement, "SQLSetCursorName", code);
+  return StmtFinish(statement, "SQLSetCursorName", code);
 }
 
 SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursorMax,
                                SQLSMALLINT* pcbCursor) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLGetCursorName(0x%08lx, 0x%08lx, %d, 0x%08lx)", Addr(hstmt),
-             Addr(szCursor), cbCursorMax, Addr(pcbCursor));
+  TraceEnter(StmtTrace(statement), "SQLGetCursorName(0x%08lx, 0x%08lx, %d, 0x%08lx)",
+             TraceAddr(hstmt), TraceAddr(szCursor), cbCursorMax, TraceAddr(pcbCursor));
   ClearHandleErrors(nullptr, nullptr, statement);
   if (AsyncPending(statement)) {
     PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
-    return Finish(statement, "SQLGetCursorName", SQL_ERROR);
+    return StmtFinish(statement, "SQLGetCursorName", SQL_ERROR);
   }
   // A name the application gave stays available whatever the statement
   // ran since; a generated one exists while a result set is described.
@@ -114,7 +102,7 @@ SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cb
                     statement->cursor_name[0] != '\0');
   if (!available) {
     PostStmtError(statement, kMsgErrNoCursorAvail, 0, nullptr);
-    return Finish(statement, "SQLGetCursorName", SQL_ERROR);
+    return StmtFinish(statement, "SQLGetCursorName", SQL_ERROR);
   }
   int16_t length = 0;
   int cut = CopyOutString(reinterpret_cast<char*>(szCursor), statement->cursor_name, cbCursorMax,
@@ -122,20 +110,20 @@ SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cb
   if (pcbCursor != nullptr) *pcbCursor = length;
   if (cut != 0 && szCursor != nullptr) {
     PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
-    return Finish(statement, "SQLGetCursorName", SQL_SUCCESS_WITH_INFO);
+    return StmtFinish(statement, "SQLGetCursorName", SQL_SUCCESS_WITH_INFO);
   }
-  return Finish(statement, "SQLGetCursorName", SQL_SUCCESS);
+  return StmtFinish(statement, "SQLGetCursorName", SQL_SUCCESS);
 }
 
 SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = TraceOf(statement);
-  TraceEnter(trace, "SQLRowCount(0x%08lx, 0x%08lx)", Addr(hstmt), Addr(pcrow));
+  TraceHandle* trace = StmtTrace(statement);
+  TraceEnter(trace, "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(pcrow));
   ClearHandleErrors(nullptr, nullptr, statement);
   if (AsyncPending(statement)) {
     PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
-    return Finish(statement, "SQLRowCount", SQL_ERROR);
+    return StmtFinish(statement, "SQLRowCount", SQL_ERROR);
   }
   if (pcrow != nullptr) {
     // The server's count is a signed 32-bit number: -1 stays -1.
@@ -146,13 +134,14 @@ SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
     if (statement->conn != nullptr && statement->conn->trace_level > 1)
       TracePrintf(trace, "  row count value is %ld.\n", static_cast<long>(value));
   }
-  return Finish(statement, "SQLRowCount", SQL_SUCCESS);
+  return StmtFinish(statement, "SQLRowCount", SQL_SUCCESS);
 }
 
 SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLMoreResults(0x%08lx)", Addr(hstmt));
+  TraceEnter(StmtTrace(statement), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt));
   SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);
-  return Finish(statement, "SQLMoreResults", closed == SQL_ERROR ? SQL_ERROR : SQL_NO_DATA_FOUND);
+  return StmtFinish(statement, "SQLMoreResults",
+                    closed == SQL_ERROR ? SQL_ERROR : SQL_NO_DATA_FOUND);
 }

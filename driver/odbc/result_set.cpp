@@ -18,22 +18,10 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/server_types.h"
+#include "driver/odbc/stmt_trace.h"
 #include "driver/odbc/type_info_api.h"
 
 namespace {
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
-
-SQLRETURN Finish(const DrvStmt* statement, const char* name, SQLRETURN result) {
-  TraceReturn(TraceOf(statement), name, result);
-  return result;
-}
 
 // A copy of `text` (at most `size` bytes, terminated or not) in the pool.
 char* PoolText(int32_t pool, const char* text, size_t size) {
@@ -260,13 +248,14 @@ int16_t ColumnSqlType(const DrvStmt* statement, const ColumnDesc* column) {
 SQLRETURN SQLNumResultColsImpl(SQLHSTMT hstmt, SQLSMALLINT* pccol) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLNumResultCols(0x%08lx, 0x%08lx)", Addr(hstmt), Addr(pccol));
+  TraceEnter(StmtTrace(statement), "SQLNumResultCols(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
+             TraceAddr(pccol));
   // In between a prepare or an execution and SQLError the diagnostics of
   // that call must survive this question.
   if (statement->state == kStmtAllocated || statement->state == kStmtOnRow)
     ClearHandleErrors(nullptr, nullptr, statement);
   if (pccol != nullptr) *pccol = static_cast<SQLSMALLINT>(DescribedColumnCount(statement));
-  return Finish(statement, "SQLNumResultCols", SQL_SUCCESS);
+  return StmtFinish(statement, "SQLNumResultCols", SQL_SUCCESS);
 }
 
 SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColName,
@@ -275,11 +264,12 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
                              SQLSMALLINT* pfNullable) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLDescribeCol(0x%08lx, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, "
              "0x%08lx)",
-             Addr(hstmt), static_cast<unsigned>(icol), Addr(szColName), cbColNameMax,
-             Addr(pcbColName), Addr(pfSqlType), Addr(pcbColDef), Addr(pibScale), Addr(pfNullable));
+             TraceAddr(hstmt), static_cast<unsigned>(icol), TraceAddr(szColName), cbColNameMax,
+             TraceAddr(pcbColName), TraceAddr(pfSqlType), TraceAddr(pcbColDef), TraceAddr(pibScale),
+             TraceAddr(pfNullable));
   ClearHandleErrors(nullptr, nullptr, statement);
   uint32_t message = 0;
   if (statement->state < kStmtPrepared)
@@ -290,7 +280,7 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
     message = kMsgErrInvalColumn;
   if (message != 0) {
     PostStmtError(statement, message, 0, nullptr);
-    return Finish(statement, "SQLDescribeCol", SQL_ERROR);
+    return StmtFinish(statement, "SQLDescribeCol", SQL_ERROR);
   }
   const char* name = nullptr;
   if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
@@ -312,9 +302,9 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
   if (pcbColName != nullptr) *pcbColName = length;
   if (cut != 0 && szColName != nullptr) {
     PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
-    return Finish(statement, "SQLDescribeCol", SQL_SUCCESS_WITH_INFO);
+    return StmtFinish(statement, "SQLDescribeCol", SQL_SUCCESS_WITH_INFO);
   }
-  return Finish(statement, "SQLDescribeCol", SQL_SUCCESS);
+  return StmtFinish(statement, "SQLDescribeCol", SQL_SUCCESS);
 }
 
 SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT fDescType,
@@ -322,28 +312,29 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
                                SQLLEN* pfDesc) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLColAttributes(0x%08lx, %u, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx)",
-             Addr(hstmt), static_cast<unsigned>(icol), static_cast<unsigned>(fDescType),
-             Addr(rgbDesc), cbDescMax, Addr(pcbDesc), Addr(pfDesc));
+  TraceEnter(StmtTrace(statement),
+             "SQLColAttributes(0x%08lx, %u, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx)", TraceAddr(hstmt),
+             static_cast<unsigned>(icol), static_cast<unsigned>(fDescType), TraceAddr(rgbDesc),
+             cbDescMax, TraceAddr(pcbDesc), TraceAddr(pfDesc));
   ClearHandleErrors(nullptr, nullptr, statement);
   if (!HasResultSet(statement)) {
     PostStmtError(statement, kMsgErrInvalCursorState, 0, nullptr);
-    return Finish(statement, "SQLColAttributes", SQL_ERROR);
+    return StmtFinish(statement, "SQLColAttributes", SQL_ERROR);
   }
   bool numeric = fDescType == SQL_COLUMN_COUNT ||
                  (fDescType >= SQL_COLUMN_TYPE && fDescType <= SQL_COLUMN_SEARCHABLE);
-  if (numeric && pfDesc == nullptr) return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
+  if (numeric && pfDesc == nullptr) return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
   if (fDescType == SQL_COLUMN_COUNT) {
     *pfDesc = static_cast<SQLLEN>(DescribedColumnCount(statement));
-    return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
+    return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
   }
   if (icol == 0 || icol > DescribedColumnCount(statement)) {
     PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
-    return Finish(statement, "SQLColAttributes", SQL_ERROR);
+    return StmtFinish(statement, "SQLColAttributes", SQL_ERROR);
   }
   if (fDescType > SQL_COLUMN_LABEL) {
     PostStmtError(statement, kMsgErrDriverIncapable, 0, nullptr);
-    return Finish(statement, "SQLColAttributes", SQL_ERROR);
+    return StmtFinish(statement, "SQLColAttributes", SQL_ERROR);
   }
   const char* text = nullptr;
   if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
@@ -352,10 +343,10 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
     CatalogAttribute(statement, *entry, fDescType, &value, &text, name, sizeof name);
     if (numeric) {
       *pfDesc = value;
-      return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
+      return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
     }
-    return Finish(statement, "SQLColAttributes",
-                  CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
+    return StmtFinish(statement, "SQLColAttributes",
+                      CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
   }
   const ColumnDesc* column = ResultColumn(statement, icol);
   int16_t sql_type = ColumnSqlType(statement, column);
@@ -418,7 +409,7 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
     default:
       break;
   }
-  if (numeric) return Finish(statement, "SQLColAttributes", SQL_SUCCESS);
-  return Finish(statement, "SQLColAttributes",
-                CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
+  if (numeric) return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
+  return StmtFinish(statement, "SQLColAttributes",
+                    CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
 }
