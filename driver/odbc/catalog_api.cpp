@@ -10,6 +10,7 @@
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 #include "driver/odbc/trace_arg.h"
 
 namespace {
@@ -26,14 +27,6 @@ enum : uint16_t {
   kApiProcedures = 67,
   kApiTablePrivileges = 70,
 };
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn->trace;
-}
 
 // A server operation's reply: the columns it describes and their count.
 struct Reply {
@@ -130,10 +123,10 @@ SQLRETURN SQLColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT 
   TraceArg o = TracedString(szTableOwner, cbTableOwner);
   TraceArg t = TracedString(szTableName, cbTableName);
   TraceArg c = TracedString(szColumnName, cbColumnName);
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             Addr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner,
-             t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
@@ -157,10 +150,10 @@ SQLRETURN SQLColumnPrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
   TraceArg o = TracedString(szTableOwner, cbTableOwner);
   TraceArg t = TracedString(szTableName, cbTableName);
   TraceArg c = TracedString(szColumnName, cbColumnName);
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLColumnPrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             Addr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner,
-             t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
@@ -189,10 +182,10 @@ SQLRETURN SQLForeignKeysImpl(SQLHSTMT hstmt, SQLCHAR* szPkTableQualifier,
   TraceArg fq = TracedString(szFkTableQualifier, cbFkTableQualifier);
   TraceArg fo = TracedString(szFkTableOwner, cbFkTableOwner);
   TraceArg ft = TracedString(szFkTableName, cbFkTableName);
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLForeignKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, "
              "\"%.*s\", %d, \"%.*s\", %d)",
-             Addr(hstmt), pq.precision, pq.text, cbPkTableQualifier, po.precision, po.text,
+             TraceAddr(hstmt), pq.precision, pq.text, cbPkTableQualifier, po.precision, po.text,
              cbPkTableOwner, pt.precision, pt.text, cbPkTableName, fq.precision, fq.text,
              cbFkTableQualifier, fo.precision, fo.text, cbFkTableOwner, ft.precision, ft.text,
              cbFkTableName);
@@ -222,8 +215,8 @@ SQLRETURN SQLPrimaryKeysImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
   TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
   TraceArg o = TracedString(szTableOwner, cbTableOwner);
   TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(TraceOf(statement),
-             "SQLPrimaryKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", Addr(hstmt),
+  TraceEnter(StmtTrace(statement),
+             "SQLPrimaryKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", TraceAddr(hstmt),
              q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner, t.precision,
              t.text, cbTableName);
   const CatalogString strings[] = {
@@ -247,10 +240,10 @@ SQLRETURN SQLProcedureColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier,
   TraceArg o = TracedString(szProcOwner, cbProcOwner);
   TraceArg p = TracedString(szProcName, cbProcName);
   TraceArg c = TracedString(szColumnName, cbColumnName);
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLProcedureColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             Addr(hstmt), q.precision, q.text, cbProcQualifier, o.precision, o.text, cbProcOwner,
-             p.precision, p.text, cbProcName, c.precision, c.text, cbColumnName);
+             TraceAddr(hstmt), q.precision, q.text, cbProcQualifier, o.precision, o.text,
+             cbProcOwner, p.precision, p.text, cbProcName, c.precision, c.text, cbColumnName);
   const CatalogString strings[] = {
       {szProcQualifier, cbProcQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szProcOwner, cbProcOwner, SQL_MAX_OWNER_NAME_LEN},
@@ -272,9 +265,10 @@ SQLRETURN SQLProceduresImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier, SQLSMALLIN
   TraceArg q = TracedString(szProcQualifier, cbProcQualifier);
   TraceArg o = TracedString(szProcOwner, cbProcOwner);
   TraceArg p = TracedString(szProcName, cbProcName);
-  TraceEnter(TraceOf(statement), "SQLProcedures(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             Addr(hstmt), q.precision, q.text, cbProcQualifier, o.precision, o.text, cbProcOwner,
-             p.precision, p.text, cbProcName);
+  TraceEnter(StmtTrace(statement),
+             "SQLProcedures(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", TraceAddr(hstmt),
+             q.precision, q.text, cbProcQualifier, o.precision, o.text, cbProcOwner, p.precision,
+             p.text, cbProcName);
   const CatalogString strings[] = {
       {szProcQualifier, cbProcQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szProcOwner, cbProcOwner, SQL_MAX_OWNER_NAME_LEN},
@@ -295,10 +289,10 @@ SQLRETURN SQLSpecialColumnsImpl(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLCHAR* 
   TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
   TraceArg o = TracedString(szTableOwner, cbTableOwner);
   TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLSpecialColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, %u, %u)",
-             Addr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner,
-             t.precision, t.text, cbTableName, static_cast<unsigned>(fScope),
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, static_cast<unsigned>(fScope),
              static_cast<unsigned>(fNullable));
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
@@ -320,10 +314,10 @@ SQLRETURN SQLStatisticsImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLI
   TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
   TraceArg o = TracedString(szTableOwner, cbTableOwner);
   TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLStatistics(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, %u, %u)",
-             Addr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner,
-             t.precision, t.text, cbTableName, static_cast<unsigned>(fUnique),
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, static_cast<unsigned>(fUnique),
              static_cast<unsigned>(fAccuracy));
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
@@ -346,10 +340,10 @@ SQLRETURN SQLTablePrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
   TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
   TraceArg o = TracedString(szTableOwner, cbTableOwner);
   TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(TraceOf(statement),
-             "SQLTablePrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", Addr(hstmt),
-             q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner, t.precision,
-             t.text, cbTableName);
+  TraceEnter(StmtTrace(statement),
+             "SQLTablePrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},

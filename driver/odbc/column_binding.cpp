@@ -12,6 +12,7 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 
 namespace {
 
@@ -20,22 +21,9 @@ constexpr uint16_t kInfoBookmarkPersistence = 82;
 constexpr uint16_t kInfoMaxColumnsInSelect = 101;
 constexpr uintptr_t kBookmarkBit = 64;
 
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
-
-SQLRETURN Finish(const DrvStmt* statement, SQLRETURN result) {
-  TraceReturn(TraceOf(statement), "SQLBindCol", result);
-  return result;
-}
-
 SQLRETURN Refuse(DrvStmt* statement, uint32_t message) {
   PostStmtError(statement, message, 0, nullptr);
-  return Finish(statement, SQL_ERROR);
+  return StmtFinish(statement, "SQLBindCol", SQL_ERROR);
 }
 
 }  // namespace
@@ -58,9 +46,9 @@ SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
                          SQLLEN cbValueMax, SQLLEN* pcbValue) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)", Addr(hstmt),
-             static_cast<unsigned>(icol), static_cast<int>(fCType), Addr(rgbValue),
-             static_cast<long>(cbValueMax), Addr(pcbValue));
+  TraceEnter(StmtTrace(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
+             TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
+             TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
   ClearHandleErrors(nullptr, nullptr, statement);
   if (StmtIsAsync(statement) && statement->pending != 0)
     return Refuse(statement, kMsgErrOutOfSequence);
@@ -68,12 +56,12 @@ SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
   InfoValue info{};
   if (icol == 0) {
     SQLRETURN code = DrvGetInfo(statement->conn, kInfoBookmarkPersistence, 0, &info);
-    if (code == SQL_ERROR) return Finish(statement, code);
+    if (code == SQL_ERROR) return StmtFinish(statement, "SQLBindCol", code);
     if ((info.number & kBookmarkBit) == 0) return Refuse(statement, kMsgErrDriverIncapable);
     if (fCType != SQL_C_ULONG) return Refuse(statement, kMsgErrInvalProgType);
   }
   SQLRETURN result = DrvGetInfo(statement->conn, kInfoMaxColumnsInSelect, 0, &info);
-  if (result == SQL_ERROR) return Finish(statement, result);
+  if (result == SQL_ERROR) return StmtFinish(statement, "SQLBindCol", result);
   if (info.number != 0 && icol > info.number) return Refuse(statement, kMsgErrInvalColumn);
 
   if (statement->column_bindings == nullptr) {
@@ -93,5 +81,5 @@ SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
     ColumnDesc* column = ResultColumn(statement, icol);
     if (column != nullptr) column->binding[0] = column->binding[1] = nullptr;
   }
-  return Finish(statement, result);
+  return StmtFinish(statement, "SQLBindCol", result);
 }

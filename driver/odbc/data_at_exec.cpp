@@ -22,6 +22,7 @@
 #include "driver/odbc/server_types.h"
 #include "driver/odbc/stmt_exec.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 #include "driver/odbc/type_predicates.h"
 
 namespace {
@@ -31,14 +32,6 @@ constexpr uint64_t kMaxAccumulated = 2000000000;
 constexpr uint16_t kPhaseIdle = 0;
 constexpr uint16_t kPhaseDone = 1;
 constexpr uint16_t kPhasePieces = 2;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
 
 bool Succeeded(SQLRETURN code) {
   return code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO;
@@ -275,7 +268,8 @@ SQLRETURN DrvPutData(DrvStmt* statement, uint32_t index, SQLPOINTER data, SQLLEN
 SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLParamData(0x%08lx, 0x%08lx)", Addr(hstmt), Addr(prgbValue));
+  TraceEnter(StmtTrace(statement), "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
+             TraceAddr(prgbValue));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = ParamData(statement, prgbValue);
   if (code == SQL_STILL_EXECUTING) {
@@ -285,15 +279,15 @@ SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
     statement->pending = 0;
     statement->pending_function = 0;
   }
-  TraceReturn(TraceOf(statement), "SQLParamData", code);
+  TraceReturn(StmtTrace(statement), "SQLParamData", code);
   return code;
 }
 
 SQLRETURN SQLPutDataImpl(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLPutData(0x%08lx, 0x%08lx, %ld)", Addr(hstmt), Addr(rgbValue),
-             static_cast<long>(cbValue));
+  TraceEnter(StmtTrace(statement), "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
+             TraceAddr(rgbValue), static_cast<long>(cbValue));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = PutData(statement, rgbValue, cbValue);
   if (code == SQL_STILL_EXECUTING) {
@@ -303,6 +297,6 @@ SQLRETURN SQLPutDataImpl(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
     statement->pending = 0;
     statement->pending_function = 0;
   }
-  TraceReturn(TraceOf(statement), "SQLPutData", code);
+  TraceReturn(StmtTrace(statement), "SQLPutData", code);
   return code;
 }

@@ -16,20 +16,13 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/param_binding.h"
 #include "driver/odbc/server_types.h"
+#include "driver/odbc/stmt_trace.h"
 
 namespace {
 
 // Room the binding array starts with.
 constexpr uint32_t kBindingRoom = 5;
 constexpr int16_t kNoScale = -9999;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
 
 SQLRETURN Refuse(DrvStmt* statement, uint32_t number) {
   PostStmtError(statement, number, 0, nullptr);
@@ -130,14 +123,15 @@ SQLRETURN SQLBindParameterImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT fP
                                SQLLEN* pcbValue) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement),
+  TraceEnter(StmtTrace(statement),
              "SQLBindParameter(0x%08lx, %u, %d, %d, %d, %lu, %d, 0x%08lx, %lu, 0x%08lx)",
-             Addr(hstmt), ipar, fParamType, fCType, fSqlType, static_cast<unsigned long>(cbColDef),
-             ibScale, Addr(rgbValue), static_cast<unsigned long>(cbValueMax), Addr(pcbValue));
+             TraceAddr(hstmt), ipar, fParamType, fCType, fSqlType,
+             static_cast<unsigned long>(cbColDef), ibScale, TraceAddr(rgbValue),
+             static_cast<unsigned long>(cbValueMax), TraceAddr(pcbValue));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = BindParameter(statement, ipar, fParamType, fCType, fSqlType, cbColDef, ibScale,
                                  rgbValue, cbValueMax, pcbValue);
-  TraceReturn(TraceOf(statement), "SQLBindParameter", code);
+  TraceReturn(StmtTrace(statement), "SQLBindParameter", code);
   return code;
 }
 
@@ -153,9 +147,10 @@ SQLRETURN SQLDescribeParamImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT* p
                                SQLULEN* pcbColDef, SQLSMALLINT* pibScale, SQLSMALLINT* pfNullable) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement),
-             "SQLDescribeParam(0x%08lx, %u, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx)", Addr(hstmt), ipar,
-             Addr(pfSqlType), Addr(pcbColDef), Addr(pibScale), Addr(pfNullable));
+  TraceEnter(StmtTrace(statement),
+             "SQLDescribeParam(0x%08lx, %u, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx)", TraceAddr(hstmt),
+             ipar, TraceAddr(pfSqlType), TraceAddr(pcbColDef), TraceAddr(pibScale),
+             TraceAddr(pfNullable));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = SQL_SUCCESS;
   RecArray* descs = statement->param_descs;
@@ -176,6 +171,6 @@ SQLRETURN SQLDescribeParamImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT* p
     if (pfNullable != nullptr)
       *pfNullable = d->nullable <= 1 ? static_cast<SQLSMALLINT>(d->nullable) : SQL_NULLABLE_UNKNOWN;
   }
-  TraceReturn(TraceOf(statement), "SQLDescribeParam", code);
+  TraceReturn(StmtTrace(statement), "SQLDescribeParam", code);
   return code;
 }

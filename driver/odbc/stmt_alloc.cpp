@@ -17,14 +17,11 @@
 #include "driver/odbc/param_binding.h"
 #include "driver/odbc/rpc_status.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 
 namespace {
 
 constexpr uint32_t kStatementGrowth = 4;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 SQLRETURN Finish(TraceHandle* trace, const char* name, SQLRETURN result) {
   TraceReturn(trace, name, result);
@@ -140,7 +137,8 @@ void RenewStmtList(DrvConn* connection) {
 SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(connection->trace, "SQLAllocStmt(0x%08lx, 0x%08lx)", Addr(hdbc), Addr(phstmt));
+  TraceEnter(connection->trace, "SQLAllocStmt(0x%08lx, 0x%08lx)", TraceAddr(hdbc),
+             TraceAddr(phstmt));
   ClearHandleErrors(nullptr, connection, nullptr);
   TraceHandle* trace = connection->trace;
   if (phstmt == nullptr) {
@@ -183,7 +181,7 @@ SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = statement->conn != nullptr ? statement->conn->trace : nullptr;
-  TraceEnter(trace, "SQLFreeStmt(0x%08lx, %u)", Addr(hstmt), static_cast<unsigned>(option));
+  TraceEnter(trace, "SQLFreeStmt(0x%08lx, %u)", TraceAddr(hstmt), static_cast<unsigned>(option));
   ClearHandleErrors(nullptr, nullptr, statement);
   if (StmtIsAsync(statement) && statement->pending) {
     PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);

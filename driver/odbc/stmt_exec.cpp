@@ -18,6 +18,7 @@
 #include "driver/odbc/rpc_status.h"
 #include "driver/odbc/stmt_state.h"
 #include "driver/odbc/stmt_text.h"
+#include "driver/odbc/stmt_trace.h"
 #include "driver/odbc/text_helpers.h"
 #include "driver/odbc/translation.h"
 
@@ -25,14 +26,6 @@ namespace {
 
 // Room the escape-clause step may add to a statement text.
 constexpr size_t kEscapeRoom = 5000;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
 
 bool Succeeded(SQLRETURN code) {
   return code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO;
@@ -94,7 +87,7 @@ uint32_t CopyStatementText(ArgCopy* copy, SQLCHAR* text, SQLINTEGER length, char
 
 void TraceText(const DrvStmt* statement, const char* name, SQLHSTMT hstmt, SQLCHAR* text,
                SQLINTEGER length) {
-  TraceEnter(TraceOf(statement), "%s(0x%08lx, \"%-.600s\", %ld)", name, Addr(hstmt),
+  TraceEnter(StmtTrace(statement), "%s(0x%08lx, \"%-.600s\", %ld)", name, TraceAddr(hstmt),
              text != nullptr ? reinterpret_cast<const char*>(text) : "NULL",
              static_cast<long>(length));
 }
@@ -279,14 +272,14 @@ SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr)
   ClearHandleErrors(nullptr, nullptr, statement);
   statement->execute_from_direct = 0;
   if (!StmtCheckCatalogState(statement)) {
-    TraceReturn(TraceOf(statement), "SQLPrepare", SQL_ERROR);
+    TraceReturn(StmtTrace(statement), "SQLPrepare", SQL_ERROR);
     return SQL_ERROR;
   }
   ArgCopy copy = {};
   uint32_t copied = CopyStatementText(&copy, szSqlStr, cbSqlStr, SearchEscape(statement->conn));
   if (copied != kMsgErrSuccess) {
     PostStmtError(statement, copied, 0, nullptr);
-    TraceReturn(TraceOf(statement), "SQLPrepare", SQL_ERROR);
+    TraceReturn(StmtTrace(statement), "SQLPrepare", SQL_ERROR);
     return SQL_ERROR;
   }
   SQLRETURN code = SQL_SUCCESS;
@@ -334,14 +327,14 @@ SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr)
   }
   MemFree(work);
   FreeArgCopy(&copy, 1);
-  TraceReturn(TraceOf(statement), "SQLPrepare", code);
+  TraceReturn(StmtTrace(statement), "SQLPrepare", code);
   return code;
 }
 
 SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLExecute(0x%08lx)", Addr(hstmt));
+  TraceEnter(StmtTrace(statement), "SQLExecute(0x%08lx)", TraceAddr(hstmt));
   if (statement->execute_from_direct == 0) ClearHandleErrors(nullptr, nullptr, statement);
   StmtSnapshot snapshot;
   StmtSaveState(&snapshot, statement);
@@ -365,7 +358,7 @@ SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
   }
   if (refusal != 0) {
     PostStmtError(statement, refusal, 0, nullptr);
-    TraceReturn(TraceOf(statement), "SQLExecute", SQL_ERROR);
+    TraceReturn(StmtTrace(statement), "SQLExecute", SQL_ERROR);
     return SQL_ERROR;
   }
   bool need_data = false;
@@ -401,7 +394,7 @@ SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
     code = SQL_NEED_DATA;
   else if (code == SQL_SUCCESS && info)
     code = SQL_SUCCESS_WITH_INFO;
-  TraceReturn(TraceOf(statement), "SQLExecute", code);
+  TraceReturn(StmtTrace(statement), "SQLExecute", code);
   return code;
 }
 
@@ -424,7 +417,7 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
   if (copied != kMsgErrSuccess) {
     PostStmtError(statement, copied, 0, nullptr);
     statement->in_direct_execution = 0;
-    TraceReturn(TraceOf(statement), "SQLExecDirect", SQL_ERROR);
+    TraceReturn(StmtTrace(statement), "SQLExecDirect", SQL_ERROR);
     return SQL_ERROR;
   }
 
@@ -434,7 +427,7 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
       PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
       FreeArgCopy(&copy, 1);
       statement->in_direct_execution = 0;
-      TraceReturn(TraceOf(statement), "SQLExecDirect", SQL_ERROR);
+      TraceReturn(StmtTrace(statement), "SQLExecDirect", SQL_ERROR);
       return SQL_ERROR;
     }
     if (direct != nullptr && statement->prepared == 0)
@@ -508,14 +501,14 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
   FreeArgCopy(&copy, 1);
   statement->in_direct_execution = 0;
   if (code == SQL_SUCCESS && info) code = SQL_SUCCESS_WITH_INFO;
-  TraceReturn(TraceOf(statement), "SQLExecDirect", code);
+  TraceReturn(StmtTrace(statement), "SQLExecDirect", code);
   return code;
 }
 
 SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLCancel(0x%08lx)", Addr(hstmt));
+  TraceEnter(StmtTrace(statement), "SQLCancel(0x%08lx)", TraceAddr(hstmt));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = SQL_SUCCESS;
   if (!StmtIsAsync(statement)) {
@@ -526,6 +519,6 @@ SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
     code = DrvCancel(statement);
     if (Succeeded(code)) statement->direct_resume = 0;
   }
-  TraceReturn(TraceOf(statement), "SQLCancel", code);
+  TraceReturn(StmtTrace(statement), "SQLCancel", code);
   return code;
 }

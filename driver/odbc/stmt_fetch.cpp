@@ -14,33 +14,21 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/result_set.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 
 namespace {
 
 constexpr uint32_t kApiFetch = 13;
 
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
-
-TraceHandle* TraceOf(const DrvStmt* statement) {
-  return statement->conn != nullptr ? statement->conn->trace : nullptr;
-}
-
-SQLRETURN Finish(const DrvStmt* statement, const char* name, SQLRETURN result) {
-  TraceReturn(TraceOf(statement), name, result);
-  return result;
-}
-
 SQLRETURN Refuse(DrvStmt* statement, const char* name, uint32_t message) {
   PostStmtError(statement, message, 0, nullptr);
-  return Finish(statement, name, SQL_ERROR);
+  return StmtFinish(statement, name, SQL_ERROR);
 }
 
 SQLRETURN EndOfRows(DrvStmt* statement) {
   statement->state = kStmtExecuted;
   statement->fetch_status = 2;
-  return Finish(statement, "SQLFetch", SQL_NO_DATA_FOUND);
+  return StmtFinish(statement, "SQLFetch", SQL_NO_DATA_FOUND);
 }
 
 bool IsLocalKind(const DrvStmt* statement) {
@@ -89,7 +77,7 @@ SQLRETURN TransferBoundColumns(DrvStmt* statement) {
 SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLFetch(0x%08lx)", Addr(hstmt));
+  TraceEnter(StmtTrace(statement), "SQLFetch(0x%08lx)", TraceAddr(hstmt));
   ClearHandleErrors(nullptr, nullptr, statement);
   bool resuming = false;
   if (StmtIsAsync(statement) && statement->pending != 0) {
@@ -100,12 +88,12 @@ SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
   if (!resuming) {
     SQLRETURN checked = CheckFetch(statement);
     if (checked == SQL_NO_DATA_FOUND) return EndOfRows(statement);
-    if (checked != SQL_SUCCESS) return Finish(statement, "SQLFetch", checked);
+    if (checked != SQL_SUCCESS) return StmtFinish(statement, "SQLFetch", checked);
     if (IsLocalKind(statement)) {
       if (!NextLocalRow(statement)) return EndOfRows(statement);
       // The row count already stands on the new row.
       --statement->row_count;
-      return Finish(statement, "SQLFetch", TransferBoundColumns(statement));
+      return StmtFinish(statement, "SQLFetch", TransferBoundColumns(statement));
     }
   }
 
@@ -113,7 +101,7 @@ SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
   if (code == SQL_STILL_EXECUTING) {
     statement->pending = 1;
     statement->pending_function = kApiFetch;
-    return Finish(statement, "SQLFetch", code);
+    return StmtFinish(statement, "SQLFetch", code);
   }
   if (code == SQL_ERROR && statement->pending != 0) StmtResetFetchState(statement);
   statement->pending = 0;
@@ -123,19 +111,19 @@ SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
     statement->fetch_status = 2;
   }
   if (code != SQL_SUCCESS && code != SQL_SUCCESS_WITH_INFO)
-    return Finish(statement, "SQLFetch", code);
+    return StmtFinish(statement, "SQLFetch", code);
   SQLRETURN transfer = TransferBoundColumns(statement);
   if (transfer == SQL_SUCCESS && code == SQL_SUCCESS_WITH_INFO) transfer = code;
-  return Finish(statement, "SQLFetch", transfer);
+  return StmtFinish(statement, "SQLFetch", transfer);
 }
 
 SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
                          SQLLEN cbValueMax, SQLLEN* pcbValue) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(TraceOf(statement), "SQLGetData(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)", Addr(hstmt),
-             static_cast<unsigned>(icol), static_cast<int>(fCType), Addr(rgbValue),
-             static_cast<long>(cbValueMax), Addr(pcbValue));
+  TraceEnter(StmtTrace(statement), "SQLGetData(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
+             TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
+             TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
   bool resuming = StmtIsAsync(statement) && statement->pending != 0;
   if (!resuming) ClearHandleErrors(nullptr, nullptr, statement);
   if (icol == 0 || icol > DescribedColumnCount(statement))
@@ -148,6 +136,6 @@ SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
     ResetRetrieval(statement, statement->data_column);
     statement->data_column = icol;
   }
-  return Finish(statement, "SQLGetData",
-                GetColumnData(statement, icol, fCType, rgbValue, cbValueMax, pcbValue, false));
+  return StmtFinish(statement, "SQLGetData",
+                    GetColumnData(statement, icol, fCType, rgbValue, cbValueMax, pcbValue, false));
 }

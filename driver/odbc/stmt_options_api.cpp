@@ -9,14 +9,11 @@
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/option_store.h"
+#include "driver/odbc/stmt_trace.h"
 
 namespace {
 
 constexpr uint16_t kFetchDone = 2;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 SQLRETURN Fail(DrvStmt* statement, uint32_t message) {
   PostStmtError(statement, message, 0, nullptr);
@@ -53,7 +50,7 @@ SQLRETURN SQLSetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLULEN valu
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = statement->conn->trace;
-  TraceEnter(trace, "SQLSetStmtOption(0x%08lx, %u, %lu)", Addr(hstmt),
+  TraceEnter(trace, "SQLSetStmtOption(0x%08lx, %u, %lu)", TraceAddr(hstmt),
              static_cast<unsigned>(option), static_cast<unsigned long>(value));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN result = ApplyStmtOption(statement, option, value);
@@ -65,8 +62,8 @@ SQLRETURN SQLGetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLPOINTER o
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = statement->conn->trace;
-  TraceEnter(trace, "SQLGetStmtOption(0x%08lx, %u, 0x%08lx)", Addr(hstmt),
-             static_cast<unsigned>(option), Addr(out));
+  TraceEnter(trace, "SQLGetStmtOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hstmt),
+             static_cast<unsigned>(option), TraceAddr(out));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN result = SQL_SUCCESS;
   const bool positional = option == SQL_GET_BOOKMARK || option == SQL_ROW_NUMBER;

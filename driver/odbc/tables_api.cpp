@@ -12,6 +12,7 @@
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 #include "driver/odbc/table_types.h"
 #include "driver/odbc/trace_arg.h"
 
@@ -19,10 +20,6 @@ namespace {
 
 constexpr uint16_t kApiTables = 54;
 constexpr uint32_t kAllTableTypes = 0xFFFFFFFFu;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 // Given, and with no characters.
 bool Empty(const SQLCHAR* text, SQLSMALLINT length) {
@@ -76,8 +73,8 @@ SQLRETURN SQLTablesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT c
   TraceArg n = TracedString(szTableName, cbTableName);
   TraceArg y = TracedString(szTableType, cbTableType);
   TraceEnter(trace, "SQLTables(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             Addr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner,
-             n.precision, n.text, cbTableName, y.precision, y.text, cbTableType);
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, n.precision, n.text, cbTableName, y.precision, y.text, cbTableType);
 
   ArgCopy copies[4] = {};
   uint16_t kind = kKindTables;

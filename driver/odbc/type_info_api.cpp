@@ -16,6 +16,7 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/server_types.h"
 #include "driver/odbc/stmt_state.h"
+#include "driver/odbc/stmt_trace.h"
 #include "driver/odbc/text_helpers.h"
 
 namespace {
@@ -23,10 +24,6 @@ namespace {
 constexpr int16_t kAllTypesNoSkip = -99;
 constexpr int16_t kAllTypes = -1;
 constexpr uint16_t kNoMoreRows = 2;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 int32_t Bounded(size_t size) {
   return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
@@ -76,7 +73,7 @@ SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
   if (statement == nullptr) return SQL_INVALID_HANDLE;
   DrvConn* connection = statement->conn;
   TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetTypeInfo(0x%08lx, %d)", Addr(hstmt), fSqlType);
+  TraceEnter(trace, "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
   ClearHandleErrors(nullptr, nullptr, statement);
   // The call itself never waits, so whatever is outstanding is another
   // function's.
