@@ -14,16 +14,13 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/option_store.h"
 #include "driver/odbc/stmt_options_api.h"
+#include "driver/odbc/trace_addr.h"
 
 namespace {
 
 constexpr uint16_t kFirstConnOption = SQL_ACCESS_MODE;
 constexpr uint16_t kLastConnOption = SQL_PACKET_SIZE;
 constexpr uint16_t kLastStmtOption = SQL_ROW_NUMBER;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 DrvStmt* StatementAt(const DrvConn* connection, uint32_t index) {
   return *static_cast<DrvStmt**>(ArrAt(connection->statements, index));
@@ -90,7 +87,7 @@ SQLRETURN SQLSetConnectOptionImpl(SQLHDBC hdbc, SQLUSMALLINT option, SQLULEN val
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLSetConnectOption(0x%08lx, %u, %lu)", Addr(hdbc),
+  TraceEnter(trace, "SQLSetConnectOption(0x%08lx, %u, %lu)", TraceAddr(hdbc),
              static_cast<unsigned>(option), static_cast<unsigned long>(value));
   ClearHandleErrors(nullptr, connection, nullptr);
   SQLRETURN result = ApplyConnectOption(connection, option, value);
@@ -102,8 +99,8 @@ SQLRETURN SQLGetConnectOptionImpl(SQLHDBC hdbc, SQLUSMALLINT option, SQLPOINTER 
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetConnectOption(0x%08lx, %u, 0x%08lx)", Addr(hdbc),
-             static_cast<unsigned>(option), Addr(out));
+  TraceEnter(trace, "SQLGetConnectOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hdbc),
+             static_cast<unsigned>(option), TraceAddr(out));
   ClearHandleErrors(nullptr, connection, nullptr);
   SQLRETURN result = SQL_SUCCESS;
   if (AnyStatementPending(connection)) {

@@ -17,16 +17,13 @@
 #include "driver/odbc/drv_messages.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/trace_addr.h"
 #include "driver/odbc/trace_mask.h"
 #include "driver/odbc/translation.h"
 
 namespace {
 
 constexpr int32_t kMaxKeywordValue = kConnKeywordValueSize - 1;
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 const char* Arg(const ArgCopy& copy) {
   return copy.text != nullptr ? copy.text : "NULL";
@@ -98,7 +95,7 @@ SQLRETURN SQLConnectImpl(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN, SQLCHA
   OpenTrace(connection);
   TraceHandle* trace = connection->trace;
   std::string password = MaskedPassword(copies[2].text);
-  TraceEnter(trace, "SQLConnect(0x%08lx, \"%s\", %d, \"%s\", %d, \"%s\", %d)", Addr(hdbc),
+  TraceEnter(trace, "SQLConnect(0x%08lx, \"%s\", %d, \"%s\", %d, \"%s\", %d)", TraceAddr(hdbc),
              Arg(copies[0]), cbDSN, Arg(copies[1]), cbUID, password.c_str(), cbAuthStr);
   if (copies[1].text != nullptr) StoreKeyword(connection, connection->keyword_uid, copies[1].text);
   if (copies[2].text != nullptr) StoreKeyword(connection, connection->keyword_pwd, copies[2].text);
@@ -151,9 +148,9 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
   TraceHandle* trace = connection->trace;
   std::string shown = MaskPasswordValue(in.text);
   TraceEnter(trace, "SQLDriverConnect(0x%08lx, 0x%04x, \"%-.600s\", %d, 0x%08lx, %d, 0x%08lx, %d)",
-             Addr(hdbc), static_cast<unsigned>(reinterpret_cast<uintptr_t>(hwnd)), shown.c_str(),
-             cbConnStrIn, Addr(szConnStrOut), cbConnStrOutMax, Addr(pcbConnStrOut),
-             fDriverCompletion);
+             TraceAddr(hdbc), static_cast<unsigned>(reinterpret_cast<uintptr_t>(hwnd)),
+             shown.c_str(), cbConnStrIn, TraceAddr(szConnStrOut), cbConnStrOutMax,
+             TraceAddr(pcbConnStrOut), fDriverCompletion);
 
   // No logon dialog exists on this platform, so every completion mode logs
   // in with what the string and the data source give.
@@ -190,7 +187,7 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
 SQLRETURN SQLDisconnectImpl(SQLHDBC hdbc) {
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(connection->trace, "SQLDisconnect(0x%08lx)", Addr(hdbc));
+  TraceEnter(connection->trace, "SQLDisconnect(0x%08lx)", TraceAddr(hdbc));
   ClearHandleErrors(nullptr, connection, nullptr);
   SQLRETURN result = SQL_SUCCESS;
   switch (connection->state) {

@@ -15,6 +15,7 @@
 #include "driver/odbc/message_ids.h"
 #include "driver/odbc/rpc_status.h"
 #include "driver/odbc/text_helpers.h"
+#include "driver/odbc/trace_addr.h"
 
 namespace {
 
@@ -36,10 +37,6 @@ constexpr uint16_t kOwnFunctions[] = {
 };
 // Functions the driver never offers, whatever the server says.
 constexpr uint16_t kWithheld[] = {22, 57, 59, 62, 64, 68, 69, 71};
-
-unsigned long Addr(const void* p) {
-  return static_cast<unsigned long>(reinterpret_cast<uintptr_t>(p));
-}
 
 const char* ConstantText(uint16_t info_type) {
   switch (info_type) {
@@ -154,9 +151,9 @@ SQLRETURN SQLGetInfoImpl(SQLHDBC hdbc, SQLUSMALLINT fInfoType, SQLPOINTER rgbInf
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetInfo(0x%08lx, %u, 0x%08lx, %d, 0x%08lx)", Addr(hdbc),
-             static_cast<unsigned>(fInfoType), Addr(rgbInfoValue), static_cast<int>(cbInfoValueMax),
-             Addr(pcbInfoValue));
+  TraceEnter(trace, "SQLGetInfo(0x%08lx, %u, 0x%08lx, %d, 0x%08lx)", TraceAddr(hdbc),
+             static_cast<unsigned>(fInfoType), TraceAddr(rgbInfoValue),
+             static_cast<int>(cbInfoValueMax), TraceAddr(pcbInfoValue));
   ClearHandleErrors(nullptr, connection, nullptr);
   SQLRETURN result = SQL_SUCCESS;
   auto finish = [&](SQLRETURN code) {
@@ -223,8 +220,8 @@ SQLRETURN SQLGetFunctionsImpl(SQLHDBC hdbc, SQLUSMALLINT fFunction, SQLUSMALLINT
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetFunctions(0x%08lx, %u, 0x%08lx)", Addr(hdbc),
-             static_cast<unsigned>(fFunction), Addr(pfExists));
+  TraceEnter(trace, "SQLGetFunctions(0x%08lx, %u, 0x%08lx)", TraceAddr(hdbc),
+             static_cast<unsigned>(fFunction), TraceAddr(pfExists));
   ClearHandleErrors(nullptr, connection, nullptr);
   SQLRETURN result = SQL_SUCCESS;
   if (fFunction >= kFunctionTableSize) {

@@ -6,9 +6,8 @@
 
 #include "common/trace.h"
 #include "driver/odbc/drv_stmt.h"
+#include "driver/odbc/trace_addr.h"
 
-// A pointer as the trace prints it (0x%08lx).
-unsigned long TraceAddr(const void* p);
 // The trace of the statement's connection; null when it has none.
 TraceHandle* StmtTrace(const DrvStmt* statement);
 // Writes the closing line of call `name` and hands `result` back.

@@ -9,6 +9,7 @@
 #include "driver/odbc/drv_env.h"
 #include "driver/odbc/drv_options.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/trace_addr.h"
 
 SQLRETURN SQLTransactImpl(SQLHENV henv, SQLHDBC hdbc, SQLUSMALLINT type) {
   auto* connection = static_cast<DrvConn*>(hdbc);
@@ -22,8 +23,7 @@ SQLRETURN SQLTransactImpl(SQLHENV henv, SQLHDBC hdbc, SQLUSMALLINT type) {
     return SQL_ERROR;
   }
   TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLTransact(0x%08lx)",
-             static_cast<unsigned long>(reinterpret_cast<uintptr_t>(hdbc)));
+  TraceEnter(trace, "SQLTransact(0x%08lx)", TraceAddr(hdbc));
   ClearHandleErrors(nullptr, connection, nullptr);
   SQLRETURN result;
   if (connection->state < kConnConnected) {
