@@ -180,7 +180,7 @@ SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
 SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = statement->conn != nullptr ? statement->conn->trace : nullptr;
+  TraceHandle* trace = StmtTrace(statement);
   TraceEnter(trace, "SQLFreeStmt(0x%08lx, %u)", TraceAddr(hstmt), static_cast<unsigned>(option));
   ClearHandleErrors(nullptr, nullptr, statement);
   if (StmtIsAsync(statement) && statement->pending) {
