@@ -2,6 +2,7 @@
 
 #include "common/pool.h"
 #include "common/res_dll.h"
+#include "common/syn_obj.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_call.h"
 #include "driver/odbc/drv_messages.h"
@@ -31,6 +32,9 @@ void ProcessDetach() {
   if (!g_attached) return;
   g_attached = false;
   LnaTerm();
+  // The runtime is linked into this library, so a trace left open here
+  // would outlive every unload by the driver manager.
+  SynObjCloseTrace();
   PoolTableTerm();
   TlsSlotTerm();
   DrvReleaseMessages();
