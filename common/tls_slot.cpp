@@ -13,8 +13,14 @@ int TlsSlotInit() {
   return 0;
 }
 
-int TlsSlotTerm() { return 0; }
+int TlsSlotTerm() {
+  return 0;
+}
 
-void TlsSlotSet(uint32_t value) { t_slot_value = value; }
+void TlsSlotSet(uint32_t value) {
+  t_slot_value = value;
+}
 
-uint32_t TlsSlotGet() { return t_slot_value; }
+uint32_t TlsSlotGet() {
+  return t_slot_value;
+}

@@ -9,8 +9,8 @@
 
 #include "driver/odbc/catalog_api.h"
 #include "driver/odbc/catalog_columns.h"
-#include "driver/odbc/stmt_state.h"
 #include "driver/odbc/login_stmt_fixture.h"
+#include "driver/odbc/stmt_state.h"
 #include "driver/odbc/tables_api.h"
 #include "driver/odbc/trace_arg.h"
 

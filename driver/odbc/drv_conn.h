@@ -58,8 +58,8 @@ struct DrvConn {
 
   char qualifier[kQualifierSize];
   uint32_t odbc_cursors;
-  uint32_t packet_size;  // the array fetch buffer size in bytes
-  uintptr_t quiet_mode;  // a window handle
+  uint32_t packet_size;       // the array fetch buffer size in bytes
+  uintptr_t quiet_mode;       // a window handle
   StmtOptions stmt_defaults;  // copied into every new statement
 
   // The server's data types: descriptors and pairs of `type_count` entries,
