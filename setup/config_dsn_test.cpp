@@ -3,103 +3,25 @@
 // tests then read back as text.
 #include <gtest/gtest.h>
 #include <odbcinst.h>
-#include <sys/stat.h>
 
-#include <fstream>
-#include <map>
-#include <sstream>
+#include <cstdlib>
 #include <string>
 
+#include "setup/installer_test_support.h"
 #include "testing/registry_sandbox.h"
 
 namespace {
 
+using namespace setup_testing;
 using testing_registry::ReadFileText;
 using testing_registry::UseSandbox;
 
-constexpr char kDriver[] = "Velto Client";
-constexpr char kLibrary[] = "/opt/velto/velclt32.so";
-
-using Section = std::map<std::string, std::string>;
-using IniFile = std::map<std::string, Section>;
-
-std::string Trim(const std::string& text) {
-  size_t start = text.find_first_not_of(" \t\r");
-  if (start == std::string::npos) return "";
-  size_t end = text.find_last_not_of(" \t\r");
-  return text.substr(start, end - start + 1);
-}
-
-IniFile ParseIni(const std::string& text) {
-  IniFile file;
-  std::istringstream lines(text);
-  std::string line;
-  Section* section = nullptr;
-  while (std::getline(lines, line)) {
-    line = Trim(line);
-    if (line.empty() || line[0] == '#' || line[0] == ';') continue;
-    if (line[0] == '[') {
-      section = &file[line.substr(1, line.find(']') - 1)];
-    } else if (section != nullptr && line.find('=') != std::string::npos) {
-      size_t equals = line.find('=');
-      (*section)[Trim(line.substr(0, equals))] = Trim(line.substr(equals + 1));
-    }
-  }
-  return file;
-}
-
-// An attribute list from "key=value" strings.
-std::string Attributes(std::initializer_list<std::string> items) {
-  std::string list;
-  for (const std::string& item : items) list += item + '\0';
-  return list + '\0';
-}
-
-struct InstallerError {
-  DWORD code = 0;
-  std::string text;
-};
-
 class ConfigDsnTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() {
-    const auto& sandbox = UseSandbox();
-    std::ofstream(sandbox.odbc_sys_dir + "/odbcinst.ini")
-        << "[" << kDriver << "]\nDriver=" << kLibrary << "\nSetup=" << VEL_SETUP_PATH << "\n";
-    mkdir((sandbox.odbc_sys_dir + "/ODBCDataSources").c_str(), 0700);
-  }
-
-  static IniFile UserIni() { return ParseIni(ReadFileText(UseSandbox().odbc_user_ini)); }
-  static IniFile SystemIni() {
-    return ParseIni(ReadFileText(UseSandbox().odbc_sys_dir + "/odbc.ini"));
-  }
-  static std::string FileDsn(const std::string& dsn) {
-    return ReadFileText(UseSandbox().odbc_sys_dir + "/ODBCDataSources/" + dsn +
-                        " (not sharable).DSN");
-  }
+  static void SetUpTestSuite() { UseInstallerSandbox(VEL_SETUP_PATH); }
 
   static bool Config(WORD request, const std::string& attributes, HWND window = nullptr) {
     return SQLConfigDataSource(window, request, kDriver, attributes.c_str()) != 0;
-  }
-
-  static InstallerError LastError() {
-    InstallerError error;
-    char text[1024] = "";
-    WORD length = 0;
-    if (SQLInstallerError(1, &error.code, text, sizeof text, &length) == SQL_SUCCESS) {
-      error.text = text;
-    }
-    return error;
-  }
-
-  // A user data source written directly through the installer.
-  static void MakeUserDsn(const char* dsn, const char* driver, const Section& keys) {
-    SQLSetConfigMode(ODBC_USER_DSN);
-    ASSERT_TRUE(SQLWriteDSNToIni(dsn, driver));
-    for (const auto& [key, value] : keys) {
-      ASSERT_TRUE(SQLWritePrivateProfileString(dsn, key.c_str(), value.c_str(), "ODBC.INI"));
-    }
-    SQLSetConfigMode(ODBC_BOTH_DSN);
   }
 };
 
@@ -239,6 +161,18 @@ TEST_F(ConfigDsnTest, RefusedCallsWriteNothingAndSayWhy) {
   }
   EXPECT_EQ(ReadFileText(UseSandbox().odbc_user_ini), user_before);
   EXPECT_EQ(FileDsn("Refused"), "");
+}
+
+TEST_F(ConfigDsnTest, WithAWindowButNoDialogHostTheCallFailsWithTheReason) {
+  int window = 0;
+  setenv("VELTO_DIALOG_HOST", "none", 1);
+  EXPECT_FALSE(Config(ODBC_ADD_DSN, Attributes({"DSN=Dialog"}), &window));
+  InstallerError error = LastError();
+  EXPECT_EQ(error.code, static_cast<DWORD>(ODBC_ERROR_INVALID_HWND));
+  EXPECT_EQ(error.text,
+            "The configuration dialog cannot be shown here (it needs a terminal). Give the data "
+            "source's attributes without a window to set it up silently.");
+  EXPECT_EQ(UserIni().count("Dialog"), 0u);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "setup/config_message.h"
 
 #include "common/messages.h"
+#include "common/msg_format.h"
 #include "setup/setup_codes.h"
 
 namespace {
@@ -15,33 +16,6 @@ std::string CatalogueText(uint32_t number) {
 
 }  // namespace
 
-std::string FillTemplate(const std::string& format, const char* const* texts, int text_count,
-                         const int* numbers, int number_count) {
-  std::string out;
-  int next_text = 0;
-  int next_number = 0;
-  for (size_t i = 0; i < format.size(); ++i) {
-    char c = format[i];
-    char kind = i + 1 < format.size() ? format[i + 1] : '\0';
-    if (c != '%') {
-      out += c;
-    } else if (kind == '%') {
-      out += '%';
-      ++i;
-    } else if (kind == 's' && next_text < text_count) {
-      const char* text = texts[next_text++];
-      out += text != nullptr ? text : "";
-      ++i;
-    } else if (kind == 'd' && next_number < number_count) {
-      out += std::to_string(numbers[next_number++]);
-      ++i;
-    } else {
-      out += c;
-    }
-  }
-  return out;
-}
-
 ConfigMessage BuildConfigMessage(uint32_t code, const char* argument, const char* label,
                                  uint32_t range) {
   ConfigMessage message{CatalogueText(kCfgMsgTitle), "", ConfigBoxKind::kNotice};
@@ -51,15 +25,18 @@ ConfigMessage BuildConfigMessage(uint32_t code, const char* argument, const char
     case kCfgBadServerDsn:
     case kCfgInvalidPort:
     case kCfgOtherDriver:
-      message.body = FillTemplate(format, &argument, 1, nullptr, 0);
+      message.body =
+          MsgFormatChecked(format.c_str(), {MsgArg::Text(argument != nullptr ? argument : "")});
       break;
     case kCfgInvalidNumber: {
-      const int bounds[] = {static_cast<int>(range & 0xFFFF), static_cast<int>(range >> 16)};
-      message.body = FillTemplate(format, &label, 1, bounds, 2);
+      message.body = MsgFormatChecked(
+          format.c_str(), {MsgArg::Text(label != nullptr ? label : ""),
+                           MsgArg::Number(range & 0xFFFF), MsgArg::Number(range >> 16)});
       break;
     }
     case kCfgNotFound:
-      message.body = FillTemplate(format, &argument, 1, nullptr, 0);
+      message.body =
+          MsgFormatChecked(format.c_str(), {MsgArg::Text(argument != nullptr ? argument : "")});
       message.kind = ConfigBoxKind::kQuestionYesNo;
       break;
     case kCfgMatchPrimary:

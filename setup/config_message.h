@@ -17,16 +17,10 @@ struct ConfigMessage {
   ConfigBoxKind kind;
 };
 
-// The box for `code`: its template filled with the text argument (20001,
+// The box for `code`: its template (checked against what it is given,
+// as a message file may have replaced it) filled with the text argument (20001,
 // 20002, 20005, 20007, 20019) or with the label and the range's low and
 // high 16 bits (20004); a code without a row shows the catalogue's
 // "not found" text. 20002 is shown with the text of 20001.
 ConfigMessage BuildConfigMessage(uint32_t code, const char* argument, const char* label,
                                  uint32_t range);
-
-// Fills a template's "%s" and "%d" in order from the texts and numbers
-// given; "%%" is a "%"; any other "%" and a conversion without a value are
-// kept as they stand, so no message file can make it read what it was not
-// given.
-std::string FillTemplate(const std::string& format, const char* const* texts, int text_count,
-                         const int* numbers, int number_count);

@@ -49,12 +49,4 @@ TEST_F(ConfigMessageTest, BoxesByCode) {
   }
 }
 
-TEST(FillTemplate, FillsOnlyWhatItWasGiven) {
-  const char* texts[] = {"one"};
-  const int numbers[] = {7};
-  // A template from a message file may ask for more than the code gives.
-  EXPECT_EQ(FillTemplate("%s and %s, %d %d %x %n 100%% %", texts, 1, numbers, 1),
-            "one and %s, 7 %d %x %n 100% %");
-}
-
 }  // namespace

@@ -16,6 +16,8 @@ uint32_t InstallerErrorOf(uint32_t code) {
       return ODBC_ERROR_INVALID_KEYWORD_VALUE;
     case kCfgBadRequest:
       return ODBC_ERROR_INVALID_REQUEST_TYPE;
+    case kCfgNoDialog:
+      return ODBC_ERROR_INVALID_HWND;
     case kCfgOutOfMemory:
       return ODBC_ERROR_OUT_OF_MEM;
     case kCfgOdbcWrite:

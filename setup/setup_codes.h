@@ -44,4 +44,5 @@ enum : uint32_t {
   kCfgOutOfMemory = 20017,
   kCfgSyntax = 20018,
   kCfgOtherDriver = 20019,
+  kCfgNoDialog = 20020,
 };

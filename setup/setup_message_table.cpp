@@ -43,5 +43,9 @@ const MsgDefault kSetupMessages[] = {
     // A data source of the same name that another driver owns is left alone.
     {kCfgOtherDriver, "VEL_IDS_OTHER_DRIVER",
      "'%s' is a data source of another driver; it was not changed."},
+    // A window was given, but nothing here can show the dialog.
+    {kCfgNoDialog, "VEL_IDS_NO_DIALOG",
+     "The configuration dialog cannot be shown here (it needs a terminal). Give the data "
+     "source's attributes without a window to set it up silently."},
     {0, nullptr, nullptr},
 };
