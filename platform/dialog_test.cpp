@@ -131,7 +131,7 @@ TEST_F(DialogTest, TabOrderSkipsHiddenAndDisabledControlsAndWraps) {
       GetWindowText(before, text, sizeof text);
       EXPECT_STREQ(text, "&Secret:");
       EXPECT_EQ(DlgControlLabel(dialog, 11), "Secret:");
-      EXPECT_EQ(GetWindow(GetDlgItem(dialog, IDCANCEL), GW_HWNDNEXT), nullptr);
+      EXPECT_EQ(GetWindow(GetDlgItem(dialog, 20), GW_HWNDNEXT), nullptr);
       return DlgResult{1};  // the layer focuses the first tab stop
     }
     if (message == WM_COMMAND && LOWORD(wparam) == IDOK) {
