@@ -100,7 +100,7 @@ bool DlgApplyAction(DlgHwnd dialog, const DlgAction& action, std::string* why) {
   if (action.kind == DlgAction::kProbe) return true;
   DlgWindow* control = DlgControl(dialog, action.control);
   if (control == nullptr) return Refuse(why, "no control " + std::to_string(action.control));
-  if (!control->visible) return Refuse(why, "hidden");
+  if (!DlgReachable(control)) return Refuse(why, "hidden");
   if (!control->enabled) return Refuse(why, "disabled");
   switch (action.kind) {
     case DlgAction::kType:

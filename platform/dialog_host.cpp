@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/dialog_scripted_host.h"
+#include "platform/dialog_terminal_host.h"
 #include "platform/registry.h"
 
 namespace {
@@ -63,7 +64,9 @@ DlgHost* Choose() {
     DlgHost* host = ScriptedDlgHost::FromFiles(script, record).release();
     return host != nullptr ? host : DlgNoneHost();
   }
-  (void)HasTerminal;
+  // The terminal is used only where a person can answer on it.
+  if ((setting.empty() || strcasecmp(setting.c_str(), "terminal") == 0) && HasTerminal())
+    return DlgTerminalHost();
   return DlgNoneHost();
 }
 

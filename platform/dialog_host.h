@@ -67,8 +67,14 @@ struct DlgControlView {
   unsigned check = 0;
   size_t limit = 0;
   std::vector<std::string> lines;
-  std::vector<bool> selected;
+  std::vector<bool> selected;  // lines chosen in a multiple-selection list
+  int current = -1;            // the chosen line of a single-selection list or a combo box
   std::vector<int> tab_stops;
+  // Whether the user sees line `line` as chosen.
+  bool LineChosen(size_t line) const {
+    if ((style & kDlgMultiSel) != 0) return line < selected.size() && selected[line];
+    return current >= 0 && static_cast<size_t>(current) == line;
+  }
 };
 
 struct DlgView {

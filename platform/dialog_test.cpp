@@ -131,7 +131,7 @@ TEST_F(DialogTest, TabOrderSkipsHiddenAndDisabledControlsAndWraps) {
       GetWindowText(before, text, sizeof text);
       EXPECT_STREQ(text, "&Secret:");
       EXPECT_EQ(DlgControlLabel(dialog, 11), "Secret:");
-      EXPECT_EQ(GetWindow(GetDlgItem(dialog, IDCANCEL), GW_HWNDNEXT), nullptr);
+      EXPECT_EQ(GetWindow(GetDlgItem(dialog, 20), GW_HWNDNEXT), nullptr);
       return DlgResult{1};  // the layer focuses the first tab stop
     }
     if (message == WM_COMMAND && LOWORD(wparam) == IDOK) {
@@ -436,6 +436,26 @@ TEST_F(DialogTest, HandlesOfEndedDialogsAndApplicationWindowsAreNeverUsed) {
   EXPECT_EQ(GetWindowText(application, text, sizeof text), 0);
   EXPECT_STREQ(text, "");
   EXPECT_EQ(DialogBoxParam(module_, 100, kept, LambdaProc, 0), -1);  // a dead parent
+}
+
+TEST_F(DialogTest, ControlsBeyondTheDialogsEdgeAreReachedOnceItGrows) {
+  host_.Click(20).Click(IDOK).Click(20).Click(IDCANCEL);
+  std::vector<int> clicks;
+  Run([&](DlgHwnd dialog, uint32_t message, DlgWParam wparam, DlgLParam) {
+    if (message != WM_COMMAND) return DlgResult{0};
+    clicks.push_back(LOWORD(wparam));
+    if (LOWORD(wparam) == IDOK) {
+      DlgRect frame, more;
+      GetWindowRect(dialog, &frame);
+      GetWindowRect(GetDlgItem(dialog, 20), &more);
+      MoveWindow(dialog, frame.left, frame.top, frame.right - frame.left,
+                 more.bottom + 10 - frame.top);
+    }
+    if (LOWORD(wparam) == IDCANCEL) EndDialog(dialog, 2);
+    return DlgResult{0};
+  });
+  EXPECT_EQ(clicks, (std::vector<int>{IDOK, 20, IDCANCEL}));
+  EXPECT_EQ(host_.Lines("refused"), (std::vector<std::string>{"refused 20 hidden"}));
 }
 
 TEST_F(DialogTest, SaveFilePromptGivesThePathOrCancels) {

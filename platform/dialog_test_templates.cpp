@@ -18,6 +18,8 @@ const DlgItemTemplate kFormItems[] = {
     {19, DlgItemKind::kButton, "&Off", kDlgDisabled | kDlgTabStop, 50, 170, 40, 14, 0},
     {1, DlgItemKind::kButton, "OK", kDlgTabStop | kDlgDefault, 100, 170, 40, 14, 0},
     {2, DlgItemKind::kButton, "Cancel", kDlgTabStop, 150, 170, 40, 14, 0},
+    // Below the dialog's edge until it grows.
+    {20, DlgItemKind::kButton, "&More", kDlgTabStop, 4, 200, 40, 14, 0},
 };
 
 const DlgItemTemplate kNoticeItems[] = {

@@ -53,10 +53,18 @@ std::unique_ptr<DlgWindow> MakeControl(DlgWindow* dialog, const DlgItemTemplate&
 
 DlgWindow* FirstTabStop(DlgWindow* dialog) {
   for (auto& control : dialog->controls) {
-    if ((control->style & kDlgTabStop) != 0 && control->enabled && control->visible)
+    if ((control->style & kDlgTabStop) != 0 && control->enabled && DlgReachable(control.get()))
       return control.get();
   }
   return nullptr;
+}
+
+// A control below or right of the dialog's edge cannot be seen or reached
+// (the part of a dialog that grows when asked).
+bool Clipped(const DlgWindow* control) {
+  const DlgRect& frame = control->dialog->window_rect;
+  return control->rect.top >= frame.bottom - frame.top ||
+         control->rect.left >= frame.right - frame.left;
 }
 
 DlgResult Call(DlgWindow* dialog, uint32_t message, DlgWParam wparam, DlgLParam lparam) {
@@ -282,6 +290,10 @@ DlgHwnd GetWindow(DlgHwnd control, int relation) {
   return nullptr;
 }
 
+bool DlgReachable(const DlgWindow* control) {
+  return control->visible && !Clipped(control);
+}
+
 DlgHwnd GetNextDlgTabItem(DlgHwnd dialog, DlgHwnd control, bool previous) {
   DlgWindow* owner = DlgDialogOf(dialog);
   if (owner == nullptr || owner != dialog || owner->controls.empty()) return nullptr;
@@ -294,7 +306,7 @@ DlgHwnd GetNextDlgTabItem(DlgHwnd dialog, DlgHwnd control, bool previous) {
   for (size_t step = 1; step <= count; ++step) {
     size_t i = previous ? (start + count - step) % count : (start + step) % count;
     DlgWindow* candidate = controls[i].get();
-    if ((candidate->style & kDlgTabStop) != 0 && candidate->enabled && candidate->visible)
+    if ((candidate->style & kDlgTabStop) != 0 && candidate->enabled && DlgReachable(candidate))
       return candidate;
   }
   return nullptr;
@@ -448,11 +460,12 @@ DlgView DlgSnapshot(DlgHwnd dialog) {
     item.style = control->style;
     item.text = control->text;
     item.enabled = control->enabled;
-    item.visible = control->visible;
+    item.visible = control->visible && !Clipped(control.get());
     item.check = control->check;
     item.limit = control->limit;
     item.lines = control->lines;
     item.selected = control->selected;
+    item.current = control->current;
     item.tab_stops = control->tab_stops;
     if (control->kind == DlgItemKind::kButton && (control->style & kDlgDefault) != 0)
       view.default_button = control->id;

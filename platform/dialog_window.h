@@ -62,6 +62,8 @@ bool DlgIsForeign(DlgHwnd window);
 // The dialog a live window belongs to, or null.
 DlgWindow* DlgDialogOf(DlgHwnd window);
 DlgWindow* DlgControl(DlgHwnd dialog, int id);
+// Visible and inside the dialog's edges.
+bool DlgReachable(const DlgWindow* control);
 void DlgNotify(DlgWindow* dialog, const DlgEvent& event);
 // Calls the procedure for a WM_COMMAND from `control`.
 void DlgSendCommand(DlgWindow* dialog, int control, uint16_t code);
