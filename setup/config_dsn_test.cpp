@@ -4,7 +4,10 @@
 #include <gtest/gtest.h>
 #include <odbcinst.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <set>
+#include <sstream>
 #include <string>
 
 #include "setup/installer_test_support.h"
@@ -173,6 +176,21 @@ TEST_F(ConfigDsnTest, WithAWindowButNoDialogHostTheCallFailsWithTheReason) {
             "The configuration dialog cannot be shown here (it needs a terminal). Give the data "
             "source's attributes without a window to set it up silently.");
   EXPECT_EQ(UserIni().count("Dialog"), 0u);
+}
+
+TEST(SetupLibrary, ExportsOnlyConfigDsnAndConfigureDlgProc) {
+  std::set<std::string> names;
+  FILE* pipe = popen(("nm -D --defined-only " + std::string(VEL_SETUP_PATH)).c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    std::istringstream fields(line);
+    std::string address, kind, name;
+    // Weak and versioned entries of the runtime are the linker's, not ours.
+    if (fields >> address >> kind >> name && kind == "T") names.insert(name);
+  }
+  pclose(pipe);
+  EXPECT_EQ(names, (std::set<std::string>{"ConfigDSN", "ConfigureDlgProc"}));
 }
 
 }  // namespace
