@@ -8,8 +8,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "setup/setup_dialogs.h"
-
 namespace {
 
 class SystemLookup : public HostLookup {
@@ -58,13 +56,8 @@ HostLookup* SetHostLookup(HostLookup* lookup) {
 int ResolveHostAddress(const char* host, uint32_t* address) {
   uint32_t value = INADDR_NONE;
   if (std::strlen(host) <= kDottedMax) value = inet_addr(host);
-  if (value == INADDR_NONE) {
-    // A look-up by name may wait on the network.
-    DlgCursor previous = BeginWaitCursor();
-    bool found = CurrentHostLookup().Address(host, &value);
-    EndWaitCursor(previous);
-    if (!found || value == INADDR_NONE) return 0;
-  }
+  if (value == INADDR_NONE && !CurrentHostLookup().Address(host, &value)) return 0;
+  if (value == INADDR_NONE) return 0;
   *address = value;
   return 1;
 }

@@ -23,7 +23,9 @@ HostLookup& CurrentHostLookup();
 HostLookup* SetHostLookup(HostLookup* lookup);
 
 // 1 and the address when the host resolves: a dotted address of up to 15
-// characters without a name look-up, anything else through the look-up.
+// characters without a name look-up, anything else through the look-up
+// (which may wait on the network: the dialogs show the wait cursor around
+// it; a silent call shows nothing).
 // The all-ones address counts as unresolved.
 int ResolveHostAddress(const char* host, uint32_t* address);
 // The host's item of the resolved-address list: the address in decimal, or

@@ -19,7 +19,9 @@ uint32_t ChoosePrimaryItem(DlgHwnd dialog, SetupContext* context, const char* ho
     choice->found = choice->item[0] != '\0' && StrCaseCompare(choice->item, host) != 0;
     return kCfgDone;
   }
+  DlgCursor previous = BeginWaitCursor();
   choice->found = ResolveHostToText(host, choice->item, sizeof choice->item) != 0;
+  EndWaitCursor(previous);
   char secondary[kAttrValueSize];
   const char* at = nullptr;
   for (uint32_t n = 1; FindNthListEntry(choice->resolved, &at, n); ++n) {

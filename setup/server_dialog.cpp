@@ -75,7 +75,9 @@ uint32_t SaveServerDialog(DlgHwnd dialog, ServerDialogParams* params) {
   char port_token[kFieldSize];
   if (!ValidatePort(port, port_token, sizeof port_token)) return kCfgInvalidPort;
   char item[kAttrValueSize];
+  DlgCursor previous = BeginWaitCursor();
   bool found = ResolveHostToText(host_token.c_str(), item, sizeof item) != 0;
+  EndWaitCursor(previous);
   uint32_t at = 0;
   if (FindListEntry(params->context->attributes[kAttrResolved].value, item, &at)) {
     if (params->add || at != params->index) return kCfgMatchSecondary;

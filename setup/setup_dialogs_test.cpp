@@ -316,4 +316,15 @@ TEST_F(SetupDialogTest, AFullListBoxEndsTheSecondaryServers) {
   EXPECT_EQ(host_.Lines("end"), (std::vector<std::string>{"end 20017", "end 1"}));
 }
 
+TEST_F(SetupDialogTest, ASilentCallShowsNothing) {
+  // A name and its address are one machine; the look-up shows no cursor.
+  ConfigOutcome outcome =
+      RunConfigDsn(nullptr, ODBC_ADD_DSN, kDriver,
+                   Attributes({"DSN=Quiet", "ServerName=hostA.1,10.0.0.1.2"}).c_str());
+  EXPECT_EQ(outcome.code, kCfgDone);
+  EXPECT_EQ(UserSection("Quiet")["ServerName"], "hostA.1");
+  EXPECT_GT(lookup_.lookups, 0);
+  EXPECT_TRUE(host_.Record().empty());
+}
+
 }  // namespace
