@@ -93,7 +93,7 @@ TEST_F(EndToEnd, ConnectAnswersInformationAndDisconnects) {
       << FirstError(app.henv, app.hdbc, nullptr).text;
   EXPECT_EQ(app.InfoText(SQL_DBMS_NAME), "SQLite");
   EXPECT_EQ(app.InfoText(SQL_DATA_SOURCE_NAME), dsn);
-  EXPECT_EQ(app.InfoText(SQL_DRIVER_VER), "7,2,22");
+  EXPECT_EQ(app.InfoText(SQL_DRIVER_VER), "07.02.0022");
   // Asked of the server on every call; SQLite knows no user.
   EXPECT_EQ(app.InfoText(SQL_USER_NAME), "");
   EXPECT_NE(app.InfoText(SQL_DATABASE_NAME).rfind("<error", 0), 0u);
@@ -319,7 +319,7 @@ TEST_F(EndToEnd, ClientsReadBackEveryKindOfValue) {
       {"env", "ODBCINSTINI=" + odbcinst, "iodbctest", "DSN=" + dsn},
       "create table kinds_iodbctest(i integer)\ninsert into kinds_iodbctest values(5)\nquit\n");
   EXPECT_EQ(r.exit_code, 0) << r.output;
-  EXPECT_NE(r.output.find("Driver: 7,2,22"), std::string::npos) << r.output;
+  EXPECT_NE(r.output.find("Driver: 07.02.0022"), std::string::npos) << r.output;
   EXPECT_NE(r.output.find("1 rows affected"), std::string::npos) << r.output;
 }
 

@@ -63,7 +63,7 @@ TEST_F(ConnAttrTest, ArrayFetchAndAsyncSettings) {
       {"ArrayFetchOn=Yes;ArrayBufferSize=63", 1, 64512, 0},
       {"ArrayFetchOn=on;ArrayBufferSize=64", 0, 8192, 0},
       {"ArrayFetchOn=1;ArrayBufferSize=0", 0, 8192, 0},
-      {"ArrayFetchOn=1", 0, 8192, 0},
+      {"ArrayFetchOn=1", 1, 8192, 0},
       {"ArrayFetchOn=1;ArrayBufferSize=abc", 0, 8192, 0},
       {long_size.c_str(), 1, 8192, 0},
       {"ArrayFetchOn=false;ArrayBufferSize=4", 0, 8192, 0},
@@ -88,7 +88,8 @@ TEST_F(ConnAttrTest, ArrayFetchAndAsyncSettings) {
 TEST_F(ConnAttrTest, PasswordMasking) {
   const std::pair<const char*, const char*> cases[] = {
       {"DSN=a;PWD=secret;UID=u", "DSN=a;PWD=******;UID=u"},
-      {"PWD=x;PWD=y", "PWD=*;PWD=y"},
+      {"PWD=x;PWD=y", "PWD=*;PWD=*"},
+      {"DSN=a;PWD=one;UID=u;PWD=two", "DSN=a;PWD=***;UID=u;PWD=***"},
       {"XPWD;PWD=tiger", "XPWD;PWD=*****"},
       {"PWD=;UID=u", "PWD=;UID=u"},
       {"UID=u", "UID=u"},

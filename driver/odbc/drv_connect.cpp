@@ -158,7 +158,7 @@ int32_t DrvPostLogin(DrvConn* connection, const char* reply) {
     added.name = name;
     added.owned_name = 1;
     added.kind = kKeywordOptional;
-    std::memcpy(added.value, pair->value, pair->value_length);
+    if (pair->value_length > 0) std::memcpy(added.value, pair->value, pair->value_length);
     added.value[pair->value_length] = '\0';
     added.set = 1;
   }
