@@ -7,6 +7,8 @@
 
 namespace {
 
+constexpr uint32_t kRequestHeaderSize = 14;
+
 int Failed(RpcConnection* conn, RpcReplyHeader* header, int32_t kind) {
   if (conn != nullptr) conn->error_kind = kind;
   header->status = kRpcFailed;
@@ -35,6 +37,14 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
     TlsSlotSet(kNetErrBadSocket);
     return Failed(conn, header, kRpcErrSend);
   }
+  // What the reply must answer: the request's procedure and sequence number.
+  uint32_t procedure = 0;
+  uint16_t sequence = 0;
+  if (message != nullptr && message->write_len >= kRequestHeaderSize) {
+    const uint8_t* h = message->data;
+    procedure = (uint32_t{h[4]} << 24) | (uint32_t{h[5]} << 16) | (uint32_t{h[6]} << 8) | h[7];
+    sequence = static_cast<uint16_t>((h[8] << 8) | h[9]);
+  }
   bool locked = conn->lock_valid && rcSynObjLock(conn->lock) == kSynObjOk;
   int sent = RpcSendRequest(conn, message);
   int received = sent && RpcRecvReply(conn, message);
@@ -46,6 +56,12 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
   if (!MsgBufGetU32(message, &header->length) || !MsgBufGetU32(message, &header->word1) ||
       !MsgBufGetU16(message, &header->word2) || !MsgBufGetU16(message, &status) ||
       !MsgBufGetU16(message, &header->word3)) {
+    return Failed(conn, header, kRpcErrReceive);
+  }
+  // A reply to another request means the connection is out of step: its
+  // fields belong to a call this one knows nothing of.
+  if (header->word1 != procedure || header->word2 != sequence) {
+    TlsSlotSet(kWireErrBadRead);
     return Failed(conn, header, kRpcErrReceive);
   }
   header->status = static_cast<int16_t>(status);
