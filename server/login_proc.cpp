@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/lna/scramble.h"
+#include "server/backend_limits.h"
 #include "server/conn_string.h"
 #include "server/login_reply.h"
 #include "server/procedures.h"
@@ -18,6 +19,7 @@ namespace {
 
 // The client sends at most 512 bytes; anything far beyond is no login.
 constexpr int32_t kMaxScrambledText = 4096;
+constexpr uint16_t kInfoDbmsName = 17;  // SQL_DBMS_NAME
 
 std::string Value(const ConnString& cs, const char* key) {
   return cs.Get(key).value_or("");
@@ -69,6 +71,9 @@ int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
   DiagList ignored;  // what the backend cannot tell is announced empty
   std::vector<LnaTypeInfo> rows;
   backend->TypeInfo(&rows, &ignored);
+  std::string dbms;
+  if (Succeeded(backend->GetInfoText(kInfoDbmsName, &dbms, &ignored)))
+    ApplyBackendLimits(dbms, &rows);
   TypeTable types;
   types.Build(rows);
   std::vector<std::string> table_types;
