@@ -122,6 +122,20 @@ TEST_F(ConnAttrTest, LoginTraceMasksThePassword) {
   EXPECT_NE(log.find("LnaConnectMP returned -20"), std::string::npos) << log;
 }
 
+// A server host whose name does not resolve is named in the diagnostic.
+TEST_F(ConnAttrTest, LoginToAnUnknownHostNamesIt) {
+  LnaConnection* conn = nullptr;
+  ASSERT_EQ(LnaAllocConnect(&conn), kLnaOk);
+  EXPECT_EQ(LoginOuts().Login(conn, "DSN=a;ServerName=no-such-host.invalid.1583"), kLnaFailed);
+  LnaDiagRecord d{};
+  uint16_t count = 0;
+  ASSERT_EQ(LnaGetDiagnostics(conn, nullptr, &d, &count), kLnaOk);
+  ASSERT_EQ(count, 1);
+  EXPECT_STREQ(d.sqlstate, "08001");
+  EXPECT_NE(std::string(d.text).find("\"no-such-host.invalid\""), std::string::npos) << d.text;
+  LnaFreeConnect(conn);
+}
+
 TEST_F(ConnAttrTest, LoginWithoutServerNameIsRefusedAndNotBroken) {
   LnaConnection* conn = nullptr;
   ASSERT_EQ(LnaAllocConnect(&conn), kLnaOk);
