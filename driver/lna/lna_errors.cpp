@@ -7,6 +7,7 @@
 #include "common/tls_slot.h"
 #include "driver/lna/lna_messages.h"
 #include "driver/lna/lna_shared_state.h"
+#include "driver/lna/net_error.h"
 #include "driver/lna/unresolved_host.h"
 
 namespace {
@@ -144,6 +145,10 @@ void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t proced
     case 148:
     case 151:
       number = kLnaMsgDataNotFound;
+      break;
+    case kNetErrTimedOut:
+      number = kLnaMsgNoReply;
+      std::strcpy(sqlstate, "S1T00");
       break;
     case 201:
       number = kLnaMsgPack;

@@ -4,10 +4,28 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
+#include "driver/lna/transport.h"
 
 namespace {
 
 constexpr uint32_t kRequestHeaderSize = 14;
+
+// Waits for the reply within the connection's bound. A reply that outlasts
+// it runs the overdue hook once; after a cancel the reply gets a little
+// more time. 1 when the reply can be read, 0 (code 132) when it never came.
+int AwaitReply(RpcConnection* conn) {
+  uint32_t wait = conn->reply_wait_ms;
+  // A reply that stalls half-way is bounded too: every read of it is.
+  uint32_t per_read = wait > 0 ? wait + kRpcCancelGraceMs : 0;
+  if (conn->applied_wait_ms != per_read && NetBoundReceives(conn->socket, per_read))
+    conn->applied_wait_ms = per_read;
+  if (wait == 0) return 1;
+  int ready = NetWaitReadable(conn->socket, wait);
+  if (ready != 0) return ready > 0;
+  conn->overdue = 1;
+  if (conn->overdue_fn == nullptr || !conn->overdue_fn(conn->overdue_context)) return 0;
+  return NetWaitReadable(conn->socket, kRpcCancelGraceMs) > 0;
+}
 
 int Failed(RpcConnection* conn, RpcReplyHeader* header, int32_t kind) {
   if (conn != nullptr) conn->error_kind = kind;
@@ -46,8 +64,9 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
     sequence = static_cast<uint16_t>((h[8] << 8) | h[9]);
   }
   bool locked = conn->lock_valid && rcSynObjLock(conn->lock) == kSynObjOk;
+  conn->overdue = 0;
   int sent = RpcSendRequest(conn, message);
-  int received = sent && RpcRecvReply(conn, message);
+  int received = sent && AwaitReply(conn) && RpcRecvReply(conn, message);
   if (locked) SemLeave(conn->lock);
   if (!sent) return Failed(conn, header, kRpcErrSend);
   if (!received) return Failed(conn, header, kRpcErrReceive);

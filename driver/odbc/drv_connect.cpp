@@ -77,6 +77,9 @@ int32_t Login(DrvConn* connection, char* login, char* reply_text, bool* warning)
   LnaLoginInfo52 defaults{};
   uint16_t functions[kFunctionTableSize] = {};
   uint32_t extra = 0;
+  // SQL_LOGIN_TIMEOUT bounds the greeting and the login's reply; without it
+  // the data source's LoginTimeout does.
+  LnaSetLoginTimeout(connection->lna, connection->login_timeout);
   int16_t status =
       LnaConnectMP(connection->lna, login, reply_text, static_cast<int32_t>(kReplySize), &extra,
                    &connection->server_info, &connection->info154, &connection->info96,

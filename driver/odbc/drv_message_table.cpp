@@ -186,8 +186,8 @@ const MsgDefault kDrvMessages[] = {
      "VeltoClient cannot find the server host \"%s\": the name is unknown or cannot be looked "
      "up now. Check the ServerName entry of the data source."},
     {0x80001FC5u, "VEL_LNA_ERR_NO_REPLY",
-     "VeltoServer did not answer within %ld seconds. Contact your system administrator if the "
-     "server should be running."},
+     "VeltoServer did not answer in time. Contact your system administrator if the server should "
+     "be running."},
 
     // Labels of the attributes the browse connect lists.
     {20001, "VEL_IDS_LABEL_SERVER_NAME", "Server Name"},

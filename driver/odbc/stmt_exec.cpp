@@ -7,6 +7,7 @@
 #include "common/memory.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/odbc/arg_copy.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
@@ -511,7 +512,11 @@ SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
   TraceEnter(StmtTrace(statement), "SQLCancel(0x%08lx)", TraceAddr(hstmt));
   ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = SQL_SUCCESS;
-  if (!StmtIsAsync(statement)) {
+  if (LnaStmtInCall(statement->lna)) {
+    // Another thread's call of the statement is on the wire: it is
+    // cancelled, and that thread ends the call and its state itself.
+    code = DrvCancel(statement);
+  } else if (!StmtIsAsync(statement)) {
     DrvCancel(statement);
     statement->data_at_exec_phase = 0;
     code = SQLFreeStmtImpl(statement, SQL_CLOSE);
