@@ -354,13 +354,13 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
       *state.exhausted = 1;
       // A value the fetch buffer held only in part was cut there: its end
       // is no complete value.
-      // Its whole length is unknown: more existed than came.
+      // The length stays what the buffer holds: applications take a
+      // truncated piece's length (or SQL_NO_TOTAL) as the bytes they may
+      // read, so only the warning can say that more existed.
       LnaFetchSlot* slot = FetchSlot(statement, icol);
       if (slot != nullptr && LnaColumnFetched(statement->lna, icol) &&
-          slot->result_length > HeldLength(*slot) && !truncated) {
+          slot->result_length > HeldLength(*slot) && !truncated)
         truncated = true;
-        total = SQL_NO_TOTAL;
-      }
     } else {
       *state.handed += static_cast<uint32_t>(binary_as_text ? handed / 2 : handed);
       truncated = true;
