@@ -116,10 +116,10 @@ class NameListCache {
 };
 
 // Built on first use: the library's start-up reads settings before this
-// file's globals would be made.
+// file's globals would be made. Gone with the library when it is unloaded.
 NameListCache& NameLists() {
-  static NameListCache* lists = new NameListCache;
-  return *lists;
+  static NameListCache lists;
+  return lists;
 }
 
 // The cache's key: the file as the installer's mode makes it, and the

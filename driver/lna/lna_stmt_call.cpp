@@ -34,6 +34,10 @@ LnaStmtCall::LnaStmtCall(LnaStatement* stmt)
 }
 
 LnaStmtCall::~LnaStmtCall() {
+  End();
+}
+
+void LnaStmtCall::End() {
   if (rpc_ == nullptr) return;
   Calling(stmt_->conn).store(nullptr);
   // Procedure 10 closes the connection; statement calls never do.
@@ -42,12 +46,14 @@ LnaStmtCall::~LnaStmtCall() {
     rpc_->overdue_fn = nullptr;
     rpc_->overdue_context = nullptr;
   }
+  rpc_ = nullptr;
 }
 
 int16_t LnaStmtCall::Settle(int16_t status, uint32_t procedure) {
+  bool overdue = rpc_ != nullptr && rpc_->overdue;
+  End();
   if (status == kLnaFailed) PostTransportError(nullptr, stmt_, procedure);
-  if (rpc_ != nullptr && rpc_->overdue && status != kLnaOk && status != kLnaInfo &&
-      status != kLnaNeedData)
+  if (overdue && status != kLnaOk && status != kLnaInfo && status != kLnaNeedData)
     PostLnaError(nullptr, stmt_, kMsgTimeoutExpired, 0,
                  kLocTransportBase + static_cast<int32_t>(procedure));
   return status;

@@ -20,9 +20,12 @@ class LnaStmtCall {
   // The call's status once its transport error (if any) is posted: a
   // failure of a call whose reply outlasted the query timeout is reported
   // as the timeout.
+  // Ends the call: what follows (clean-up, a cancel by procedure 4) is no
+  // longer this call.
   int16_t Settle(int16_t status, uint32_t procedure);
 
  private:
+  void End();
   LnaStatement* stmt_;
   RpcConnection* rpc_;
 };
