@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "testing/fake_resolver.h"
+#include "testing/registry_sandbox.h"
 #include "tools/shared/tool_status.h"
 
 namespace {
@@ -71,6 +72,7 @@ std::string ListOfSize(size_t size) {
 class UdpDiscoveryTest : public ::testing::Test {
  protected:
   UdpDiscoveryTest() {
+    testing_registry::UseSandbox();
     env_.driver_name = "VeltoClient-Debug";
     env_.resolver = &resolver_;
     env_.broadcast_address = Ip("127.0.0.1");
