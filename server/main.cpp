@@ -55,18 +55,19 @@ int main(int argc, char** argv) {
   for (const velsrv::DsnEntry& d : listener.context().dsns())
     std::printf("velsrv: data source %s (%s)\n", d.name.c_str(), d.description.c_str());
   // Discovery is a convenience beside the data service: when its port is
-  // taken the server still serves, and says so.
+  // taken the server still serves, and says so after the lines above.
   velsrv::DiscoveryService discovery(listener.context());
+  std::string discovery_error;
   if (config.discovery_port != 0) {
-    if (discovery.Open(config.discovery_port, &error)) {
+    if (discovery.Open(config.discovery_port, &discovery_error)) {
       std::printf("velsrv: discovery on %s:%u (UDP)\n", discovery.address().c_str(),
                   static_cast<unsigned>(discovery.port()));
       discovery.Start();
-    } else {
-      std::fprintf(stderr, "velsrv: no discovery service: %s\n", error.c_str());
     }
   }
   std::fflush(stdout);
+  if (!discovery_error.empty())
+    std::fprintf(stderr, "velsrv: no discovery service: %s\n", discovery_error.c_str());
   listener.Run();
   discovery.Stop();
   g_listener = nullptr;
