@@ -161,6 +161,18 @@ int MsgGetText(uint32_t number, char* buffer, size_t size) {
   return MsgGetTextByNumber(0, number, buffer, size);
 }
 
+void MsgGetTextOr(const MsgDefault* rows, uint32_t number, char* buffer, size_t size) {
+  if (buffer == nullptr || size == 0) return;
+  if (MsgGetText(number, buffer, size)) return;
+  buffer[0] = '\0';
+  for (const MsgDefault* row = rows; row != nullptr && row->number != 0; ++row) {
+    if (row->number == number) {
+      CopyOut(row->text, buffer, size);
+      return;
+    }
+  }
+}
+
 char* MsgAllocText(int, uint32_t number) {
   auto* block = static_cast<char*>(MemAlloc(kAllocTextSize));
   if (block == nullptr) return nullptr;

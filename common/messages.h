@@ -58,6 +58,10 @@ int MsgGetTextByNumber(int slot, uint32_t number, char* buffer, size_t size);
 int MsgCopyText(int slot, const char* key, char* buffer, size_t size);
 // MsgGetTextByNumber on slot 0.
 int MsgGetText(uint32_t number, char* buffer, size_t size);
+// The catalogue's text of `number`; when the catalogue has none (not loaded,
+// or the number unknown to it), the text of that number's row in `rows`
+// (ended by number 0), else an empty text. Cut like MsgGetText.
+void MsgGetTextOr(const MsgDefault* rows, uint32_t number, char* buffer, size_t size);
 
 // A new block holding the text of `number` (at most 511 characters), or
 // null; freed with MsgFreeText.

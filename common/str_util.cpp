@@ -1,5 +1,7 @@
 #include "common/str_util.h"
 
+#include <cstring>
+
 namespace {
 
 unsigned char Upper(char c) {
@@ -62,4 +64,12 @@ void StrCopyBounded(char* destination, const char* source, size_t n) {
   size_t i = 0;
   for (; i < n && source[i] != '\0'; ++i) destination[i] = source[i];
   if (i < n) destination[i] = '\0';
+}
+
+void StrAppendBounded(char* destination, const char* source, size_t size) {
+  if (destination == nullptr || source == nullptr || size == 0) return;
+  size_t used = strnlen(destination, size - 1);
+  size_t i = 0;
+  for (; used + i < size - 1 && source[i] != '\0'; ++i) destination[used + i] = source[i];
+  destination[used + i] = '\0';
 }

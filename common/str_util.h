@@ -18,3 +18,6 @@ char* StrLower(char* s);
 // n were copied, so a caller that needs a terminated result passes one less
 // than its buffer's size.
 void StrCopyBounded(char* destination, const char* source, size_t n);
+// Appends as much of source as fits after the text already in destination
+// (a buffer of `size` bytes), always leaving it terminated.
+void StrAppendBounded(char* destination, const char* source, size_t size);

@@ -84,4 +84,23 @@ TEST(StrUtil, CopyBoundedTerminatesOnlyWhenShorter) {
   }
 }
 
+TEST(StrUtil, AppendBoundedCutsAndTerminates) {
+  struct Case {
+    const char* before;
+    const char* source;
+    size_t size;
+    const char* expected;
+  } cases[] = {
+      {"ab", "cd", 8, "abcd"}, {"ab", "cdefgh", 6, "abcde"}, {"abcde", "xy", 6, "abcde"},
+      {"", "xyz", 1, ""},      {"ab", "", 8, "ab"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.before) + "+" + c.source + " size=" + std::to_string(c.size));
+    char buffer[16];
+    std::strcpy(buffer, c.before);
+    StrAppendBounded(buffer, c.source, c.size);
+    EXPECT_STREQ(buffer, c.expected);
+  }
+}
+
 }  // namespace

@@ -14,3 +14,7 @@ bool PlatFileReadable(const char* path);
 // The calling thread's last system error (the number that system calls
 // leave behind).
 long PlatLastError();
+
+// The directory for temporary files: $TMPDIR when it is set and not empty,
+// else "/tmp".
+const char* PlatTempDirectory();

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 
 #include "platform/file_system.h"
 
@@ -23,4 +24,9 @@ bool PlatFileReadable(const char* path) {
 
 long PlatLastError() {
   return errno;
+}
+
+const char* PlatTempDirectory() {
+  const char* dir = std::getenv("TMPDIR");
+  return dir != nullptr && dir[0] != '\0' ? dir : "/tmp";
 }

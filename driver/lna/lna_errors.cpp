@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "common/str_util.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_messages.h"
 #include "driver/lna/lna_shared_state.h"
@@ -47,11 +48,7 @@ void CopySqlState(char* out, const char* text) {
 }  // namespace
 
 void AppendDiagText(char* buffer, const char* text) {
-  size_t used = strnlen(buffer, kLnaDiagTextMax);
-  size_t room = kLnaDiagTextMax - used;
-  size_t n = strnlen(text, room);
-  std::memcpy(buffer + used, text, n);
-  buffer[used + n] = '\0';
+  StrAppendBounded(buffer, text, kLnaDiagTextMax + 1);
 }
 
 void SaveLnaDiagnostic(LnaConnection* conn, LnaStatement* stmt, const char* sqlstate,

@@ -1,7 +1,5 @@
 #include "driver/lna/lna_messages.h"
 
-#include "common/str_util.h"
-
 const MsgDefault kLnaMessages[] = {
     {kMsgRegCliHkcuProtocol, "VEL_REG_CLI_HKCU_PROTOCOL", "Client\\6.1\\Protocol Stack"},
     {kMsgRegCliHkcuFirewall, "VEL_REG_CLI_HKCU_FIREWALL", "Client\\6.1\\Firewall Tunneling"},
@@ -12,14 +10,5 @@ const MsgDefault kLnaMessages[] = {
 };
 
 void LnaMessageText(uint32_t number, char* buffer, size_t size) {
-  if (buffer == nullptr || size == 0) return;
-  if (MsgGetText(number, buffer, size)) return;
-  buffer[0] = '\0';
-  for (const MsgDefault* row = kLnaMessages; row->number != 0; ++row) {
-    if (row->number == number) {
-      StrCopyBounded(buffer, row->text, size - 1);
-      buffer[size - 1] = '\0';
-      return;
-    }
-  }
+  MsgGetTextOr(kLnaMessages, number, buffer, size);
 }
