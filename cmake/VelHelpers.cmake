@@ -10,8 +10,9 @@ function(vel_add_tests target)
   add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+  # No test may wait for a person: dialogs fail unless a test scripts them.
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-                       DISCOVERY_TIMEOUT 60)
+                       DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "VELTO_DIALOG_HOST=none")
 endfunction()
 
 # vel_export_only(<shared-library-target> <symbol...>)
