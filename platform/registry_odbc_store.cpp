@@ -3,8 +3,8 @@
 #include <odbcinst.h>
 
 #include <cstring>
-#include <mutex>
 
+#include "platform/installer_call.h"
 #include "platform/registry.h"
 #include "platform/registry_names.h"
 
@@ -20,35 +20,22 @@ constexpr size_t kIniMaxLine = 1000;
 // the installer does not tell apart from an empty value otherwise.
 constexpr char kMissing[] = "\n\x01(missing)";
 
-// The configuration mode is process-wide state of the installer; switching
-// it for a system read must not interleave with another thread's call.
-std::mutex g_installer_mutex;
-
 const char* FileName(IniFile file) {
   return file == IniFile::kDrivers ? "ODBCINST.INI" : "ODBC.INI";
 }
 
-// Holds the installer for one call, in system mode for the system file.
-class InstallerCall {
+// Holds the installer for one call: in system mode for the system file, in
+// user mode for the user's own file.
+class InstallerCall : public plat_installer::Call {
  public:
-  explicit InstallerCall(IniFile file) : lock_(g_installer_mutex) {
-    if (file == IniFile::kSystemDsn) {
-      switched_ = SQLGetConfigMode(&saved_mode_) && SQLSetConfigMode(ODBC_SYSTEM_DSN);
-      ok_ = switched_;
-    }
-  }
-  ~InstallerCall() {
-    if (switched_) SQLSetConfigMode(saved_mode_);
-  }
-  InstallerCall(const InstallerCall&) = delete;
-  InstallerCall& operator=(const InstallerCall&) = delete;
-  bool ok() const { return ok_; }
+  explicit InstallerCall(IniFile file) : Call(ModeOf(file)) {}
 
  private:
-  std::lock_guard<std::mutex> lock_;
-  UWORD saved_mode_ = ODBC_BOTH_DSN;
-  bool switched_ = false;
-  bool ok_ = true;
+  static int ModeOf(IniFile file) {
+    if (file == IniFile::kSystemDsn) return ODBC_SYSTEM_DSN;
+    if (file == IniFile::kUserOnlyDsn) return ODBC_USER_DSN;
+    return plat_installer::kKeepMode;
+  }
 };
 
 // A list of NUL-separated names. The installer drops names that do not fit
@@ -79,11 +66,23 @@ long ReadNameList(IniFile file, const char* section, std::vector<std::string>* n
   return kPlatRegOk;
 }
 
+// The name of a section no data source file holds.
+constexpr char kNoSuchSection[] = "\x01velto-no-such-section";
+
 long WriteString(IniFile file, const char* section, const char* key, const char* value) {
   InstallerCall call(file);
   if (!call.ok()) return kPlatRegIoFailed;
-  return SQLWritePrivateProfileString(section, key, value, FileName(file)) ? kPlatRegOk
-                                                                           : kPlatRegAccessDenied;
+  if (!SQLWritePrivateProfileString(section, key, value, FileName(file))) {
+    return kPlatRegAccessDenied;
+  }
+  // The installer forgets the values it keeps read only on a write to the
+  // data source files; after a write to the drivers' file this process
+  // would go on reading the old values. Deleting a value that does not
+  // exist makes it forget them.
+  if (file == IniFile::kDrivers) {
+    SQLWritePrivateProfileString(kNoSuchSection, "k", nullptr, "ODBC.INI");
+  }
+  return kPlatRegOk;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -148,6 +147,19 @@ long DeleteValue(IniFile file, const std::string& section, const std::string& ke
 
 long DeleteSection(IniFile file, const std::string& section) {
   return WriteString(file, section.c_str(), nullptr, nullptr);
+}
+
+long CreateDsn(IniFile file, const std::string& name, const std::string& driver) {
+  if (!SectionNameFits(name) || !ValueFits("Driver", driver)) return kPlatRegInvalidArgument;
+  InstallerCall call(file);
+  if (!call.ok()) return kPlatRegIoFailed;
+  return SQLWriteDSNToIni(name.c_str(), driver.c_str()) ? kPlatRegOk : kPlatRegAccessDenied;
+}
+
+long RemoveDsn(IniFile file, const std::string& name) {
+  InstallerCall call(file);
+  if (!call.ok()) return kPlatRegIoFailed;
+  return SQLRemoveDSNFromIni(name.c_str()) ? kPlatRegOk : kPlatRegAccessDenied;
 }
 
 }  // namespace reg_odbc

@@ -94,6 +94,9 @@ std::string ApplyServerSetting(const std::string& key, const std::string& value,
   } else if (key == "port") {
     if (!ParseLong(value, 0, 65535, &v)) return "port wants a number from 0 to 65535";
     c->port = static_cast<uint16_t>(v);
+  } else if (key == "discovery_port") {
+    if (!ParseLong(value, 0, 65535, &v)) return "discovery_port wants a number from 0 to 65535";
+    c->discovery_port = static_cast<uint16_t>(v);
   } else if (key == "max_connections") {
     if (!ParseLong(value, 1, 100000, &v)) return "max_connections wants a number from 1";
     c->max_connections = static_cast<int>(v);
@@ -210,6 +213,7 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, b
   static const Flag kFlags[] = {
       {"--listen", "listen"},
       {"--port", "port"},
+      {"--discovery-port", "discovery_port"},
       {"--max-connections", "max_connections"},
       {"--max-request-bytes", "max_request_bytes"},
       {"--request-timeout", "request_timeout"},
@@ -260,7 +264,7 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, b
 }
 
 std::string UsageText() {
-  return "usage: velsrv [--config FILE] [--listen ADDRESS] [--port N]\n"
+  return "usage: velsrv [--config FILE] [--listen ADDRESS] [--port N] [--discovery-port N]\n"
          "              [--max-connections N] [--max-request-bytes N] [--request-timeout SECONDS]\n"
          "              [--max-statements N] [--admin off|loopback|any] [--compress on|off]\n"
          "              [--server-list ADDRESS:PORT,...]\n";

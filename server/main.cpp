@@ -6,6 +6,7 @@
 #include <string>
 
 #include "server/config.h"
+#include "server/discovery_service.h"
 #include "server/listener.h"
 #include "server/odbc_backend.h"
 
@@ -53,8 +54,21 @@ int main(int argc, char** argv) {
               static_cast<unsigned>(listener.port()));
   for (const velsrv::DsnEntry& d : listener.context().dsns())
     std::printf("velsrv: data source %s (%s)\n", d.name.c_str(), d.description.c_str());
+  // Discovery is a convenience beside the data service: when its port is
+  // taken the server still serves, and says so.
+  velsrv::DiscoveryService discovery(listener.context());
+  if (config.discovery_port != 0) {
+    if (discovery.Open(config.discovery_port, &error)) {
+      std::printf("velsrv: discovery on %s:%u (UDP)\n", discovery.address().c_str(),
+                  static_cast<unsigned>(discovery.port()));
+      discovery.Start();
+    } else {
+      std::fprintf(stderr, "velsrv: no discovery service: %s\n", error.c_str());
+    }
+  }
   std::fflush(stdout);
   listener.Run();
+  discovery.Stop();
   g_listener = nullptr;
   std::printf("velsrv: stopped\n");
   return 0;
