@@ -30,8 +30,10 @@ class NoneHost : public DlgHost {
 };
 
 std::atomic<DlgHost*> g_installed{nullptr};
-std::once_flag g_chosen_once;
+std::mutex g_chosen_lock;
+std::string g_chosen_by;  // the settings the chosen host was made from
 DlgHost* g_chosen = nullptr;
+std::unique_ptr<ScriptedDlgHost> g_scripted;
 
 std::string Setting() {
   const char* variable = std::getenv("VELTO_DIALOG_HOST");
@@ -55,14 +57,19 @@ bool HasTerminal() {
   return true;
 }
 
-DlgHost* Choose() {
-  std::string setting = Setting();
+std::string Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+DlgHost* Choose(const std::string& setting) {
   if (strcasecmp(setting.c_str(), "none") == 0) return DlgNoneHost();
   if (strcasecmp(setting.c_str(), "scripted") == 0) {
-    const char* script = std::getenv("VELTO_DIALOG_SCRIPT");
-    const char* record = std::getenv("VELTO_DIALOG_RECORD");
-    DlgHost* host = ScriptedDlgHost::FromFiles(script, record).release();
-    return host != nullptr ? host : DlgNoneHost();
+    const std::string script = Variable("VELTO_DIALOG_SCRIPT");
+    const std::string record = Variable("VELTO_DIALOG_RECORD");
+    g_scripted = ScriptedDlgHost::FromFiles(script.c_str(), record.c_str());
+    if (g_scripted == nullptr) return DlgNoneHost();
+    return g_scripted.get();
   }
   // The terminal is used only where a person can answer on it.
   if ((setting.empty() || strcasecmp(setting.c_str(), "terminal") == 0) && HasTerminal())
@@ -83,6 +90,15 @@ DlgHost* DlgUseHost(DlgHost* host) {
 
 DlgHost* DlgCurrentHost() {
   if (DlgHost* installed = g_installed.load()) return installed;
-  std::call_once(g_chosen_once, [] { g_chosen = Choose(); });
+  // Chosen again only when the settings change: a test may point a process
+  // at another script.
+  std::string setting = Setting();
+  std::string by =
+      setting + "\n" + Variable("VELTO_DIALOG_SCRIPT") + "\n" + Variable("VELTO_DIALOG_RECORD");
+  std::lock_guard<std::mutex> hold(g_chosen_lock);
+  if (g_chosen == nullptr || by != g_chosen_by) {
+    g_chosen = Choose(setting);
+    g_chosen_by = by;
+  }
   return g_chosen;
 }

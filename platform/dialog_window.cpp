@@ -18,8 +18,10 @@ std::set<const DlgWindow*>& Live() {
 DlgWindow g_desktop;
 DlgWindow g_foreign;
 
-// The dialogs this thread runs, innermost last.
-thread_local std::vector<DlgWindow*> t_running;
+// The innermost dialog this thread runs; each dialog knows the one it runs
+// inside. Nothing here may need a destructor: a thread-local object with
+// one keeps a driver that the application unloads from going cleanly.
+thread_local DlgWindow* t_innermost = nullptr;
 
 constexpr int32_t kPixelsPerUnit = 2;
 
@@ -210,9 +212,10 @@ DlgResult DialogBoxIndirectParam(const DlgTemplate* dialog_template, DlgHwnd par
     for (auto& control : dialog->controls) DlgAddLive(control.get());
     if (dialog->parent == nullptr || DlgIsForeign(dialog->parent))
       DlgInstanceRegister(dialog.get());
-    t_running.push_back(dialog.get());
+    dialog->outer = t_innermost;
+    t_innermost = dialog.get();
     DlgResult result = RunModal(dialog.get(), param);
-    t_running.pop_back();
+    t_innermost = dialog->outer;
     DlgInstanceUnregister(dialog.get());
     for (auto& control : dialog->controls) DlgRemoveLive(control.get());
     DlgRemoveLive(dialog.get());
@@ -423,8 +426,7 @@ DlgHwnd SetFocus(DlgHwnd control) {
 }
 
 DlgHwnd GetFocus() {
-  if (t_running.empty()) return nullptr;
-  return t_running.back()->focus;
+  return t_innermost != nullptr ? t_innermost->focus : nullptr;
 }
 
 intptr_t SetWindowLongPtr(DlgHwnd dialog, int index, intptr_t value) {

@@ -49,6 +49,7 @@ struct DlgWindow {
   bool ended = false;
   DlgResult end_code = 0;
   int instance_socket = -1;
+  DlgWindow* outer = nullptr;  // the dialog this one runs inside, on this thread
 };
 
 // Live windows: every call checks its handle here first.

@@ -2,6 +2,7 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/key_value_list.h"
 #include "common/memory.h"
@@ -141,7 +142,28 @@ int32_t ParseConnectAttributes(DrvConn* connection, const char* text) {
 }
 
 int32_t BrowseParseAttributes(DrvConn* connection, const char* text) {
-  return ParseConnectAttributes(connection, text);
+  // A later call may correct what an earlier one gave (the data source
+  // stays the one chosen first): those values are opened for this parse
+  // and kept where the text does not give them again.
+  struct Earlier {
+    uint32_t index;
+    std::string value;
+  };
+  std::vector<Earlier> earlier;
+  for (uint32_t k = 0; k < connection->keyword_count; ++k) {
+    ConnKeyword& keyword = connection->keywords[k];
+    if (!keyword.set || IsSelector(connection, k)) continue;
+    earlier.push_back(Earlier{k, keyword.value});
+    keyword.set = 0;
+  }
+  int32_t result = ParseConnectAttributes(connection, text);
+  for (const Earlier& kept : earlier) {
+    ConnKeyword& keyword = connection->keywords[kept.index];
+    if (keyword.set && result >= 0) continue;
+    std::memcpy(keyword.value, kept.value.c_str(), kept.value.size() + 1);
+    keyword.set = 1;
+  }
+  return result;
 }
 
 int ValueNeedsBraces(const char* keyword, const char* value) {

@@ -4,19 +4,21 @@
 
 #include <cstring>
 
-#include "common/profile_path.h"
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/odbc/arg_copy.h"
 #include "driver/odbc/conn_keyword.h"
 #include "driver/odbc/conn_options_api.h"
 #include "driver/odbc/conn_string.h"
+#include "driver/odbc/connect_steps.h"
+#include "driver/odbc/connect_trace.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_connect.h"
 #include "driver/odbc/drv_messages.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/prompt_connect.h"
 #include "driver/odbc/trace_addr.h"
 #include "driver/odbc/trace_mask.h"
 #include "driver/odbc/translation.h"
@@ -29,37 +31,10 @@ const char* Arg(const ArgCopy& copy) {
   return copy.text != nullptr ? copy.text : "NULL";
 }
 
-void OpenTrace(DrvConn* connection) {
-  const char* dsn = connection->keywords[connection->keyword_dsn].value;
-  if (dsn[0] == '\0') return;
-  // A trace left open by an earlier attempt on this handle is replaced.
-  TraceClose(connection->trace);
-  connection->trace = TraceOpen(ProfilePathGet(), dsn, "OdbcTrace", &connection->trace_level);
-}
-
-// Refuses a second login on a handle that is logged in: it would orphan
-// the first.
-bool RefuseWhileConnected(DrvConn* connection) {
-  if (connection->state < kConnConnected) return false;
-  PostDbcError(connection, kMsgErrConnectBusy, 0, nullptr);
-  return true;
-}
-
 void StoreKeyword(DrvConn* connection, uint32_t index, const char* value) {
   ConnKeyword& keyword = connection->keywords[index];
   std::strcpy(keyword.value, value);  // the copy was limited to the field
   keyword.set = 1;
-}
-
-// After a login: the data source's translation library. One that cannot
-// be loaded ends the attempt. `result` is the connect's so far.
-SQLRETURN LoadDataSourceTranslation(DrvConn* connection, SQLRETURN result) {
-  SQLRETURN loaded = LoadTranslationOptions(connection);
-  if (loaded == SQL_ERROR) {
-    AbortConnectAttempt(connection);
-    return SQL_ERROR;
-  }
-  return loaded == SQL_SUCCESS_WITH_INFO ? SQL_SUCCESS_WITH_INFO : result;
 }
 
 bool FreeAllStatements(DrvConn* connection) {
@@ -92,7 +67,7 @@ SQLRETURN SQLConnectImpl(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN, SQLCHA
     }
   }
   if (copies[0].text != nullptr) StoreKeyword(connection, connection->keyword_dsn, copies[0].text);
-  OpenTrace(connection);
+  OpenConnectTrace(connection);
   TraceHandle* trace = connection->trace;
   std::string password = MaskedPassword(copies[2].text);
   TraceEnter(trace, "SQLConnect(0x%08lx, \"%s\", %d, \"%s\", %d, \"%s\", %d)", TraceAddr(hdbc),
@@ -128,6 +103,10 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
   if (connection == nullptr) return SQL_INVALID_HANDLE;
   ClearHandleErrors(nullptr, connection, nullptr);
   if (RefuseWhileConnected(connection)) return SQL_ERROR;
+  if (fDriverCompletion > SQL_DRIVER_COMPLETE_REQUIRED) {
+    PostDbcError(connection, kMsgErrInvalCompletion, 0, nullptr);
+    return SQL_ERROR;
+  }
   ArgCopy in = {};
   uint32_t copied = CopyInString(&in, reinterpret_cast<const char*>(szConnStrIn), cbConnStrIn,
                                  kNoLengthLimit, '\0');
@@ -144,7 +123,7 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
     return SQL_ERROR;
   }
   if (parsed == 1) warning = true;
-  OpenTrace(connection);
+  OpenConnectTrace(connection);
   TraceHandle* trace = connection->trace;
   std::string shown = MaskPasswordValue(in.text);
   TraceEnter(trace, "SQLDriverConnect(0x%08lx, 0x%04x, \"%-.600s\", %d, 0x%08lx, %d, 0x%08lx, %d)",
@@ -152,11 +131,17 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
              shown.c_str(), cbConnStrIn, TraceAddr(szConnStrOut), cbConnStrOutMax,
              TraceAddr(pcbConnStrOut), fDriverCompletion);
 
-  // No logon dialog exists on this platform, so every completion mode logs
-  // in with what the string and the data source give.
   SQLRETURN result = SQL_SUCCESS;
-  int32_t connected = DrvConnect(connection);
-  if (connected < 0) {
+  int32_t connected = fDriverCompletion == SQL_DRIVER_NOPROMPT
+                          ? DrvConnect(connection)
+                          : DrvPromptConnect(connection, hwnd, fDriverCompletion);
+  if (connected == SQL_NO_DATA_FOUND) {
+    // A later call must be able to give other values: the first value
+    // given for a keyword would otherwise win.
+    ClearConnectKeywords(connection);
+    DropAddedKeywords(connection);
+    result = SQL_NO_DATA_FOUND;
+  } else if (connected < 0) {
     AbortConnectAttempt(connection);
     result = SQL_ERROR;
   } else {
@@ -181,6 +166,8 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
   FreeArgCopy(&in, 1);
   if (result == SQL_SUCCESS && warning) result = SQL_SUCCESS_WITH_INFO;
   TraceReturn(trace, "SQLDriverConnect", result);
+  // Only a connection keeps its trace open.
+  if (result == SQL_ERROR || result == SQL_NO_DATA_FOUND) CloseConnectTrace(connection);
   return result;
 }
 

@@ -1,5 +1,4 @@
-// The workers of SQLConnect, SQLDriverConnect (without prompting) and
-// SQLDisconnect.
+// The workers of SQLConnect, SQLDriverConnect and SQLDisconnect.
 #pragma once
 
 #include <sql.h>

@@ -5,7 +5,7 @@
 const MsgDefault kDrvMessages[] = {
     {kMsgClientIniFile, "VEL_STR_CLIENT_INI_FILE", "HKEY_CURRENT_USER\\Software\\odbc\\odbc.ini"},
 
-    // Diagnostics: the texts of 5100 to 5183 (and 5007) begin with their
+    // Diagnostics: the texts of 5100 to 5185 (and 5007) begin with their
     // SQLSTATE. The vendor prefix (5197 to 5199) is empty unless a message
     // file gives it words.
     {kMsgDrsFreeStmtFail, "VEL_DRS_STR_FREE_STMT_FAIL",
@@ -126,6 +126,9 @@ const MsgDefault kDrvMessages[] = {
     {kMsgErrOptionValueChanged, "VEL__ERR_OPTION_VALUE_CHANGED", "01S02Option value changed."},
     {kMsgErrInvalidSpInMode, "VEL__ERR_INVALID_SP_IN_MODE",
      "37000A savepoint statement cannot be executed in this transaction state."},
+    {kMsgErrDialogFailed, "VEL__ERR_DIALOG_FAILED",
+     "IM008Dialog failed: the logon dialog cannot be shown here."},
+    {kMsgErrInvalCompletion, "VEL__ERR_INVAL_COMPLETION", "S1110Invalid driver completion."},
     {kMsgVendorStr, "VEL_ERR_VENDOR_STR", ""},
     {kMsgProductStr, "VEL_ERR_PRODUCT_STR", ""},
     {kMsgSourceStr, "VEL_ERR_SOURCE_STR", ""},
@@ -182,6 +185,12 @@ const MsgDefault kDrvMessages[] = {
     {0x80001FC3u, "VEL_LNA_ERR_PROTOCOL_DLL",
      "VeltoClient cannot load a protocol DLL requested by a VeltoServer server. Please contact "
      "your system administrator for assistance."},
+
+    // The logon dialog.
+    {kMsgIdsMsgTitle, "VEL_IDS_MSGTITLE", "Logon to "},
+    {kMsgInvalidString, "VEL_INVALID_STRING",
+     "%s must not contain any of the following characters: [ ] { } ( ) , ; ? * = ! @"},
+    {kMsgInvalidNumber, "VEL_INVALID_NUMBER", "%s must be a number in the range %d - %d."},
 
     // Labels of the attributes the browse connect lists.
     {20001, "VEL_IDS_LABEL_SERVER_NAME", "Server Name"},

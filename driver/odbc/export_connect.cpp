@@ -2,11 +2,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/browse_connect.h"
 #include "driver/odbc/conn_options_api.h"
 #include "driver/odbc/connect_api.h"
+#include "driver/odbc/connect_dialog.h"
 #include "driver/odbc/export_guard.h"
 #include "driver/odbc/get_info.h"
-#include "driver/odbc/not_capable.h"
 #include "driver/odbc/transact.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLConnect(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN,
@@ -29,10 +30,21 @@ VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDriverConnect(SQLHDBC hdbc, SQLHWND hwnd, S
   });
 }
 
-VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBrowseConnect(SQLHDBC hdbc, SQLCHAR*, SQLSMALLINT, SQLCHAR*,
-                                                   SQLSMALLINT, SQLSMALLINT*) {
+VEL_ODBC_EXPORT SQLRETURN SQL_API SQLBrowseConnect(SQLHDBC hdbc, SQLCHAR* szConnStrIn,
+                                                   SQLSMALLINT cbConnStrIn, SQLCHAR* szConnStrOut,
+                                                   SQLSMALLINT cbConnStrOutMax,
+                                                   SQLSMALLINT* pcbConnStrOut) {
   if (!DrvAttached()) return SQL_ERROR;
-  return GuardConn(hdbc, [&] { return NotCapableOnConn(hdbc); });
+  return GuardConn(hdbc, [&] {
+    return SQLBrowseConnectImpl(hdbc, szConnStrIn, cbConnStrIn, szConnStrOut, cbConnStrOutMax,
+                                pcbConnStrOut);
+  });
+}
+
+// The logon dialog's procedure, exported as the dialog layer expects it.
+VEL_ODBC_EXPORT DlgResult ConnectDlg(DlgHwnd dialog, uint32_t message, DlgWParam wparam,
+                                     DlgLParam lparam) {
+  return ConnectDlgProc(dialog, message, wparam, lparam);
 }
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLDisconnect(SQLHDBC hdbc) {

@@ -83,6 +83,7 @@ TEST(DriverLibrary, ExportsExactlyTheOdbcTwoNamesTheToolExportsAndSqlDummy) {
       "SQLTablePrivileges",
       "SQLBindParameter",
       "SQLDummy",
+      "ConnectDlg",
       "_rpcLnaEnumUsersXP",
       "_rpcLnaKillConnectionsXP",
       "_rpcLnaShutdownXP",

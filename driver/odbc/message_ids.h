@@ -101,7 +101,16 @@ enum : uint32_t {
   kMsgErrConstrValueInvalid = 5181,
   kMsgErrOptionValueChanged = 5182,
   kMsgErrInvalidSpInMode = 5183,
+  kMsgErrDialogFailed = 5184,
+  kMsgErrInvalCompletion = 5185,
   kMsgVendorStr = 5197,
   kMsgProductStr = 5198,
   kMsgSourceStr = 5199,
+};
+
+// Texts of the logon dialog.
+enum : uint32_t {
+  kMsgIdsMsgTitle = 20000,
+  kMsgInvalidString = 20206,
+  kMsgInvalidNumber = 20207,
 };
