@@ -72,6 +72,12 @@ bool IsValidDsnName(const std::string& name) {
   return !name.empty() && name.find_first_of(";{}=[]") == std::string::npos;
 }
 
+// What getaddrinfo can make a listening address of; the bind itself tells
+// whether the machine has it.
+bool IsListenAddress(const std::string& text) {
+  return !text.empty() && text.find_first_of(" \t/") == std::string::npos;
+}
+
 bool ParseAdmin(const std::string& text, AdminAccess* out) {
   if (text == "off")
     *out = AdminAccess::kOff;
@@ -84,12 +90,13 @@ bool ParseAdmin(const std::string& text, AdminAccess* out) {
   return true;
 }
 
-// One setting of the server, from the file or from a flag. The message is
-// empty on success.
+}  // namespace
+
 std::string ApplyServerSetting(const std::string& key, const std::string& value, ServerConfig* c) {
   long v;
   if (key == "listen") {
-    if (!IsDottedIpv4(value)) return "listen wants a dotted IPv4 address";
+    if (!IsListenAddress(value))
+      return "listen wants localhost, a numeric IPv4 or IPv6 address, or a host name";
     c->listen_address = value;
   } else if (key == "port") {
     if (!ParseLong(value, 0, 65535, &v)) return "port wants a number from 0 to 65535";
@@ -118,13 +125,17 @@ std::string ApplyServerSetting(const std::string& key, const std::string& value,
   } else if (key == "server_list") {
     if (!ParseServerList(value, &c->server_list))
       return "server_list wants address:port items (dotted IPv4) separated by commas";
+  } else if (key == "users") {
+    if (value.empty()) return "users wants a file name";
+    c->users = value;
+  } else if (key == "log_level") {
+    if (!ParseLogLevel(value, &c->log_level))
+      return "log_level wants error, warning, info or debug";
   } else {
     return "unknown setting " + key;
   }
   return "";
 }
-
-}  // namespace
 
 std::vector<DsnEntry> ServerConfig::OfferedDsns() const {
   if (dsns.empty()) return {DemoDsn()};
@@ -177,8 +188,14 @@ bool ParseConfigText(const std::string& text, ServerConfig* config, std::string*
         dsn->description = value;
       else if (key == "connect")
         dsn->connect = value;
+      else if (key == "users" && !value.empty())
+        dsn->users = value;
+      else if (key == "login" && (value == "users" || value == "backend"))
+        dsn->login = value == "users" ? LoginCheck::kUsers : LoginCheck::kBackend;
+      else if (key == "login")
+        return fail("login wants users or backend");
       else
-        return fail("a data source knows description and connect, not " + key);
+        return fail("a data source knows description, connect, users and login, not " + key);
       continue;
     }
     std::string message = ApplyServerSetting(key, value, config);
@@ -201,73 +218,6 @@ bool LoadConfigFile(const std::string& path, ServerConfig* config, std::string* 
     return false;
   }
   return true;
-}
-
-bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, bool* help,
-                      std::string* error) {
-  *help = false;
-  struct Flag {
-    const char* name;
-    const char* key;
-  };
-  static const Flag kFlags[] = {
-      {"--listen", "listen"},
-      {"--port", "port"},
-      {"--discovery-port", "discovery_port"},
-      {"--max-connections", "max_connections"},
-      {"--max-request-bytes", "max_request_bytes"},
-      {"--request-timeout", "request_timeout"},
-      {"--max-statements", "max_statements"},
-      {"--admin", "admin"},
-      {"--compress", "compress"},
-      {"--server-list", "server_list"},
-  };
-  // The file first, whichever position its flag has.
-  for (int i = 1; i < argc; ++i) {
-    if (std::string(argv[i]) == "--config") {
-      if (i + 1 >= argc) {
-        *error = "--config wants a file name";
-        return false;
-      }
-      if (!LoadConfigFile(argv[i + 1], config, error)) return false;
-    }
-  }
-  for (int i = 1; i < argc; ++i) {
-    std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      *help = true;
-      return true;
-    }
-    if (arg == "--config") {
-      ++i;
-      continue;
-    }
-    const Flag* flag = nullptr;
-    for (const Flag& f : kFlags) {
-      if (arg == f.name) flag = &f;
-    }
-    if (flag == nullptr) {
-      *error = "unknown flag " + arg;
-      return false;
-    }
-    if (i + 1 >= argc) {
-      *error = arg + " wants a value";
-      return false;
-    }
-    std::string message = ApplyServerSetting(flag->key, argv[++i], config);
-    if (!message.empty()) {
-      *error = arg + ": " + message;
-      return false;
-    }
-  }
-  return true;
-}
-
-std::string UsageText() {
-  return "usage: velsrv [--config FILE] [--listen ADDRESS] [--port N] [--discovery-port N]\n"
-         "              [--max-connections N] [--max-request-bytes N] [--request-timeout SECONDS]\n"
-         "              [--max-statements N] [--admin off|loopback|any] [--compress on|off]\n"
-         "              [--server-list ADDRESS:PORT,...]\n";
 }
 
 }  // namespace velsrv

@@ -3,10 +3,19 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "server/log.h"
+
 namespace velsrv {
+
+// How a login to a data source is checked.
+enum class LoginCheck {
+  kUsers,    // the client's UID and PWD against a users list of the server
+  kBackend,  // the client's UID and PWD go to the backend, which decides
+};
 
 // A data source clients may name as their ServerDSN.
 struct DsnEntry {
@@ -14,6 +23,10 @@ struct DsnEntry {
   std::string description;
   // The ODBC connection string the login starts from; empty: "DSN=<name>".
   std::string connect;
+  // Its own users list file; empty: the server's shared one.
+  std::string users = {};
+  // Unset: kUsers when `connect` carries credentials, else kBackend.
+  std::optional<LoginCheck> login = {};
 };
 
 // One server of the list that the server-list procedure hands out.
@@ -40,6 +53,8 @@ struct ServerConfig {
   bool compress = true;
   std::vector<ServerListEntry> server_list;  // empty: this server only
   std::vector<DsnEntry> dsns;                // empty: the built-in demo source
+  std::string users;                         // the shared users list file
+  LogLevel log_level = LogLevel::kInfo;
 
   // The data sources clients may name: `dsns`, or the demo source.
   std::vector<DsnEntry> OfferedDsns() const;
@@ -55,12 +70,9 @@ bool LoadConfigFile(const std::string& path, ServerConfig* config, std::string* 
 // Reads the same settings from text (the file's content).
 bool ParseConfigText(const std::string& text, ServerConfig* config, std::string* error);
 
-// Command-line flags; --config is read first, the other flags override it.
-// False with a message on a fault; `help` is set for --help.
-bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, bool* help,
-                      std::string* error);
-
-// What --help prints.
-std::string UsageText();
+// One setting of [server] by its key, from the file or from a flag. The
+// message is empty on success.
+std::string ApplyServerSetting(const std::string& key, const std::string& value,
+                               ServerConfig* config);
 
 }  // namespace velsrv

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "server/options.h"
+
 namespace velsrv {
 namespace {
 
@@ -32,10 +34,14 @@ TEST(ConfigTest, ReadsAFile) {
                       "admin = loopback\n"
                       "compress = off\n"
                       "server_list = 10.0.0.5:1583, 10.0.0.6:1600\n"
+                      "users = /etc/velsrv/users\n"
+                      "log_level = warning\n"
                       "\n"
                       "[dsn sales]\n"
                       "description = Sales data\n"
                       "connect = DSN=sales_pg;Servername=db1\n"
+                      "users = /etc/velsrv/sales.users\n"
+                      "login = users\n"
                       "; another\n"
                       "[dsn hr]\n",
                       &c, &error))
@@ -55,6 +61,11 @@ TEST(ConfigTest, ReadsAFile) {
   EXPECT_EQ(c.dsns[0].connect, "DSN=sales_pg;Servername=db1");
   EXPECT_EQ(c.dsns[1].name, "hr");
   EXPECT_EQ(c.dsns[1].connect, "");
+  EXPECT_EQ(c.users, "/etc/velsrv/users");
+  EXPECT_EQ(c.log_level, LogLevel::kWarning);
+  EXPECT_EQ(c.dsns[0].users, "/etc/velsrv/sales.users");
+  EXPECT_EQ(c.dsns[0].login, LoginCheck::kUsers);
+  EXPECT_EQ(c.dsns[1].login, std::nullopt);
 }
 
 TEST(ConfigTest, RefusesWhatItCannotUseNamingTheLine) {
@@ -63,7 +74,10 @@ TEST(ConfigTest, RefusesWhatItCannotUseNamingTheLine) {
     const char* message_part;
   } cases[] = {
       {"port = 70000\n", "line 1: port"},
-      {"\nlisten = localhost\n", "line 2: listen"},
+      {"\nlisten = db 1\n", "line 2: listen"},
+      {"log_level = loud\n", "log_level wants"},
+      {"users =\n", "users wants a file"},
+      {"[dsn a]\nlogin = maybe\n", "login wants users or backend"},
       {"admin = yes\n", "admin"},
       {"compress = yes\n", "compress wants on or off"},
       {"colour = blue\n", "unknown setting colour"},
@@ -73,7 +87,7 @@ TEST(ConfigTest, RefusesWhatItCannotUseNamingTheLine) {
       {"server_list = 10.0.0.1\n", "server_list"},
       {"[dsn a;b]\n", "data source name"},
       {"[dsn a]\n[dsn A]\n", "line 2: data source A twice"},
-      {"[dsn a]\nport = 1\n", "description and connect"},
+      {"[dsn a]\nport = 1\n", "description, connect"},
       {"[client]\n", "sections"},
       {"[server\n", "ends with ]"},
       {"just words\n", "key = value"},
@@ -91,10 +105,11 @@ TEST(ConfigTest, FlagsOverrideTheFile) {
   const char* argv[] = {"velsrv",        "--port",       "0", "--admin", "any",
                         "--server-list", "10.1.1.1:1583"};
   ServerConfig c;
-  bool help = true;
+  CommandLine line;
+  line.help = true;
   std::string error;
-  ASSERT_TRUE(ParseCommandLine(7, argv, &c, &help, &error)) << error;
-  EXPECT_FALSE(help);
+  ASSERT_TRUE(ParseCommandLine(7, argv, &c, &line, &error)) << error;
+  EXPECT_FALSE(line.help);
   EXPECT_EQ(c.port, 0);
   EXPECT_EQ(c.admin, AdminAccess::kAny);
   ASSERT_EQ(c.server_list.size(), 1u);
@@ -104,13 +119,13 @@ TEST(ConfigTest, FlagsOverrideTheFile) {
                           {"velsrv", "--config", "/nonexistent/velsrv.conf"}};
   for (auto& args : bad) {
     ServerConfig d;
-    EXPECT_FALSE(ParseCommandLine(3, args, &d, &help, &error)) << args[1];
+    EXPECT_FALSE(ParseCommandLine(3, args, &d, &line, &error)) << args[1];
   }
   const char* missing[] = {"velsrv", "--listen"};
-  EXPECT_FALSE(ParseCommandLine(2, missing, &c, &help, &error));
+  EXPECT_FALSE(ParseCommandLine(2, missing, &c, &line, &error));
   const char* asks_help[] = {"velsrv", "--help"};
-  EXPECT_TRUE(ParseCommandLine(2, asks_help, &c, &help, &error));
-  EXPECT_TRUE(help);
+  EXPECT_TRUE(ParseCommandLine(2, asks_help, &c, &line, &error));
+  EXPECT_TRUE(line.help);
 }
 
 }  // namespace

@@ -3,30 +3,69 @@
 #include <poll.h>
 #include <sys/socket.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <climits>
 #include <cstring>
 
 namespace velsrv {
 
 namespace {
 
+constexpr uint32_t kFirstReadStep = 64u << 10;
+
 enum class ReadResult { kOk, kClosed, kTimeout };
 
-// timeout_ms < 0 waits without limit.
-ReadResult ReadExact(int fd, uint8_t* out, size_t n, int timeout_ms) {
-  size_t got = 0;
-  while (got < n) {
+using Clock = std::chrono::steady_clock;
+
+// What is left of the time from `deadline`, for poll: at least 0.
+int RemainingMs(Clock::time_point deadline) {
+  auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now());
+  return left.count() > 0 ? static_cast<int>(std::min<int64_t>(left.count(), INT32_MAX)) : 0;
+}
+
+// Waits for input until the deadline, or without limit when there is none.
+ReadResult WaitReadable(int fd, const Clock::time_point* deadline) {
+  for (;;) {
     pollfd p{fd, POLLIN, 0};
-    int r = ::poll(&p, 1, timeout_ms);
+    int r = ::poll(&p, 1, deadline != nullptr ? RemainingMs(*deadline) : -1);
     if (r < 0 && errno == EINTR) continue;
     if (r == 0) return ReadResult::kTimeout;
     if (r < 0) return ReadResult::kClosed;
-    ssize_t k = ::recv(fd, out + got, n - got, 0);
-    if (k < 0 && errno == EINTR) continue;
+    return ReadResult::kOk;
+  }
+}
+
+// Reads up to `n` bytes once input is there.
+ReadResult ReadSome(int fd, uint8_t* out, size_t n, const Clock::time_point* deadline,
+                    size_t* got) {
+  for (;;) {
+    ReadResult w = WaitReadable(fd, deadline);
+    if (w != ReadResult::kOk) return w;
+    ssize_t k = ::recv(fd, out, n, 0);
+    if (k < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     if (k <= 0) return ReadResult::kClosed;
-    got += static_cast<size_t>(k);
+    *got = static_cast<size_t>(k);
+    return ReadResult::kOk;
+  }
+}
+
+// The whole of `n` bytes by the deadline: a client that sends a byte now and
+// then cannot stretch it.
+ReadResult ReadExact(int fd, uint8_t* out, size_t n, const Clock::time_point* deadline) {
+  size_t got = 0;
+  while (got < n) {
+    size_t k = 0;
+    ReadResult r = ReadSome(fd, out + got, n - got, deadline, &k);
+    if (r != ReadResult::kOk) return r;
+    got += k;
   }
   return ReadResult::kOk;
+}
+
+FrameResult FromRead(ReadResult r) {
+  return r == ReadResult::kTimeout ? FrameResult::kTimeout : FrameResult::kBad;
 }
 
 bool WriteAll(int fd, const uint8_t* data, size_t n) {
@@ -53,13 +92,17 @@ void PutBE32(uint8_t* p, uint32_t v) {
 
 }  // namespace
 
-bool ExchangeGreeting(int fd, int timeout_ms) {
+FrameResult ExchangeGreeting(int fd, int timeout_ms) {
   uint8_t theirs[kGreetingSize];
-  if (ReadExact(fd, theirs, sizeof theirs, timeout_ms) != ReadResult::kOk) return false;
+  // The time runs from the connection's start: a client that says nothing
+  // holds no connection either.
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  ReadResult r = ReadExact(fd, theirs, sizeof theirs, &deadline);
+  if (r != ReadResult::kOk) return FromRead(r);
   uint8_t ours[kGreetingSize] = {};
   static const char kText[] = "velsrv";
   std::memcpy(ours, kText, sizeof kText - 1);
-  return WriteAll(fd, ours, sizeof ours);
+  return WriteAll(fd, ours, sizeof ours) ? FrameResult::kOk : FrameResult::kClosed;
 }
 
 FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBuf* request) {
@@ -67,20 +110,29 @@ FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBu
   request->read_pos = 0;
   uint8_t header[kFrameHeaderSize];
   // Idle between calls for as long as the client likes.
-  ReadResult r = ReadExact(fd, header, 1, -1);
+  ReadResult r = ReadExact(fd, header, 1, nullptr);
   if (r != ReadResult::kOk) return FrameResult::kClosed;
-  if (ReadExact(fd, header + 1, sizeof header - 1, timeout_ms) != ReadResult::kOk)
-    return FrameResult::kBad;
+  Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  r = ReadExact(fd, header + 1, sizeof header - 1, &deadline);
+  if (r != ReadResult::kOk) return FromRead(r);
   uint32_t magic = GetBE32(header);
   uint32_t frame_length = GetBE32(header + 4);
   uint32_t payload_length = GetBE32(header + 12);
   if (magic != kFrameMagic || payload_length > max_payload ||
       frame_length != payload_length + kFrameHeaderSize || payload_length < 4)
     return FrameResult::kBad;
-  if (!MsgBufReserve(request, payload_length)) return FrameResult::kBad;
-  if (ReadExact(fd, request->data, payload_length, timeout_ms) != ReadResult::kOk)
-    return FrameResult::kBad;
-  request->write_len = payload_length;
+  // The buffer grows with what has arrived, never ahead of it by more than
+  // what has arrived already: a header alone cannot pin the declared size.
+  while (request->write_len < payload_length) {
+    uint32_t left = payload_length - request->write_len;
+    uint32_t step = std::min(left, std::max(kFirstReadStep, request->write_len));
+    if (!MsgBufReserve(request, step)) return FrameResult::kBad;
+    size_t k = 0;
+    r = ReadSome(fd, request->data + request->write_len,
+                 std::min<size_t>(left, request->capacity - request->write_len), &deadline, &k);
+    if (r != ReadResult::kOk) return FromRead(r);
+    request->write_len += static_cast<uint32_t>(k);
+  }
   // The message's own length slot says the same again.
   if (GetBE32(request->data) != payload_length) return FrameResult::kBad;
   return FrameResult::kOk;

@@ -16,16 +16,20 @@ constexpr uint32_t kGreetingSize = 255;
 
 enum class FrameResult {
   kOk,
-  kClosed,  // the peer closed or the socket was shut down, between frames
-  kBad,     // a bad magic, a size beyond the cap, fields that disagree, a time-out
+  kClosed,   // the peer closed or the socket was shut down, between frames
+  kBad,      // a bad magic, a size beyond the cap, fields that disagree, a cut frame
+  kTimeout,  // begun but not finished in time
 };
 
 // Reads the client's 255 greeting bytes and answers with 255 of the server's.
-bool ExchangeGreeting(int fd, int timeout_ms);
+// All 255 must be in within `timeout_ms` of the call.
+FrameResult ExchangeGreeting(int fd, int timeout_ms);
 
-// Waits as long as it takes for a frame to begin; once it has, the rest
-// must come within `timeout_ms`. `request` receives the payload (the message
-// from its length slot on), read position 0.
+// Waits as long as it takes for a frame to begin; once it has, the whole
+// frame must be in within `timeout_ms` of its first byte. `request` receives
+// the payload (the message from its length slot on), read position 0; its
+// buffer grows with the bytes that arrive, not with the size the header
+// declares.
 FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBuf* request);
 
 // Fills the reply's length slot and sends it in one frame.

@@ -1,6 +1,5 @@
 #include "server/listener.h"
 
-#include <arpa/inet.h>
 #include <fcntl.h>
 #include <netinet/in.h>
 #include <poll.h>
@@ -10,18 +9,17 @@
 #include <cerrno>
 #include <cstring>
 
+#include "server/log.h"
 #include "server/session.h"
 #include "server/session_loop.h"
+#include "server/socket_address.h"
 
 namespace velsrv {
 
 namespace {
 
-std::string Dotted(const in_addr& a) {
-  char text[INET_ADDRSTRLEN] = "";
-  inet_ntop(AF_INET, &a, text, sizeof text);
-  return text;
-}
+constexpr char kWakeStop = 's';
+constexpr char kWakeReload = 'h';
 
 }  // namespace
 
@@ -44,21 +42,27 @@ bool Listener::Open(std::string* error) {
     *error = std::string("pipe: ") + std::strerror(errno);
     return false;
   }
-  listen_fd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  if (!context_.load_error().empty()) {
+    *error = context_.load_error();
+    return false;
+  }
+  sockaddr_storage addr{};
+  socklen_t addr_len = 0;
+  if (!ResolveListenAddress(config.listen_address, config.port, &addr, &addr_len, error))
+    return false;
+  listen_fd_ = ::socket(addr.ss_family, SOCK_STREAM | SOCK_CLOEXEC, 0);
   if (listen_fd_ < 0) {
     *error = std::string("socket: ") + std::strerror(errno);
     return false;
   }
   int one = 1;
   ::setsockopt(listen_fd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-  sockaddr_in addr{};
-  addr.sin_family = AF_INET;
-  addr.sin_port = htons(config.port);
-  if (inet_pton(AF_INET, config.listen_address.c_str(), &addr.sin_addr) != 1) {
-    *error = "not a dotted IPv4 address: " + config.listen_address;
-    return false;
+  if (addr.ss_family == AF_INET6) {
+    // "::" takes IPv4 clients too, whatever the system's default.
+    int zero = 0;
+    ::setsockopt(listen_fd_, IPPROTO_IPV6, IPV6_V6ONLY, &zero, sizeof zero);
   }
-  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+  if (::bind(listen_fd_, reinterpret_cast<sockaddr*>(&addr), addr_len) != 0 ||
       ::listen(listen_fd_, 128) != 0) {
     *error =
         config.listen_address + ":" + std::to_string(config.port) + ": " + std::strerror(errno);
@@ -66,16 +70,38 @@ bool Listener::Open(std::string* error) {
   }
   socklen_t len = sizeof addr;
   ::getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&addr), &len);
-  context_.set_listen_port(ntohs(addr.sin_port));
+  context_.set_listen_port(ntohs(addr.ss_family == AF_INET6
+                                     ? reinterpret_cast<sockaddr_in6&>(addr).sin6_port
+                                     : reinterpret_cast<sockaddr_in&>(addr).sin_port));
   return true;
 }
 
-void Listener::RequestStop() {
+void Listener::Wake(char what) {
   if (wake_pipe_[1] >= 0) {
-    char c = 's';
-    ssize_t ignored = ::write(wake_pipe_[1], &c, 1);
+    ssize_t ignored = ::write(wake_pipe_[1], &what, 1);
     (void)ignored;
   }
+}
+
+void Listener::RequestStop() {
+  Wake(kWakeStop);
+}
+
+void Listener::RequestReload() {
+  Wake(kWakeReload);
+}
+
+bool Listener::TakeWakes() {
+  bool stop = false;
+  char bytes[64];
+  ssize_t n;
+  while ((n = ::read(wake_pipe_[0], bytes, sizeof bytes)) > 0) {
+    for (ssize_t i = 0; i < n; ++i) {
+      if (bytes[i] == kWakeStop) stop = true;
+      if (bytes[i] == kWakeReload && reload_handler_ && !stop) reload_handler_();
+    }
+  }
+  return stop;
 }
 
 void Listener::ReapFinished() {
@@ -103,26 +129,32 @@ void Listener::Run() {
     pollfd p[2] = {{listen_fd_, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
     int r = ::poll(p, 2, -1);
     if (r < 0 && errno == EINTR) continue;
-    if (r < 0 || (p[1].revents & POLLIN) != 0) break;
+    if (r < 0) break;
+    if ((p[1].revents & POLLIN) != 0 && TakeWakes()) break;
     if ((p[0].revents & POLLIN) == 0) continue;
-    sockaddr_in peer{};
+    sockaddr_storage peer{};
     socklen_t peer_len = sizeof peer;
     int fd = ::accept4(listen_fd_, reinterpret_cast<sockaddr*>(&peer), &peer_len, SOCK_CLOEXEC);
     if (fd < 0) continue;
+    std::string peer_text = AddressText(peer);
     ReapFinished();
     {
       std::lock_guard<std::mutex> lock(workers_mutex_);
       if (static_cast<int>(workers_.size()) >= max_connections) {
         // Refused at once rather than left waiting: the client reports it.
+        Log(LogLevel::kWarning, "connection from " + peer_text +
+                                    " refused: too many connections (" +
+                                    std::to_string(max_connections) + ")");
         ::close(fd);
         continue;
       }
     }
-    sockaddr_in local{};
+    sockaddr_storage local{};
     socklen_t local_len = sizeof local;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &local_len);
-    bool loopback = (ntohl(peer.sin_addr.s_addr) >> 24) == 127;
-    auto session = std::make_shared<Session>(context_, fd, loopback, Dotted(local.sin_addr));
+    Log(LogLevel::kInfo, "connection from " + peer_text);
+    auto session = std::make_shared<Session>(context_, fd, IsLoopback(peer), AddressText(local));
+    session->set_peer_address(peer_text);
     std::lock_guard<std::mutex> lock(workers_mutex_);
     Worker& w = workers_.emplace_back();
     w.session = std::move(session);
@@ -133,7 +165,9 @@ void Listener::Run() {
   listen_fd_ = -1;
   // End every session: its running call is cancelled and its connection
   // shut down, so that its thread ends its login and returns.
+  context_.cancel_guard().Stop();
   std::lock_guard<std::mutex> lock(workers_mutex_);
+  Log(LogLevel::kInfo, "stopping: ending " + std::to_string(workers_.size()) + " connection(s)");
   for (Worker& w : workers_) w.session->Kill();
   for (Worker& w : workers_) w.thread.join();
   workers_.clear();

@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <functional>
 #include <list>
 #include <memory>
 #include <mutex>
@@ -39,6 +40,9 @@ class Listener {
   void Start();
   // Async-signal-safe: asks Run to stop.
   void RequestStop();
+  // Async-signal-safe: asks Run to call the reload handler on its thread.
+  void RequestReload();
+  void set_reload_handler(std::function<void()> handler) { reload_handler_ = std::move(handler); }
   // Requests a stop and waits until Run has ended every session.
   void Stop();
 
@@ -51,6 +55,9 @@ class Listener {
   };
   void Serve(Worker* worker);
   void ReapFinished();
+  void Wake(char what);
+  // Reads what woke Run: true when a stop is among it; reloads on the way.
+  bool TakeWakes();
 
   ServerContext context_;
   int listen_fd_ = -1;
@@ -58,6 +65,7 @@ class Listener {
   std::mutex workers_mutex_;
   std::list<Worker> workers_;
   std::thread runner_;
+  std::function<void()> reload_handler_;
 };
 
 }  // namespace velsrv

@@ -5,13 +5,16 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <future>
+#include <mutex>
 #include <thread>
 
 #include "common/memory.h"
 #include "driver/lna/user_list.h"
 #include "server/dispatch_harness.h"
+#include "server/log.h"
 #include "server/scripted_backend.h"
 #include "server/wire_test_client.h"
 
@@ -66,6 +69,32 @@ bool Answers(TestClient& c, int32_t connection_id) {
   });
   return c.Call(request.get(), &reply) && reply.status == 0;
 }
+
+MsgBufPtr CancelRequest(uint16_t key) {
+  return Request(3, [&](MsgBuf* m) { return MsgBufPutU16(m, key); });
+}
+
+// The log lines written while it lives.
+class LogCapture {
+ public:
+  LogCapture() {
+    velsrv::SetLogSink([this](velsrv::LogLevel level, const std::string& line) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      lines_.push_back(std::string(velsrv::LogLevelName(level)) + ": " + line);
+    });
+  }
+  ~LogCapture() { velsrv::SetLogSink({}); }
+  int Count(const std::string& part) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    int n = 0;
+    for (const std::string& l : lines_) n += l.find(part) != std::string::npos;
+    return n;
+  }
+
+ private:
+  std::mutex mutex_;
+  std::vector<std::string> lines_;
+};
 
 // Polls, a bounded number of times, until `done` holds.
 template <typename F>
@@ -128,16 +157,18 @@ TEST(ListenerTest, CancelFromASecondConnectionEndsTheOutstandingCall) {
   });
   ASSERT_TRUE(server.backend().WaitForBlockedCall());
 
+  Reply reply;
+  // A key nobody holds first: refused, and that connection is ended.
   TestClient b;
   ASSERT_TRUE(b.Connect(server.port()));
-  Reply reply;
-  // A key nobody holds first.
   uint16_t wrong = static_cast<uint16_t>(login.cancel_key + 1);
   if (wrong == 0) wrong = 1;
-  ASSERT_TRUE(b.Call(Request(3, [&](MsgBuf* m) { return MsgBufPutU16(m, wrong); }).get(), &reply));
+  ASSERT_TRUE(b.Call(CancelRequest(wrong).get(), &reply));
   EXPECT_EQ(reply.status, -20);
-  ASSERT_TRUE(b.Call(Request(3, [&](MsgBuf* m) { return MsgBufPutU16(m, login.cancel_key); }).get(),
-                     &reply));
+  EXPECT_TRUE(b.ServerClosed());
+  TestClient c;
+  ASSERT_TRUE(c.Connect(server.port()));
+  ASSERT_TRUE(c.Call(CancelRequest(login.cancel_key).get(), &reply));
   EXPECT_EQ(reply.status, 0);
   EXPECT_TRUE(UnpackNothing(reply.buf.get()));
 
@@ -296,6 +327,139 @@ TEST(ListenerTest, StopEndsEverySessionAndRollsBack) {
   velsrv::ScriptedLog log = server->backend().Log();
   EXPECT_EQ(log.open_connections, 0);
   EXPECT_EQ(log.rollbacks, 1);
+}
+
+TEST(ListenerTest, CancelKeysCountOnlyFromTheSessionsAddressAndGuessesAreSlowedAndLogged) {
+  velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+  data.block_catalog = true;
+  LogCapture log;
+  Server server(ScriptedConfig(), data);
+  TestClient a;
+  ASSERT_TRUE(a.Connect(server.port()));
+  int16_t status;
+  LoginResult login = Login(a, SalesLogin(), &status);
+  ASSERT_EQ(status, 0);
+  int32_t stmt = AllocStmt(a, login.connection_id);
+  auto outstanding = std::async(std::launch::async, [&] {
+    Reply reply;
+    return a.Call(CatalogRequest(56, stmt, "orders").get(), &reply) ? reply.status : 0x7FFF;
+  });
+  ASSERT_TRUE(server.backend().WaitForBlockedCall());
+
+  // The right key from another address: refused like a wrong one.
+  Reply reply;
+  TestClient elsewhere;
+  ASSERT_TRUE(elsewhere.Connect(server.port(), "127.0.0.1", "127.0.0.2"));
+  ASSERT_TRUE(elsewhere.Call(CancelRequest(login.cancel_key).get(), &reply));
+  EXPECT_EQ(reply.status, -20);
+  EXPECT_TRUE(elsewhere.ServerClosed());
+  EXPECT_EQ(server.backend().Log().cancels, 0);
+  EXPECT_EQ(log.Count("bad cancel key from 127.0.0.2 (the key of a session from elsewhere)"), 1);
+
+  // A scan from a third address: one guess per connection, and from the
+  // second guess on each waits its turn.
+  auto start = std::chrono::steady_clock::now();
+  for (uint16_t guess = 1; guess <= 3; ++guess) {
+    TestClient scanner;
+    ASSERT_TRUE(scanner.Connect(server.port(), "127.0.0.1", "127.0.0.3"));
+    uint16_t key = guess == login.cancel_key ? 4 : guess;
+    ASSERT_TRUE(scanner.Call(CancelRequest(key).get(), &reply));
+    EXPECT_EQ(reply.status, -20);
+    EXPECT_TRUE(scanner.ServerClosed());
+    EXPECT_FALSE(scanner.Call(CancelRequest(key).get(), &reply));
+  }
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+  EXPECT_EQ(log.Count("bad cancel key from 127.0.0.3; connection closed"), 3);
+
+  // Its own address still cancels, at once.
+  TestClient own;
+  ASSERT_TRUE(own.Connect(server.port()));
+  ASSERT_TRUE(own.Call(CancelRequest(login.cancel_key).get(), &reply));
+  EXPECT_EQ(reply.status, 0);
+  EXPECT_EQ(outstanding.get(), -20);
+  EXPECT_EQ(log.Count("cancel from 127.0.0.1 for connection"), 1);
+}
+
+TEST(ListenerTest, ADrippingClientIsCutOffAtTheRequestTimeout) {
+  velsrv::ServerConfig config = ScriptedConfig();
+  config.request_timeout_seconds = 1;
+  LogCapture log;
+  Server server(config);
+  struct Case {
+    const char* what;
+    bool greet_first;
+    std::vector<uint8_t> bytes;
+  } cases[] = {
+      {"greeting", false, std::vector<uint8_t>(255, 7)},
+      {"frame", true, FrameBytes(0x27B25D1A, 30, 14, Message(47, 14))},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    TestClient drip;
+    ASSERT_TRUE(c.greet_first ? drip.Connect(server.port()) : drip.ConnectRaw(server.port()));
+    // A byte every 100 ms: the whole would take longer than the time-out
+    // allows, though no single gap comes near it.
+    std::atomic<bool> cut{false};
+    std::thread dripper([&] {
+      for (size_t i = 0; i + 1 < c.bytes.size() && !cut; ++i) {
+        if (!drip.SendBytes({c.bytes[i]})) break;
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+      }
+    });
+    EXPECT_TRUE(drip.ServerClosed());
+    cut = true;
+    dripper.join();
+    EXPECT_EQ(
+        log.Count(std::string("closed: ") + c.what + " not finished within the request timeout"),
+        1);
+  }
+  EXPECT_EQ(log.Count("connection from 127.0.0.1"), 4);  // two accepted, two closed
+}
+
+TEST(ListenerTest, ListensOnLocalhostAndOnIpv6Loopback) {
+  struct Case {
+    const char* listen;
+    const char* connect_to;
+  } cases[] = {{"localhost", "127.0.0.1"}, {"::1", "::1"}, {"::", "127.0.0.1"}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.listen);
+    velsrv::ServerConfig config = ScriptedConfig();
+    config.listen_address = c.listen;
+    LogCapture log;
+    velsrv::ScriptedBackend backend;
+    velsrv::Listener listener(config, backend);
+    std::string error;
+    if (!listener.Open(&error)) {
+      // A machine without IPv6 on loopback cannot take the IPv6 cases.
+      if (std::string(c.connect_to) == "::1" || std::string(c.listen) == "::") continue;
+      FAIL() << error;
+    }
+    listener.Start();
+    TestClient user;
+    ASSERT_TRUE(user.Connect(listener.port(), c.connect_to));
+    int16_t status;
+    Login(user, SalesLogin(), &status);
+    EXPECT_EQ(status, 0);
+    // Loopback either way, so that "admin = loopback" holds for it too.
+    EXPECT_EQ(log.Count(std::string("login from ") + c.connect_to + ": user \"scott\""), 1);
+    listener.Stop();
+  }
+}
+
+TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
+  velsrv::ServerConfig config = ScriptedConfig();
+  config.max_connections = 1;
+  LogCapture log;
+  {
+    Server server(config);
+    TestClient first;
+    ASSERT_TRUE(first.Connect(server.port()));
+    TestClient second;
+    ASSERT_TRUE(second.ConnectRaw(server.port()));
+    EXPECT_TRUE(second.ServerClosed());
+  }
+  EXPECT_EQ(log.Count("warning: connection from 127.0.0.1 refused: too many connections (1)"), 1);
+  EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
 }
 
 }  // namespace

@@ -9,7 +9,9 @@
 
 #include "driver/lna/scramble.h"
 #include "server/conn_string.h"
+#include "server/log.h"
 #include "server/login_reply.h"
+#include "server/login_types.h"
 #include "server/procedures.h"
 
 namespace velsrv {
@@ -39,36 +41,83 @@ uint32_t ArrayBufferBytes(const ConnString& cs) {
   return bytes >= 1024 && bytes <= 65000 ? bytes : 8192;
 }
 
+// The log line of a refused login.
+void LogRefusal(Session& s, const std::string& server_dsn, const std::optional<std::string>& uid,
+                const std::string& reason) {
+  Log(LogLevel::kWarning, "login refused from " + s.peer_address() + ": user \"" +
+                              uid.value_or("") + "\", data source \"" + server_dsn +
+                              "\": " + reason);
+}
+
 // Logs in; on failure the diagnostics are on the session and the status is
 // returned.
 int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
   Session& s = call.session();
   ConnString cs;
-  if (!cs.Parse(text)) return call.Fail("08001", "The connection string could not be read.");
+  if (!cs.Parse(text)) {
+    LogRefusal(s, "", std::nullopt, "the connection string could not be read");
+    return call.Fail("08001", "The connection string could not be read.");
+  }
   std::string server_dsn = Value(cs, "ServerDSN");
-  if (server_dsn.empty()) return call.Fail("IM002", "The connection string names no ServerDSN.");
-  const DsnEntry* dsn = s.context().FindDsn(server_dsn);
-  if (dsn == nullptr)
-    return call.Fail("IM002", "Data source name not found on the server: " + server_dsn + ".");
   std::optional<std::string> uid = cs.Get("UID");
   std::optional<std::string> pwd = cs.Get("PWD");
-  if ((uid && !FitsConnectionString(*uid)) || (pwd && !FitsConnectionString(*pwd)))
+  if (server_dsn.empty()) {
+    LogRefusal(s, server_dsn, uid, "no ServerDSN");
+    return call.Fail("IM002", "The connection string names no ServerDSN.");
+  }
+  std::shared_ptr<const SourceCatalog> catalog = s.context().sources();
+  const OfferedSource* source = catalog->Find(server_dsn);
+  if (source == nullptr) {
+    LogRefusal(s, server_dsn, uid, "no such data source");
+    return call.Fail("IM002", "Data source name not found on the server: " + server_dsn + ".");
+  }
+  const DsnEntry* dsn = &source->dsn;
+  if ((uid && !FitsConnectionString(*uid)) || (pwd && !FitsConnectionString(*pwd))) {
+    LogRefusal(s, server_dsn, uid, "a brace in the user name or password");
     return call.Fail("28000",
                      "The user name or password holds a brace, which the data source "
                      "cannot take.");
+  }
 
   std::string connect = dsn->connect.empty() ? "DSN=" + dsn->name : dsn->connect;
-  if (uid) connect += ";UID=" + *uid;
-  if (pwd) connect += ";PWD=" + *pwd;
+  if (source->check == LoginCheck::kUsers) {
+    // The backend connects with the server's credentials; the client's
+    // password is for the list only and goes no further.
+    const char* reason = source->users == nullptr ? "the data source has no users list"
+                         : !uid                   ? "no user name"
+                         : !source->users->Verify(*uid, pwd.value_or(""))
+                             ? "unknown user or wrong password"
+                             : nullptr;
+    if (reason != nullptr) {
+      LogRefusal(s, server_dsn, uid, reason);
+      return call.Fail("28000",
+                       "Invalid authorization specification: the user name or "
+                       "password is not accepted.");
+    }
+  } else {
+    if (uid) connect += ";UID=" + *uid;
+    if (pwd) connect += ";PWD=" + *pwd;
+  }
   std::unique_ptr<BackendConnection> backend;
   DiagList diags;
   BackendRc rc = s.context().backend().Connect(connect, &backend, &diags);
   int16_t status = call.FromBackend(rc, diags);
-  if (status == kStatusError || backend == nullptr) return kStatusError;
+  if (status == kStatusError || backend == nullptr) {
+    LogRefusal(s, server_dsn, uid,
+               "the backend refused: " + (diags.empty() ? std::string("no diagnostic")
+                                                        : diags[0].sqlstate + " " + diags[0].text));
+    return kStatusError;
+  }
 
   DiagList ignored;  // what the backend cannot tell is announced empty
   std::vector<LnaTypeInfo> rows;
-  backend->TypeInfo(&rows, &ignored);
+  std::string missing;
+  if (!ReadLoginTypes(*backend, &rows, &missing)) {
+    Log(LogLevel::kError, "data source \"" + dsn->name + "\" answers type information without " +
+                              missing + "; login from " + s.peer_address() + " refused");
+    return call.Fail("08004", "The data source's type information lacks " + missing +
+                                  "; the login is refused, try again.");
+  }
   TypeTable types;
   types.Build(rows);
   std::vector<std::string> table_types;
@@ -84,6 +133,9 @@ int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
   s.set_array_buffer_size(ArrayBufferBytes(cs));
   s.LoginSucceeded(std::move(backend), dsn->name, uid.value_or(""), client, std::move(types),
                    std::move(table_types), functions);
+  Log(LogLevel::kInfo, "login from " + s.peer_address() + ": user \"" + uid.value_or("") +
+                           "\", data source \"" + dsn->name + "\", connection " +
+                           std::to_string(s.connection_id()));
   return status;
 }
 

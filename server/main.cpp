@@ -1,59 +1,140 @@
 // velsrv: the database access server the driver talks to. Reaches its
 // databases through ODBC data sources of its own; see --help.
 #include <signal.h>
+#include <termios.h>
+#include <unistd.h>
 
 #include <cstdio>
+#include <iostream>
 #include <string>
+#include <thread>
 
 #include "server/config.h"
 #include "server/discovery_service.h"
+#include "server/dsn_check.h"
 #include "server/listener.h"
+#include "server/log.h"
 #include "server/odbc_backend.h"
+#include "server/options.h"
+#include "server/users.h"
 
 namespace {
 
 velsrv::Listener* g_listener = nullptr;
 
-void OnSignal(int) {
+void OnStopSignal(int) {
   if (g_listener != nullptr) g_listener->RequestStop();
+}
+
+void OnHangup(int) {
+  if (g_listener != nullptr) g_listener->RequestReload();
+}
+
+// One line of standard input, without echo when it is a terminal.
+bool ReadSecretLine(const char* prompt, std::string* line) {
+  bool terminal = isatty(STDIN_FILENO) != 0;
+  termios saved{};
+  if (terminal) {
+    std::fputs(prompt, stderr);
+    std::fflush(stderr);
+    tcgetattr(STDIN_FILENO, &saved);
+    termios quiet = saved;
+    quiet.c_lflag &= ~static_cast<tcflag_t>(ECHO);
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &quiet);
+  }
+  bool ok = static_cast<bool>(std::getline(std::cin, *line));
+  if (terminal) {
+    tcsetattr(STDIN_FILENO, TCSAFLUSH, &saved);
+    std::fputs("\n", stderr);
+  }
+  if (!line->empty() && line->back() == '\r') line->pop_back();
+  return ok;
+}
+
+// --hash-password: a users-list line's hash for a password from stdin.
+int HashPasswordCommand() {
+  std::string password, again, hash, error;
+  if (!ReadSecretLine("Password: ", &password) || password.empty()) {
+    std::fprintf(stderr, "velsrv: no password given\n");
+    return 2;
+  }
+  if (isatty(STDIN_FILENO) != 0 && (!ReadSecretLine("Again: ", &again) || again != password)) {
+    std::fprintf(stderr, "velsrv: the passwords differ\n");
+    return 2;
+  }
+  if (!velsrv::HashPassword(password, &hash, &error)) {
+    std::fprintf(stderr, "velsrv: %s\n", error.c_str());
+    return 1;
+  }
+  std::printf("%s\n", hash.c_str());
+  return 0;
+}
+
+std::string HostPort(const std::string& host, uint16_t port) {
+  bool ipv6 = host.find(':') != std::string::npos;
+  return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   velsrv::ServerConfig config;
-  bool help = false;
+  velsrv::CommandLine line;
   std::string error;
-  if (!velsrv::ParseCommandLine(argc, argv, &config, &help, &error)) {
+  if (!velsrv::ParseCommandLine(argc, argv, &config, &line, &error)) {
     std::fprintf(stderr, "velsrv: %s\n%s", error.c_str(), velsrv::UsageText().c_str());
     return 2;
   }
-  if (help) {
+  if (line.help) {
     std::fputs(velsrv::UsageText().c_str(), stdout);
     return 0;
   }
+  if (line.version) {
+    std::fputs(velsrv::VersionText().c_str(), stdout);
+    return 0;
+  }
+  if (line.hash_password) return HashPasswordCommand();
+  velsrv::SetLogLevel(config.log_level);
+
   velsrv::OdbcBackend backend;
   if (!backend.ok()) {
-    std::fprintf(stderr, "velsrv: the ODBC environment could not be set up\n");
+    velsrv::Log(velsrv::LogLevel::kError, "the ODBC environment could not be set up");
     return 1;
   }
   velsrv::Listener listener(config, backend);
   if (!listener.Open(&error)) {
-    std::fprintf(stderr, "velsrv: cannot listen on %s\n", error.c_str());
+    velsrv::Log(velsrv::LogLevel::kError, "cannot start: " + error);
     return 1;
   }
+  // On SIGHUP the command line and its configuration file are read again:
+  // the data sources, users lists and log level change, nothing else.
+  listener.set_reload_handler([&] {
+    velsrv::ServerConfig fresh;
+    velsrv::CommandLine again;
+    std::string why;
+    if (!velsrv::ParseCommandLine(argc, argv, &fresh, &again, &why) ||
+        !listener.context().ReloadSources(fresh, &why)) {
+      velsrv::Log(velsrv::LogLevel::kError, "reload failed, the configuration stays: " + why);
+      return;
+    }
+    velsrv::SetLogLevel(fresh.log_level);
+    velsrv::Log(
+        velsrv::LogLevel::kInfo,
+        "reloaded: " + std::to_string(listener.context().dsns().size()) + " data source(s)");
+  });
   g_listener = &listener;
   struct sigaction action {};
-  action.sa_handler = OnSignal;
+  action.sa_handler = OnStopSignal;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+  action.sa_handler = OnHangup;
+  sigaction(SIGHUP, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  std::printf("velsrv: listening on %s:%u\n", config.listen_address.c_str(),
-              static_cast<unsigned>(listener.port()));
-  for (const velsrv::DsnEntry& d : listener.context().dsns())
-    std::printf("velsrv: data source %s (%s)\n", d.name.c_str(), d.description.c_str());
+  std::string where = HostPort(config.listen_address, listener.port());
+  // The one line on standard output: scripts wait for it to learn the port.
+  std::printf("velsrv: listening on %s\n", where.c_str());
   // Discovery is a convenience beside the data service: when its port is
   // taken the server still serves, and says so.
   velsrv::DiscoveryService discovery(listener.context());
@@ -67,9 +148,12 @@ int main(int argc, char** argv) {
     }
   }
   std::fflush(stdout);
+  velsrv::Log(velsrv::LogLevel::kInfo, "listening on " + where);
+  std::thread check([&] { velsrv::CheckDataSources(listener.context()); });
   listener.Run();
+  check.join();
   discovery.Stop();
   g_listener = nullptr;
-  std::printf("velsrv: stopped\n");
+  velsrv::Log(velsrv::LogLevel::kInfo, "stopped");
   return 0;
 }

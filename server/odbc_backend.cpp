@@ -6,11 +6,21 @@
 #include <algorithm>
 #include <climits>
 #include <cstring>
+#include <mutex>
 #include <set>
 
 namespace velsrv {
 
 namespace {
+
+// Backend drivers are not all safe when several threads connect at once
+// (one sets the locale of the whole process inside its connect, another
+// garbles its type rows now and then): connects, disconnects and the
+// type-information calls of every login run one at a time.
+std::mutex& LoginCallMutex() {
+  static std::mutex m;
+  return m;
+}
 
 // Bounds on what is read from the backend at login.
 constexpr int kMaxTypeRows = 10000;
@@ -295,6 +305,7 @@ class OdbcConnection : public BackendConnection {
  public:
   explicit OdbcConnection(SQLHDBC dbc) : dbc_(dbc) {}
   ~OdbcConnection() override {
+    std::lock_guard<std::mutex> lock(LoginCallMutex());
     SQLDisconnect(dbc_);
     SQLFreeConnect(dbc_);
   }
@@ -328,6 +339,7 @@ class OdbcConnection : public BackendConnection {
   }
 
   BackendRc TypeInfo(std::vector<LnaTypeInfo>* rows, DiagList* diags) override {
+    std::lock_guard<std::mutex> lock(LoginCallMutex());
     rows->clear();
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     BackendRc rc = Check(SQLAllocStmt(dbc_, &stmt), diags);
@@ -442,6 +454,7 @@ BackendRc OdbcBackend::Connect(const std::string& connection_string,
     diags->push_back(Diag{"S1000", 0, "[velsrv]The ODBC environment could not be set up."});
     return BackendRc::kError;
   }
+  std::lock_guard<std::mutex> lock(LoginCallMutex());
   SQLHDBC dbc = SQL_NULL_HDBC;
   BackendRc rc = Checked(SQLAllocConnect(env_, &dbc), env_, SQL_NULL_HDBC, SQL_NULL_HSTMT, diags);
   if (!Succeeded(rc)) return rc;

@@ -27,7 +27,8 @@ struct ScriptedData {
   std::vector<std::string> table_types;
   std::array<uint16_t, 100> functions{};
   std::map<CatalogKind, std::vector<ColumnInfo>> catalog_columns;  // missing: one text column
-  bool block_catalog = false;  // catalog calls wait until cancelled
+  bool block_catalog = false;    // catalog calls wait until cancelled
+  int garbled_type_answers = 0;  // so many type-information answers lack VARCHAR
 };
 
 // A small database: data source "scripted", user "scott" with password
@@ -45,6 +46,7 @@ struct ScriptedLog {
   std::map<uint16_t, OptionValue> connection_options;
   std::map<uint16_t, uint32_t> statement_options;
   int cancels = 0;
+  int type_info_calls = 0;
 };
 
 class ScriptedBackend : public Backend {

@@ -1,26 +1,40 @@
 #include "server/server_context.h"
 
-#include <strings.h>
-
 #include "common/pool.h"
+#include "server/log.h"
 
 namespace velsrv {
 
 ServerContext::ServerContext(const ServerConfig& config, Backend& backend)
-    : config_(config), backend_(backend), dsns_(config.OfferedDsns()) {
+    : config_(config), backend_(backend) {
   PoolTableInit();
   listen_port_ = config.port;
+  if (!ReloadSources(config, &load_error_)) sources_ = std::make_shared<SourceCatalog>();
 }
 
 ServerContext::~ServerContext() {
   PoolTableTerm();
 }
 
-const DsnEntry* ServerContext::FindDsn(const std::string& name) const {
-  for (const DsnEntry& e : dsns_) {
-    if (e.name.size() == name.size() && strcasecmp(e.name.c_str(), name.c_str()) == 0) return &e;
-  }
-  return nullptr;
+std::shared_ptr<const SourceCatalog> ServerContext::sources() const {
+  std::lock_guard<std::mutex> lock(sources_mutex_);
+  return sources_;
+}
+
+std::vector<DsnEntry> ServerContext::dsns() const {
+  std::vector<DsnEntry> out;
+  for (const OfferedSource& s : sources()->sources()) out.push_back(s.dsn);
+  return out;
+}
+
+bool ServerContext::ReloadSources(const ServerConfig& fresh, std::string* error) {
+  auto catalog = std::make_shared<SourceCatalog>();
+  std::vector<std::string> warnings;
+  if (!catalog->Load(fresh, error, &warnings)) return false;
+  for (const std::string& w : warnings) Log(LogLevel::kWarning, w);
+  std::lock_guard<std::mutex> lock(sources_mutex_);
+  sources_ = std::move(catalog);
+  return true;
 }
 
 int32_t ServerContext::NextStatementId() {

@@ -4,18 +4,24 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
 #include "server/backend.h"
+#include "server/cancel_guard.h"
 #include "server/config.h"
 #include "server/session_registry.h"
+#include "server/source_catalog.h"
 
 namespace velsrv {
 
 class ServerContext {
  public:
   // Holds a reference to the shared runtime's pool table while it lives.
+  // Reads the users lists the configuration names; `load_error` tells
+  // whether that failed.
   ServerContext(const ServerConfig& config, Backend& backend);
   ~ServerContext();
   ServerContext(const ServerContext&) = delete;
@@ -25,9 +31,20 @@ class ServerContext {
   Backend& backend() { return backend_; }
   SessionRegistry& registry() { return registry_; }
 
-  // The data source clients may name as `name` (without regard to case).
-  const DsnEntry* FindDsn(const std::string& name) const;
-  const std::vector<DsnEntry>& dsns() const { return dsns_; }
+  // What the data sources and users lists were when this was called; a
+  // reload does not change a catalog already taken.
+  std::shared_ptr<const SourceCatalog> sources() const;
+  // The data sources on offer now.
+  std::vector<DsnEntry> dsns() const;
+  // Empty unless a users list of the configuration could not be read.
+  const std::string& load_error() const { return load_error_; }
+  // Takes the data sources and users lists of `fresh` (the other settings
+  // stay as they were at start). False with a message, and nothing changed,
+  // when a users list cannot be read.
+  bool ReloadSources(const ServerConfig& fresh, std::string* error);
+
+  // Who may cancel how often.
+  CancelGuard& cancel_guard() { return cancel_guard_; }
 
   // Statement ids are unique across the server, so that one session's id
   // means nothing to another.
@@ -44,7 +61,10 @@ class ServerContext {
  private:
   ServerConfig config_;
   Backend& backend_;
-  std::vector<DsnEntry> dsns_;
+  mutable std::mutex sources_mutex_;
+  std::shared_ptr<const SourceCatalog> sources_;
+  std::string load_error_;
+  CancelGuard cancel_guard_;
   SessionRegistry registry_;
   std::atomic<int32_t> next_statement_id_{1};
   std::atomic<uint16_t> listen_port_{0};

@@ -63,6 +63,11 @@ class Session : public std::enable_shared_from_this<Session> {
   ServerContext& context() { return context_; }
   bool peer_loopback() const { return peer_loopback_; }
   const std::string& local_address() const { return local_address_; }
+  // The client's address as the connection came from it (empty without one).
+  // Set before the session's thread starts; a cancel for this session is
+  // taken only from the same address.
+  const std::string& peer_address() const { return peer_address_; }
+  void set_peer_address(std::string address) { peer_address_ = std::move(address); }
 
   LoginState login_state() const { return login_state_; }
   int32_t connection_id() const { return connection_id_; }
@@ -130,6 +135,7 @@ class Session : public std::enable_shared_from_this<Session> {
   int fd_;
   bool peer_loopback_;
   std::string local_address_;
+  std::string peer_address_;
 
   LoginState login_state_ = LoginState::kNone;
   int32_t connection_id_ = 0;

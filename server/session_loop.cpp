@@ -2,18 +2,40 @@
 
 #include "server/dispatcher.h"
 #include "server/frame_io.h"
+#include "server/log.h"
 
 namespace velsrv {
+
+namespace {
+
+// The log line of a connection that the server ends for what it sent.
+void LogFault(Session& session, FrameResult r, const char* what) {
+  if (r == FrameResult::kTimeout)
+    Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: " + what +
+                                " not finished within the request timeout");
+  else if (r == FrameResult::kBad)
+    Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: bad " + what);
+}
+
+}  // namespace
 
 void RunSession(const std::shared_ptr<Session>& session, int fd) {
   const ServerConfig& config = session->context().config();
   int timeout_ms = config.request_timeout_seconds * 1000;
   MsgBuf* request = MsgBufCreate();
   MsgBuf* reply = MsgBufCreate();
-  if (request != nullptr && reply != nullptr && ExchangeGreeting(fd, timeout_ms)) {
-    while (ReadRequestFrame(fd, config.max_request_bytes, timeout_ms, request) ==
+  FrameResult r = FrameResult::kClosed;
+  if (request != nullptr && reply != nullptr) r = ExchangeGreeting(fd, timeout_ms);
+  if (r != FrameResult::kOk) {
+    LogFault(*session, r, "greeting");
+  } else {
+    while ((r = ReadRequestFrame(fd, config.max_request_bytes, timeout_ms, request)) ==
            FrameResult::kOk) {
-      if (Dispatch(*session, request, reply) != DispatchOutcome::kReply) break;
+      if (Dispatch(*session, request, reply) != DispatchOutcome::kReply) {
+        Log(LogLevel::kWarning,
+            "connection from " + session->peer_address() + " closed: bad request");
+        break;
+      }
       if (!WriteReplyFrame(fd, reply)) break;
       if (session->stop_server_after_reply) session->context().RequestStop();
       if (session->end_after_reply) break;
@@ -29,10 +51,12 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
         if (reply == nullptr) break;
       }
     }
+    LogFault(*session, r, "frame");
   }
   MsgBufFree(request);
   MsgBufFree(reply);
   session->EndLogin();
+  Log(LogLevel::kDebug, "connection from " + session->peer_address() + " ended");
 }
 
 }  // namespace velsrv

@@ -266,6 +266,22 @@ TEST(SqliteServerTest, BlobColumnsFindATypeInSqlitesOwnList) {
   EXPECT_TRUE(types.Has(mapped));
 }
 
+// What procedure 48 lists: "name;description\0" per data source, "\0" at
+// the end; empty when the server does not answer.
+std::string DataSourceList(uint16_t port) {
+  TestClient c;
+  Reply reply;
+  int32_t n = 0;
+  auto sources =
+      Request(48, [](MsgBuf* b) { return MsgBufPutString(b, "") && MsgBufPutI32(b, 4096); });
+  if (!c.Connect(port) || !c.Call(sources.get(), &reply) || !MsgBufGetI32(reply.buf.get(), &n) ||
+      n < 0)
+    return "";
+  std::string bytes(static_cast<size_t>(n), '\0');
+  if (!MsgBufGetBytes(reply.buf.get(), bytes.data(), static_cast<uint32_t>(n))) return "";
+  return bytes;
+}
+
 // The program itself, with no configuration at all: the demo data source on
 // SQLite in its working folder, and a clean stop on SIGTERM.
 TEST(SqliteServerTest, VelsrvStartsWithoutConfigurationAndStopsOnSigterm) {
@@ -291,17 +307,8 @@ TEST(SqliteServerTest, VelsrvStartsWithoutConfigurationAndStopsOnSigterm) {
   ASSERT_EQ(sscanf(line, "velsrv: listening on 127.0.0.1:%u", &port), 1) << line;
 
   {
-    TestClient c;
-    ASSERT_TRUE(c.Connect(static_cast<uint16_t>(port)));
-    Reply reply;
-    auto sources =
-        Request(48, [](MsgBuf* b) { return MsgBufPutString(b, "") && MsgBufPutI32(b, 4096); });
-    ASSERT_TRUE(c.Call(sources.get(), &reply));
-    int32_t n = 0;
-    ASSERT_TRUE(MsgBufGetI32(reply.buf.get(), &n));
-    std::string bytes(static_cast<size_t>(n), '\0');
-    ASSERT_TRUE(MsgBufGetBytes(reply.buf.get(), bytes.data(), static_cast<uint32_t>(n)));
-    EXPECT_EQ(bytes, std::string("demo;SQLite demo database\0\0", 27));
+    EXPECT_EQ(DataSourceList(static_cast<uint16_t>(port)),
+              std::string("demo;SQLite demo database\0\0", 27));
 
     TestClient user;
     ASSERT_TRUE(user.Connect(static_cast<uint16_t>(port)));
@@ -327,6 +334,176 @@ TEST(SqliteServerTest, VelsrvStartsWithoutConfigurationAndStopsOnSigterm) {
   EXPECT_EQ(WEXITSTATUS(wstatus), 0);
   fclose(output);
   EXPECT_TRUE(fs::exists(work / "velsrv_demo.db"));
+}
+
+// velsrv as a child process: its standard output read for the port, its
+// log (standard error) kept in a file.
+class VelsrvProcess {
+ public:
+  VelsrvProcess(const std::vector<std::string>& args, const std::string& log_path) {
+    int out[2];
+    EXPECT_EQ(pipe(out), 0);
+    pid_ = fork();
+    if (pid_ == 0) {
+      int log = open(log_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+      dup2(out[1], 1);
+      dup2(log, 2);
+      close(out[0]);
+      close(out[1]);
+      std::vector<char*> argv;
+      for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+      argv.push_back(nullptr);
+      execv(VELSRV_PATH, argv.data());
+      _exit(127);
+    }
+    close(out[1]);
+    output_ = fdopen(out[0], "r");
+    char line[256] = "";
+    unsigned port = 0;
+    if (fgets(line, sizeof line, output_) != nullptr &&
+        sscanf(line, "velsrv: listening on 127.0.0.1:%u", &port) == 1)
+      port_ = static_cast<uint16_t>(port);
+  }
+  ~VelsrvProcess() {
+    if (pid_ > 0 && Wait() < 0) {
+      kill(pid_, SIGKILL);
+      waitpid(pid_, nullptr, 0);
+    }
+    fclose(output_);
+  }
+  uint16_t port() const { return port_; }
+  void Signal(int signal) { kill(pid_, signal); }
+  bool Running() { return waitpid(pid_, nullptr, WNOHANG) == 0; }
+  // Its exit code after SIGTERM; -1 when it did not stop within seconds.
+  int Stop() {
+    Signal(SIGTERM);
+    return Wait();
+  }
+
+ private:
+  int Wait() {
+    int status = 0;
+    for (int i = 0; i < 1000; ++i) {
+      pid_t ended = waitpid(pid_, &status, WNOHANG);
+      if (ended == pid_) {
+        pid_ = -1;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return -1;
+  }
+  pid_t pid_ = -1;
+  FILE* output_ = nullptr;
+  uint16_t port_ = 0;
+};
+
+// A users-list hash from the program itself.
+std::string HashFromVelsrv(const std::string& password) {
+  std::string command = "printf '%s\\n' '" + password + "' | '" VELSRV_PATH "' --hash-password";
+  FILE* p = popen(command.c_str(), "r");
+  char line[512] = "";
+  if (p == nullptr) return "";
+  if (fgets(line, sizeof line, p) == nullptr) line[0] = 0;
+  pclose(p);
+  std::string hash = line;
+  if (!hash.empty() && hash.back() == '\n') hash.pop_back();
+  return hash;
+}
+
+TEST(VelsrvProcessTest, HangupReloadsTheDataSourcesAndUsersAndEverythingIsLogged) {
+  TempDir dir;
+  std::string hash = HashFromVelsrv("pw 1");
+  ASSERT_EQ(hash.rfind("$", 0), 0u) << hash;
+  std::string users = dir.Write("users", "ann:" + hash + "\n");
+  std::string sqlite = "DRIVER=" VEL_SQLITE_ODBC_DRIVER ";Database=" + dir.Path("a.db");
+  std::string first = "[server]\nport = 0\n[dsn first]\ndescription = One\nconnect = " + sqlite +
+                      "\n[dsn broken]\nconnect = DRIVER=/nonexistent/driver.so\n";
+  std::string config = dir.Write("velsrv.conf", first);
+  std::string log_path = dir.Path("velsrv.log");
+  {
+    VelsrvProcess velsrv({"velsrv", "--config=" + config, "--log-level=info"}, log_path);
+    ASSERT_NE(velsrv.port(), 0);
+    EXPECT_EQ(DataSourceList(velsrv.port()), std::string("first;One\0broken;\0\0", 19));
+
+    // A second source whose connect string holds credentials: the users
+    // list decides who logs in.
+    dir.Write("velsrv.conf", first + "[dsn second]\ndescription = Two\nconnect = " + sqlite +
+                                 ";UID=svc\nusers = " + users + "\n");
+    velsrv.Signal(SIGHUP);
+    std::string both("first;One\0broken;\0second;Two\0\0", 30);
+    std::string listed;
+    for (int i = 0; i < 300 && listed != both; ++i) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+      listed = DataSourceList(velsrv.port());
+    }
+    EXPECT_EQ(listed, both);
+    struct Case {
+      const char* credentials;
+      bool accepted;
+    } cases[] = {{"UID=ann;PWD=pw 1;", true}, {"UID=ann;PWD=pw 2;", false}, {"", false}};
+    for (const Case& c : cases) {
+      SCOPED_TRACE(c.credentials);
+      TestClient user;
+      ASSERT_TRUE(user.Connect(velsrv.port()));
+      int16_t status;
+      Login(user, LoginText("second") + c.credentials, &status);
+      EXPECT_EQ(status == 0 || status == 1, c.accepted) << status;
+    }
+
+    // A configuration that does not read leaves the last one serving.
+    dir.Write("velsrv.conf", "[dsn\n");
+    velsrv.Signal(SIGHUP);
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    EXPECT_TRUE(velsrv.Running());
+    EXPECT_EQ(DataSourceList(velsrv.port()), both);
+    EXPECT_EQ(velsrv.Stop(), 0);
+  }
+  std::string log = dir.Read("velsrv.log");
+  for (const char* line : {
+           "velsrv: info: listening on 127.0.0.1:",
+           "velsrv: info: data source \"first\" (One) connects",
+           "velsrv: warning: data source \"broken\" cannot connect: ",
+           "velsrv: info: reloaded: 3 data source(s)",
+           "velsrv: info: login from 127.0.0.1: user \"ann\", data source \"second\"",
+           "velsrv: warning: login refused from 127.0.0.1: user \"ann\", data source \"second\": "
+           "unknown user or wrong password",
+           "velsrv: warning: login refused from 127.0.0.1: user \"\", data source \"second\": no "
+           "user name",
+           "velsrv: error: reload failed, the configuration stays: ",
+           "velsrv: info: stopped",
+       })
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+}
+
+TEST(VelsrvProcessTest, FlagsFollowGetoptLong) {
+  struct Case {
+    std::string command;
+    int exit_code;
+    const char* output_part;
+  } cases[] = {
+      {"--version", 0, "velsrv 6.1"},
+      {"-h", 0, "usage: velsrv"},
+      {"--port=70000", 2, "--port: port wants a number"},
+      {"--port", 2, "--port wants a value"},
+      {"--colour=blue", 2, "unknown flag --colour=blue"},
+      {"extra", 2, "unexpected argument extra"},
+      {"--config /nonexistent/velsrv.conf", 2, "/nonexistent/velsrv.conf: cannot be read"},
+      {"--listen=203.0.113.9 --port=0", 1, "cannot start: 203.0.113.9:0: "},
+      {"--hash-password </dev/null", 2, "no password given"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.command);
+    std::string command = "'" VELSRV_PATH "' " + c.command + " 2>&1";
+    FILE* p = popen(command.c_str(), "r");
+    ASSERT_NE(p, nullptr);
+    std::string output;
+    char chunk[256];
+    while (fgets(chunk, sizeof chunk, p) != nullptr) output += chunk;
+    int status = pclose(p);
+    EXPECT_EQ(WEXITSTATUS(status), c.exit_code) << output;
+    EXPECT_NE(output.find(c.output_part), std::string::npos) << output;
+  }
 }
 
 }  // namespace

@@ -80,19 +80,37 @@ void TestClient::Close() {
   fd_ = -1;
 }
 
-bool TestClient::ConnectRaw(uint16_t port) {
+bool TestClient::ConnectRaw(uint16_t port, const std::string& host, const std::string& from) {
   Close();
-  fd_ = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_storage to{};
+  socklen_t to_len = 0;
+  auto* to4 = reinterpret_cast<sockaddr_in*>(&to);
+  auto* to6 = reinterpret_cast<sockaddr_in6*>(&to);
+  if (inet_pton(AF_INET, host.c_str(), &to4->sin_addr) == 1) {
+    to4->sin_family = AF_INET;
+    to4->sin_port = htons(port);
+    to_len = sizeof *to4;
+  } else if (inet_pton(AF_INET6, host.c_str(), &to6->sin6_addr) == 1) {
+    to6->sin6_family = AF_INET6;
+    to6->sin6_port = htons(port);
+    to_len = sizeof *to6;
+  } else {
+    return false;
+  }
+  fd_ = ::socket(to.ss_family, SOCK_STREAM, 0);
   if (fd_ < 0) return false;
-  sockaddr_in a{};
-  a.sin_family = AF_INET;
-  a.sin_port = htons(port);
-  a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  return ::connect(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+  if (!from.empty()) {
+    sockaddr_in source{};
+    source.sin_family = AF_INET;
+    if (inet_pton(AF_INET, from.c_str(), &source.sin_addr) != 1 ||
+        ::bind(fd_, reinterpret_cast<sockaddr*>(&source), sizeof source) != 0)
+      return false;
+  }
+  return ::connect(fd_, reinterpret_cast<sockaddr*>(&to), to_len) == 0;
 }
 
-bool TestClient::Connect(uint16_t port) {
-  if (!ConnectRaw(port)) return false;
+bool TestClient::Connect(uint16_t port, const std::string& host, const std::string& from) {
+  if (!ConnectRaw(port, host, from)) return false;
   std::vector<uint8_t> greeting(255, 0);
   std::memcpy(greeting.data(), "Some client string", 18);
   if (!SendBytes(greeting)) return false;

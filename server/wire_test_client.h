@@ -47,10 +47,13 @@ class TestClient {
   TestClient(const TestClient&) = delete;
   TestClient& operator=(const TestClient&) = delete;
 
-  // Connects to 127.0.0.1:port and exchanges the greeting.
-  bool Connect(uint16_t port);
+  // Connects to host:port (numeric, either family) and exchanges the
+  // greeting; `from`, when given, is the IPv4 source address (any of
+  // 127.0.0.0/8 on loopback).
+  bool Connect(uint16_t port, const std::string& host = "127.0.0.1", const std::string& from = "");
   // Connects without the greeting.
-  bool ConnectRaw(uint16_t port);
+  bool ConnectRaw(uint16_t port, const std::string& host = "127.0.0.1",
+                  const std::string& from = "");
   bool SendBytes(const std::vector<uint8_t>& bytes);
   // Sends the message in a frame (its length slot filled) and reads the
   // reply frame; false when the connection failed or closed.

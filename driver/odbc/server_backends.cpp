@@ -18,12 +18,15 @@ void ServerBackends::SetUp() {
   postgres_ = std::make_unique<PrivatePostgres>();
   std::vector<testing_odbc::OdbcHarness::ServerDsnEntry> more;
   if (postgres_->Start())
-    more.push_back({"postgres", postgres_->OdbcConnectionString() + ";UID=postgres"});
+    more.push_back({"postgres", postgres_->OdbcConnectionString()});
   else
     std::fprintf(stderr, "PostgreSQL: %s\n", postgres_->error().c_str());
   testing_odbc::HarnessPaths paths{VELSRV_PATH, "", VEL_SQLITE_ODBC_DRIVER, ""};
   harness_ = std::make_unique<testing_odbc::OdbcHarness>(paths, sqlite_dsn_, more);
-  if (postgres_->running()) harness_->AddDsn(postgres_dsn_, {}, "postgres");
+  // The user comes from the client's data source: a server data source
+  // whose connect string held it would want a users list of velsrv.
+  if (postgres_->running())
+    harness_->AddDsn(postgres_dsn_, {std::string("UID=") + PrivatePostgres::kUser}, "postgres");
   harness_->ExportToThisProcess();
 }
 

@@ -1,0 +1,31 @@
+// A users list: who may log in to a data source whose backend credentials
+// the server holds. One "name:hash" line per user, the hash made by the
+// system's crypt(3) (`velsrv --hash-password` prints one); '#' starts a
+// comment line.
+#pragma once
+
+#include <map>
+#include <string>
+
+namespace velsrv {
+
+class UserList {
+ public:
+  // False with a message naming the file and line on any fault.
+  bool Load(const std::string& path, std::string* error);
+  bool Parse(const std::string& text, std::string* error);
+
+  // True when the user is listed and the password matches the hash. An
+  // unknown user costs the same hashing as a known one.
+  bool Verify(const std::string& user, const std::string& password) const;
+  size_t size() const { return hashes_.size(); }
+
+ private:
+  std::map<std::string, std::string> hashes_;
+};
+
+// A fresh salted hash of the password, by the system's preferred method.
+// False with a message when crypt(3) cannot make one.
+bool HashPassword(const std::string& password, std::string* hash, std::string* error);
+
+}  // namespace velsrv
