@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "server/config.h"
+#include "server/options.h"
 #include "server/scripted_backend.h"
 
 namespace velsrv {
@@ -123,9 +124,9 @@ TEST(DiscoveryPortTest, DefaultsTo1599AndZeroSwitchesItOff) {
   }
   const char* argv[] = {"velsrv", "--discovery-port", "0"};
   ServerConfig config;
-  bool help = false;
+  CommandLine line;
   std::string error;
-  ASSERT_TRUE(ParseCommandLine(3, argv, &config, &help, &error)) << error;
+  ASSERT_TRUE(ParseCommandLine(3, argv, &config, &line, &error)) << error;
   EXPECT_EQ(config.discovery_port, 0);
 }
 
