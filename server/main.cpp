@@ -133,8 +133,10 @@ int main(int argc, char** argv) {
   signal(SIGPIPE, SIG_IGN);
 
   std::string where = HostPort(config.listen_address, listener.port());
-  // The one line on standard output: scripts wait for it to learn the port.
+  // The first line on standard output: scripts wait for it to learn the
+  // port, so it goes out before anything else is said.
   std::printf("velsrv: listening on %s\n", where.c_str());
+  std::fflush(stdout);
   // Discovery is a convenience beside the data service: when its port is
   // taken the server still serves, and says so.
   velsrv::DiscoveryService discovery(listener.context());
@@ -144,7 +146,7 @@ int main(int argc, char** argv) {
                   static_cast<unsigned>(discovery.port()));
       discovery.Start();
     } else {
-      std::fprintf(stderr, "velsrv: no discovery service: %s\n", error.c_str());
+      velsrv::Log(velsrv::LogLevel::kWarning, "no discovery service: " + error);
     }
   }
   std::fflush(stdout);
