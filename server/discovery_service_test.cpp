@@ -122,11 +122,11 @@ TEST(DiscoveryPortTest, DefaultsTo1599AndZeroSwitchesItOff) {
     EXPECT_EQ(ParseConfigText(c.text, &config, &error), c.ok) << error;
     EXPECT_EQ(config.discovery_port, c.port);
   }
-  const char* argv[] = {"velsrv", "--discovery-port", "0"};
+  const char* argv[] = {"velsrv", "--discovery-port=0"};
   ServerConfig config;
   CommandLine line;
   std::string error;
-  ASSERT_TRUE(ParseCommandLine(3, argv, &config, &line, &error)) << error;
+  ASSERT_TRUE(ParseCommandLine(2, argv, &config, &line, &error)) << error;
   EXPECT_EQ(config.discovery_port, 0);
 }
 

@@ -9,7 +9,6 @@
 #include <string>
 #include <thread>
 
-#include "server/config.h"
 #include "server/discovery_service.h"
 #include "server/dsn_check.h"
 #include "server/listener.h"
@@ -132,29 +131,30 @@ int main(int argc, char** argv) {
   sigaction(SIGHUP, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
-  std::string where = HostPort(config.listen_address, listener.port());
-  // The first line on standard output: scripts wait for it to learn the
-  // port, so it goes out before anything else is said.
-  std::printf("velsrv: listening on %s\n", where.c_str());
-  std::fflush(stdout);
   // Discovery is a convenience beside the data service: when its port is
-  // taken the server still serves, and says so.
+  // taken the server still serves, and says so. It is bound before the
+  // listening line, so that whoever waits for that line can ask it.
   velsrv::DiscoveryService discovery(listener.context());
   if (config.discovery_port != 0) {
-    if (discovery.Open(config.discovery_port, &error)) {
-      std::printf("velsrv: discovery on %s:%u (UDP)\n", discovery.address().c_str(),
-                  static_cast<unsigned>(discovery.port()));
+    std::string why;
+    if (discovery.Open(config.discovery_port, &why)) {
       discovery.Start();
+      velsrv::Log(velsrv::LogLevel::kInfo,
+                  "discovery on " + HostPort(discovery.address(), discovery.port()) + " (UDP)");
     } else {
-      velsrv::Log(velsrv::LogLevel::kWarning, "no discovery service: " + error);
+      velsrv::Log(velsrv::LogLevel::kWarning, "no discovery service: " + why);
     }
   }
+
+  std::string where = HostPort(config.listen_address, listener.port());
+  // The one line on standard output: scripts wait for it to learn the port.
+  std::printf("velsrv: listening on %s\n", where.c_str());
   std::fflush(stdout);
   velsrv::Log(velsrv::LogLevel::kInfo, "listening on " + where);
   std::thread check([&] { velsrv::CheckDataSources(listener.context()); });
   listener.Run();
-  check.join();
   discovery.Stop();
+  check.join();
   g_listener = nullptr;
   velsrv::Log(velsrv::LogLevel::kInfo, "stopped");
   return 0;

@@ -112,8 +112,6 @@ OdbcHarness::OdbcHarness(const HarnessPaths& paths, const std::string& dsn,
                                          paths_.sqlite_driver + "\n");
   dir_->Write("server/odbc.ini",
               "[sqlite_e2e]\nDriver=VelE2ESQLite\nDatabase=" + dir_->Path("server/e2e.db") + "\n");
-  // Discovery stays off: the tests run many servers at once, and none of
-  // them asks for it.
   std::string conf =
       std::string("[server]\nlisten = 127.0.0.1\nport = 0\ndiscovery_port = 0\n[dsn ") +
       ServerDsn() +

@@ -200,13 +200,10 @@ class Velsrv {
                                       "[dsn stock]\n");
     pid_ = testing_child::Start({VELSRV_PATH, "--config", conf}, &out_);
     std::string line;
-    while (pid_ > 0 && ReadLine(&line)) {
-      unsigned port = 0;
-      if (sscanf(line.c_str(), "velsrv: listening on 127.0.0.1:%u", &port) == 1) tcp_port_ = port;
-      if (line.rfind("velsrv: discovery on 127.0.0.1:", 0) == 0) {
-        running_ = tcp_port_ != 0;
-        break;
-      }
+    // Discovery is bound before the listening line comes.
+    if (pid_ > 0 && ReadLine(&line) &&
+        sscanf(line.c_str(), "velsrv: listening on 127.0.0.1:%u", &tcp_port_) == 1) {
+      running_ = tcp_port_ != 0;
     }
   }
   ~Velsrv() {

@@ -1,5 +1,6 @@
 #include "tools/shared/registration.h"
 
+#include <algorithm>
 #include <ctime>
 #include <new>
 #include <set>
