@@ -2,6 +2,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 
 #include "common/profile.h"
@@ -61,7 +62,14 @@ bool WriteFileDsn(const std::string& dsn) {
 }
 
 bool RemoveDataSource(PlatDsnScope scope, const std::string& dsn) {
+  // The installer answers success also when it removed nothing, so the
+  // removal counts once the name is gone from the scope's file.
   if (!PlatDsnRemove(scope, dsn)) return false;
-  ::unlink(FileDsnPath(dsn).c_str());
-  return true;
+  std::vector<std::string> left;
+  if (!PlatDsnList(scope, &left)) return false;
+  for (const std::string& name : left) {
+    if (StrCaseCompare(name.c_str(), dsn.c_str()) == 0) return false;
+  }
+  // The File DSN registration wrote carries the same name, suffix and all.
+  return ::unlink(FileDsnPath(dsn).c_str()) == 0 || errno == ENOENT;
 }

@@ -33,5 +33,6 @@ std::string FileDsnPath(const std::string& dsn);
 // Writes "[ODBC]\nDSN=<dsn>"; false when the file cannot be written.
 bool WriteFileDsn(const std::string& dsn);
 // Removes the data source and the File DSN registration wrote for it;
-// false when the data source could not be removed.
+// false when the data source is still there afterwards or its File DSN
+// could not be deleted.
 bool RemoveDataSource(PlatDsnScope scope, const std::string& dsn);
