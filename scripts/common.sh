@@ -50,11 +50,12 @@ stop_velsrv() {
 }
 
 # Points unixODBC and the driver's own settings at folder $1, with the built
-# driver registered as "Velto Client" and no data source yet (see add_dsn).
+# driver and its setup library registered as "Velto Client" and no data
+# source yet (see add_dsn and config_dsn).
 use_private_odbc() {
   mkdir -p "$1/registry"
-  printf '[Velto Client]\nDescription=Velto client driver\nDriver=%s\n' \
-    "$PWD/build/release/out/velclt32.so" >"$1/odbcinst.ini"
+  printf '[Velto Client]\nDescription=Velto client driver\nDriver=%s\nSetup=%s\n' \
+    "$PWD/build/release/out/velclt32.so" "$PWD/build/release/out/velcfg32.so" >"$1/odbcinst.ini"
   : >"$1/odbc.ini"
   export ODBCSYSINI=$1 ODBCINI=$1/odbc.ini VELTO_REGISTRY=$1/registry
   unset ODBCINSTINI
@@ -66,4 +67,21 @@ add_dsn() {
   shift
   printf '[%s]\n' "$name" >>"$ODBCINI"
   printf '%s\n' "$@" >>"$ODBCINI"
+}
+
+# Adds a user data source of "Velto Client" through its setup library, as
+# an ODBC administration program would: SQLConfigDataSource with the
+# "key=value" attributes given, without a window. Prints the installer's
+# reason and fails when the setup library refuses.
+config_dsn() {
+  python3 - "$@" <<'PY'
+import ctypes, sys
+inst = ctypes.CDLL("libodbcinst.so.2")
+inst.SQLConfigDataSource.argtypes = [ctypes.c_void_p, ctypes.c_ushort, ctypes.c_char_p, ctypes.c_char_p]
+attributes = b"".join(a.encode() + b"\0" for a in sys.argv[1:]) + b"\0"
+if not inst.SQLConfigDataSource(None, 1, b"Velto Client", attributes):
+    code, text = ctypes.c_uint32(), ctypes.create_string_buffer(1024)
+    inst.SQLInstallerError(1, ctypes.byref(code), text, len(text), None)
+    sys.exit("config_dsn: " + text.value.decode())
+PY
 }

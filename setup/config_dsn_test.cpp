@@ -1,0 +1,196 @@
+// ConfigDSN as the installer calls it: SQLConfigDataSource loads the built
+// library from the driver's Setup= line, over private ini files that the
+// tests then read back as text.
+#include <gtest/gtest.h>
+#include <odbcinst.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "setup/installer_test_support.h"
+#include "testing/registry_sandbox.h"
+
+namespace {
+
+using namespace setup_testing;
+using testing_registry::ReadFileText;
+using testing_registry::UseSandbox;
+
+class ConfigDsnTest : public ::testing::Test {
+ protected:
+  static void SetUpTestSuite() { UseInstallerSandbox(VEL_SETUP_PATH); }
+
+  static bool Config(WORD request, const std::string& attributes, HWND window = nullptr) {
+    return SQLConfigDataSource(window, request, kDriver, attributes.c_str()) != 0;
+  }
+};
+
+TEST_F(ConfigDsnTest, AddWritesTheNamedKeysAndTheFileDsn) {
+  ASSERT_TRUE(Config(ODBC_ADD_DSN,
+                     Attributes({"DSN=Sales", "Description=Sales data",
+                                 "ServerName=127.0.0.1.1583,10.0.0.9.1583", "ServerDSN=sales"})));
+  Section expected = {{"Driver", kDriver},
+                      {"Description", "Sales data"},
+                      {"ServerName", "127.0.0.1.1583,10.0.0.9.1583"},
+                      {"ServerDSN", "sales"}};
+  EXPECT_EQ(UserIni()["Sales"], expected);
+  EXPECT_EQ(SystemIni().count("Sales"), 0u);
+  EXPECT_EQ(FileDsn("Sales"), "[ODBC]\nDSN=Sales");
+}
+
+TEST_F(ConfigDsnTest, ConfigureUpdatesInPlaceKeepingOtherKeys) {
+  MakeUserDsn("Kept", kDriver,
+              {{"ArrayFetchOn", "0"}, {"ServerName", "127.0.0.1.1583"}, {"Extra", "mine"}});
+  ASSERT_TRUE(Config(ODBC_CONFIG_DSN, Attributes({"DSN=Kept", "Description=now described"})));
+  Section expected = {{"Driver", kDriver},
+                      {"ArrayFetchOn", "0"},
+                      {"ServerName", "127.0.0.1.1583"},
+                      {"Extra", "mine"},
+                      {"Description", "now described"}};
+  EXPECT_EQ(UserIni()["Kept"], expected);
+}
+
+TEST_F(ConfigDsnTest, ADataSourceNamingTheDriverLibraryIsThisDrivers) {
+  MakeUserDsn("ByPath", kLibrary, {{"UID", "scott"}});
+  ASSERT_TRUE(Config(ODBC_ADD_DSN, Attributes({"DSN=ByPath", "ServerDSN=other"})));
+  Section expected = {{"Driver", kLibrary}, {"UID", "scott"}, {"ServerDSN", "other"}};
+  EXPECT_EQ(UserIni()["ByPath"], expected);
+}
+
+TEST_F(ConfigDsnTest, AnotherDriversDataSourceIsNeitherChangedNorRemoved) {
+  MakeUserDsn("Theirs", "SQLite3", {{"Database", "/tmp/x.db"}});
+  const Section before = UserIni()["Theirs"];
+  for (WORD request : {ODBC_ADD_DSN, ODBC_CONFIG_DSN, ODBC_REMOVE_DSN}) {
+    EXPECT_FALSE(Config(request, Attributes({"DSN=Theirs", "ServerDSN=x"}))) << request;
+    InstallerError error = LastError();
+    EXPECT_EQ(error.text, "'Theirs' is a data source of another driver; it was not changed.");
+    EXPECT_EQ(error.code, static_cast<DWORD>(ODBC_ERROR_REQUEST_FAILED));
+  }
+  EXPECT_EQ(UserIni()["Theirs"], before);
+  EXPECT_EQ(FileDsn("Theirs"), "");
+}
+
+TEST_F(ConfigDsnTest, RemoveTakesTheSectionAway) {
+  ASSERT_TRUE(Config(ODBC_ADD_DSN, Attributes({"DSN=Gone", "ServerDSN=x"})));
+  ASSERT_EQ(UserIni().count("Gone"), 1u);
+  ASSERT_TRUE(Config(ODBC_REMOVE_DSN, Attributes({"DSN=Gone"})));
+  EXPECT_EQ(UserIni().count("Gone"), 0u);
+}
+
+TEST_F(ConfigDsnTest, SystemRequestsWriteTheSystemFile) {
+  ASSERT_TRUE(Config(ODBC_ADD_SYS_DSN, Attributes({"DSN=Shared", "ServerDSN=x"})));
+  EXPECT_EQ(SystemIni()["Shared"]["ServerDSN"], "x");
+  EXPECT_EQ(UserIni().count("Shared"), 0u);
+  ASSERT_TRUE(Config(ODBC_CONFIG_SYS_DSN, Attributes({"DSN=Shared", "UID=u"})));
+  Section expected = {{"Driver", kDriver}, {"ServerDSN", "x"}, {"UID", "u"}};
+  EXPECT_EQ(SystemIni()["Shared"], expected);
+  ASSERT_TRUE(Config(ODBC_REMOVE_SYS_DSN, Attributes({"DSN=Shared"})));
+  EXPECT_EQ(SystemIni().count("Shared"), 0u);
+}
+
+TEST_F(ConfigDsnTest, ValuesAreCheckedCutAndDefaulted) {
+  const std::string description(600, 'd');
+  ASSERT_TRUE(Config(
+      ODBC_ADD_DSN, Attributes({"DSN=Values", "Description=" + description, "ArrayFetchOn=7",
+                                "ArrayBufferSize=128", " servername =127.0.0.1.1,127.0.0.1.2",
+                                "ServerNameX=ignored", "DS=ignored", "server name = x", "UID=first",
+                                "uid=second"})));
+  Section expected = {{"Driver", kDriver},           {"Description", description.substr(0, 513)},
+                      {"ArrayFetchOn", "1"},         {"ArrayBufferSize", "12"},
+                      {"ServerName", "127.0.0.1.1"}, {"UID", "second"}};
+  EXPECT_EQ(UserIni()["Values"], expected);
+
+  ASSERT_TRUE(Config(ODBC_CONFIG_DSN, Attributes({"DSN=Values", "ArrayBufferSize=0"})));
+  EXPECT_EQ(UserIni()["Values"]["ArrayBufferSize"], "8");
+  ASSERT_TRUE(Config(ODBC_CONFIG_DSN, Attributes({"DSN=Values", "ArrayBufferSize=064"})));
+  // Cut to two characters, "06" is in range and stays as it is.
+  EXPECT_EQ(UserIni()["Values"]["ArrayBufferSize"], "06");
+}
+
+TEST_F(ConfigDsnTest, RefusedCallsWriteNothingAndSayWhy) {
+  const std::string bad_name =
+      "'%s'\n cannot be used as a data source name. Make sure that it \ncontains at least one "
+      "non-blank character, and that it doesn't contain any of\nthe following characters: [ ] "
+      "{ } ( ) ? * = ! @ , ";
+  auto named = [&](const std::string& name) {
+    std::string text = bad_name;
+    return text.replace(1, 2, name);
+  };
+  struct Refusal {
+    const char* what;
+    WORD request;
+    std::string attributes;
+    DWORD code;
+    std::string text;
+  };
+  const std::string syntax = "Syntax error in attribute string.";
+  const std::string bad_list =
+      "Verify that the Secondary Server Addresses and Ports are in the correct format.";
+  const Refusal refusals[] = {
+      {"no equals sign", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerDSN"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, syntax},
+      {"empty key", ODBC_ADD_DSN, Attributes({"DSN=Refused", " =x"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, syntax},
+      {"line break in a value", ODBC_ADD_DSN,
+       Attributes({"DSN=Refused", "Description=a\nDriver=/tmp/evil.so"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, syntax},
+      {"no name", ODBC_ADD_DSN, Attributes({"ServerDSN=x"}), ODBC_ERROR_INVALID_DSN, named("")},
+      {"blank name", ODBC_ADD_DSN, Attributes({"DSN=   ", "ServerDSN=x"}), ODBC_ERROR_INVALID_DSN,
+       named("   ")},
+      {"invalid name", ODBC_ADD_DSN, Attributes({"DSN=Re[fused]"}), ODBC_ERROR_INVALID_DSN,
+       named("Re[fused]")},
+      {"blank server name", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerDSN= "}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, named(" ")},
+      {"server list without port", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerName=hostA"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, bad_list},
+      {"port past 32 bits", ODBC_ADD_DSN,
+       Attributes({"DSN=Refused", "ServerName=127.0.0.1.4294967297"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, bad_list},
+      {"blank name removed", ODBC_REMOVE_DSN, Attributes({"DSN= "}), ODBC_ERROR_INVALID_DSN,
+       named(" ")},
+      {"unknown request", ODBC_REMOVE_DEFAULT_DSN, Attributes({"DSN=Refused"}),
+       ODBC_ERROR_INVALID_REQUEST_TYPE,
+       "Add new VeltoClient data sources using the administration utility"},
+  };
+  const std::string user_before = ReadFileText(UseSandbox().odbc_user_ini);
+  for (const Refusal& r : refusals) {
+    EXPECT_FALSE(Config(r.request, r.attributes)) << r.what;
+    InstallerError error = LastError();
+    EXPECT_EQ(error.code, r.code) << r.what;
+    EXPECT_EQ(error.text, r.text) << r.what;
+  }
+  EXPECT_EQ(ReadFileText(UseSandbox().odbc_user_ini), user_before);
+  EXPECT_EQ(FileDsn("Refused"), "");
+}
+
+TEST_F(ConfigDsnTest, WithAWindowButNoDialogHostTheCallFailsWithTheReason) {
+  int window = 0;
+  setenv("VELTO_DIALOG_HOST", "none", 1);
+  EXPECT_FALSE(Config(ODBC_ADD_DSN, Attributes({"DSN=Dialog"}), &window));
+  InstallerError error = LastError();
+  EXPECT_EQ(error.code, static_cast<DWORD>(ODBC_ERROR_INVALID_HWND));
+  EXPECT_EQ(error.text,
+            "The configuration dialog cannot be shown here (it needs a terminal). Give the data "
+            "source's attributes without a window to set it up silently.");
+  EXPECT_EQ(UserIni().count("Dialog"), 0u);
+}
+
+TEST(SetupLibrary, ExportsOnlyConfigDsnAndConfigureDlgProc) {
+  std::set<std::string> names;
+  FILE* pipe = popen(("nm -D --defined-only " + std::string(VEL_SETUP_PATH)).c_str(), "r");
+  ASSERT_NE(pipe, nullptr);
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe) != nullptr) {
+    std::istringstream fields(line);
+    std::string address, kind, name;
+    // Weak and versioned entries of the runtime are the linker's, not ours.
+    if (fields >> address >> kind >> name && kind == "T") names.insert(name);
+  }
+  pclose(pipe);
+  EXPECT_EQ(names, (std::set<std::string>{"ConfigDSN", "ConfigureDlgProc"}));
+}
+
+}  // namespace
