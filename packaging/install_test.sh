@@ -38,8 +38,9 @@ for file in "$driver" "$setup" "$(dirname "$driver")/rsdriv32.so" \
 done
 config=$(find "$stage" -path '*/velsrv/velsrv.conf')
 [ -n "$config" ] || fail "no /etc/velsrv/velsrv.conf"
+installed_config=${config#"$stage"}
 unit=$stage$prefix/lib/systemd/system/velsrv.service
-grep -q "^ExecStart=$prefix/sbin/velsrv --config=${config#"$stage"}\$" "$unit" ||
+grep -q "^ExecStart=$prefix/sbin/velsrv --config=$installed_config\$" "$unit" ||
   fail "the unit does not start the installed velsrv with its configuration"
 
 # A sanitized build's driver needs the sanitizer's runtime first in the
@@ -89,14 +90,14 @@ grep -q "| 1 *| installed" <<<"$out" || { echo "$out" >&2; fail "no row through 
 
 # The driver's texts come from the message file beside it.
 messages=$stage$(dirname "$driver")/velclient_messages.xml
-sed -i 's|is not running at the specified port number|is not running (installed text)|' "$messages"
-sed -i "s|^ServerName=.*|ServerName=127.0.0.1.1|" "$ODBCINI"
+sed -i "s|missing the 'ServerName=' entry|missing its ServerName (installed text)|" "$messages"
+sed -i "/^ServerName=/d" "$ODBCINI"
 out=$(run_client isql -b -v Velto alice secret <<<"SELECT 1" 2>&1) || true
-grep -q "is not running (installed text)" <<<"$out" || { echo "$out" >&2; fail "the installed message file was not read"; }
+grep -q "missing its ServerName (installed text)" <<<"$out" || { echo "$out" >&2; fail "the installed message file was not read"; }
 
 # The package: exactly the staged files, and maintainer scripts that register
 # the driver once, also on an upgrade, and unregister it on removal.
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log") ||
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log" >&2; fail "the package did not build"; }
 deb=$(find "$work/package" -maxdepth 1 -name '*.deb')
 [ -n "$deb" ] || fail "no package"
@@ -104,7 +105,7 @@ dpkg-deb -c "$deb" | awk '$1 !~ /^d/ {print $6}' | sed 's|^\./||' | sort >"$work
 (cd "$stage" && find . ! -type d | sed 's|^\./||' | sort) >"$work/stage.list"
 diff "$work/stage.list" "$work/package.list" >&2 || fail "the package's files differ from the install's"
 dpkg-deb -e "$deb" "$work/control"
-grep -qx "${config#"$stage"}" "$work/control/conffiles" || fail "the configuration is no conffile"
+grep -qx "$installed_config" "$work/control/conffiles" || fail "the configuration is no conffile"
 
 stubs=$work/stubs
 mkdir -p "$stubs"
