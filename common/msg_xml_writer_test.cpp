@@ -19,8 +19,11 @@ Pairs ReadBack(const std::string& path) {
   MsgTable table;
   source.Load(table);
   Pairs pairs;
+  // The root's end tag, like any end tag, stores a pair: one without a key,
+  // which no lookup names.
   for (size_t i = 0; i < table.Count(); ++i)
-    pairs.emplace_back(table.Pair(i).key.CStr(), table.Pair(i).text.CStr());
+    if (!table.Pair(i).key.IsEmpty())
+      pairs.emplace_back(table.Pair(i).key.CStr(), table.Pair(i).text.CStr());
   return pairs;
 }
 
