@@ -101,6 +101,12 @@ int64_t PlatSend(PlatSocket s, const void* data, size_t n);
 // One receive of at most n bytes: the bytes received, 0 when the peer
 // closed, -1 on error. Interrupted receives are repeated.
 int64_t PlatRecv(PlatSocket s, void* buffer, size_t n);
+// Bounds each later receive of `s` to `ms` milliseconds (0: no bound); a
+// receive that waits longer fails with kWsaEtimedout. 1, or 0.
+int PlatSetRecvTimeout(PlatSocket s, uint32_t ms);
+// Waits up to `ms` milliseconds for `s` to have bytes (or its end) to read:
+// 1 when it has, 0 when the time passed, -1 on error.
+int PlatWaitReadable(PlatSocket s, uint32_t ms);
 void PlatCloseSocket(PlatSocket s);
 // Accepts a connection; kPlatNoSocket on failure.
 PlatSocket PlatAccept(PlatSocket listener);

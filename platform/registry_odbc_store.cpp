@@ -2,8 +2,12 @@
 
 #include <odbcinst.h>
 
+#include <cctype>
+#include <chrono>
 #include <cstring>
+#include <map>
 #include <mutex>
+#include <string>
 
 #include "platform/registry.h"
 #include "platform/registry_names.h"
@@ -51,11 +55,7 @@ class InstallerCall {
   bool ok_ = true;
 };
 
-// A list of NUL-separated names. The installer drops names that do not fit
-// without saying so, so the buffer grows until a whole longest name would
-// still have had room.
-long ReadNameList(IniFile file, const char* section, std::vector<std::string>* names) {
-  names->clear();
+long ReadNameListNow(IniFile file, const char* section, std::vector<std::string>* names) {
   std::vector<char> buffer(16384);
   int length = 0;
   for (;;) {
@@ -79,7 +79,79 @@ long ReadNameList(IniFile file, const char* section, std::vector<std::string>* n
   return kPlatRegOk;
 }
 
+// Lists of names read lately. The installer keeps what every read of a
+// list (a read without a key name) returns and never lets go of it, so a
+// process that connects again and again would grow without end; the lists
+// are read at most once in a while instead, as long as the installer keeps
+// values it has read itself, and anew after any write through here.
+class NameListCache {
+ public:
+  bool Find(const std::string& key, std::vector<std::string>* names) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    auto it = lists_.find(key);
+    if (it == lists_.end() || Clock::now() - it->second.read > kKeep) return false;
+    *names = it->second.names;
+    return true;
+  }
+  void Keep(const std::string& key, const std::vector<std::string>& names) {
+    std::lock_guard<std::mutex> hold(mutex_);
+    if (lists_.size() >= kMostLists) lists_.clear();
+    lists_[key] = Entry{Clock::now(), names};
+  }
+  void Forget() {
+    std::lock_guard<std::mutex> hold(mutex_);
+    lists_.clear();
+  }
+
+ private:
+  using Clock = std::chrono::steady_clock;
+  static constexpr std::chrono::seconds kKeep{20};
+  static constexpr size_t kMostLists = 256;
+  struct Entry {
+    Clock::time_point read;
+    std::vector<std::string> names;
+  };
+  std::mutex mutex_;
+  std::map<std::string, Entry> lists_;
+};
+
+// Built on first use: the library's start-up reads settings before this
+// file's globals would be made. Gone with the library when it is unloaded.
+NameListCache& NameLists() {
+  static NameListCache lists;
+  return lists;
+}
+
+// The cache's key: the file as the installer's mode makes it, and the
+// section (none for the list of sections).
+std::string ListKey(IniFile file, const char* section) {
+  UWORD mode = ODBC_BOTH_DSN;
+  if (file == IniFile::kUserDsn) {
+    std::lock_guard<std::mutex> hold(g_installer_mutex);
+    SQLGetConfigMode(&mode);
+  }
+  std::string key = std::to_string(static_cast<int>(file)) + ":" + std::to_string(mode) + ":";
+  if (section == nullptr) return key;
+  key += '[';
+  for (char c : std::string(section))
+    key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return key;
+}
+
+// A list of NUL-separated names. The installer drops names that do not fit
+// without saying so, so the buffer grows until a whole longest name would
+// still have had room.
+long ReadNameList(IniFile file, const char* section, std::vector<std::string>* names) {
+  names->clear();
+  const std::string key = ListKey(file, section);
+  if (NameLists().Find(key, names)) return kPlatRegOk;
+  long rc = ReadNameListNow(file, section, names);
+  if (rc == kPlatRegOk) NameLists().Keep(key, *names);
+  return rc;
+}
+
 long WriteString(IniFile file, const char* section, const char* key, const char* value) {
+  NameLists().Forget();
   InstallerCall call(file);
   if (!call.ok()) return kPlatRegIoFailed;
   return SQLWritePrivateProfileString(section, key, value, FileName(file)) ? kPlatRegOk

@@ -17,6 +17,17 @@ constexpr int32_t kSigned = 64;
 constexpr int32_t kMoney = 128;
 constexpr int32_t kAutoIncrement = 256;
 
+bool IsReadAsText(int16_t sql_type) {
+  switch (sql_type) {
+    case 1:   // SQL_CHAR
+    case 12:  // SQL_VARCHAR
+    case -5:  // SQL_BIGINT
+      return true;
+    default:
+      return false;
+  }
+}
+
 template <size_t N>
 void CopyField(char (&field)[N], const std::string& text) {
   size_t n = std::min(text.size(), N - 1);
@@ -32,6 +43,12 @@ LnaColumnDesc DescribeColumn(const ColumnInfo& column, const TypeTable& types) {
   d.length = column.length;
   d.precision = column.precision;
   d.sql_type = types.Map(column.sql_type, &d.precision);
+  // The client sizes the buffer of a column it reads as text by its length:
+  // the length must hold the text, not the bytes of a binary form (a bigint
+  // is 8 bytes but up to 20 characters) nor fewer characters than the
+  // backend's display size.
+  if (IsReadAsText(d.sql_type))
+    d.length = std::max({d.length, column.display_size, column.precision});
   d.scale = column.scale;
   // SQL_NULLABLE_UNKNOWN counts as nullable: the column may hold nulls.
   d.nullable = column.nullable != 0 ? 1 : 0;

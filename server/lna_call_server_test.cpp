@@ -107,7 +107,7 @@ TEST_F(VelsrvCallTest, VanishedServerBreaksTheConnection) {
     LnaStatement* stmt = Stmt(conn);
     EXPECT_EQ(c.op(conn, stmt), kLnaFailed);
     d = Diagnostic(c.on_statement ? nullptr : conn, c.on_statement ? stmt : nullptr);
-    EXPECT_STREQ(d.sqlstate, "S1000");
+    EXPECT_STREQ(d.sqlstate, "08S01");
     EXPECT_EQ(d.native_error, c.location);
     EXPECT_EQ(d.text, dead);
   }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "driver/lna/scramble.h"
+#include "server/backend_limits.h"
 #include "server/conn_string.h"
 #include "server/log.h"
 #include "server/login_reply.h"
@@ -20,6 +21,7 @@ namespace {
 
 // The client sends at most 512 bytes; anything far beyond is no login.
 constexpr int32_t kMaxScrambledText = 4096;
+constexpr uint16_t kInfoDbmsName = 17;  // SQL_DBMS_NAME
 
 std::string Value(const ConnString& cs, const char* key) {
   return cs.Get(key).value_or("");
@@ -118,6 +120,9 @@ int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
     return call.Fail("08004", "The data source's type information lacks " + missing +
                                   "; the login is refused, try again.");
   }
+  std::string dbms;
+  if (Succeeded(backend->GetInfoText(kInfoDbmsName, &dbms, &ignored)))
+    ApplyBackendLimits(dbms, &rows);
   TypeTable types;
   types.Build(rows);
   std::vector<std::string> table_types;

@@ -1,6 +1,7 @@
 #include "server/row_block_builder.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "driver/lna/row_block_encoder.h"
 #include "driver/lna/row_reply.h"
@@ -53,8 +54,12 @@ BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequ
       (*cells)[i].null = true;
       continue;
     }
+    // Every text and binary buffer of the client has one byte more than its
+    // column can hold: a value that fills it whole was cut, and the client
+    // reports it so. A text is read with room for that byte besides its NUL.
+    int32_t length = r.c_type == kCTypeChar && r.length < INT32_MAX ? r.length + 1 : r.length;
     BackendRc rc =
-        ReadCell(backend, static_cast<uint16_t>(i + 1), r.c_type, r.length, &(*cells)[i], diags);
+        ReadCell(backend, static_cast<uint16_t>(i + 1), r.c_type, length, &(*cells)[i], diags);
     worst = Worse(worst, rc);
     if (!Succeeded(rc)) break;
   }

@@ -241,8 +241,9 @@ std::vector<LnaDescriptor> ReturnedValues(const std::vector<ServerParam>& params
     } else {
       int size = CTypeFixedSize(p.c_type);
       d.value.length = size;
-      std::memcpy(d.value.value.raw, p.data.data(),
-                  std::min(static_cast<size_t>(size), p.data.size()));
+      if (!p.data.empty())
+        std::memcpy(d.value.value.raw, p.data.data(),
+                    std::min(static_cast<size_t>(size), p.data.size()));
     }
     out.push_back(d);
   }

@@ -6,6 +6,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstring>
@@ -153,7 +154,33 @@ Step ExpectRequest(const Bytes& expected) {
   };
 }
 
+namespace {
+
+// The request being answered: the last payload read, when it is a message
+// (its length slot holds its own length).
+const Bytes* LastRequest(const std::vector<Bytes>& received) {
+  if (received.empty() || received.back().size() < kHeaderSize) return nullptr;
+  const Bytes& r = received.back();
+  uint32_t length = (uint32_t{r[0]} << 24) | (uint32_t{r[1]} << 16) | (uint32_t{r[2]} << 8) | r[3];
+  return length == r.size() ? &r : nullptr;
+}
+
+}  // namespace
+
 Step Reply(const Bytes& payload) {
+  return [payload](PeerConnection& c, std::vector<Bytes>& received) {
+    Bytes reply = payload;
+    // As a server does, the reply names the procedure and the sequence
+    // number it answers, unless the script gave them.
+    const Bytes* request = LastRequest(received);
+    if (request != nullptr && reply.size() >= kHeaderSize &&
+        std::all_of(reply.begin() + 4, reply.begin() + 10, [](uint8_t b) { return b == 0; }))
+      std::copy(request->begin() + 4, request->begin() + 10, reply.begin() + 4);
+    return c.WriteFrame(reply);
+  };
+}
+
+Step ReplyAsIs(const Bytes& payload) {
   return [payload](PeerConnection& c, std::vector<Bytes>&) { return c.WriteFrame(payload); };
 }
 

@@ -18,6 +18,8 @@ using Bytes = std::vector<uint8_t>;
 // The frame magic and the size of the greeting both sides send once.
 constexpr uint32_t kFrameMagic = 0x27B25D1A;
 constexpr size_t kGreetingSize = 255;
+// Request and reply headers: length, procedure, sequence twice / status, 1.
+constexpr size_t kHeaderSize = 14;
 
 // One accepted connection, as a script step sees it. Reads give up after a
 // few seconds so that a test whose client never writes cannot hang.
@@ -57,9 +59,12 @@ Step ReadGreeting();                       // read the client's 255 bytes only
 Step RecordGreeting();                     // ... and record them as received
 Step ExpectRequest();                      // read one frame, record its payload
 Step ExpectRequest(const Bytes& payload);  // ... and fail the script unless equal
-Step Reply(const Bytes& payload);          // one frame around the payload
-Step SendRaw(const Bytes& bytes);          // bytes as they stand, no frame
-Step ReadBytesThenClose(size_t n);         // read n bytes, then hang up
+// One frame around the payload. A payload whose procedure and sequence
+// fields (bytes 4 to 9) are zero gets those of the request it answers.
+Step Reply(const Bytes& payload);
+Step ReplyAsIs(const Bytes& payload);  // ... the payload exactly as given
+Step SendRaw(const Bytes& bytes);      // bytes as they stand, no frame
+Step ReadBytesThenClose(size_t n);     // read n bytes, then hang up
 Step CloseConnection();
 Step StallMs(int milliseconds);
 Step ExpectClosed();  // fail the script unless the client hangs up next

@@ -6,6 +6,7 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
+#include "driver/lna/lna_param_values.h"
 #include "driver/lna/wire_test_bytes.h"
 
 namespace {
@@ -158,6 +159,21 @@ TEST(DescList, CountMustNotExceedTheDescriptorsThatCame) {
       EXPECT_EQ(got.descs, nullptr);  // the texts already read were freed
     }
     XdrFreeDescList(&got);  // frees every descriptor of the array, counted or not
+  }
+}
+
+// The last piece of a long value may be empty: it arrives without bytes,
+// and the caller's buffer gets an empty text or nothing.
+TEST(TypedValueCopyTest, ValuesWithoutBytes) {
+  for (int16_t c_type : {kCTypeChar, kCTypeBinary}) {
+    SCOPED_TRACE(c_type);
+    LnaTypedValue empty{};
+    empty.c_type = c_type;
+    empty.length = 0;
+    char buffer[4] = {'x', 'x', 'x', 'x'};
+    EXPECT_EQ(CopyTypedValue(&empty, c_type, buffer, sizeof buffer), 1);
+    EXPECT_EQ(buffer[0], c_type == kCTypeChar ? '\0' : 'x');
+    EXPECT_EQ(buffer[1], 'x');
   }
 }
 

@@ -22,7 +22,7 @@ TEST_F(BrokenConnectionTest, EveryRemoteOperationIsRefusedWithoutARequest) {
 
     EXPECT_EQ(c.op(conn, stmt), kLnaFailed);
     LnaDiagRecord d = Diagnostic(c.on_statement ? nullptr : conn, c.on_statement ? stmt : nullptr);
-    EXPECT_STREQ(d.sqlstate, "S1000");
+    EXPECT_STREQ(d.sqlstate, "08S01");
     EXPECT_EQ(d.native_error, c.location);
     EXPECT_EQ(d.text, dead);
 

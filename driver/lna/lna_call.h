@@ -96,6 +96,10 @@ int LnaIsConnected(const LnaConnection* conn);
 int16_t LnaGetDiagnostics(LnaConnection* conn, LnaStatement* stmt, LnaDiagRecord* records,
                           uint16_t* count);
 
+// The application's login timeout in seconds for the next login (0: the
+// data source's LoginTimeout, else 30 seconds): it bounds the greeting and
+// the login's reply.
+void LnaSetLoginTimeout(LnaConnection* conn, uint32_t seconds);
 // The login. The completed connection string goes to conn_out (out_size
 // bytes); the arrays are the caller's (MemFree).
 int16_t LnaConnectMP(LnaConnection* conn, const char* conn_in, char* conn_out, int32_t out_size,

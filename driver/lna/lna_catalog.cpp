@@ -6,6 +6,7 @@
 #include "driver/lna/lna_errors.h"
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_stmt_buffers.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/rpc_procedures.h"
 
@@ -64,9 +65,12 @@ int16_t RunCatalog(LnaStatement* stmt, const CatalogCall& call, LnaColumnDesc** 
                   static_cast<unsigned long>(stmt->server_stmt), args.c_str(), TraceBool(async));
       TraceTexts(trace, call.texts);
     }
-    rc = send(&conn->rpc, stmt->server_stmt);
-    TraceReturn(trace, call.stub, rc);
-    if (rc == kLnaFailed) PostTransportError(nullptr, stmt, call.procedure);
+    {
+      LnaStmtCall on_wire(stmt);
+      rc = send(&conn->rpc, stmt->server_stmt);
+      TraceReturn(trace, call.stub, rc);
+      rc = on_wire.Settle(rc, call.procedure);
+    }
     rc = _rcLnaEndStmtAsync(stmt, call.procedure, rc, async, &skip);
     if (!skip && (rc == kLnaOk || rc == kLnaInfo || rc == kLnaStillExecuting)) {
       // The server's warning (status 1) is passed on, so that the driver

@@ -65,8 +65,10 @@ void LnaReadArrayFetch(LnaConnection* conn, const char* conn_string) {
   conn->array_buffer_size = kLnaDefaultArrayBuffer;
   if (on) {
     char text[kBoolBuffer];
+    // Without a size the default one serves: array fetch asked for stays on.
     if (LnaGetConnAttr(conn, nullptr, "ArrayBufferSize", conn_string, text, sizeof text) ==
-        kLnaOk) {
+            kLnaOk &&
+        text[0] != '\0') {
       uint32_t bytes = static_cast<uint32_t>(std::strtol(text, nullptr, 10)) << 10;
       if (bytes < kMinArrayBuffer || bytes > kMaxArrayBuffer)
         on = 0;
@@ -106,9 +108,10 @@ TraceHandle* LnaOpenTrace(const char* conn_string, int32_t* level) {
 
 void MaskConnPassword(char* conn_string) {
   if (conn_string == nullptr) return;
+  // A string may name the password more than once (a DSN's and the
+  // application's own); none of them may reach the trace.
   for (char* p = std::strstr(conn_string, "PWD"); p != nullptr; p = std::strstr(p + 1, "PWD")) {
     if (p[3] != '=') continue;
     for (char* c = p + 4; *c != '\0' && *c != ';'; ++c) *c = '*';
-    return;
   }
 }

@@ -25,5 +25,5 @@ void LnaReadArrayFetch(LnaConnection* conn, const char* conn_string);
 void LnaReadAsyncEnable(LnaConnection* conn, const char* conn_string);
 // The `LnaTrace` of the data source the string names, or null.
 TraceHandle* LnaOpenTrace(const char* conn_string, int32_t* level);
-// Replaces the first password value by '*' characters, in place.
+// Replaces every password value by '*' characters, in place.
 void MaskConnPassword(char* conn_string);

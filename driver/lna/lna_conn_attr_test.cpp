@@ -63,7 +63,7 @@ TEST_F(ConnAttrTest, ArrayFetchAndAsyncSettings) {
       {"ArrayFetchOn=Yes;ArrayBufferSize=63", 1, 64512, 0},
       {"ArrayFetchOn=on;ArrayBufferSize=64", 0, 8192, 0},
       {"ArrayFetchOn=1;ArrayBufferSize=0", 0, 8192, 0},
-      {"ArrayFetchOn=1", 0, 8192, 0},
+      {"ArrayFetchOn=1", 1, 8192, 0},
       {"ArrayFetchOn=1;ArrayBufferSize=abc", 0, 8192, 0},
       {long_size.c_str(), 1, 8192, 0},
       {"ArrayFetchOn=false;ArrayBufferSize=4", 0, 8192, 0},
@@ -88,7 +88,8 @@ TEST_F(ConnAttrTest, ArrayFetchAndAsyncSettings) {
 TEST_F(ConnAttrTest, PasswordMasking) {
   const std::pair<const char*, const char*> cases[] = {
       {"DSN=a;PWD=secret;UID=u", "DSN=a;PWD=******;UID=u"},
-      {"PWD=x;PWD=y", "PWD=*;PWD=y"},
+      {"PWD=x;PWD=y", "PWD=*;PWD=*"},
+      {"DSN=a;PWD=one;UID=u;PWD=two", "DSN=a;PWD=***;UID=u;PWD=***"},
       {"XPWD;PWD=tiger", "XPWD;PWD=*****"},
       {"PWD=;UID=u", "PWD=;UID=u"},
       {"UID=u", "UID=u"},
@@ -119,6 +120,20 @@ TEST_F(ConnAttrTest, LoginTraceMasksThePassword) {
   EXPECT_NE(log.find("PWD=*****;UID=scott"), std::string::npos) << log;
   EXPECT_EQ(log.find("tiger"), std::string::npos) << log;
   EXPECT_NE(log.find("LnaConnectMP returned -20"), std::string::npos) << log;
+}
+
+// A server host whose name does not resolve is named in the diagnostic.
+TEST_F(ConnAttrTest, LoginToAnUnknownHostNamesIt) {
+  LnaConnection* conn = nullptr;
+  ASSERT_EQ(LnaAllocConnect(&conn), kLnaOk);
+  EXPECT_EQ(LoginOuts().Login(conn, "DSN=a;ServerName=no-such-host.invalid.1583"), kLnaFailed);
+  LnaDiagRecord d{};
+  uint16_t count = 0;
+  ASSERT_EQ(LnaGetDiagnostics(conn, nullptr, &d, &count), kLnaOk);
+  ASSERT_EQ(count, 1);
+  EXPECT_STREQ(d.sqlstate, "08001");
+  EXPECT_NE(std::string(d.text).find("\"no-such-host.invalid\""), std::string::npos) << d.text;
+  LnaFreeConnect(conn);
 }
 
 TEST_F(ConnAttrTest, LoginWithoutServerNameIsRefusedAndNotBroken) {

@@ -1,4 +1,5 @@
 // Login and logout of a call-layer connection.
+#include <cstdlib>
 #include <cstring>
 
 #include "common/memory.h"
@@ -39,7 +40,27 @@ void KeepRefusalReasons(LnaConnection* conn) {
   conn->login_diag_count = count;
 }
 
+// The login's wait for the greeting and the reply: the application's login
+// timeout, else the data source's LoginTimeout in seconds (0: no bound),
+// else the default.
+uint32_t LoginWaitMs(LnaConnection* conn, const char* conn_in) {
+  if (conn->login_wait_ms != 0) return conn->login_wait_ms;
+  char text[16];
+  if (LnaGetConnAttr(nullptr, nullptr, "LoginTimeout", conn_in, text, sizeof text) != kLnaOk ||
+      text[0] == '\0')
+    return kRpcDefaultWaitMs;
+  char* end = nullptr;
+  unsigned long seconds = std::strtoul(text, &end, 10);
+  if (end == text || *end != '\0' || seconds > 86400) return kRpcDefaultWaitMs;
+  return static_cast<uint32_t>(seconds * 1000);
+}
+
 }  // namespace
+
+void LnaSetLoginTimeout(LnaConnection* conn, uint32_t seconds) {
+  if (conn == nullptr) return;
+  conn->login_wait_ms = seconds > UINT32_MAX / 1000 ? UINT32_MAX : seconds * 1000;
+}
 
 int16_t LnaConnectMP(LnaConnection* conn, const char* conn_in, char* conn_out, int32_t out_size,
                      uint32_t* extra, LnaServerInfo* server_info, LnaLoginInfo154* info154,
@@ -90,7 +111,11 @@ int16_t LnaConnectMP(LnaConnection* conn, const char* conn_in, char* conn_out, i
                 TraceAddr(functions), TraceAddr(connect_result), TraceAddr(info52));
     result = _rpcLnaConnectMP(server, &server_conn, &conn->rpc, &cancel_key, conn_in, conn_out,
                               out_size, extra, server_info, info154, info96, types, type_count,
-                              table_types, table_type_count, functions, connect_result, info52);
+                              table_types, table_type_count, functions, connect_result, info52,
+                              LoginWaitMs(conn, conn_in));
+    // Logged in, a call may take as long as it needs unless its statement
+    // has a query timeout.
+    if (conn->rpc != nullptr) conn->rpc->reply_wait_ms = 0;
     TraceReturn(trace, "_rpcLnaConnectMP", result);
     bool transport_failed = result == kLnaFailed && TlsSlotGet() != 0;
 

@@ -2,11 +2,14 @@
 
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "common/str_util.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_messages.h"
 #include "driver/lna/lna_shared_state.h"
+#include "driver/lna/net_error.h"
+#include "driver/lna/unresolved_host.h"
 
 namespace {
 
@@ -20,6 +23,18 @@ const char* AfterSqlState(const char* full) {
 // The network template with "%d" and "%ld" filled in. The template may
 // come from a message file, so it is never handed to printf: any other
 // conversion stays as written.
+void FillHostText(char* out, const char* tmpl, const char* host) {
+  const char* at = std::strstr(tmpl, "%s");
+  if (at == nullptr) {
+    AppendDiagText(out, tmpl);
+    return;
+  }
+  std::string before(tmpl, static_cast<size_t>(at - tmpl));
+  AppendDiagText(out, before.c_str());
+  AppendDiagText(out, host);
+  AppendDiagText(out, at + 2);
+}
+
 void FillNetworkText(char* out, const char* tmpl, uint32_t procedure, uint32_t code) {
   char number[24];
   char piece[2] = {0, 0};
@@ -87,7 +102,13 @@ void PostLnaError(LnaConnection* conn, LnaStatement* stmt, uint32_t message,
 }
 
 int16_t RefuseBroken(LnaConnection* conn, LnaStatement* stmt, int32_t location) {
-  PostLnaError(conn, stmt, kLnaMsgGeneric, kLnaMsgDeadConnection, location);
+  // The connection failed: what the application learns of it is a
+  // communication failure, call after call, not a general error.
+  char sqlstate[kSqlStateLength + 1];
+  char text[kLnaDiagTextMax + 1];
+  LnaMessageText(kLnaMsgSqlState, sqlstate, sizeof sqlstate);
+  LnaMessageText(kLnaMsgDeadConnection, text, sizeof text);
+  SaveLnaDiagnostic(conn, stmt, sqlstate, location, text);
   return kLnaFailed;
 }
 
@@ -122,6 +143,10 @@ void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t proced
     case 151:
       number = kLnaMsgDataNotFound;
       break;
+    case kNetErrTimedOut:
+      number = kLnaMsgNoReply;
+      std::strcpy(sqlstate, "S1T00");
+      break;
     case 201:
       number = kLnaMsgPack;
       break;
@@ -131,8 +156,15 @@ void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t proced
     default:
       break;
   }
+  // A host whose name did not resolve is named.
+  if (code >= 148 && code <= 151 && NetUnresolvedHost()[0] != '\0') {
+    number = kLnaMsgUnknownHost;
+    std::strcpy(sqlstate, "08001");
+  }
   LnaMessageText(number, text, sizeof text);
-  if (number == kLnaMsgNoMemory) {
+  if (number == kLnaMsgUnknownHost) {
+    FillHostText(message, text, NetUnresolvedHost());
+  } else if (number == kLnaMsgNoMemory) {
     CopySqlState(sqlstate, text);
     AppendDiagText(message, AfterSqlState(text));
   } else if (number == kLnaMsgNetwork) {

@@ -34,6 +34,8 @@ enum : uint32_t {
   kLnaMsgUnpack = 0x80001FC1u,
   kLnaMsgNetwork = 0x80001FC2u,
   kLnaMsgProtocolLib = 0x80001FC3u,
+  kLnaMsgUnknownHost = 0x80001FC4u,
+  kLnaMsgNoReply = 0x80001FC5u,
 };
 
 // Location numbers: the native number of a client-made diagnostic.

@@ -4,6 +4,7 @@
 #include "driver/lna/lna_param_values.h"
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_stmt_buffers.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
@@ -83,10 +84,11 @@ int16_t LnaPrepareMP(LnaStatement* stmt, const char* sql, LnaColumnDesc** column
                 TraceAddr(conn->rpc), static_cast<unsigned long>(stmt->server_stmt),
                 TraceAddr(columns), TraceAddr(column_count), TraceAddr(params),
                 TraceAddr(param_count), TraceBool(async));
+    LnaStmtCall on_wire(stmt);
     rc = _rpcLnaPrepareMP(&conn->rpc, stmt->server_stmt, sql, async, columns, column_count, params,
                           param_count);
     TraceReturn(trace, "_rpcLnaPrepareMP", rc);
-    if (rc == kLnaFailed) PostTransportError(nullptr, stmt, kRpcPrepare);
+    rc = on_wire.Settle(rc, kRpcPrepare);
     rc = _rcLnaEndStmtAsync(stmt, kRpcPrepare, rc, async, &skip);
     if (!skip && Succeeded(rc) && *column_count != 0) {
       int16_t set = LnaSetResultColumns(stmt, *column_count, *columns);
@@ -128,6 +130,7 @@ int16_t LnaExecuteMP(LnaStatement* stmt, uint16_t in_count, const ParamValueEntr
                 TraceAddr(conn->rpc), static_cast<unsigned long>(stmt->server_stmt),
                 TraceAddr(&lists.params), TraceAddr(&lists.columns), TraceAddr(row_count),
                 TraceBool(async));
+    LnaStmtCall on_wire(stmt);
     if (array) {
       LnaFreeBlockBytes(stmt);
       rc = _rpcLnaExecuteArrayMP(&conn->rpc, stmt->server_stmt, &lists.params, &lists.columns,
@@ -138,7 +141,7 @@ int16_t LnaExecuteMP(LnaStatement* stmt, uint16_t in_count, const ParamValueEntr
     }
     TraceReturn(trace, "_rpcLnaExecuteMP", rc);
     if (row_count != nullptr) *row_count = rows;
-    if (rc == kLnaFailed) PostTransportError(nullptr, stmt, procedure);
+    rc = on_wire.Settle(rc, procedure);
     rc = _rcLnaEndStmtAsync(stmt, procedure, rc, async, &skip);
     if (!skip && (Succeeded(rc) || rc == kLnaNeedData)) {
       rc = KeepReturned(stmt, out_count, out_list, &lists, procedure, rc);
@@ -195,6 +198,7 @@ int16_t LnaExecDirectMP(LnaStatement* stmt, const char* sql, LnaColumnDesc** col
                 TraceAddr(column_count), TraceAddr(params), TraceAddr(param_count),
                 TraceAddr(row_count), TraceBool(async));
     TracePrintf(trace, " pszSqlStr = \"%-.512s\"\n", TraceText(sql));
+    LnaStmtCall on_wire(stmt);
     if (array) {
       rc = _rpcLnaExecDirectArrayMP(&conn->rpc, stmt->server_stmt, sql, &lists.params,
                                     &lists.columns, async, columns, column_count, params,
@@ -206,7 +210,7 @@ int16_t LnaExecDirectMP(LnaStatement* stmt, const char* sql, LnaColumnDesc** col
     }
     TraceReturn(trace, "_rpcExecDirectMP", rc);
     if (row_count != nullptr) *row_count = rows;
-    if (rc == kLnaFailed) PostTransportError(nullptr, stmt, kRpcExecDirect);
+    rc = on_wire.Settle(rc, kRpcExecDirect);
     rc = _rcLnaEndStmtAsync(stmt, kRpcExecDirect, rc, async, &skip);
     if (!skip && Succeeded(rc)) {
       if (*column_count != 0) {

@@ -6,6 +6,7 @@
 #include "driver/lna/lna_async.h"
 #include "driver/lna/lna_errors.h"
 #include "driver/lna/lna_shared_state.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/lna_value_decode.h"
 #include "driver/lna/rpc_procedures.h"
@@ -72,8 +73,11 @@ int16_t LnaFetchRow(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async) {
   }
   LnaSizedRow row{};
   const auto count = static_cast<uint16_t>(std::max<int16_t>(stmt->column_count, 0));
-  rc = _rpcLnaFetchSP(&conn->rpc, stmt->server_stmt, async, count, stmt->columns, &row);
-  if (rc == kLnaFailed) PostTransportError(nullptr, stmt, kRpcFetch);
+  {
+    LnaStmtCall on_wire(stmt);
+    rc = _rpcLnaFetchSP(&conn->rpc, stmt->server_stmt, async, count, stmt->columns, &row);
+    rc = on_wire.Settle(rc, kRpcFetch);
+  }
   rc = _rcLnaEndStmtAsync(stmt, kRpcFetch, rc, async, &skip);
   if ((rc == kLnaOk || rc == kLnaInfo || rc == kLnaStillExecuting) && !skip) {
     uint64_t pos = 0;

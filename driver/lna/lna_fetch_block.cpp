@@ -9,6 +9,7 @@
 #include "driver/lna/lna_fetch.h"
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_stmt_buffers.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_value_decode.h"
 #include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
@@ -69,9 +70,12 @@ int16_t LnaFetchBlock(LnaStatement* stmt, uint8_t async) {
   int16_t rc = _rcLnaCheckStmtAsync(stmt, kRpcFetchBlock, async, &skip);
   if (rc != kLnaOk) return rc;
   LnaFreeBlockBytes(stmt);
-  rc = _rpcLnaFetchBlockSP(&conn->rpc, stmt->server_stmt, async,
-                           static_cast<uint16_t>(ColumnCount(stmt)), stmt->columns, &stmt->block);
-  if (rc == kLnaFailed) PostTransportError(nullptr, stmt, kRpcFetchBlock);
+  {
+    LnaStmtCall on_wire(stmt);
+    rc = _rpcLnaFetchBlockSP(&conn->rpc, stmt->server_stmt, async,
+                             static_cast<uint16_t>(ColumnCount(stmt)), stmt->columns, &stmt->block);
+    rc = on_wire.Settle(rc, kRpcFetchBlock);
+  }
   rc = _rcLnaEndStmtAsync(stmt, kRpcFetchBlock, rc, async, &skip);
   if ((Usable(rc) || rc == kLnaStillExecuting) && !skip && stmt->block.count == 0)
     rc = stmt->block.status;

@@ -4,6 +4,7 @@
 #include "driver/lna/lna_errors.h"
 #include "driver/lna/lna_param_values.h"
 #include "driver/lna/lna_shared_state.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
@@ -31,9 +32,12 @@ int16_t LnaPutLongDataSP(LnaStatement* stmt, int16_t c_type, const void* data, i
       TracePrintf(trace, "_rpcLnaPutLongDataSP(0x%08lx, 0x%08lx, 0x%08lx, %s)\n",
                   TraceAddr(conn->rpc), static_cast<unsigned long>(stmt->server_stmt),
                   TraceAddr(&value), TraceBool(async));
-      rc = _rpcLnaPutLongDataSP(&conn->rpc, stmt->server_stmt, &value, async);
-      TraceReturn(trace, "_rpcLnaPutLongDataSP", rc);
-      if (rc == kLnaFailed) PostTransportError(nullptr, stmt, kRpcPutLongData);
+      {
+        LnaStmtCall on_wire(stmt);
+        rc = _rpcLnaPutLongDataSP(&conn->rpc, stmt->server_stmt, &value, async);
+        TraceReturn(trace, "_rpcLnaPutLongDataSP", rc);
+        rc = on_wire.Settle(rc, kRpcPutLongData);
+      }
       rc = _rcLnaEndStmtAsync(stmt, kRpcPutLongData, rc, async, &skip);
     } else if (rc != kLnaStillExecuting) {
       TracePrintf(trace, "_rcLnaCheckStmtAsync failed. rcVal = %d\n", rc);
@@ -65,10 +69,13 @@ int16_t LnaGetLongDataSP(LnaStatement* stmt, uint16_t column, int16_t c_type, vo
         trace, "_rpcLnaGetLongDataSP(0x%08lx, 0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx, %s)\n",
         TraceAddr(conn->rpc), static_cast<unsigned long>(stmt->server_stmt), column, c_type,
         TraceAddr(buffer), static_cast<long>(buffer_size), TraceAddr(length), TraceBool(async));
-    rc = _rpcLnaGetLongDataSP(&conn->rpc, stmt->server_stmt, column, c_type, buffer_size, async,
-                              &value, &value_length);
-    TraceReturn(trace, "_rpcLnaGetLongDataSP", rc);
-    if (rc == kLnaFailed) PostTransportError(nullptr, stmt, kRpcGetLongData);
+    {
+      LnaStmtCall on_wire(stmt);
+      rc = _rpcLnaGetLongDataSP(&conn->rpc, stmt->server_stmt, column, c_type, buffer_size, async,
+                                &value, &value_length);
+      TraceReturn(trace, "_rpcLnaGetLongDataSP", rc);
+      rc = on_wire.Settle(rc, kRpcGetLongData);
+    }
     rc = _rcLnaEndStmtAsync(stmt, kRpcGetLongData, rc, async, &skip);
     bool done = rc == kLnaOk || rc == kLnaInfo || rc == kLnaStillExecuting;
     if (!skip && done) {

@@ -53,7 +53,8 @@ int CopyTypedValue(LnaTypedValue* received, int16_t c_type, void* buffer, int32_
         n = strnlen(received->value.text, static_cast<size_t>(received->length));
       if (room > 0) {
         if (n > room - 1) n = room - 1;
-        std::memcpy(buffer, received->value.text, n);
+        // An empty last piece of a long value comes without any bytes.
+        if (n > 0) std::memcpy(buffer, received->value.text, n);
         static_cast<char*>(buffer)[n] = '\0';
       }
     } else if (c_type == kCTypeBinary) {

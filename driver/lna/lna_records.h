@@ -60,6 +60,12 @@ struct LnaConnection {
   // read before the connection was closed; handed out like the server's.
   uint16_t login_diag_count;
   LnaDiagRecord login_diags[kLnaMaxDiagnostics];
+  // The application's login timeout in milliseconds; 0 takes the data
+  // source's LoginTimeout.
+  uint32_t login_wait_ms;
+  // The statement whose call is on the wire, for a cancel from another
+  // thread (read and written through LnaStmtCall only).
+  LnaStatement* calling_stmt;
 };
 
 struct LnaStatement {
@@ -79,6 +85,7 @@ struct LnaStatement {
   uint16_t values_delivered;
   int32_t block_status;
   uint16_t async_procedure;
+  uint32_t query_timeout_s;  // bounds each reply of the statement; 0 none
 };
 
 // The connection's trace, or null while tracing is off or without a record.

@@ -5,6 +5,7 @@
 #include "driver/lna/lna_option_value.h"
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_stmt_buffers.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/option_stubs.h"
 #include "driver/lna/rpc_procedures.h"
@@ -52,6 +53,17 @@ int16_t LnaCancelSP(LnaStatement* stmt) {
   LnaConnection* conn = stmt->conn;
   TraceHandle* trace = LnaTraceOf(conn);
   TraceEnter(trace, "LnaCancelSP(0x%08lx)", TraceAddr(stmt));
+  if (LnaStmtInCall(stmt) && !LnaIsBroken(conn)) {
+    // The statement's call holds the connection: the cancel goes on a
+    // connection of its own with the login's cancel key. Its outcome is
+    // not posted on the statement, whose call is still running.
+    TracePrintf(trace, "LnaCancelSP(0x%08lx, 0x%08lx)\n", TraceAddr(conn->rpc),
+                static_cast<unsigned long>(conn->cancel_key));
+    int16_t sent = _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key);
+    TraceReturn(trace, "_rpcLnaCancelSP", sent);
+    TraceReturn(trace, "LnaCancelSP", kLnaOk);
+    return kLnaOk;
+  }
   CancelStep step;
   {
     LnaFieldGuard guard;
@@ -174,10 +186,13 @@ int16_t LnaParamDataSP(LnaStatement* stmt, int32_t* out) {
     int32_t value = 0;
     TracePrintf(trace, "_rpcLnaParamDataSP(0x%08lx, 0x%08lx, 0x%08lx)\n", TraceAddr(conn->rpc),
                 static_cast<unsigned long>(stmt->server_stmt), TraceAddr(out));
-    result = _rpcLnaParamDataSP(&conn->rpc, stmt->server_stmt, &value);
-    TraceReturn(trace, "_rpcLnaParamData", result);
+    {
+      LnaStmtCall on_wire(stmt);
+      result = _rpcLnaParamDataSP(&conn->rpc, stmt->server_stmt, &value);
+      TraceReturn(trace, "_rpcLnaParamData", result);
+      result = on_wire.Settle(result, kRpcParamData);
+    }
     if (out != nullptr) *out = value;
-    result = AfterStub(stmt, result, kRpcParamData);
   }
   TraceReturn(trace, "LnaParamData", result);
   return result;

@@ -18,7 +18,7 @@ namespace {
 
 // Opens a connection to one server of the list after another. Null when
 // none can be reached.
-RpcConnection* OpenFromList(const char* server_list) {
+RpcConnection* OpenFromList(const char* server_list, uint32_t wait_ms) {
   std::string list = server_list != nullptr ? server_list : "";
   std::string failed;
   char entry[kServerListMaxText + 1];
@@ -26,7 +26,7 @@ RpcConnection* OpenFromList(const char* server_list) {
                             failed.empty() ? nullptr : failed.c_str())) {
     list.resize(std::strlen(list.c_str()));
     char* protocol = ResolveServerProtocol(entry);
-    RpcConnection* conn = RpcConnOpen(entry, protocol);
+    RpcConnection* conn = RpcConnOpen(entry, protocol, wait_ms);
     MemFree(protocol);
     if (conn != nullptr) return conn;
     failed = entry;
@@ -53,7 +53,8 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
                          LnaLoginInfo154* info154, LnaLoginInfo96* info96, LnaTypeInfo** types,
                          uint16_t* type_count, LnaTableType** table_types,
                          uint16_t* table_type_count, uint16_t* functions,
-                         LnaConnectResult* connect_result, LnaLoginInfo52* info52) {
+                         LnaConnectResult* connect_result, LnaLoginInfo52* info52,
+                         uint32_t wait_ms) {
   // Every output but the connection, as a login that received nothing.
   auto clear = [&] {
     *server_conn = 0;
@@ -75,7 +76,7 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
   *conn = nullptr;
   clear();
 
-  *conn = OpenFromList(server_list);
+  *conn = OpenFromList(server_list, wait_ms);
   if (*conn == nullptr) return kRpcFailed;
 
   uint8_t plain[kLoginMaxText], scrambled[kLoginMaxText], echoed[kLoginMaxText];

@@ -39,4 +39,5 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
                          LnaLoginInfo154* info154, LnaLoginInfo96* info96, LnaTypeInfo** types,
                          uint16_t* type_count, LnaTableType** table_types,
                          uint16_t* table_type_count, uint16_t* functions,
-                         LnaConnectResult* connect_result, LnaLoginInfo52* info52);
+                         LnaConnectResult* connect_result, LnaLoginInfo52* info52,
+                         uint32_t wait_ms = kRpcDefaultWaitMs);

@@ -4,8 +4,28 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
+#include "driver/lna/transport.h"
 
 namespace {
+
+constexpr uint32_t kRequestHeaderSize = 14;
+
+// Waits for the reply within the connection's bound. A reply that outlasts
+// it runs the overdue hook once; after a cancel the reply gets a little
+// more time. 1 when the reply can be read, 0 (code 132) when it never came.
+int AwaitReply(RpcConnection* conn) {
+  uint32_t wait = conn->reply_wait_ms;
+  // A reply that stalls half-way is bounded too: every read of it is.
+  uint32_t per_read = wait > 0 ? wait + kRpcCancelGraceMs : 0;
+  if (conn->applied_wait_ms != per_read && NetBoundReceives(conn->socket, per_read))
+    conn->applied_wait_ms = per_read;
+  if (wait == 0) return 1;
+  int ready = NetWaitReadable(conn->socket, wait);
+  if (ready != 0) return ready > 0;
+  conn->overdue = 1;
+  if (conn->overdue_fn == nullptr || !conn->overdue_fn(conn->overdue_context)) return 0;
+  return NetWaitReadable(conn->socket, kRpcCancelGraceMs) > 0;
+}
 
 int Failed(RpcConnection* conn, RpcReplyHeader* header, int32_t kind) {
   if (conn != nullptr) conn->error_kind = kind;
@@ -35,9 +55,18 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
     TlsSlotSet(kNetErrBadSocket);
     return Failed(conn, header, kRpcErrSend);
   }
+  // What the reply must answer: the request's procedure and sequence number.
+  uint32_t procedure = 0;
+  uint16_t sequence = 0;
+  if (message != nullptr && message->write_len >= kRequestHeaderSize) {
+    const uint8_t* h = message->data;
+    procedure = (uint32_t{h[4]} << 24) | (uint32_t{h[5]} << 16) | (uint32_t{h[6]} << 8) | h[7];
+    sequence = static_cast<uint16_t>((h[8] << 8) | h[9]);
+  }
   bool locked = conn->lock_valid && rcSynObjLock(conn->lock) == kSynObjOk;
+  conn->overdue = 0;
   int sent = RpcSendRequest(conn, message);
-  int received = sent && RpcRecvReply(conn, message);
+  int received = sent && AwaitReply(conn) && RpcRecvReply(conn, message);
   if (locked) SemLeave(conn->lock);
   if (!sent) return Failed(conn, header, kRpcErrSend);
   if (!received) return Failed(conn, header, kRpcErrReceive);
@@ -46,6 +75,12 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
   if (!MsgBufGetU32(message, &header->length) || !MsgBufGetU32(message, &header->word1) ||
       !MsgBufGetU16(message, &header->word2) || !MsgBufGetU16(message, &status) ||
       !MsgBufGetU16(message, &header->word3)) {
+    return Failed(conn, header, kRpcErrReceive);
+  }
+  // A reply to another request means the connection is out of step: its
+  // fields belong to a call this one knows nothing of.
+  if (header->word1 != procedure || header->word2 != sequence) {
+    TlsSlotSet(kWireErrBadRead);
     return Failed(conn, header, kRpcErrReceive);
   }
   header->status = static_cast<int16_t>(status);

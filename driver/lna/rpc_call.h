@@ -23,6 +23,8 @@ struct RpcReplyHeader {
 // message or connection fails (code 102 for the connection).
 int RpcBeginCall(MsgBuf* message, RpcConnection* conn, uint32_t procedure);
 // Sends the message and reads the reply into it, holding the connection's
-// lock, then reads the reply header. 1; or 0 with header->status -20 and the
-// connection's error kind 5 (send) or 6 (receive, header).
+// lock, then reads the reply header, which must name the request's procedure
+// and sequence number. 1; or 0 with header->status -20 and the connection's
+// error kind 5 (send) or 6 (receive, header; 202 for a reply to another
+// request).
 int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header);

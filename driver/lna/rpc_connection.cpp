@@ -14,7 +14,7 @@ constexpr char kClientGreeting[] = "Some client string";
 
 }  // namespace
 
-RpcConnection* RpcConnOpen(const char* server, const char* /*protocol*/) {
+RpcConnection* RpcConnOpen(const char* server, const char* /*protocol*/, uint32_t wait_ms) {
   auto* conn = static_cast<RpcConnection*>(MemAlloc(sizeof(RpcConnection)));
   if (conn == nullptr) {
     TlsSlotSet(kWireErrNoMemory);
@@ -27,6 +27,8 @@ RpcConnection* RpcConnOpen(const char* server, const char* /*protocol*/) {
     MemFree(conn);
     return nullptr;
   }
+  if (wait_ms > 0 && NetBoundReceives(conn->transport, wait_ms)) conn->applied_wait_ms = wait_ms;
+  conn->reply_wait_ms = wait_ms;
   if (!RpcHandshake(conn->transport, &conn->socket, &conn->table)) {
     NetClose(conn->transport);
     MemFree(conn);

@@ -21,6 +21,18 @@ enum : int32_t {
 
 constexpr uint32_t kRpcGreetingSize = 255;
 
+// How long a new connection waits for the greeting and, until told
+// otherwise, for each reply: a server that accepts and then stays silent
+// must not hold the application for ever.
+constexpr uint32_t kRpcDefaultWaitMs = 30000;
+// How long a reply may still take once its bound passed and the overdue
+// hook cancelled the call.
+constexpr uint32_t kRpcCancelGraceMs = 10000;
+
+// Called once when a reply outlasts its bound; true when it asked the
+// server to end the call, so that the reply is worth waiting for a little.
+using RpcOverdueFn = bool (*)(void* context);
+
 struct RpcConnection {
   NetSocket transport;  // the socket hNetConnect returned
   uint16_t sequence;    // last sequence number used; the first request is 1
@@ -29,13 +41,21 @@ struct RpcConnection {
   NetTransport table;
   SynObj* lock;
   uint32_t lock_valid;  // 1 when the lock was created
+  // The wait for each reply, in milliseconds; 0 waits as long as it takes.
+  uint32_t reply_wait_ms;
+  uint32_t applied_wait_ms;  // the receive bound the socket has now
+  RpcOverdueFn overdue_fn;   // may be null
+  void* overdue_context;
+  uint32_t overdue;  // 1 when the last call's reply outlasted its bound
 };
 
 // Connects to the server text ("host:port" or "host.port"), exchanges the
-// greeting and creates the lock. The protocol text is accepted and not used.
-// Null on failure, with the code in the thread's last error and nothing left
-// open.
-RpcConnection* RpcConnOpen(const char* server, const char* protocol);
+// greeting within `wait_ms` (0: no bound) and creates the lock; replies are
+// then waited for as long, until reply_wait_ms says otherwise. The protocol
+// text is accepted and not used. Null on failure, with the code in the
+// thread's last error (132 for a silent server) and nothing left open.
+RpcConnection* RpcConnOpen(const char* server, const char* protocol,
+                           uint32_t wait_ms = kRpcDefaultWaitMs);
 // Sends the 255-byte greeting and reads the server's 255 bytes through a
 // fresh transport table; on success stores the socket and the table. 1/0.
 int RpcHandshake(NetSocket s, NetSocket* out_socket, NetTransport* out_table);

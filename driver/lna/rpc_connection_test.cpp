@@ -125,6 +125,17 @@ TEST_F(RpcConnectionTest, CallFailuresSetTheirErrorKind) {
        false,
        kRpcErrReceive,
        kWireErrBadRead},
+      // Procedure 4, the first request of the connection: sequence 1.
+      {"reply to another procedure",
+       {Greet(), ExpectRequest(), ReplyAsIs(Cat({Be32(0), Be32(13), Be16(1), Be16(0), Be16(1)}))},
+       false,
+       kRpcErrReceive,
+       kWireErrBadRead},
+      {"reply to another request",
+       {Greet(), ExpectRequest(), ReplyAsIs(Cat({Be32(0), Be32(4), Be16(2), Be16(0), Be16(1)}))},
+       false,
+       kRpcErrReceive,
+       kWireErrBadRead},
   };
   for (const Case& c : cases) {
     ScriptedPeer peer({c.script});
@@ -136,6 +147,15 @@ TEST_F(RpcConnectionTest, CallFailuresSetTheirErrorKind) {
     EXPECT_EQ(TlsSlotGet(), c.code) << c.name;
     RpcConnClose(conn);
   }
+}
+
+TEST_F(RpcConnectionTest, AReplyNamingItsRequestIsTaken) {
+  ScriptedPeer peer(
+      {{Greet(), ExpectRequest(), ReplyAsIs(Cat({Be32(0), Be32(4), Be16(1), Be16(0), Be16(1)}))}});
+  RpcConnection* conn = RpcConnOpen(peer.address().c_str(), nullptr);
+  ASSERT_NE(conn, nullptr);
+  EXPECT_EQ(_rpcLnaCancelSP(&conn, 7), 0);
+  RpcConnClose(conn);
 }
 
 TEST_F(RpcConnectionTest, NoConnectionFailsWithACode) {

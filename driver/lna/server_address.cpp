@@ -6,6 +6,7 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
+#include "driver/lna/unresolved_host.h"
 
 namespace {
 
@@ -56,8 +57,10 @@ int NetResolveAddress(const char* address, PlatInetAddress* out) {
   uint32_t host_address = 0;
   if (!PlatResolveHost(host.c_str(), &host_address)) {
     NetMapError();
+    NetNoteUnresolvedHost(host.c_str());
     return 0;
   }
+  NetNoteUnresolvedHost(nullptr);
 
   uint32_t port = 0;
   int decimal = ParseDecimalPort(port_text, &port);

@@ -189,6 +189,19 @@ int32_t i32NetRead(NetSocket s, void* buffer, int32_t n) {
   return result;
 }
 
+int NetBoundReceives(NetSocket s, uint32_t ms) {
+  if (PlatSetRecvTimeout(s, ms)) return 1;
+  NetMapError();
+  return 0;
+}
+
+int NetWaitReadable(NetSocket s, uint32_t ms) {
+  int r = PlatWaitReadable(s, ms);
+  if (r == 0) TlsSlotSet(kNetErrTimedOut);
+  if (r < 0) NetMapError();
+  return r;
+}
+
 void NetClose(NetSocket s) {
   if (s != kNetNoSocket) PlatCloseSocket(s);
 }

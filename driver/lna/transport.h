@@ -53,6 +53,12 @@ int32_t i32NetSend(NetSocket s, const void* data, int32_t n);
 // Exactly n bytes: n; 0 when the peer closed first (code 152) or n < 1;
 // -1 on a socket error.
 int32_t i32NetRead(NetSocket s, void* buffer, int32_t n);
+// Bounds each later read of `s` to `ms` milliseconds (0: none); a read
+// that waits longer fails with code 132. 1, or 0 with its code.
+int NetBoundReceives(NetSocket s, uint32_t ms);
+// Waits up to `ms` for `s` to have something to read: 1 when it has, 0 when
+// the time passed (code 132), -1 on error.
+int NetWaitReadable(NetSocket s, uint32_t ms);
 void NetClose(NetSocket s);
 // Closes through the table's close slot; kNetNoSocket or a null table or
 // slot does nothing.

@@ -50,7 +50,7 @@ uint32_t CopyInString(ArgCopy* copy, const char* text, int32_t length, int32_t m
   }
   auto* owned = static_cast<char*>(MemAlloc(static_cast<size_t>(length) + 1));
   if (owned == nullptr) return kMsgErrOutOfMemory;
-  std::memcpy(owned, text, static_cast<size_t>(length));
+  if (length > 0) std::memcpy(owned, text, static_cast<size_t>(length));
   owned[length] = '\0';
   copy->text = owned;
   copy->owned = 1;

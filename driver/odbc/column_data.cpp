@@ -46,10 +46,11 @@ bool IsNumericText(int16_t sql_type) {
 }
 
 // The bytes of the fetched value the call layer actually holds: a value
-// longer than its buffer was cut there, and a text keeps room for its NUL.
+// longer than its buffer was cut there, and the buffer's last byte is a
+// text's NUL or a binary value's spare, never a value's own.
 int32_t HeldLength(const LnaFetchSlot& slot) {
   int32_t room = std::max(slot.buffer_length, 0);
-  if (slot.c_type == SQL_C_CHAR && room > 0) --room;
+  if ((slot.c_type == SQL_C_CHAR || slot.c_type == SQL_C_BINARY) && room > 0) --room;
   return std::min(std::max(slot.result_length, 0), room);
 }
 
@@ -353,6 +354,9 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
       *state.exhausted = 1;
       // A value the fetch buffer held only in part was cut there: its end
       // is no complete value.
+      // The length stays what the buffer holds: applications take a
+      // truncated piece's length (or SQL_NO_TOTAL) as the bytes they may
+      // read, so only the warning can say that more existed.
       LnaFetchSlot* slot = FetchSlot(statement, icol);
       if (slot != nullptr && LnaColumnFetched(statement->lna, icol) &&
           slot->result_length > HeldLength(*slot) && !truncated)

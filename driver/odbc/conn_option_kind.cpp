@@ -5,8 +5,9 @@
 OptionKind ConnOptionKind(uint16_t option) {
   switch (option) {
     case SQL_ASYNC_ENABLE:
-    case SQL_LOGIN_TIMEOUT:
       return OptionKind::kRefused;
+    // The driver bounds its own login with it; the server has no use for it.
+    case SQL_LOGIN_TIMEOUT:
     case SQL_TRANSLATE_DLL:
     case SQL_TRANSLATE_OPTION:
       return OptionKind::kLocal;

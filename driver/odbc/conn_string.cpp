@@ -121,7 +121,7 @@ int32_t ParseConnectAttributes(DrvConn* connection, const char* text) {
     if (IsSelector(connection, found) && (connection->keywords[connection->keyword_dsn].set ||
                                           connection->keywords[connection->keyword_driver].set))
       continue;
-    std::memcpy(keyword.value, pair->value, pair->value_length);
+    if (pair->value_length > 0) std::memcpy(keyword.value, pair->value, pair->value_length);
     keyword.value[pair->value_length] = '\0';
     if (ValueNeedsBraces(keyword.name, keyword.value)) {
       // The table must not keep a value it refused.

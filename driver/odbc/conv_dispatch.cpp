@@ -84,7 +84,7 @@ class PreparedSource {
           if (heap_ == nullptr) return kConvNoMemory;
           text = heap_;
         }
-        std::memcpy(text, source, static_cast<size_t>(length));
+        if (length > 0) std::memcpy(text, source, static_cast<size_t>(length));
         text[length] = '\0';
         data_ = text;
         return kConvOk;

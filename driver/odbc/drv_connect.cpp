@@ -77,6 +77,9 @@ int32_t Login(DrvConn* connection, char* login, char* reply_text, bool* warning)
   LnaLoginInfo52 defaults{};
   uint16_t functions[kFunctionTableSize] = {};
   uint32_t extra = 0;
+  // SQL_LOGIN_TIMEOUT bounds the greeting and the login's reply; without it
+  // the data source's LoginTimeout does.
+  LnaSetLoginTimeout(connection->lna, connection->login_timeout);
   int16_t status =
       LnaConnectMP(connection->lna, login, reply_text, static_cast<int32_t>(kReplySize), &extra,
                    &connection->server_info, &connection->info154, &connection->info96,
@@ -158,7 +161,7 @@ int32_t DrvPostLogin(DrvConn* connection, const char* reply) {
     added.name = name;
     added.owned_name = 1;
     added.kind = kKeywordOptional;
-    std::memcpy(added.value, pair->value, pair->value_length);
+    if (pair->value_length > 0) std::memcpy(added.value, pair->value, pair->value_length);
     added.value[pair->value_length] = '\0';
     added.set = 1;
   }

@@ -185,6 +185,12 @@ const MsgDefault kDrvMessages[] = {
     {0x80001FC3u, "VEL_LNA_ERR_PROTOCOL_DLL",
      "VeltoClient cannot load a protocol DLL requested by a VeltoServer server. Please contact "
      "your system administrator for assistance."},
+    {0x80001FC4u, "VEL_LNA_ERR_UNKNOWN_HOST",
+     "VeltoClient cannot find the server host \"%s\": the name is unknown or cannot be looked "
+     "up now. Check the ServerName entry of the data source."},
+    {0x80001FC5u, "VEL_LNA_ERR_NO_REPLY",
+     "VeltoServer did not answer in time. Contact your system administrator if the server should "
+     "be running."},
 
     // The logon dialog.
     {kMsgIdsMsgTitle, "VEL_IDS_MSGTITLE", "Logon to "},

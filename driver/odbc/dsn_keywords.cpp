@@ -4,15 +4,17 @@
 
 #include <algorithm>
 #include <cstring>
-#include <vector>
+#include <string>
 
 #include "common/str_util.h"
 #include "driver/odbc/conn_keyword.h"
+#include "platform/registry.h"
 
 namespace {
 
 constexpr char kOdbcIni[] = "ODBC.INI";
-constexpr size_t kKeyListSize = 8192;
+constexpr char kOdbcIniKey[] = "Software\\ODBC\\ODBC.INI\\";
+constexpr size_t kKeyNameSize = 1024;
 constexpr int kExtraValueSize = 256;
 
 int ReadKey(const ConnKeyword& dsn, const char* key, const char* fallback, char* out, int size) {
@@ -56,21 +58,21 @@ int32_t ReadDsnArrayDefaults(ConnKeyword* keywords, uint32_t count, uint32_t dsn
 
 int32_t AppendExtraDsnKeys(const ConnKeyword* keywords, uint32_t count, uint32_t dsn, uint32_t,
                            char* text, size_t size) {
-  std::vector<char> names;
-  try {
-    names.assign(kKeyListSize, '\0');
-  } catch (...) {
-    return -1;
-  }
-  int listed = SQLGetPrivateProfileString(keywords[dsn].value, nullptr, "", names.data(),
-                                          static_cast<int>(names.size()), kOdbcIni);
   size_t length = std::strlen(text);
   if (length > 0 && text[length - 1] == ';') text[--length] = '\0';
-  if (listed <= 0) return 0;
-  const size_t end = std::min(static_cast<size_t>(listed), names.size() - 1);
-  for (size_t pos = 0; pos < end && names[pos] != '\0';) {
-    const char* key = &names[pos];
-    pos += strnlen(key, end - pos) + 1;
+  // The section's keys through the registry layer, which reads such lists
+  // once in a while: the installer keeps every list it hands out.
+  std::string path = std::string(kOdbcIniKey) + keywords[dsn].value;
+  PlatRegKey* section = nullptr;
+  if (PlatRegOpenKey(PlatRegRootKey(PlatRegRoot::kCurrentUser), path.c_str(), &section) !=
+      kPlatRegOk)
+    return 0;
+  char key[kKeyNameSize];
+  for (uint32_t index = 0;; ++index) {
+    uint32_t key_size = sizeof key;
+    long rc = PlatRegEnumValue(section, index, key, &key_size);
+    if (rc == kPlatRegMoreData) continue;
+    if (rc != kPlatRegOk) break;
     bool known = StrCaseCompare(key, "DRIVER") == 0;
     for (uint32_t k = 0; k < count && !known; ++k)
       known = StrCaseCompare(key, keywords[k].name) == 0;
@@ -90,5 +92,6 @@ int32_t AppendExtraDsnKeys(const ConnKeyword* keywords, uint32_t count, uint32_t
     length += value_length;
     text[length] = '\0';
   }
+  PlatRegCloseKey(section);
   return 0;
 }

@@ -14,6 +14,7 @@
 #include "driver/odbc/drv_messages.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/param_bigint.h"
 #include "driver/odbc/param_binding.h"
 #include "driver/odbc/type_predicates.h"
 
@@ -89,6 +90,19 @@ int32_t InputLength(const ParamBinding* b) {
   return static_cast<int32_t>(b->value_length);
 }
 
+// A 64-bit integer as the text the server receives in its place.
+bool StoreBigIntText(DrvStmt* statement, const ParamBinding* b, ParamValueEntry* entry) {
+  char text[kBigIntTextSize];
+  uint32_t length = BigIntParamText(b->value, b->c_type, text);
+  char* copy = KeepCopy(statement, text, length, length + 1);
+  if (copy == nullptr) return false;
+  entry->c_type = SQL_C_CHAR;
+  entry->value = copy;
+  entry->value_length = static_cast<int32_t>(length);
+  entry->buffer_length = static_cast<int32_t>(length + 1);
+  return true;
+}
+
 bool StoreParamValue(DrvStmt* statement, const ParamBinding* b, ParamValueEntry* list,
                      uint16_t count, bool output_list) {
   ParamValueEntry* entry = nullptr;
@@ -108,6 +122,8 @@ bool StoreParamValue(DrvStmt* statement, const ParamBinding* b, ParamValueEntry*
   // A returned value the server leaves out (or sends as NULL) leaves the
   // entry of a value coming back at NULL.
   entry->value_length = output_list ? SQL_NULL_DATA : input_length;
+  if (IsBigIntParamType(b->c_type) && input_length >= 0 && !output_list)
+    return StoreBigIntText(statement, b, entry);
   bool char_copy = b->c_type == SQL_C_CHAR && input_length >= 0 &&
                    (b->param_type == kParamInput || b->param_type == kParamInputOutput);
   if (!char_copy) return true;
@@ -155,6 +171,10 @@ ParamBinding* ParamBindingAt(DrvStmt* statement, uint32_t index) {
 bool ComputeParamLength(DrvStmt* statement, ParamBinding* b) {
   if (b->is_null != 0) {
     b->value_length = 0;
+    return true;
+  }
+  if (IsBigIntParamType(b->c_type)) {
+    b->value_length = sizeof(int64_t);
     return true;
   }
   if (b->c_type != SQL_C_CHAR && b->c_type != SQL_C_BINARY) {

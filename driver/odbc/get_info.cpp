@@ -20,7 +20,8 @@
 namespace {
 
 constexpr char kDriverName[] = "velclt32.DLL";
-constexpr char kDriverVersion[] = "7,2,22";
+// ODBC's ##.##.#### form: applications parse it.
+constexpr char kDriverVersion[] = "07.02.0022";
 constexpr char kDriverOdbcVersion[] = "02.00";
 
 // Functions the driver answers without the server, whatever the server's

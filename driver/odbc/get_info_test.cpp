@@ -67,7 +67,7 @@ TEST(GetInfoTest, AnswersFromTheLoginAndTheDriver) {
       {SQL_KEYWORDS, "ABORT,ANALYZE", 0},
       {SQL_TABLE_TERM, "table", 0},
       {SQL_DRIVER_NAME, "velclt32.DLL", 0},
-      {SQL_DRIVER_VER, "7,2,22", 0},
+      {SQL_DRIVER_VER, "07.02.0022", 0},
       {SQL_DRIVER_ODBC_VER, "02.00", 0},
       {SQL_DATA_SOURCE_NAME, "x", 0},
       {SQL_MAX_CURSOR_NAME_LEN, "", 18},

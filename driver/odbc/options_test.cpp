@@ -93,7 +93,6 @@ TEST_F(OptionsTest, RefusedConnectionOptionsChangeNothing) {
     const char* state;
   } const cases[] = {
       {SQL_ASYNC_ENABLE, SQL_ASYNC_ENABLE_ON, "S1C00"},
-      {SQL_LOGIN_TIMEOUT, 30, "S1C00"},
       {SQL_ACCESS_MODE, 0x100000001ull, "S1009"},  // wider than the wire's 32 bits
       {SQL_MAX_ROWS, 0x100000000ull, "S1009"},
       {SQL_CURRENT_QUALIFIER, 0, "S1009"},

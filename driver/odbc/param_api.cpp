@@ -7,6 +7,7 @@
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/lna/column_desc.h"
+#include "driver/odbc/binding_refusal.h"
 #include "driver/odbc/conv_dispatch.h"
 #include "driver/odbc/conv_tables.h"
 #include "driver/odbc/diag.h"
@@ -14,6 +15,7 @@
 #include "driver/odbc/drv_messages.h"
 #include "driver/odbc/drv_stmt.h"
 #include "driver/odbc/message_ids.h"
+#include "driver/odbc/param_bigint.h"
 #include "driver/odbc/param_binding.h"
 #include "driver/odbc/server_types.h"
 #include "driver/odbc/stmt_trace.h"
@@ -75,7 +77,7 @@ SQLRETURN BindParameter(DrvStmt* statement, SQLUSMALLINT ipar, SQLSMALLINT fPara
   if (!ServerHasType(connection, fSqlType) ||
       FindServerTypeIndex(connection, kParameterSide, fSqlType, static_cast<int32_t>(cbColDef),
                           ibScale, &type_index) != 0) {
-    return Refuse(statement, kMsgErrDriverIncapable);
+    return RefuseBindingTypes(statement, kMsgErrDriverIncapable, fCType, fSqlType);
   }
   const TypeDescriptor* type = ServerTypeDesc(connection, type_index);
   if (type == nullptr) return Refuse(statement, kMsgErrDriverIncapable);
@@ -90,8 +92,12 @@ SQLRETURN BindParameter(DrvStmt* statement, SQLUSMALLINT ipar, SQLSMALLINT fPara
   if (!SizeIsFixed(fSqlType) && column_size > type->precision)
     return Refuse(statement, kMsgErrInvalPrecision);
   int16_t c_type = fCType == SQL_C_DEFAULT ? DefaultCTypeForSqlType(fSqlType) : fCType;
-  if (ConvCheckSupported(c_type, 1, fSqlType) == 0)
-    return Refuse(statement, kMsgErrRestrictedConversion);
+  // A 64-bit integer goes to the server as its decimal text, so it converts
+  // wherever a text does; it is sent, never received.
+  bool big = IsBigIntParamType(c_type);
+  if ((big && fParamType != SQL_PARAM_INPUT) ||
+      ConvCheckSupported(big ? SQL_C_CHAR : c_type, 1, fSqlType) == 0)
+    return RefuseBindingTypes(statement, kMsgErrRestrictedConversion, fCType, fSqlType);
   // The wire carries buffer lengths in 32 bits.
   if (cbValueMax > INT32_MAX) return Refuse(statement, kMsgErrInvalStrLen);
   ParamBinding* b = BindingSlot(statement, ipar);

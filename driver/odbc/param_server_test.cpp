@@ -181,6 +181,14 @@ TEST_P(SqliteParamTest, BindingRefusals) {
         << c.what;
     EXPECT_EQ(s.StatesOnly(), States{c.state}) << c.what;
   }
+  // Wide text, as some applications bind it by default: the refusal says
+  // which types were bound and what to bind instead.
+  EXPECT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, 10, 0, buffer, 16, &ind),
+            SQL_ERROR);
+  std::vector<std::string> wide = s.Messages();
+  ASSERT_EQ(wide.size(), 1u);
+  EXPECT_NE(wide[0].find("SQL_C_WCHAR"), std::string::npos) << wide[0];
+  EXPECT_NE(wide[0].find("SQL_C_CHAR"), std::string::npos) << wide[0];
   s.stmt()->pending = 1;
   EXPECT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, buffer, 16, &ind),
             SQL_ERROR);
@@ -371,6 +379,63 @@ TEST_P(ParamServerTest, ValuesOfEveryTypeArriveAsBound) {
                       "ti IS NULL AND bt IS NULL AND d IS NULL AND r IS NULL AND c IS NULL AND "
                       "bin IS NULL AND dt IS NULL AND tm IS NULL AND ts IS NULL AND dflt IS NULL"),
             1);
+}
+
+// What applications bind beyond the plain types: 64-bit integers, texts
+// longer than the backend driver's nominal varchar size, and decimals.
+TEST_P(ParamServerTest, WideIntegersLongTextsAndDecimals) {
+  Session s(db());
+  ASSERT_TRUE(s.ok());
+  s.Run("CREATE TABLE wide (n INTEGER, big BIGINT, t " + std::string(db().text_type) +
+        ", v VARCHAR(80000), d DECIMAL(20, 4), num NUMERIC(12, 2))");
+  SQLINTEGER n = 1;
+  int64_t big = -9007199254740993;
+  uint64_t ubig = 4294967296u;
+  std::string text(70000, 'x');
+  text[69999] = 'y';
+  char decimal[] = "1234567890123.4567";
+  char numeric[] = "-12.5";
+  SQLLEN nts = SQL_NTS;
+  ASSERT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_LONG, SQL_INTEGER, 0, 0, &n, 0, nullptr), SQL_SUCCESS);
+  ASSERT_EQ(s.Bind(2, SQL_PARAM_INPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &big, 0, nullptr),
+            SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  for (SQLSMALLINT sql_type : {SQL_LONGVARCHAR, SQL_VARCHAR}) {
+    ASSERT_EQ(s.Bind(sql_type == SQL_VARCHAR ? 4 : 3, SQL_PARAM_INPUT, SQL_C_CHAR, sql_type,
+                     text.size(), 0, text.data(), 0, &nts),
+              SQL_SUCCESS)
+        << sql_type << testing::PrintToString(s.Messages());
+  }
+  ASSERT_EQ(s.Bind(5, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_DECIMAL, 20, 4, decimal, 0, &nts),
+            SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  ASSERT_EQ(s.Bind(6, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_NUMERIC, 12, 2, numeric, 0, &nts),
+            SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  ASSERT_EQ(
+      SQLExecDirectImpl(s.stmt(), Text("INSERT INTO wide VALUES (?, ?, ?, ?, ?, ?)"), SQL_NTS),
+      SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  n = 2;
+  ASSERT_EQ(s.Bind(2, SQL_PARAM_INPUT, SQL_C_UBIGINT, SQL_BIGINT, 0, 0, &ubig, 0, nullptr),
+            SQL_SUCCESS);
+  ASSERT_EQ(
+      SQLExecDirectImpl(s.stmt(), Text("INSERT INTO wide VALUES (?, ?, ?, ?, ?, ?)"), SQL_NTS),
+      SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  const std::string length = db().name == std::string("sqlite") ? "length" : "char_length";
+  const std::string stored[] = {
+      "n = 1 AND big = -9007199254740993",
+      "n = 2 AND big = 4294967296",
+      length + "(t) = 70000 AND " + length + "(v) = 70000 AND substr(v, 70000, 1) = 'y'",
+      "d = 1234567890123.4567 AND num = -12.5",
+  };
+  for (const std::string& condition : stored)
+    EXPECT_GE(s.Changed("UPDATE wide SET n = n WHERE " + condition), 1) << condition;
+  // A 64-bit integer only goes to the server.
+  EXPECT_EQ(s.Bind(2, SQL_PARAM_OUTPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &big, 0, nullptr),
+            SQL_ERROR);
+  EXPECT_EQ(s.StatesOnly(), States{"07006"});
 }
 
 TEST_P(ParamServerTest, TextLengthsFromTheIndicator) {

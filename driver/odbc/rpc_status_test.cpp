@@ -64,7 +64,7 @@ TEST(TraceMaskTest, PasswordsNeverReachATraceLine) {
   };
   const Case cases[] = {
       {"DSN=a;PWD=secret;UID=u", "DSN=a;PWD=******;UID=u"},
-      {"pwd = ab;PWD=cd", "pwd =***;PWD=cd"},
+      {"pwd = ab;PWD=cd", "pwd =***;PWD=**"},
       {"DSN=a;PWDX=1", "DSN=a;PWDX=1"},
       {"PWD=", "PWD="},
       {"DSN=a", "DSN=a"},

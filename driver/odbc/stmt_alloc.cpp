@@ -9,6 +9,7 @@
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_stmt.h"
@@ -159,6 +160,7 @@ SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   statement->param_row_count = 1;
   if (connection->state < kConnWithStmts) connection->state = kConnWithStmts;
   statement->options = connection->stmt_defaults;
+  LnaSetQueryTimeout(statement->lna, statement->options.slot[kOptQueryTimeout]);
   statement->cursor_name[0] = '\0';
   if (statement->diagnostics == nullptr || connection->statements == nullptr ||
       ArrAppend(connection->statements, &statement) != kArrOk) {

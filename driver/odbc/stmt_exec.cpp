@@ -7,6 +7,7 @@
 #include "common/memory.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/odbc/arg_copy.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
@@ -509,8 +510,16 @@ SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
   TraceEnter(StmtTrace(statement), "SQLCancel(0x%08lx)", TraceAddr(hstmt));
-  ClearHandleErrors(nullptr, nullptr, statement);
   SQLRETURN code = SQL_SUCCESS;
+  if (LnaStmtInCall(statement->lna)) {
+    // Another thread's call of the statement is on the wire: it is
+    // cancelled, and that thread ends the call, its state and its
+    // diagnostics itself.
+    code = DrvStmtStatus(statement, LnaCancelSP(statement->lna));
+    TraceReturn(StmtTrace(statement), "SQLCancel", code);
+    return code;
+  }
+  ClearHandleErrors(nullptr, nullptr, statement);
   if (!StmtIsAsync(statement)) {
     DrvCancel(statement);
     statement->data_at_exec_phase = 0;

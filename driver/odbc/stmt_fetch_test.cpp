@@ -389,6 +389,41 @@ TEST_F(DriverFetchTest, LongValuesComeInPiecesWithTheirOffsetsKept) {
   }
 }
 
+// SQLite keeps values longer than their declared size: what does not fit
+// the column's buffer is reported cut, its length what the buffer holds.
+TEST_F(DriverFetchTest, ValuesLongerThanTheirColumnAreNeverCutSilently) {
+  for (const char* mode : kModes) {
+    SCOPED_TRACE(mode);
+    Odbc db(mode);
+    ASSERT_EQ(db.Run("create table if not exists overlong(v varchar(10), b varbinary(4))"),
+              SQL_SUCCESS)
+        << db.State();
+    ASSERT_EQ(db.Run("delete from overlong"), SQL_SUCCESS);
+    ASSERT_EQ(db.Run("insert into overlong values('" + Counting(25) + "', x'0102030405'), " +
+                     "('0123456789', x'01020304')"),
+              SQL_SUCCESS)
+        << db.State();
+    ASSERT_EQ(db.Run("select v, b from overlong"), SQL_SUCCESS) << db.State();
+    char text[200] = {};
+    SQLLEN text_length = kUntouched;
+    unsigned char bytes[16] = {};
+    SQLLEN bytes_length = kUntouched;
+    ASSERT_EQ(SQLBindCol(db.hstmt, 1, SQL_C_CHAR, text, sizeof text, &text_length), SQL_SUCCESS);
+    ASSERT_EQ(SQLBindCol(db.hstmt, 2, SQL_C_BINARY, bytes, sizeof bytes, &bytes_length),
+              SQL_SUCCESS);
+    EXPECT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS_WITH_INFO);
+    EXPECT_EQ(db.State(), "01004");
+    EXPECT_EQ(std::string(text), Counting(25).substr(0, 10));
+    EXPECT_EQ(text_length, 10);
+    EXPECT_EQ(bytes_length, 4);
+    // Values that fill their column exactly are whole.
+    EXPECT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS) << db.State();
+    EXPECT_EQ(std::string(text), "0123456789");
+    EXPECT_EQ(text_length, 10);
+    EXPECT_EQ(bytes_length, 4);
+  }
+}
+
 TEST_F(DriverFetchTest, AnotherColumnOrRowStartsAValueAfresh) {
   Odbc db("ArrayFetchOn=1");
   ASSERT_EQ(db.Run("select s, i from vals order by id"), SQL_SUCCESS);

@@ -3,6 +3,7 @@
 #include <sqlext.h>
 
 #include "common/trace.h"
+#include "driver/lna/lna_stmt_call.h"
 #include "driver/odbc/diag.h"
 #include "driver/odbc/drv_conn.h"
 #include "driver/odbc/drv_options.h"
@@ -43,6 +44,9 @@ SQLRETURN ApplyStmtOption(DrvStmt* statement, uint16_t option, SQLULEN value) {
   const auto number = static_cast<uint32_t>(value);
   SQLRETURN result = DrvSetStmtOption(statement, option, number);
   if (result != SQL_ERROR) StoreStmtOption(option, &statement->options, number);
+  // The query timeout also bounds the wait for each reply of the statement.
+  if (result != SQL_ERROR && option == SQL_QUERY_TIMEOUT)
+    LnaSetQueryTimeout(statement->lna, statement->options.slot[kOptQueryTimeout]);
   return result;
 }
 

@@ -19,7 +19,6 @@ std::string MaskPasswordValue(const char* text) {
       while (equals < end && std::isspace(static_cast<unsigned char>(masked[equals]))) ++equals;
       if (equals < end && masked[equals] == '=') {
         for (size_t i = equals + 1; i < end; ++i) masked[i] = '*';
-        return masked;
       }
     }
     item = end + 1;

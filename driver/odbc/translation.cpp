@@ -76,7 +76,7 @@ int CopyUntranslated(int16_t c_type, const void* source, int32_t source_length, 
   }
   if (n < 0) n = 0;
   if (n > target_size) n = target_size;
-  std::memcpy(target, source, static_cast<size_t>(n));
+  if (n > 0) std::memcpy(target, source, static_cast<size_t>(n));
   if (n < target_size) static_cast<char*>(target)[n] = '\0';
   *out_length = n;
   return 1;
