@@ -4,8 +4,9 @@
 # message file lie beside the installed driver and that every file the
 # odbcinst template names is there, registers the template and the example
 # data source in a private ODBCSYSINI, serves a SQLite database through the
-# installed velsrv with the installed example configuration and queries it
-# with isql through the installed driver; then builds the Debian package,
+# installed velsrv with the installed example configuration, queries it
+# with isql through the installed driver and has the installed locator
+# register what velsrv offers; then builds the Debian package,
 # compares its files with the staged ones and runs its maintainer scripts'
 # registration against the private ODBCSYSINI.
 set -euo pipefail
@@ -87,6 +88,15 @@ sed -i "s|^ServerName=.*|ServerName=127.0.0.1.$port|" "$ODBCINI"
 
 out=$(run_client isql -b -v Velto alice secret <<<"SELECT id, name FROM t" 2>&1) || true
 grep -q "| 1 *| installed" <<<"$out" || { echo "$out" >&2; fail "no row through the installed driver"; }
+
+# The installed locator finds its resource library and the driver through
+# its run path, asks the installed velsrv and registers what it offers.
+printf '[Software\\Velto\\Client\\6.1]\nServerList=127.0.0.1:%s\n' "$port" \
+  >"$odbc/registry/current_user.conf"
+run_client "$stage$prefix/bin/velloc32" "$work/located" >"$work/velloc.log" 2>&1 ||
+  { cat "$work/velloc.log" >&2; fail "the installed locator found nothing"; }
+[ "$(cat "$work/located")" = 0 ] && [ "$(grep -c "^ServerDSN=demo" "$ODBCINI")" = 2 ] ||
+  { cat "$work/velloc.log" "$ODBCINI" >&2; fail "the installed locator registered nothing"; }
 
 # The driver's texts come from the message file beside it.
 messages=$stage$(dirname "$driver")/velclient_messages.xml

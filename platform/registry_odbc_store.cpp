@@ -9,6 +9,7 @@
 #include <mutex>
 #include <string>
 
+#include "platform/installer_call.h"
 #include "platform/registry.h"
 #include "platform/registry_names.h"
 
@@ -24,35 +25,22 @@ constexpr size_t kIniMaxLine = 1000;
 // the installer does not tell apart from an empty value otherwise.
 constexpr char kMissing[] = "\n\x01(missing)";
 
-// The configuration mode is process-wide state of the installer; switching
-// it for a system read must not interleave with another thread's call.
-std::mutex g_installer_mutex;
-
 const char* FileName(IniFile file) {
   return file == IniFile::kDrivers ? "ODBCINST.INI" : "ODBC.INI";
 }
 
-// Holds the installer for one call, in system mode for the system file.
-class InstallerCall {
+// Holds the installer for one call: in system mode for the system file, in
+// user mode for the user's own file.
+class InstallerCall : public plat_installer::Call {
  public:
-  explicit InstallerCall(IniFile file) : lock_(g_installer_mutex) {
-    if (file == IniFile::kSystemDsn) {
-      switched_ = SQLGetConfigMode(&saved_mode_) && SQLSetConfigMode(ODBC_SYSTEM_DSN);
-      ok_ = switched_;
-    }
-  }
-  ~InstallerCall() {
-    if (switched_) SQLSetConfigMode(saved_mode_);
-  }
-  InstallerCall(const InstallerCall&) = delete;
-  InstallerCall& operator=(const InstallerCall&) = delete;
-  bool ok() const { return ok_; }
+  explicit InstallerCall(IniFile file) : Call(ModeOf(file)) {}
 
  private:
-  std::lock_guard<std::mutex> lock_;
-  UWORD saved_mode_ = ODBC_BOTH_DSN;
-  bool switched_ = false;
-  bool ok_ = true;
+  static int ModeOf(IniFile file) {
+    if (file == IniFile::kSystemDsn) return ODBC_SYSTEM_DSN;
+    if (file == IniFile::kUserOnlyDsn) return ODBC_USER_DSN;
+    return plat_installer::kKeepMode;
+  }
 };
 
 long ReadNameListNow(IniFile file, const char* section, std::vector<std::string>* names) {
@@ -78,6 +66,9 @@ long ReadNameListNow(IniFile file, const char* section, std::vector<std::string>
   }
   return kPlatRegOk;
 }
+
+// The name of a section no data source file holds.
+constexpr char kNoSuchSection[] = "\x01velto-no-such-section";
 
 // Lists of names read lately. The installer keeps what every read of a
 // list (a read without a key name) returns and never lets go of it, so a
@@ -127,7 +118,7 @@ NameListCache& NameLists() {
 std::string ListKey(IniFile file, const char* section) {
   UWORD mode = ODBC_BOTH_DSN;
   if (file == IniFile::kUserDsn) {
-    std::lock_guard<std::mutex> hold(g_installer_mutex);
+    plat_installer::Call call(plat_installer::kKeepMode);
     SQLGetConfigMode(&mode);
   }
   std::string key = std::to_string(static_cast<int>(file)) + ":" + std::to_string(mode) + ":";
@@ -154,8 +145,17 @@ long WriteString(IniFile file, const char* section, const char* key, const char*
   NameLists().Forget();
   InstallerCall call(file);
   if (!call.ok()) return kPlatRegIoFailed;
-  return SQLWritePrivateProfileString(section, key, value, FileName(file)) ? kPlatRegOk
-                                                                           : kPlatRegAccessDenied;
+  if (!SQLWritePrivateProfileString(section, key, value, FileName(file))) {
+    return kPlatRegAccessDenied;
+  }
+  // The installer forgets the values it keeps read only on a write to the
+  // data source files; after a write to the drivers' file this process
+  // would go on reading the old values. Deleting a value that does not
+  // exist makes it forget them.
+  if (file == IniFile::kDrivers) {
+    SQLWritePrivateProfileString(kNoSuchSection, "k", nullptr, "ODBC.INI");
+  }
+  return kPlatRegOk;
 }
 
 bool HasLineBreak(std::string_view text) {
@@ -220,6 +220,22 @@ long DeleteValue(IniFile file, const std::string& section, const std::string& ke
 
 long DeleteSection(IniFile file, const std::string& section) {
   return WriteString(file, section.c_str(), nullptr, nullptr);
+}
+
+long CreateDsn(IniFile file, const std::string& name, const std::string& driver) {
+  if (!SectionNameFits(name) || !ValueFits("Driver", driver)) return kPlatRegInvalidArgument;
+  // A new data source changes the lists of names, as a removed one does.
+  NameLists().Forget();
+  InstallerCall call(file);
+  if (!call.ok()) return kPlatRegIoFailed;
+  return SQLWriteDSNToIni(name.c_str(), driver.c_str()) ? kPlatRegOk : kPlatRegAccessDenied;
+}
+
+long RemoveDsn(IniFile file, const std::string& name) {
+  NameLists().Forget();
+  InstallerCall call(file);
+  if (!call.ok()) return kPlatRegIoFailed;
+  return SQLRemoveDSNFromIni(name.c_str()) ? kPlatRegOk : kPlatRegAccessDenied;
 }
 
 }  // namespace reg_odbc

@@ -13,6 +13,9 @@ enum class IniFile {
   kUserDsn,    // odbc.ini in the installer's current configuration mode
   kSystemDsn,  // odbc.ini of the system data sources
   kDrivers,    // odbcinst.ini
+  // The user's own odbc.ini, whatever the current mode: in the installer's
+  // default mode the user file reads with the system data sources merged in.
+  kUserOnlyDsn,
 };
 
 // Whether a section, a key and a key's value can be written through the
@@ -32,5 +35,11 @@ long SetValue(IniFile file, const std::string& section, const std::string& key,
               const std::string& value);
 long DeleteValue(IniFile file, const std::string& section, const std::string& key);
 long DeleteSection(IniFile file, const std::string& section);
+
+// A data source through the installer's own calls: SQLWriteDSNToIni (which
+// empties a section that exists) and SQLRemoveDSNFromIni. kUserOnlyDsn or
+// kSystemDsn.
+long CreateDsn(IniFile file, const std::string& name, const std::string& driver);
+long RemoveDsn(IniFile file, const std::string& name);
 
 }  // namespace reg_odbc

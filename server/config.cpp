@@ -101,6 +101,9 @@ std::string ApplyServerSetting(const std::string& key, const std::string& value,
   } else if (key == "port") {
     if (!ParseLong(value, 0, 65535, &v)) return "port wants a number from 0 to 65535";
     c->port = static_cast<uint16_t>(v);
+  } else if (key == "discovery_port") {
+    if (!ParseLong(value, 0, 65535, &v)) return "discovery_port wants a number from 0 to 65535";
+    c->discovery_port = static_cast<uint16_t>(v);
   } else if (key == "max_connections") {
     if (!ParseLong(value, 1, 100000, &v)) return "max_connections wants a number from 1";
     c->max_connections = static_cast<int>(v);

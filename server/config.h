@@ -41,6 +41,8 @@ enum class AdminAccess { kOff, kLoopback, kAny };
 struct ServerConfig {
   std::string listen_address = "127.0.0.1";
   uint16_t port = 1583;  // 0: an ephemeral port
+  // The UDP discovery service, on the listen address; 0: off.
+  uint16_t discovery_port = 1599;
   int max_connections = 64;
   uint32_t max_request_bytes = 16u << 20;
   int request_timeout_seconds = 60;  // to finish a greeting or a frame once begun

@@ -9,6 +9,7 @@
 #include <string>
 #include <thread>
 
+#include "server/discovery_service.h"
 #include "server/dsn_check.h"
 #include "server/listener.h"
 #include "server/log.h"
@@ -130,6 +131,21 @@ int main(int argc, char** argv) {
   sigaction(SIGHUP, &action, nullptr);
   signal(SIGPIPE, SIG_IGN);
 
+  // Discovery is a convenience beside the data service: when its port is
+  // taken the server still serves, and says so. It is bound before the
+  // listening line, so that whoever waits for that line can ask it.
+  velsrv::DiscoveryService discovery(listener.context());
+  if (config.discovery_port != 0) {
+    std::string why;
+    if (discovery.Open(config.discovery_port, &why)) {
+      discovery.Start();
+      velsrv::Log(velsrv::LogLevel::kInfo,
+                  "discovery on " + HostPort(discovery.address(), discovery.port()) + " (UDP)");
+    } else {
+      velsrv::Log(velsrv::LogLevel::kWarning, "no discovery service: " + why);
+    }
+  }
+
   std::string where = HostPort(config.listen_address, listener.port());
   // The one line on standard output: scripts wait for it to learn the port.
   std::printf("velsrv: listening on %s\n", where.c_str());
@@ -137,6 +153,7 @@ int main(int argc, char** argv) {
   velsrv::Log(velsrv::LogLevel::kInfo, "listening on " + where);
   std::thread check([&] { velsrv::CheckDataSources(listener.context()); });
   listener.Run();
+  discovery.Stop();
   check.join();
   g_listener = nullptr;
   velsrv::Log(velsrv::LogLevel::kInfo, "stopped");

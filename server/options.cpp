@@ -25,6 +25,7 @@ enum Flag {
 constexpr const char* kSettingFlags[][2] = {
     {"listen", "listen"},
     {"port", "port"},
+    {"discovery-port", "discovery_port"},
     {"max-connections", "max_connections"},
     {"max-request-bytes", "max_request_bytes"},
     {"request-timeout", "request_timeout"},
@@ -105,7 +106,7 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, C
 }
 
 std::string UsageText() {
-  return "usage: velsrv [--config=FILE] [--listen=ADDRESS] [--port=N]\n"
+  return "usage: velsrv [--config=FILE] [--listen=ADDRESS] [--port=N] [--discovery-port=N]\n"
          "              [--max-connections=N] [--max-request-bytes=N] [--request-timeout=SECONDS]\n"
          "              [--max-statements=N] [--admin=off|loopback|any] [--compress=on|off]\n"
          "              [--server-list=ADDRESS:PORT,...] [--users=FILE]\n"

@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "server/offered_sources.h"
 #include "server/procedures.h"
 
 namespace velsrv {
@@ -54,15 +55,8 @@ int16_t DataSourcesProc(Call& call) {
   if (!call.Parsed(GetText(call.in(), &request) && MsgBufGetI32(call.in(), &size))) {
     status = kStatusError;
   } else {
-    // "name;description" items, each ended by a NUL, and an empty item at
-    // the end; whole items only, within the caller's size.
-    for (const DsnEntry& e : call.session().context().dsns()) {
-      std::string item = e.name + ";" + e.description;
-      item.push_back('\0');
-      if (static_cast<int64_t>(bytes.size() + item.size() + 1) > size) break;
-      bytes += item;
-    }
-    if (size > 0) bytes.push_back('\0');
+    bytes = OfferedSourceList(call.session().context().dsns(),
+                              size > 0 ? static_cast<size_t>(size) : 0);
   }
   call.Put(MsgBufPutI32(call.out(), static_cast<int32_t>(bytes.size())));
   call.Put(MsgBufPutBytes(call.out(), bytes.data(), static_cast<uint32_t>(bytes.size())));

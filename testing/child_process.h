@@ -2,6 +2,7 @@
 // process that shares no state with the test.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,13 @@ int Start(const std::vector<std::string>& args, int* stdout_fd);
 int Finish(int pid, int stdout_fd, std::string* output);
 // Start and Finish in one.
 int Run(const std::vector<std::string>& args, std::string* output);
+
+// Runs `args[0]` with the test's environment changed by `env` (names to
+// values), in the directory `dir` (the test's own when empty), and waits
+// for it: its exit code, or -1; its standard output and error together in
+// *output.
+int RunWith(const std::vector<std::string>& args, const std::map<std::string, std::string>& env,
+            const std::string& dir, std::string* output);
 
 // A program in the directory of the running test.
 std::string BesideTest(const std::string& name);

@@ -112,9 +112,11 @@ OdbcHarness::OdbcHarness(const HarnessPaths& paths, const std::string& dsn,
                                          paths_.sqlite_driver + "\n");
   dir_->Write("server/odbc.ini",
               "[sqlite_e2e]\nDriver=VelE2ESQLite\nDatabase=" + dir_->Path("server/e2e.db") + "\n");
-  std::string conf = std::string("[server]\nlisten = 127.0.0.1\nport = 0\n[dsn ") + ServerDsn() +
-                     "]\ndescription = SQLite for the driver's tests\n"
-                     "connect = DSN=sqlite_e2e\n";
+  std::string conf =
+      std::string("[server]\nlisten = 127.0.0.1\nport = 0\ndiscovery_port = 0\n[dsn ") +
+      ServerDsn() +
+      "]\ndescription = SQLite for the driver's tests\n"
+      "connect = DSN=sqlite_e2e\n";
   for (const ServerDsnEntry& more : more_server_dsns)
     conf += "[dsn " + more.name + "]\nconnect = " + more.connect + "\n";
   dir_->Write("server/velsrv.conf", conf);

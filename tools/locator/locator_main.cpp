@@ -1,0 +1,85 @@
+#include "tools/locator/locator_main.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/file_errors.h"
+#include "common/messages.h"
+#include "common/pool.h"
+#include "common/res_dll.h"
+#include "common/tls_slot.h"
+#include "driver/lna/lna_messages.h"
+#include "tools/shared/tool_messages.h"
+#include "tools/shared/tool_status.h"
+#include "tools/shared/tool_text.h"
+#include "tools/shared/update_run.h"
+
+namespace {
+
+constexpr const char kUsage[] =
+    "Usage: velloc32 RESULT-FILE\n"
+    "Finds the servers and the data sources they offer, registers them as data\n"
+    "sources of the driver, and writes the result code to RESULT-FILE (the whole\n"
+    "command line is the file's path). The code is also the exit status:\n"
+    "  0 done, 1 nothing found, -1 out of memory, -2 timer, -3 socket error,\n"
+    "  -4 no server answered in time, -5 a write failed or the set-up is incomplete\n"
+    "  (no resource library, no driver name, no driver library, no result file).\n"
+    "An exit status holds 8 bits: -1 to -5 read as 255 to 251 (-4 as 252).\n";
+
+// A name the catalogue lacks shows as its identifier between "<" and ">".
+bool UsableDriverName(const char* name) {
+  size_t length = std::strlen(name);
+  return length > 0 && !(name[0] == '<' && name[length - 1] == '>');
+}
+
+int32_t Update() {
+  if (!ResDllLoad("rsdriv32.dll") && !ResDllLoad("rsbase32.dll")) return kCspWriteFailed;
+  char driver_name[513];
+  ToolText(kMsgRegCliName, driver_name, sizeof driver_name);
+  // Without its name nothing can be registered: that is no success.
+  if (!UsableDriverName(driver_name)) return kCspWriteFailed;
+  DriverExports exports;
+  std::string error;
+  if (!LoadDriverExports("velclt32.dll", &exports, &error)) return kCspWriteFailed;
+  ToolEnv env = MakeToolEnv(&exports);
+  ServiceSettings settings;
+  ReadServiceSettings(env, &settings);
+  return RunDataSourceUpdate(env, settings).Status();
+}
+
+}  // namespace
+
+int32_t LocatorRun(const std::string& result_file) {
+  static const std::vector<MsgDefault> rows =
+      JoinMessageRows({kToolCoreMessages, kLnaMessages, kFilMessages});
+  MsgLoadCatalog(rows.data(), "velloc_messages.xml", kMsgInCurrentDir, nullptr);
+  TlsSlotInit();
+  PoolTableInit();
+  int32_t result = Update();
+  ResDllFree();
+  std::FILE* out = result_file.empty() ? nullptr : std::fopen(result_file.c_str(), "w");
+  if (out == nullptr) {
+    result = kCspWriteFailed;
+  } else {
+    bool written = std::fprintf(out, "%d", static_cast<int>(result)) > 0;
+    if (std::fclose(out) != 0 || !written) result = kCspWriteFailed;
+  }
+  PoolTableTerm();
+  TlsSlotTerm();
+  MsgReleaseCatalog();
+  return result;
+}
+
+int LocatorMain(int argc, char** argv) {
+  if (argc == 2 && (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0)) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  std::string path;
+  for (int i = 1; i < argc; ++i) {
+    if (i > 1) path += ' ';
+    path += argv[i];
+  }
+  return LocatorRun(path);
+}

@@ -1,0 +1,5 @@
+#include "tools/refresh/refresh_main.h"
+
+int main() {
+  return RefreshMain();
+}

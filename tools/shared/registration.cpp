@@ -1,0 +1,250 @@
+#include "tools/shared/registration.h"
+
+#include <algorithm>
+#include <ctime>
+#include <new>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "common/profile.h"
+#include "common/str_util.h"
+#include "tools/shared/dsn_store.h"
+#include "tools/shared/local_suffix.h"
+#include "tools/shared/server_name_value.h"
+#include "tools/shared/tcp_discovery.h"
+#include "tools/shared/tool_status.h"
+#include "tools/shared/tool_text.h"
+
+namespace {
+
+// Longest description written: a server's text must not make the line too
+// long for the installer to read back.
+constexpr size_t kDescriptionMax = 512;
+
+struct DataSourceRecord {
+  std::string name;  // the client data source name
+  std::string description;
+  std::string server_dsn;  // the name as the server offers it
+  bool exists = false;     // already a data source of this driver
+  DsnServers servers;
+};
+
+bool SameName(const std::string& a, const std::string& b) {
+  return StrCaseCompare(a.c_str(), b.c_str()) == 0;
+}
+
+DataSourceRecord* FindDataSourceRecord(const std::string& name,
+                                       std::vector<DataSourceRecord>& records) {
+  for (DataSourceRecord& r : records) {
+    if (SameName(r.name, name)) return &r;
+  }
+  return nullptr;
+}
+
+// A name the installer writes and reads back as it is.
+bool UsableName(const std::string& name) {
+  if (name.empty() || name.size() > kDsnNameMax) return false;
+  if (name.front() == ' ' || name.back() == ' ') return false;
+  for (unsigned char c : name) {
+    if (c < 0x20 || c == 0x7f) return false;
+  }
+  return PlatDsnNameValid(name);
+}
+
+// A description from the network goes into one line of the file: a line
+// break would start a key of its own.
+std::string CleanDescription(std::string_view text) {
+  std::string out(text.substr(0, kDescriptionMax));
+  for (char& c : out) {
+    if (c == '\r' || c == '\n' || c == '\0') c = ' ';
+  }
+  return out;
+}
+
+void AddServer(DsnServers* servers, const ServerEntry& offering) {
+  for (DsnServer& s : *servers) {
+    if (s.resolved && s.address == offering.address) {
+      s.port = offering.port;
+      return;
+    }
+  }
+  DsnServer s;
+  s.resolved = true;
+  s.address = offering.address;
+  s.port = offering.port;
+  servers->push_back(s);
+}
+
+int32_t WriteDataSource(const ToolEnv& env, PlatDsnScope scope, const DataSourceRecord& r) {
+  if (!r.exists) {
+    // Only a new data source is created: the installer empties the section
+    // of one that exists, and its other keys are the user's.
+    std::string driver = env.driver_name;
+    if (scope == PlatDsnScope::kSystem) {
+      std::string path = DriverLibraryPath(env);
+      if (!path.empty()) driver = path;
+    }
+    if (!PlatDsnCreate(scope, r.name, driver)) return kCspWriteFailed;
+  }
+  if (!PlatDsnSetValue(scope, r.name, "Description", r.description) ||
+      !PlatDsnSetValue(scope, r.name, "ServerDSN", r.server_dsn) ||
+      !PlatDsnSetValue(scope, r.name, "ServerName", FormatServerNameValue(r.servers))) {
+    return kCspWriteFailed;
+  }
+  const struct {
+    const char* key;
+    const char* value;
+  } defaults[] = {{"ArrayFetchOn", "1"}, {"ArrayBufferSize", "8"}};
+  for (const auto& d : defaults) {
+    std::string current;
+    if (PlatDsnGetValue(scope, r.name, d.key, &current) && !current.empty()) continue;
+    if (!PlatDsnSetValue(scope, r.name, d.key, d.value)) return kCspWriteFailed;
+  }
+  return kCspDone;
+}
+
+// Builds the records of every offered name.
+int32_t CollectOffered(const ToolEnv& env, const ServerEntries& servers, PlatDsnScope scope,
+                       TraceHandle* trace, std::vector<DataSourceRecord>* records) {
+  std::vector<std::string> existing;
+  if (!PlatDsnList(scope, &existing)) return kCspWriteFailed;
+  std::set<std::string> skipped;
+  auto skip = [&](const std::string& name, const char* why) {
+    if (skipped.insert(name).second)
+      TracePrintf(trace, "CSP: Skipping data source %s: %s.\n", name.c_str(), why);
+  };
+  for (const ServerEntry& server : servers) {
+    for (std::string_view item : OfferedItems(server)) {
+      std::string server_dsn(OfferedName(item));
+      std::string name = AddLocalSuffix(*env.resolver, server_dsn, server.address);
+      if (server_dsn.empty() || !UsableName(name)) {
+        skip(name, "not a usable data source name");
+        continue;
+      }
+      if (DataSourceRecord* r = FindDataSourceRecord(name, *records)) {
+        AddServer(&r->servers, server);
+        continue;
+      }
+      if (skipped.count(name) != 0) continue;
+      DataSourceRecord r;
+      for (const std::string& e : existing) {
+        if (!SameName(e, name)) continue;
+        std::string driver;
+        PlatDsnGetValue(scope, e, "Driver", &driver);
+        if (!NamesThisDriver(env, driver)) break;
+        r.exists = true;
+        name = e;  // the spelling the file holds
+        std::string current;
+        PlatDsnGetValue(scope, e, "ServerName", &current);
+        r.servers = ParseServerNameValue(*env.resolver, current);
+        break;
+      }
+      bool taken =
+          !r.exists && std::any_of(existing.begin(), existing.end(),
+                                   [&](const std::string& e) { return SameName(e, name); });
+      if (taken) {
+        skip(name, "a data source of another driver has this name");
+        continue;
+      }
+      r.name = name;
+      r.server_dsn = server_dsn;
+      r.description = CleanDescription(OfferedDescription(item));
+      AddServer(&r.servers, server);
+      records->push_back(std::move(r));
+    }
+  }
+  return kCspDone;
+}
+
+int32_t Register(const ToolEnv& env, const ServerEntries& servers, const ServiceSettings& settings,
+                 RegistrationResult* result) {
+  PlatDsnScope scope = DsnScope(settings);
+  TraceHandle* trace = OpenCspTrace(env);
+  std::vector<DataSourceRecord> records;
+  int32_t rc = CollectOffered(env, servers, scope, trace, &records);
+  TraceClose(trace);
+  if (rc != kCspDone) return rc;
+  for (const DataSourceRecord& r : records) {
+    rc = WriteDataSource(env, scope, r);
+    if (rc != kCspDone) return rc;
+    WriteFileDsn(r.name);  // a File DSN that cannot be written is no failure
+    if (result != nullptr) ++result->data_sources;
+  }
+  return kCspDone;
+}
+
+// Whether the discovered servers still offer `name` from this server.
+bool StillOffered(const ToolEnv& env, const ServerEntry& server, const std::string& name) {
+  for (std::string_view item : OfferedItems(server)) {
+    std::string offered =
+        AddLocalSuffix(*env.resolver, std::string(OfferedName(item)), server.address);
+    if (SameName(offered, name)) return true;
+  }
+  return false;
+}
+
+int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSettings& settings) {
+  PlatDsnScope scope = DsnScope(settings);
+  std::vector<std::string> names;
+  if (!CollectDriverDataSources(env, scope, &names)) return kCspWriteFailed;
+  for (const std::string& name : names) {
+    std::string current;
+    PlatDsnGetValue(scope, name, "ServerName", &current);
+    DsnServers kept;
+    DsnServers parsed = ParseServerNameValue(*env.resolver, current);
+    // A data source that names no usable server is not this run's to judge.
+    if (parsed.empty()) continue;
+    for (const DsnServer& s : parsed) {
+      const ServerEntry* found = s.resolved ? FindServerByAddress(s.address, servers) : nullptr;
+      if (found == nullptr || (found->HasList() && StillOffered(env, *found, name)))
+        kept.push_back(s);
+    }
+    if (kept.empty()) {
+      if (!RemoveDataSource(scope, name)) return kCspWriteFailed;
+    } else if (!PlatDsnSetValue(scope, name, "ServerName", FormatServerNameValue(kept))) {
+      return kCspWriteFailed;
+    }
+  }
+  return kCspDone;
+}
+
+}  // namespace
+
+int32_t RegisterServerDataSources(const ToolEnv& env, const ServerEntries& servers,
+                                  const ServiceSettings& settings, RegistrationResult* result) {
+  if (result != nullptr) *result = RegistrationResult{static_cast<uint32_t>(servers.size()), 0};
+  try {
+    return Register(env, servers, settings, result);
+  } catch (const std::bad_alloc&) {
+    return kCspNoMemory;
+  }
+}
+
+int32_t UpdateDataSourceServers(const ToolEnv& env, const ServerEntries& servers,
+                                const ServiceSettings& settings) {
+  try {
+    return Update(env, servers, settings);
+  } catch (const std::bad_alloc&) {
+    return kCspNoMemory;
+  }
+}
+
+int32_t SaveServerList(const ToolEnv& env, const ServerEntries& servers) {
+  char path[513];
+  char section[513];
+  ToolText(kMsgRegServerListFile, path, sizeof path);
+  ToolText(kMsgRegCliVersion, section, sizeof section);
+  std::string list = FormatServerListValue(*env.resolver, servers);
+  return ProfileWriteString(path, section, "ServerList", list.c_str()) ? kCspDone : kCspWriteFailed;
+}
+
+int32_t SaveLastUpdateTime(const ToolEnv& /*env*/) {
+  char path[513];
+  char section[513];
+  ToolText(kMsgRegServerListFile, path, sizeof path);
+  ToolText(kMsgRegCliVersion, section, sizeof section);
+  std::string now = std::to_string(static_cast<long>(std::time(nullptr)));
+  return ProfileWriteString(path, section, "LastUpdateTS", now.c_str()) ? kCspDone
+                                                                        : kCspWriteFailed;
+}

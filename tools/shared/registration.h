@@ -1,0 +1,33 @@
+// Registration of discovered data sources as ODBC data sources of this
+// driver. The tools run the four steps in this order, each only when the
+// one before succeeded: RegisterServerDataSources, UpdateDataSourceServers,
+// SaveServerList, SaveLastUpdateTime. Results: kCspDone, kCspNoMemory or
+// kCspWriteFailed (writes made before a failure stay).
+#pragma once
+
+#include <cstdint>
+
+#include "tools/shared/server_entry.h"
+#include "tools/shared/service_settings.h"
+#include "tools/shared/tool_env.h"
+
+struct RegistrationResult {
+  uint32_t servers = 0;       // servers discovered
+  uint32_t data_sources = 0;  // data sources added or updated
+};
+
+// Creates or updates a data source (user or system, per the settings) for
+// every name offered, its ServerName listing every server that offers it,
+// and its File DSN. A name held by another driver's data source, or one
+// that cannot be a data source name, is skipped.
+int32_t RegisterServerDataSources(const ToolEnv& env, const ServerEntries& servers,
+                                  const ServiceSettings& settings, RegistrationResult* result);
+// Takes out of every data source of this driver the servers that answered
+// and no longer offer it, and removes a data source left without servers.
+// Servers that did not answer stay.
+int32_t UpdateDataSourceServers(const ToolEnv& env, const ServerEntries& servers,
+                                const ServiceSettings& settings);
+// ServerList: the servers of this run, for the next one to ask.
+int32_t SaveServerList(const ToolEnv& env, const ServerEntries& servers);
+// LastUpdateTS: now, in seconds since 1970.
+int32_t SaveLastUpdateTime(const ToolEnv& env);

@@ -1,0 +1,5 @@
+#include "tools/utility/utility_main.h"
+
+int main() {
+  return UtilityMain();
+}

@@ -1,0 +1,34 @@
+#include "tools/utility/report_model.h"
+
+#include "common/str_util.h"
+#include "tools/shared/local_suffix.h"
+
+long ReportServer::Added() const {
+  long n = 0;
+  for (const ReportSource& s : sources) n += s.installed ? 0 : 1;
+  return n;
+}
+
+long ReportServer::Updated() const {
+  return static_cast<long>(sources.size()) - Added();
+}
+
+std::vector<ReportServer> BuildReport(const Resolver& resolver, const ServerEntries& servers,
+                                      const std::vector<std::string>& installed) {
+  std::vector<ReportServer> report;
+  for (const ServerEntry& server : servers) {
+    if (!server.HasList()) continue;
+    ReportServer line;
+    line.description = DescribeAddress(resolver, server.address);
+    for (std::string_view item : OfferedItems(server)) {
+      ReportSource source;
+      source.name = AddLocalSuffix(resolver, std::string(OfferedName(item)), server.address);
+      for (const std::string& name : installed) {
+        if (StrCaseCompare(name.c_str(), source.name.c_str()) == 0) source.installed = true;
+      }
+      line.sources.push_back(source);
+    }
+    report.push_back(line);
+  }
+  return report;
+}

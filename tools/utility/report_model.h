@@ -1,0 +1,29 @@
+// What an update would do, server by server: which offered data sources
+// it would add and which it would update. The report's list, its detail
+// dialog and its file all read this one model, so that they name every
+// data source alike: as registration would, with the local suffix for a
+// server on this host.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "tools/shared/resolver.h"
+#include "tools/shared/server_entry.h"
+
+struct ReportSource {
+  std::string name;        // the client data source name
+  bool installed = false;  // a data source of this driver already: updated, not added
+};
+
+struct ReportServer {
+  std::string description;  // DescribeAddress: "name (dotted)" or dotted
+  std::vector<ReportSource> sources;
+  long Added() const;
+  long Updated() const;
+};
+
+// Servers without an offered list are left out. `installed` names the data
+// sources of this driver (compared without regard to case).
+std::vector<ReportServer> BuildReport(const Resolver& resolver, const ServerEntries& servers,
+                                      const std::vector<std::string>& installed);

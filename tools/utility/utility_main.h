@@ -1,0 +1,8 @@
+// The configuration utility's program: its catalogue, resource library and
+// settings around the main dialog.
+#pragma once
+
+// 0 when the main dialog ran (or another copy already runs); 1 when the
+// dialog could not be shown (no resource library, no driver library, no
+// terminal), after saying why on standard error.
+int UtilityMain();
