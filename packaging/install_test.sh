@@ -89,14 +89,24 @@ sed -i "s|^ServerName=.*|ServerName=127.0.0.1.$port|" "$ODBCINI"
 out=$(run_client isql -b -v Velto alice secret <<<"SELECT id, name FROM t" 2>&1) || true
 grep -q "| 1 *| installed" <<<"$out" || { echo "$out" >&2; fail "no row through the installed driver"; }
 
-# The installed locator finds its resource library and the driver through
-# its run path, asks the installed velsrv and registers what it offers.
+# The installed tools find the driver and their resource libraries through
+# their run path; the locator asks the installed velsrv and registers what
+# it offers. (The sanitizer's runtime makes every dlopen its own, so a
+# sanitized program is shown the folder instead.)
+bindir=$stage$prefix/bin
+for tool in velutl32 velref32 velloc32; do
+  runpath=$(readelf -d "$bindir/$tool" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
+  [ -f "${runpath/\$ORIGIN/$bindir}/velclt32.so" ] || fail "$tool's run path $runpath has no driver"
+done
 printf '[Software\\Velto\\Client\\6.1]\nServerList=127.0.0.1:%s\n' "$port" \
   >"$odbc/registry/current_user.conf"
-run_client "$stage$prefix/bin/velloc32" "$work/located" >"$work/velloc.log" 2>&1 ||
-  { cat "$work/velloc.log" >&2; fail "the installed locator found nothing"; }
+locate() { "$bindir/velloc32" "$work/located"; }
+if [ "$(cache VEL_SANITIZE)" = ON ]; then
+  locate() { LD_LIBRARY_PATH=$stage$(dirname "$driver") "$bindir/velloc32" "$work/located"; }
+fi
+locate >"$work/velloc.log" 2>&1 || true
 [ "$(cat "$work/located")" = 0 ] && [ "$(grep -c "^ServerDSN=demo" "$ODBCINI")" = 2 ] ||
-  { cat "$work/velloc.log" "$ODBCINI" >&2; fail "the installed locator registered nothing"; }
+  { cat "$work/located" "$work/velloc.log" "$ODBCINI" >&2; fail "the installed locator registered nothing"; }
 
 # The driver's texts come from the message file beside it.
 messages=$stage$(dirname "$driver")/velclient_messages.xml
