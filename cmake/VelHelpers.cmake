@@ -45,3 +45,58 @@ function(vel_add_fuzz_target name source)
     add_test(NAME ${name}_corpus COMMAND ${name}_replay ${ARG_CORPUS})
   endif()
 endfunction()
+
+# Where an installed system keeps its deliverables: the driver, its setup
+# library and every resource library in the driver manager's folder for
+# drivers, the programs in the usual program folders.
+include(GNUInstallDirs)
+set(VEL_INSTALL_ODBCDIR ${CMAKE_INSTALL_LIBDIR}/odbc)
+set(VEL_INSTALL_FULL_ODBCDIR ${CMAKE_INSTALL_FULL_LIBDIR}/odbc)
+set(VEL_INSTALL_DATADIR ${CMAKE_INSTALL_DATADIR}/velto)
+set(VEL_INSTALL_FULL_DATADIR ${CMAKE_INSTALL_FULL_DATADIR}/velto)
+
+# vel_install(<target> ODBC|PROGRAM|SERVER)
+# ODBC: a library in the driver folder, where a module finds its companions
+# beside itself. PROGRAM: a tool in <bindir>; the libraries it loads by name
+# (the driver, its resource library) are found through its run path in the
+# driver folder. SERVER: a daemon in <sbindir>.
+function(vel_install target kind)
+  if(kind STREQUAL "ODBC")
+    set(destination ${VEL_INSTALL_ODBCDIR})
+    install(TARGETS ${target} LIBRARY DESTINATION ${destination})
+  elseif(kind STREQUAL "PROGRAM")
+    set(destination ${CMAKE_INSTALL_BINDIR})
+    file(RELATIVE_PATH to_odbc ${CMAKE_INSTALL_FULL_BINDIR} ${VEL_INSTALL_FULL_ODBCDIR})
+    set_target_properties(${target} PROPERTIES INSTALL_RPATH "\$ORIGIN/${to_odbc}")
+    install(TARGETS ${target} RUNTIME DESTINATION ${destination})
+  elseif(kind STREQUAL "SERVER")
+    set(destination ${CMAKE_INSTALL_SBINDIR})
+    install(TARGETS ${target} RUNTIME DESTINATION ${destination})
+  else()
+    message(FATAL_ERROR "vel_install: ${target}: ODBC, PROGRAM or SERVER, not ${kind}")
+  endif()
+  set_target_properties(${target} PROPERTIES VEL_INSTALL_DESTINATION ${destination})
+endfunction()
+
+# vel_message_file(<deliverable> <file name> <generator source> LIBS <libs...>)
+# The deliverable's built-in message table written out as its XML message
+# file beside it, in the build and, after vel_install, where it is
+# installed: a file with every text, for people to change. The generator
+# source's main writes the table to the path given as its argument.
+function(vel_message_file deliverable file source)
+  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  set(generator ${deliverable}_message_writer)
+  add_executable(${generator} ${source})
+  target_link_libraries(${generator} PRIVATE ${ARG_LIBS})
+  set_target_properties(${generator} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
+                        ${CMAKE_BINARY_DIR}/generators)
+  add_custom_command(OUTPUT ${VEL_OUT_DIR}/${file}
+                     COMMAND ${generator} ${VEL_OUT_DIR}/${file}
+                     DEPENDS ${generator} VERBATIM)
+  add_custom_target(${deliverable}_messages ALL DEPENDS ${VEL_OUT_DIR}/${file})
+  add_dependencies(${deliverable} ${deliverable}_messages)
+  get_target_property(destination ${deliverable} VEL_INSTALL_DESTINATION)
+  if(destination)
+    install(FILES ${VEL_OUT_DIR}/${file} DESTINATION ${destination})
+  endif()
+endfunction()
