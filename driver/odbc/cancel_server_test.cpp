@@ -69,7 +69,12 @@ TEST_P(CancelTest, AQueryTimeoutEndsTheStatement) {
   EXPECT_EQ(RunOne(s, GetParam()->endless), SQL_ERROR);
   std::vector<std::string> messages = s.Messages();
   ASSERT_FALSE(messages.empty());
-  EXPECT_EQ(messages.front().substr(0, 5), "S1T00") << testing::PrintToString(messages);
+  // The driver's own timer says S1T00; a backend that was handed the same
+  // timeout (PostgreSQL's statement_timeout) may end the statement first
+  // and say so in its own words. Either way the timeout ended it.
+  const std::string state = messages.front().substr(0, 5);
+  EXPECT_TRUE(state == "S1T00" || (GetParam() == &kPostgres && state == "57014"))
+      << testing::PrintToString(messages);
   EXPECT_EQ(RunOne(s, "select 1"), SQL_SUCCESS) << testing::PrintToString(s.Messages());
 }
 
