@@ -17,6 +17,7 @@
 #include "server/log.h"
 #include "server/scripted_backend.h"
 #include "server/wire_test_client.h"
+#include "testing/log_capture.h"
 
 namespace velsrv_test {
 namespace {
@@ -73,28 +74,6 @@ bool Answers(TestClient& c, int32_t connection_id) {
 MsgBufPtr CancelRequest(uint16_t key) {
   return Request(3, [&](MsgBuf* m) { return MsgBufPutU16(m, key); });
 }
-
-// The log lines written while it lives.
-class LogCapture {
- public:
-  LogCapture() {
-    velsrv::SetLogSink([this](velsrv::LogLevel level, const std::string& line) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      lines_.push_back(std::string(velsrv::LogLevelName(level)) + ": " + line);
-    });
-  }
-  ~LogCapture() { velsrv::SetLogSink({}); }
-  int Count(const std::string& part) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    int n = 0;
-    for (const std::string& l : lines_) n += l.find(part) != std::string::npos;
-    return n;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
 
 // Polls, a bounded number of times, until `done` holds.
 template <typename F>

@@ -10,33 +10,11 @@
 #include "server/dispatch_harness.h"
 #include "server/log.h"
 #include "server/users.h"
+#include "testing/log_capture.h"
 #include "testing/temp_dir.h"
 
 namespace velsrv_test {
 namespace {
-
-// The log lines written while it lives.
-class LogCapture {
- public:
-  LogCapture() {
-    velsrv::SetLogSink([this](velsrv::LogLevel level, const std::string& line) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      lines_.push_back(std::string(velsrv::LogLevelName(level)) + ": " + line);
-    });
-  }
-  ~LogCapture() { velsrv::SetLogSink({}); }
-  bool Has(const std::string& part) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    for (const std::string& l : lines_) {
-      if (l.find(part) != std::string::npos) return true;
-    }
-    return false;
-  }
-
- private:
-  std::mutex mutex_;
-  std::vector<std::string> lines_;
-};
 
 std::string Login(const std::string& dsn, const char* uid, const char* pwd) {
   std::string s = "DSN=x;ServerName=127.0.0.1;ServerDSN=" + dsn + ";";
