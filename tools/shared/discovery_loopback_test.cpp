@@ -21,6 +21,7 @@
 #include "platform/odbc_dsn.h"
 #include "testing/child_process.h"
 #include "testing/fake_resolver.h"
+#include "testing/name_list.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
 #include "tools/shared/registration.h"
@@ -100,16 +101,6 @@ class FakeService {
   std::thread thread_;
 };
 
-std::string ListOf(const std::vector<std::string>& items) {
-  std::string list;
-  for (const std::string& item : items) {
-    list += item;
-    list.push_back('\0');
-  }
-  list.push_back('\0');
-  return list;
-}
-
 class DiscoveryLoopbackTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -151,7 +142,7 @@ TEST_F(DiscoveryLoopbackTest, CollectsTheListsOfEveryServerTheFirstServiceNames)
   std::vector<SapServerRecord> both = {{Ip("127.0.0.2"), htons(1583)},
                                        {Ip("127.0.0.3"), htons(1584)}};
   FakeService first(a, both, long_list, true);
-  FakeService second(b, {}, ListOf({"Sales;Sales data"}), true);
+  FakeService second(b, {}, NulSeparatedList({"Sales;Sales data"}), true);
   ASSERT_EQ(CspEnumByUdp(env_, &servers_, settings_), kCspDone);
   ASSERT_EQ(servers_.size(), 2u);
   EXPECT_EQ(servers_[0].length, long_list.size());
@@ -167,7 +158,7 @@ TEST_F(DiscoveryLoopbackTest, AServerThatNeverSendsItsListIsLeftOutAtTheTimeOut)
   env_.broadcast_address = Ip("127.0.0.2");
   std::vector<SapServerRecord> both = {{Ip("127.0.0.2"), htons(1583)},
                                        {Ip("127.0.0.3"), htons(1584)}};
-  FakeService first(a, both, ListOf({"Sales"}), true);
+  FakeService first(a, both, NulSeparatedList({"Sales"}), true);
   FakeService second(b, {}, "", false);
   ASSERT_EQ(CspEnumByUdp(env_, &servers_, settings_), kCspDone);
   ASSERT_EQ(servers_.size(), 1u);
@@ -238,7 +229,7 @@ class Velsrv {
 TEST_F(DiscoveryLoopbackTest, VelsrvAnswersDiscoveryOverUdpAndTcp) {
   Velsrv server;
   ASSERT_TRUE(server.running());
-  const std::string offered = ListOf({"sales;Sales data", "stock;"});
+  const std::string offered = NulSeparatedList({"sales;Sales data", "stock;"});
 
   settings_.svc_port = server.discovery_port();
   env_.broadcast_address = Ip("127.0.0.1");

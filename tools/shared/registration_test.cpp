@@ -12,6 +12,7 @@
 #include "common/profile.h"
 #include "platform/odbc_dsn.h"
 #include "testing/fake_resolver.h"
+#include "testing/name_list.h"
 #include "testing/registry_sandbox.h"
 #include "tools/shared/dsn_store.h"
 #include "tools/shared/server_name_value.h"
@@ -32,17 +33,6 @@ ServerEntry Offering(const char* address, uint16_t port, const std::string& list
   AllocateOfferedList(&e, static_cast<uint32_t>(list.size()));
   std::memcpy(e.offered.data(), list.data(), list.size());
   return e;
-}
-
-// "name;description" items with their NULs and the closing empty item.
-std::string List(const std::vector<std::string>& items) {
-  std::string list;
-  for (const std::string& item : items) {
-    list += item;
-    list.push_back('\0');
-  }
-  list.push_back('\0');
-  return list;
 }
 
 class RegistrationTest : public ::testing::Test {
@@ -95,8 +85,9 @@ class RegistrationTest : public ::testing::Test {
 };
 
 TEST_F(RegistrationTest, TwoServersOfferingOneNameMakeOneDataSourceListingBoth) {
-  ServerEntries servers = {Offering("10.0.0.5", 1583, List({"Sales;Sales data", "Stock"})),
-                           Offering("10.0.0.6", 1600, List({"Sales;Other words"}))};
+  ServerEntries servers = {
+      Offering("10.0.0.5", 1583, NulSeparatedList({"Sales;Sales data", "Stock"})),
+      Offering("10.0.0.6", 1600, NulSeparatedList({"Sales;Other words"}))};
   RegistrationResult result;
   ASSERT_EQ(RunAll(servers, &result), kCspDone);
   EXPECT_EQ(result.servers, 2u);
@@ -116,7 +107,7 @@ TEST_F(RegistrationTest, TwoServersOfferingOneNameMakeOneDataSourceListingBoth) 
 
 TEST_F(RegistrationTest, ADataSourceOfThisHostGetsTheLocalSuffix) {
   const std::string thirty = "abcdefghijklmnopqrstuvwxyz0123";
-  ServerEntries servers = {Offering("10.0.0.7", 1583, List({"Sales;here", thirty}))};
+  ServerEntries servers = {Offering("10.0.0.7", 1583, NulSeparatedList({"Sales;here", thirty}))};
   ASSERT_EQ(RunAll(servers), kCspDone);
   EXPECT_EQ(Value("Sales_C32", "ServerDSN"), "Sales");
   EXPECT_EQ(Value(thirty.substr(0, 28) + "_C32", "ServerDSN"), thirty);
@@ -129,7 +120,7 @@ TEST_F(RegistrationTest, UpdatingAnExistingDataSourceKeepsItsOtherKeys) {
                     {"ServerName", "10.0.0.9.1583,10.0.0.5.1500"},
                     {"ArrayFetchOn", "0"},
                     {"UID", "bob"}});
-  ServerEntries servers = {Offering("10.0.0.5", 1583, List({"Sales;Sales data"}))};
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"Sales;Sales data"}))};
   ASSERT_EQ(RunAll(servers), kCspDone);
   EXPECT_EQ(Value("Sales", "Driver"), kLibrary);
   EXPECT_EQ(Value("Sales", "ArrayFetchOn"), "0");
@@ -141,7 +132,8 @@ TEST_F(RegistrationTest, UpdatingAnExistingDataSourceKeepsItsOtherKeys) {
 
 TEST_F(RegistrationTest, ADataSourceOfAnotherDriverIsNeverTouched) {
   Install("Sales", {{"Driver", "PostgreSQL"}, {"ServerName", "10.0.0.5.1583"}, {"UID", "bob"}});
-  ServerEntries servers = {Offering("10.0.0.5", 1583, List({"Sales;Sales data", "Stock"}))};
+  ServerEntries servers = {
+      Offering("10.0.0.5", 1583, NulSeparatedList({"Sales;Sales data", "Stock"}))};
   RegistrationResult result;
   ASSERT_EQ(RunAll(servers, &result), kCspDone);
   EXPECT_EQ(result.data_sources, 1u);
@@ -160,7 +152,7 @@ TEST_F(RegistrationTest, ServersThatAnsweredWithoutADataSourceLeaveIt) {
   Install("Unresolved", {{"Driver", kDriver}, {"ServerName", "dbhost.1583,10.0.0.5.1583"}});
   Install("Foreign", {{"Driver", "PostgreSQL"}, {"ServerName", "10.0.0.5.1583"}});
   Install("NoServer", {{"Driver", kDriver}, {"ServerName", ""}});
-  ServerEntries servers = {Offering("10.0.0.5", 1583, List({"Sales"}))};
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"Sales"}))};
   ASSERT_EQ(RunAll(servers), kCspDone);
   EXPECT_EQ(Value("Gone", "Driver"), "<missing>");
   EXPECT_FALSE(FileDsnExists("Gone"));
@@ -175,9 +167,10 @@ TEST_F(RegistrationTest, ServersThatAnsweredWithoutADataSourceLeaveIt) {
 
 TEST_F(RegistrationTest, NamesThatCannotBeDataSourcesAreSkipped) {
   const std::string long_name(36, 'n');
-  ServerEntries servers = {Offering("10.0.0.5", 1583,
-                                    List({"bad[name];x", ";no name", long_name + ";too long",
-                                          "Good;line\r\nDriver=/evil.so", "trailing ;x"}))};
+  ServerEntries servers = {
+      Offering("10.0.0.5", 1583,
+               NulSeparatedList({"bad[name];x", ";no name", long_name + ";too long",
+                                 "Good;line\r\nDriver=/evil.so", "trailing ;x"}))};
   RegistrationResult result;
   ASSERT_EQ(RunAll(servers, &result), kCspDone);
   EXPECT_EQ(Installed(), std::vector<std::string>{"Good"});
@@ -190,7 +183,7 @@ TEST_F(RegistrationTest, SystemDataSourcesGoToTheSystemFileNamingTheLibrary) {
   settings_.system_dsn = 1;
   Install("Old", {{"Driver", kDriver}, {"ServerName", "10.0.0.5.1583"}}, PlatDsnScope::kSystem);
   Install("Sales", {{"Driver", "PostgreSQL"}});  // a user data source is no concern here
-  ServerEntries servers = {Offering("10.0.0.5", 1583, List({"Sales;Sales data"}))};
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"Sales;Sales data"}))};
   ASSERT_EQ(RunAll(servers), kCspDone);
   EXPECT_EQ(Installed(PlatDsnScope::kSystem), std::vector<std::string>{"Sales"});
   EXPECT_EQ(Value("Sales", "Driver", PlatDsnScope::kSystem), kLibrary);
@@ -200,8 +193,8 @@ TEST_F(RegistrationTest, SystemDataSourcesGoToTheSystemFileNamingTheLibrary) {
 
 TEST_F(RegistrationTest, TheServerListAndTheTimeOfTheUpdateAreSaved) {
   resolver_.names[Ip("10.0.0.5")] = "db5";
-  ServerEntries servers = {Offering("10.0.0.5", 1583, List({})),
-                           Offering("10.0.0.6", 1600, List({}))};
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({})),
+                           Offering("10.0.0.6", 1600, NulSeparatedList({}))};
   time_t before = time(nullptr);
   ASSERT_EQ(RunAll(servers), kCspDone);
   ServiceSettings read;
