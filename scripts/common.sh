@@ -18,7 +18,7 @@ install_missing() {
 build_release() {
   cmake -S . -B build/release -G Ninja -DCMAKE_BUILD_TYPE=Release -DVEL_SANITIZE=OFF \
     -DVEL_TESTS=OFF "$@" >/dev/null
-  cmake --build build/release -j "$(nproc)"
+  cmake --build build/release -j "${VEL_JOBS:-$(nproc)}"
 }
 
 # Starts `build/release/out/velsrv --config $2` in the background, its output
