@@ -105,16 +105,49 @@ FrameResult ExchangeGreeting(int fd, int timeout_ms) {
   return WriteAll(fd, ours, sizeof ours) ? FrameResult::kOk : FrameResult::kClosed;
 }
 
-FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBuf* request) {
+FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* request) {
   request->write_len = 0;
   request->read_pos = 0;
-  uint8_t header[kFrameHeaderSize];
-  // Idle between calls for as long as the client likes.
-  ReadResult r = ReadExact(fd, header, 1, nullptr);
-  if (r != ReadResult::kOk) return FrameResult::kClosed;
+  // Idle between calls for as long as the client likes: a plain receive
+  // blocks until the next frame begins (or the connection ends).
+  if (begin_ == end_) {
+    begin_ = end_ = 0;
+    ssize_t k;
+    do {
+      k = ::recv(fd_, stash_, sizeof stash_, 0);
+    } while (k < 0 && errno == EINTR);
+    if (k <= 0) return FrameResult::kClosed;
+    end_ = static_cast<size_t>(k);
+  }
   Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
-  r = ReadExact(fd, header + 1, sizeof header - 1, &deadline);
-  if (r != ReadResult::kOk) return FromRead(r);
+  // Takes up to `n` bytes into `out`: first what is held, then at most one
+  // receive into the stash (only ever of what this frame still lacks when
+  // `direct`, which reads straight into `out`).
+  auto take = [&](uint8_t* out, size_t n, bool direct, size_t* got) -> ReadResult {
+    if (begin_ == end_) {
+      begin_ = end_ = 0;
+      size_t k = 0;
+      ReadResult r = direct ? ReadSome(fd_, out, n, &deadline, &k)
+                            : ReadSome(fd_, stash_, sizeof stash_, &deadline, &k);
+      if (r != ReadResult::kOk) return r;
+      if (direct) {
+        *got = k;
+        return ReadResult::kOk;
+      }
+      end_ = k;
+    }
+    *got = std::min(n, end_ - begin_);
+    std::memcpy(out, stash_ + begin_, *got);
+    begin_ += *got;
+    return ReadResult::kOk;
+  };
+  uint8_t header[kFrameHeaderSize];
+  for (size_t have = 0; have < sizeof header;) {
+    size_t k = 0;
+    ReadResult r = take(header + have, sizeof header - have, false, &k);
+    if (r != ReadResult::kOk) return FromRead(r);
+    have += k;
+  }
   uint32_t magic = GetBE32(header);
   uint32_t frame_length = GetBE32(header + 4);
   uint32_t payload_length = GetBE32(header + 12);
@@ -127,9 +160,11 @@ FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBu
     uint32_t left = payload_length - request->write_len;
     uint32_t step = std::min(left, std::max(kFirstReadStep, request->write_len));
     if (!MsgBufReserve(request, step)) return FrameResult::kBad;
+    size_t room = std::min<size_t>(left, request->capacity - request->write_len);
     size_t k = 0;
-    r = ReadSome(fd, request->data + request->write_len,
-                 std::min<size_t>(left, request->capacity - request->write_len), &deadline, &k);
+    // A large remainder is read in place; a small one through the stash,
+    // which may bring the next request along.
+    ReadResult r = take(request->data + request->write_len, room, room >= sizeof stash_, &k);
     if (r != ReadResult::kOk) return FromRead(r);
     request->write_len += static_cast<uint32_t>(k);
   }

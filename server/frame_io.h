@@ -25,12 +25,30 @@ enum class FrameResult {
 // All 255 must be in within `timeout_ms` of the call.
 FrameResult ExchangeGreeting(int fd, int timeout_ms);
 
-// Waits as long as it takes for a frame to begin; once it has, the whole
-// frame must be in within `timeout_ms` of its first byte. `request` receives
-// the payload (the message from its length slot on), read position 0; its
-// buffer grows with the bytes that arrive, not with the size the header
-// declares.
-FrameResult ReadRequestFrame(int fd, uint32_t max_payload, int timeout_ms, MsgBuf* request);
+// The request frames of one connection. Each receive takes what the socket
+// holds, up to a small buffer's worth, so that a frame usually arrives in
+// one system call; bytes beyond the frame (the client's next request) wait
+// here for the next read.
+class FrameReader {
+ public:
+  explicit FrameReader(int fd) : fd_(fd) {}
+  FrameReader(const FrameReader&) = delete;
+  FrameReader& operator=(const FrameReader&) = delete;
+
+  // Waits as long as it takes for a frame to begin; once it has, the whole
+  // frame must be in within `timeout_ms` of its first byte. `request`
+  // receives the payload (the message from its length slot on), read
+  // position 0; its buffer grows with the bytes that arrive, not with the
+  // size the header declares.
+  FrameResult Read(uint32_t max_payload, int timeout_ms, MsgBuf* request);
+
+ private:
+  static constexpr size_t kStashSize = 64u << 10;
+  int fd_;
+  uint8_t stash_[kStashSize];
+  size_t begin_ = 0;  // the unread bytes of stash_ run from begin_ to end_
+  size_t end_ = 0;
+};
 
 // Fills the reply's length slot and sends it in one frame.
 bool WriteReplyFrame(int fd, MsgBuf* reply);

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <thread>
@@ -77,7 +78,8 @@ TEST(FrameIoTest, TheBufferGrowsWithWhatArrivedNotWithTheDeclaredSize) {
       p.Send(Frame(c.declared, c.sent));
       ::shutdown(p.client(), SHUT_WR);
     });
-    FrameResult r = ReadRequestFrame(p.server(), kCap, 10000, request.get());
+    FrameReader frames(p.server());
+    FrameResult r = frames.Read(kCap, 10000, request.get());
     writer.join();
     EXPECT_EQ(r, c.result);
     EXPECT_LE(request->capacity, c.max_capacity);
@@ -85,6 +87,35 @@ TEST(FrameIoTest, TheBufferGrowsWithWhatArrivedNotWithTheDeclaredSize) {
       ASSERT_EQ(request->write_len, c.declared);
       EXPECT_EQ(request->data[c.declared - 1], static_cast<uint8_t>(c.declared - 1));
     }
+  }
+}
+
+// Frames that arrive together, or split anywhere, are each read whole and
+// in order: what one receive brings beyond a frame belongs to the next.
+TEST(FrameIoTest, FramesSentTogetherOrSplitAreReadOneByOne) {
+  std::vector<uint8_t> stream;
+  const uint32_t sizes[] = {14, 40, 200u << 10, 20, 70u << 10, 4};
+  for (uint32_t size : sizes) {
+    std::vector<uint8_t> f = Frame(size, size);
+    stream.insert(stream.end(), f.begin(), f.end());
+  }
+  for (size_t piece : {stream.size(), size_t{1}, size_t{7}, size_t{16}, size_t{65536 + 3}}) {
+    SCOPED_TRACE(piece);
+    Pair p;
+    std::unique_ptr<MsgBuf, BufDeleter> request(MsgBufCreate());
+    std::thread writer([&] {
+      for (size_t at = 0; at < stream.size(); at += piece)
+        p.Send({stream.begin() + at, stream.begin() + std::min(stream.size(), at + piece)});
+      ::shutdown(p.client(), SHUT_WR);
+    });
+    FrameReader frames(p.server());
+    for (uint32_t size : sizes) {
+      ASSERT_EQ(frames.Read(1u << 20, 10000, request.get()), FrameResult::kOk) << size;
+      ASSERT_EQ(request->write_len, size);
+      EXPECT_EQ(request->data[size - 1], static_cast<uint8_t>(size > 4 ? size - 1 : size));
+    }
+    EXPECT_EQ(frames.Read(1u << 20, 10000, request.get()), FrameResult::kClosed);
+    writer.join();
   }
 }
 
@@ -102,7 +133,8 @@ TEST(FrameIoTest, ADrippingClientRunsOutOfTimeFromItsFirstByte) {
     }
   });
   auto start = std::chrono::steady_clock::now();
-  FrameResult r = ReadRequestFrame(p.server(), 4096, 400, request.get());
+  FrameReader frames(p.server());
+  FrameResult r = frames.Read(4096, 400, request.get());
   auto took = std::chrono::steady_clock::now() - start;
   done = true;
   dripper.join();

@@ -29,8 +29,8 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
   if (r != FrameResult::kOk) {
     LogFault(*session, r, "greeting");
   } else {
-    while ((r = ReadRequestFrame(fd, config.max_request_bytes, timeout_ms, request)) ==
-           FrameResult::kOk) {
+    FrameReader frames(fd);
+    while ((r = frames.Read(config.max_request_bytes, timeout_ms, request)) == FrameResult::kOk) {
       if (Dispatch(*session, request, reply) != DispatchOutcome::kReply) {
         Log(LogLevel::kWarning,
             "connection from " + session->peer_address() + " closed: bad request");
