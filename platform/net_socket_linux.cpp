@@ -253,7 +253,9 @@ PlatSocket PlatSocketTcp() {
   if (::setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, &on, sizeof on) != 0 ||
       ::setsockopt(s, IPPROTO_TCP, TCP_KEEPIDLE, &idle, sizeof idle) != 0 ||
       ::setsockopt(s, IPPROTO_TCP, TCP_KEEPINTVL, &interval, sizeof interval) != 0 ||
-      ::setsockopt(s, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count) != 0) {
+      ::setsockopt(s, IPPROTO_TCP, TCP_KEEPCNT, &count, sizeof count) != 0 ||
+      // Requests go out whole in one send; none waits for an acknowledgement.
+      ::setsockopt(s, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on) != 0) {
     FailErrno(errno);
     ::close(s);
     return kPlatNoSocket;

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -136,6 +137,10 @@ void Listener::Run() {
     socklen_t peer_len = sizeof peer;
     int fd = ::accept4(listen_fd_, reinterpret_cast<sockaddr*>(&peer), &peer_len, SOCK_CLOEXEC);
     if (fd < 0) continue;
+    // A reply goes out in one send as soon as it is whole: waiting for the
+    // client's acknowledgement first would add a round trip to every call.
+    int one = 1;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     std::string peer_text = AddressText(peer);
     ReapFinished();
     {

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -151,10 +152,13 @@ TEST_F(TransportTest, ConnectsWithEitherSeparator) {
     EXPECT_EQ(i32NetSend(s, greeting, sizeof greeting), 255);
     EXPECT_TRUE(peer.AllStepsPassed());
 
-    int keepalive = 0;
+    int keepalive = 0, no_delay = 0;
     socklen_t len = sizeof keepalive;
     ASSERT_EQ(getsockopt(s, SOL_SOCKET, SO_KEEPALIVE, &keepalive, &len), 0);
     EXPECT_EQ(keepalive, 1);
+    // A request must not wait for the acknowledgement of the one before.
+    ASSERT_EQ(getsockopt(s, IPPROTO_TCP, TCP_NODELAY, &no_delay, &len), 0);
+    EXPECT_EQ(no_delay, 1);
     NetClose(s);
   }
 }
