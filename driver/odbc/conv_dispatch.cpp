@@ -152,7 +152,7 @@ int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_len
     SharedMutexHold hold(ConvLock());
     uint32_t source_row = kConvNoRow;
     uint32_t target_row = kConvNoRow;
-    ConvRoutine routine = ConvLookup(source_type, target_type, &source_row, &target_row);
+    ConvRoutine routine = ConvLookupHeld(source_type, target_type, &source_row, &target_row);
     if (routine == nullptr) return kConvUnsupported;
     // A binary buffer that stands for a fixed-size C form must hold all of
     // it: the routines and the unpacking write the whole value.

@@ -229,8 +229,10 @@ const ConvTypeEntry* ConvTypeRow(uint32_t row) {
   return &g_state.types[row];
 }
 
-uint32_t ConvTypeIndex(int16_t code) {
-  SharedMutexHold hold(&g_conv_lock);
+namespace {
+
+// The first row with that code; the caller holds the lock.
+uint32_t TypeIndexHeld(int16_t code) {
   if (g_state.types == nullptr) return kConvNoRow;
   for (uint32_t row = 0; row < g_state.rows_in_use; ++row) {
     if (g_state.types[row].code == code) return row;
@@ -238,11 +240,23 @@ uint32_t ConvTypeIndex(int16_t code) {
   return kConvNoRow;
 }
 
+}  // namespace
+
+uint32_t ConvTypeIndex(int16_t code) {
+  SharedMutexHold hold(&g_conv_lock);
+  return TypeIndexHeld(code);
+}
+
 ConvRoutine ConvLookup(int16_t source_code, int16_t target_code, uint32_t* source_row,
                        uint32_t* target_row) {
   SharedMutexHold hold(&g_conv_lock);
-  uint32_t source = ConvTypeIndex(source_code);
-  uint32_t target = ConvTypeIndex(target_code);
+  return ConvLookupHeld(source_code, target_code, source_row, target_row);
+}
+
+ConvRoutine ConvLookupHeld(int16_t source_code, int16_t target_code, uint32_t* source_row,
+                           uint32_t* target_row) {
+  uint32_t source = TypeIndexHeld(source_code);
+  uint32_t target = TypeIndexHeld(target_code);
   if (source_row != nullptr) *source_row = source;
   if (target_row != nullptr) *target_row = target;
   if (source == kConvNoRow || target == kConvNoRow || g_state.matrix == nullptr) return nullptr;

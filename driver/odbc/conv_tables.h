@@ -35,6 +35,10 @@ uint32_t ConvTypeIndex(int16_t code);
 // unknown; the rows found go to the out arguments (kConvNoRow when absent).
 ConvRoutine ConvLookup(int16_t source_code, int16_t target_code, uint32_t* source_row,
                        uint32_t* target_row);
+// The same for a caller that holds ConvLock(): every fetched value is
+// converted, and the lock is taken once for it.
+ConvRoutine ConvLookupHeld(int16_t source_code, int16_t target_code, uint32_t* source_row,
+                           uint32_t* target_row);
 // 1 when a parameter of that C type may be bound to that SQL type, else 0.
 // Direction 1 (input) allows only character and binary C types for binary
 // SQL types.
