@@ -12,7 +12,7 @@ TEST(ConfigTest, DefaultsServeTheDemoSourceOnLoopback) {
   EXPECT_EQ(c.listen_address, "127.0.0.1");
   EXPECT_EQ(c.port, 1583);
   EXPECT_EQ(c.admin, AdminAccess::kOff);
-  EXPECT_TRUE(c.compress);
+  EXPECT_FALSE(c.compress);
   std::vector<DsnEntry> dsns = c.OfferedDsns();
   ASSERT_EQ(dsns.size(), 1u);
   EXPECT_EQ(dsns[0].name, "demo");
@@ -32,7 +32,7 @@ TEST(ConfigTest, ReadsAFile) {
                       "request_timeout = 5\n"
                       "max_statements = 20\n"
                       "admin = loopback\n"
-                      "compress = off\n"
+                      "compress = on\n"
                       "server_list = 10.0.0.5:1583, 10.0.0.6:1600\n"
                       "users = /etc/velsrv/users\n"
                       "log_level = warning\n"
@@ -53,7 +53,7 @@ TEST(ConfigTest, ReadsAFile) {
   EXPECT_EQ(c.request_timeout_seconds, 5);
   EXPECT_EQ(c.max_statements, 20);
   EXPECT_EQ(c.admin, AdminAccess::kLoopback);
-  EXPECT_FALSE(c.compress);
+  EXPECT_TRUE(c.compress);
   ASSERT_EQ(c.server_list.size(), 2u);
   EXPECT_EQ(c.server_list[1].address, "10.0.0.6");
   EXPECT_EQ(c.server_list[1].port, 1600);

@@ -92,6 +92,7 @@ const Database kPostgres{"postgres", "BYTEA", "23"};
 velsrv::ServerConfig Config(const std::string& database) {
   velsrv::ServerConfig c;
   c.port = 0;
+  c.compress = true;  // the row-block tests see compressed blocks too
   c.dsns = {{"sqlite", "SQLite", "DSN=velsrv_stmt"}};
   if (database == "postgres" && Postgres() != nullptr)
     c.dsns.push_back({"postgres", "PostgreSQL", Postgres()->OdbcConnectionString()});

@@ -113,7 +113,10 @@ OdbcHarness::OdbcHarness(const HarnessPaths& paths, const std::string& dsn,
   dir_->Write("server/odbc.ini",
               "[sqlite_e2e]\nDriver=VelE2ESQLite\nDatabase=" + dir_->Path("server/e2e.db") + "\n");
   std::string conf =
-      std::string("[server]\nlisten = 127.0.0.1\nport = 0\ndiscovery_port = 0\n[dsn ") +
+      // Compressed row blocks too, so that the driver decodes them end to end.
+      std::string(
+          "[server]\nlisten = 127.0.0.1\nport = 0\ndiscovery_port = 0\ncompress = on\n"
+          "[dsn ") +
       ServerDsn() +
       "]\ndescription = SQLite for the driver's tests\n"
       "connect = DSN=sqlite_e2e\n";
