@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <climits>
 
-#include "driver/lna/fetch_request.h"
-#include "driver/lna/row_reply.h"
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
+#include "wire/fetch_request.h"
+#include "wire/row_reply.h"
 
 namespace velsrv {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "driver/lna/lna_call.h"
-#include "driver/lna/row_block.h"
+#include "wire/row_block.h"
 
 // Decodes the value at `row`, of which `available` bytes remain in the
 // reply, into the slot. The bytes the value used, or -1 for a value that
