@@ -5,9 +5,9 @@
 #include <cstring>
 #include <ctime>
 
-#include "driver/lna/pair_list.h"
-#include "driver/lna/user_list.h"
 #include "server/procedures.h"
+#include "wire/pair_list.h"
+#include "wire/user_list.h"
 
 namespace velsrv {
 

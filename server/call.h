@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "driver/lna/msg_buf.h"
 #include "server/backend.h"
 #include "server/session.h"
+#include "wire/msg_buf.h"
 
 namespace velsrv {
 

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/lna/typed_value.h"
 #include "server/backend.h"
+#include "wire/typed_value.h"
 
 namespace velsrv {
 

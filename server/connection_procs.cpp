@@ -2,11 +2,11 @@
 // information, transactions and the disconnect.
 #include <algorithm>
 
-#include "driver/lna/diag_record.h"
 #include "server/info_table.h"
 #include "server/option_policy.h"
 #include "server/procedures.h"
 #include "server/value_convert.h"
+#include "wire/diag_record.h"
 
 namespace velsrv {
 

@@ -2,8 +2,8 @@
 // procedure's handler and writes the reply message (header and results).
 #pragma once
 
-#include "driver/lna/msg_buf.h"
 #include "server/session.h"
+#include "wire/msg_buf.h"
 
 namespace velsrv {
 

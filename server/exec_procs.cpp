@@ -6,8 +6,6 @@
 #include <climits>
 #include <optional>
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/descriptor.h"
 #include "server/column_describe.h"
 #include "server/fetch_shape.h"
 #include "server/param_markers.h"
@@ -15,6 +13,8 @@
 #include "server/row_block_builder.h"
 #include "server/statement_params.h"
 #include "server/value_convert.h"
+#include "wire/column_desc.h"
+#include "wire/descriptor.h"
 
 namespace velsrv {
 

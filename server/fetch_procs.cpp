@@ -4,10 +4,10 @@
 #include <climits>
 #include <cstddef>
 
-#include "driver/lna/fetch_request.h"
-#include "driver/lna/row_reply.h"
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
+#include "wire/fetch_request.h"
+#include "wire/row_reply.h"
 
 namespace velsrv {
 

@@ -2,7 +2,7 @@
 
 #include <climits>
 
-#include "driver/lna/typed_value.h"
+#include "wire/typed_value.h"
 
 namespace velsrv {
 

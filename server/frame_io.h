@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "driver/lna/msg_buf.h"
+#include "wire/msg_buf.h"
 
 namespace velsrv {
 

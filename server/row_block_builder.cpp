@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstdint>
 
-#include "driver/lna/row_block_encoder.h"
-#include "driver/lna/row_reply.h"
+#include "wire/row_block_encoder.h"
+#include "wire/row_reply.h"
 
 namespace velsrv {
 

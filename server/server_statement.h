@@ -8,12 +8,12 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/row_block_encoder.h"
 #include "server/backend.h"
 #include "server/cell.h"
 #include "server/diag_store.h"
 #include "server/option_policy.h"
+#include "wire/column_desc.h"
+#include "wire/row_block_encoder.h"
 
 namespace velsrv {
 

@@ -3,8 +3,8 @@
 #include <cstring>
 
 #include "common/memory.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/rpc_procedures.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/transport.h"
+#include "wire/msg_buf.h"
 
 constexpr uint32_t kRpcFrameMagic = 0x27B25D1A;
 constexpr uint32_t kRpcFrameHeaderSize = 16;

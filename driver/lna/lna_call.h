@@ -20,11 +20,11 @@
 
 #include <cstdint>
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/diag_record.h"
-#include "driver/lna/login_records.h"
-#include "driver/lna/table_type.h"
-#include "driver/lna/type_info.h"
+#include "wire/column_desc.h"
+#include "wire/diag_record.h"
+#include "wire/login_records.h"
+#include "wire/table_type.h"
+#include "wire/type_info.h"
 
 struct LnaConnection;
 struct LnaStatement;

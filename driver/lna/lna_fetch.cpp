@@ -10,8 +10,8 @@
 #include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/lna_value_decode.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/rpc_procedures.h"
 
 namespace {
 

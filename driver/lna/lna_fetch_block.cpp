@@ -13,9 +13,9 @@
 #include "driver/lna/lna_stmt_buffers.h"
 #include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_value_decode.h"
-#include "driver/lna/row_block_encoder.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/row_block_encoder.h"
+#include "wire/rpc_procedures.h"
 
 namespace {
 

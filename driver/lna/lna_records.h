@@ -13,13 +13,13 @@
 #include "common/rec_array.h"
 #include "common/syn_obj.h"
 #include "common/trace.h"
-#include "driver/lna/diag_record.h"
-#include "driver/lna/fetch_request.h"
 #include "driver/lna/lna_call.h"
 #include "driver/lna/lna_spill.h"
-#include "driver/lna/row_block.h"
-#include "driver/lna/row_reply.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/diag_record.h"
+#include "wire/fetch_request.h"
+#include "wire/row_block.h"
+#include "wire/row_reply.h"
 
 // Asynchronous state of a connection.
 enum : uint32_t {

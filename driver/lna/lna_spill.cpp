@@ -5,7 +5,7 @@
 
 #include "common/memory.h"
 #include "driver/lna/lna_value_decode.h"
-#include "driver/lna/typed_value.h"
+#include "wire/typed_value.h"
 
 bool LnaValueSpills(const LnaFetchSlot& slot, uint32_t length) {
   if (LnaFixedValueSize(slot.c_type) != 0) return false;

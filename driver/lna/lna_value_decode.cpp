@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/lna/typed_value.h"
+#include "wire/typed_value.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 
 #include "driver/lna/lna_call.h"
 #include "driver/lna/lna_spill.h"
-#include "driver/lna/row_block.h"
+#include "wire/row_block.h"
 
 // LnaNextRowValue: the value could not be kept, memory ran out.
 constexpr int64_t kLnaValueNoMemory = -2;

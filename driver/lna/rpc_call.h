@@ -4,8 +4,8 @@
 
 #include <cstdint>
 
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/msg_buf.h"
 
 // Status of a call that failed on the client's side.
 constexpr int16_t kRpcFailed = -20;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "common/syn_obj.h"
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/transport.h"
+#include "wire/msg_buf.h"
 
 // Why the last call on a connection failed locally (its error kind).
 enum : int32_t {

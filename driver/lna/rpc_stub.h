@@ -11,9 +11,9 @@
 
 #include <cstdint>
 
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/rpc_call.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/msg_buf.h"
 
 // The connection a caller's handle holds, or null.
 inline RpcConnection* RpcHandleConn(RpcConnection** handle) {

@@ -2,8 +2,8 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/reply_parts.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/rpc_procedures.h"
 
 namespace {
 

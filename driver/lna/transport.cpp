@@ -6,12 +6,12 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/protocol_trace.h"
 #include "driver/lna/proxy.h"
 #include "driver/lna/server_address.h"
 #include "platform/sleep.h"
+#include "wire/msg_buf.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 #include "common/profile.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/net_test_support.h"
 #include "driver/lna/server_address.h"
+#include "testing/net_test_support.h"
 #include "testing/temp_dir.h"
 
 namespace {

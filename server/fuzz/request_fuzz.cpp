@@ -9,8 +9,8 @@
 #include <cstring>
 
 #include "common/tls_slot.h"
-#include "server/dispatch_harness.h"
 #include "server/dispatcher.h"
+#include "testing/dispatch_harness.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   velsrv::ServerConfig config = velsrv_test::ScriptedConfig();
