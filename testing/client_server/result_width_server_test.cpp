@@ -16,6 +16,7 @@
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "testing/counting_text.h"
 #include "testing/server_backends.h"
 
 namespace {
@@ -49,16 +50,6 @@ const Database kPostgres{"VelWidthPg",
                          "varchar"};
 
 ServerBackends* const g_servers = AddServerBackends(kSqlite.dsn, kPostgres.dsn);
-
-std::string Counting(int steps) {
-  std::string text;
-  char digits[8];
-  for (int i = 1; i <= steps; ++i) {
-    std::snprintf(digits, sizeof digits, "%04d", i % 10000);
-    text += digits;
-  }
-  return text;
-}
 
 std::string CountingSql(const Database& db, int steps) {
   char sql[512];
@@ -172,7 +163,7 @@ TEST_P(ResultWidthTest, TextsLongerThanTheirColumnArriveWhole) {
         SQLLEN length = 0;
         std::string text = ReadPieces(s, &length);
         EXPECT_EQ(length, 4 * steps);
-        EXPECT_TRUE(text == Counting(steps)) << text.size();
+        EXPECT_TRUE(text == CountingText(steps)) << text.size();
       }
       EXPECT_EQ(SQLFetchImpl(s.stmt()), SQL_NO_DATA_FOUND);
 
@@ -192,7 +183,7 @@ TEST_P(ResultWidthTest, TextsLongerThanTheirColumnArriveWhole) {
           EXPECT_EQ(messages.front().substr(0, 5), "01004");
         }
         EXPECT_EQ(head_length, 4 * steps);
-        EXPECT_EQ(std::string(head), Counting(steps).substr(0, sizeof head - 1));
+        EXPECT_EQ(std::string(head), CountingText(steps).substr(0, sizeof head - 1));
       }
     }
   }
@@ -202,7 +193,7 @@ TEST_P(ResultWidthTest, TextsLongerThanTheirColumnArriveWhole) {
 // guesses of a parameter, far smaller than the value.
 TEST_P(ResultWidthTest, AnEchoedLongParameterArrivesWhole) {
   const Database& db = *GetParam();
-  const std::string value = Counting(17500);  // 70,000 characters
+  const std::string value = CountingText(17500);  // 70,000 characters
   for (const char* dsn : {db.dsn, db.rows_dsn}) {
     for (bool prepared : {false, true}) {
       SCOPED_TRACE(std::string(dsn) + (prepared ? ", prepared" : ", direct"));

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "testing/counting_text.h"
 #include "testing/odbc_harness.h"
 
 namespace {
@@ -23,17 +24,6 @@ constexpr SQLLEN kUntouched = 0x5A5A5A5A5A5A5A5A;
 
 SQLCHAR* Text(const std::string& text) {
   return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
-}
-
-// Four digits per step: every position of the text is told apart.
-std::string Counting(int steps) {
-  std::string text;
-  char digits[8];
-  for (int i = 1; i <= steps; ++i) {
-    std::snprintf(digits, sizeof digits, "%04d", i % 10000);
-    text += digits;
-  }
-  return text;
 }
 
 // SQLite text of the same value.
@@ -337,8 +327,8 @@ Pieces ReadPieces(Odbc& db, SQLSMALLINT c_type, SQLLEN size, SQLUSMALLINT column
 }
 
 TEST_F(DriverFetchTest, LongValuesComeInPiecesWithTheirOffsetsKept) {
-  const std::string text100 = Counting(25);
-  const std::string text40k = Counting(10000);
+  const std::string text100 = CountingText(25);
+  const std::string text40k = CountingText(10000);
   std::string bytes3k;
   for (int i = 0; i < 3000; ++i) bytes3k += static_cast<char>(i * 7 % 251);
   std::string hex3k;
@@ -420,7 +410,7 @@ TEST_F(DriverFetchTest, ValuesLongerThanTheirColumnArriveWhole) {
               SQL_SUCCESS);
     for (size_t i = 0; i < std::size(kRows); ++i) {
       // A column that its values fill exactly: "0123456789".
-      texts.push_back(kRows[i].text_steps == 0 ? "0123456789" : Counting(kRows[i].text_steps));
+      texts.push_back(kRows[i].text_steps == 0 ? "0123456789" : CountingText(kRows[i].text_steps));
       blobs.push_back(kRows[i].blob_bytes < 0 ? "" : bytes(kRows[i].blob_bytes));
       std::string text_sql =
           kRows[i].text_steps == 0 ? "'0123456789'" : CountingSql(kRows[i].text_steps);
