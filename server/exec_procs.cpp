@@ -15,6 +15,7 @@
 #include "server/value_convert.h"
 #include "wire/column_desc.h"
 #include "wire/descriptor.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
 
@@ -170,7 +171,7 @@ void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
   }
   // The client shapes its requests from the description it was given.
   const std::vector<LnaColumnDesc>& shape =
-      call.procedure() == 50 && s->prepared_columns.size() == s->result.columns.size()
+      call.procedure() == kRpcExecuteArray && s->prepared_columns.size() == s->result.columns.size()
           ? s->prepared_columns
           : s->result.columns;
   std::vector<LnaFetchRequest> requests;
@@ -275,14 +276,14 @@ int16_t ExecDirectProc(Call& call) {
         columns = s->result.columns;
         params = DescribeParams(call.session(), *s->backend, &*sql);
         returned = ReturnedValues(s->params);
-        if (call.procedure() == 49) FirstBlock(call, status, &block);
+        if (call.procedure() == kRpcExecDirectArray) FirstBlock(call, status, &block);
       }
     }
   }
   MsgBuf* out = call.out();
   call.Put(PutColumnDescs(out, columns) && PutParamDescs(out, params) &&
            PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
-  if (call.procedure() == 49) call.Put(PutBuiltBlock(out, block));
+  if (call.procedure() == kRpcExecDirectArray) call.Put(PutBuiltBlock(out, block));
   return status;
 }
 
@@ -315,13 +316,13 @@ int16_t ExecuteProc(Call& call) {
       status = Run(call, nullptr, &row_count);
       if (status != kStatusError) {
         returned = ReturnedValues(s->params);
-        if (call.procedure() == 50) FirstBlock(call, status, &block);
+        if (call.procedure() == kRpcExecuteArray) FirstBlock(call, status, &block);
       }
     }
   }
   MsgBuf* out = call.out();
   call.Put(PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
-  if (call.procedure() == 50) call.Put(PutBuiltBlock(out, block));
+  if (call.procedure() == kRpcExecuteArray) call.Put(PutBuiltBlock(out, block));
   return status;
 }
 

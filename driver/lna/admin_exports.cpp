@@ -1,7 +1,7 @@
 #include "driver/lna/admin_exports.h"
 
 #include "driver/lna/rpc_stub.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

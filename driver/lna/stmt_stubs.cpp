@@ -3,7 +3,7 @@
 #include "common/tls_slot.h"
 #include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 
