@@ -9,6 +9,7 @@
 #include "common/memory.h"
 #include "driver/odbc/convert/conv_tables.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "testing/test_env.h"
 
 namespace {
 
