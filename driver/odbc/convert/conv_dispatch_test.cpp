@@ -185,7 +185,7 @@ TEST_F(ConvDispatchTest, DatesArePackedAndTimestampsUnpacked) {
   TIMESTAMP_STRUCT target;
   std::memset(&target, 0xEE, sizeof target);
   g_call.write_timestamp = {2024, 2, 29, 10, 11, 12, 0, 5000};
-  g_call.answer = kRoutineTruncated;
+  g_call.answer = kConvTruncated;
   g_call.out_length = 12;
   int32_t out_length = 0;
   EXPECT_EQ(ConvertValueEntry(&date, 9, 6, 0, &target, 11, sizeof target, 0, 0, &out_length),
@@ -204,7 +204,7 @@ TEST_F(ConvDispatchTest, DatesArePackedAndTimestampsUnpacked) {
   EXPECT_EQ(target.fraction, 5000u);
 
   TIMESTAMP_STRUCT source = {1999, 12, 31, 23, 59, 58, 123456789};
-  g_call.answer = kRoutineOk;
+  g_call.answer = kConvOk;
   EXPECT_EQ(ConvertValueEntry(&source, 11, 16, 0, &target, 11, sizeof target, 0, 0, nullptr),
             kConvOk);
   EXPECT_EQ(g_call.timestamp.year, 1999);
@@ -240,12 +240,12 @@ TEST_F(ConvDispatchTest, RoutineResultsMapAndOnlySuccessesUnpack) {
     bool unpacked;
   };
   const Case cases[] = {
-      {kRoutineOk, kConvOk, true},
-      {kRoutineTruncated, kConvTruncated, true},
-      {kRoutineOutOfRange, kConvOutOfRange, false},
-      {kRoutineBadText, kConvInvalidText, false},
-      {kRoutineBadDateTime, kConvInvalidDateTime, false},
-      {kRoutineNoMemory, kConvNoMemory, false},
+      {kConvOk, kConvOk, true},
+      {kConvTruncated, kConvTruncated, true},
+      {kConvOutOfRange, kConvOutOfRange, false},
+      {kConvInvalidText, kConvInvalidText, false},
+      {kConvInvalidDateTime, kConvInvalidDateTime, false},
+      {kConvNoMemory, kConvNoMemory, false},
       {1, kConvFailed, false},  // unknown codes never count as success
       {-5, kConvFailed, false},
       {-99, kConvFailed, false},
