@@ -81,7 +81,6 @@ TEST(StmtExecTest, RefusedBeforeAnythingIsSent) {
     EXPECT_EQ(c.call(s), SQL_ERROR) << c.what;
     EXPECT_EQ(fixture.States(), States{c.sqlstate}) << c.what;
     EXPECT_TRUE(Of(s) == before) << c.what;
-    EXPECT_EQ(s->in_direct_execution, 0u) << c.what;
     EXPECT_EQ(s->pending_function, c.pending_function) << c.what;
   }
 }
@@ -94,7 +93,6 @@ TEST(StmtExecTest, MissingParametersAreReportedOncePerMarker) {
   EXPECT_EQ(fixture.States(), (States{"07001", "07001"}));
   EXPECT_EQ(s->state, kStmtAllocated);
   EXPECT_EQ(s->marker_count, 0u);
-  EXPECT_EQ(s->in_direct_execution, 0u);
 }
 
 TEST(StmtExecTest, StatusMapping) {
