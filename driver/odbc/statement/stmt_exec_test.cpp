@@ -13,6 +13,7 @@
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/statement/cursor_name.h"
+#include "driver/odbc/statement/row_count.h"
 #include "testing/stmt_test_support.h"
 
 namespace {
