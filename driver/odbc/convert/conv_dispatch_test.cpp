@@ -246,8 +246,9 @@ TEST_F(ConvDispatchTest, RoutineResultsMapAndOnlySuccessesUnpack) {
       {kConvInvalidText, kConvInvalidText, false},
       {kConvInvalidDateTime, kConvInvalidDateTime, false},
       {kConvNoMemory, kConvNoMemory, false},
-      {1, kConvFailed, false},  // unknown codes never count as success
-      {-5, kConvFailed, false},
+      {1, kConvFailed, false},                 // unknown codes never count as success
+      {kConvUnsupported, kConvFailed, false},  // a result of ConvertValue, never of a routine
+      {-12, kConvFailed, false},
       {-99, kConvFailed, false},
   };
   for (const Case& c : cases) {
