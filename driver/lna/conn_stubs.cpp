@@ -4,6 +4,7 @@
 
 #include "common/memory.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/calls.h"
 #include "wire/protocol.h"
 
 namespace {
@@ -34,32 +35,17 @@ int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {
 int16_t _rpcLnaGetErrorsSP(RpcConnection** handle, int32_t server_conn, int32_t server_stmt,
                            LnaDiagRecord* records, uint16_t* count) {
   *count = 0;
-  LnaDiagRecord* received = nullptr;
-  uint32_t received_count = 0;
-  uint16_t reported = 0;
-  auto drop = [&] {
-    MemFree(received);
-    received = nullptr;
-    received_count = 0;
-  };
+  GetErrorsReply reply;
   int16_t status = RpcRun(
       RpcHandleConn(handle), kRpcGetErrors,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn) && MsgBufPutI32(b, server_stmt); },
       [&](MsgBuf* b) {
-        void* array;
-        if (!MsgBufGetArray(b, &array, MsgBufGetElem<XdrDiagRecord>, sizeof(LnaDiagRecord),
-                            &received_count)) {
-          return 0;
-        }
-        received = static_cast<LnaDiagRecord*>(array);
-        return MsgBufGetU16(b, &reported);
+        return Encode(b, GetErrorsRequest{server_conn, server_stmt});
       },
-      drop);
-  uint16_t n = RpcCountOf(reported, received_count);
+      [&](MsgBuf* b) { return Decode(b, &reply); }, [&] { reply = GetErrorsReply{}; });
+  uint16_t n = RpcCountOf(reply.count, static_cast<uint32_t>(reply.records.size()));
   if (n > kRpcMaxDiagnostics) n = kRpcMaxDiagnostics;
-  if (n > 0) std::memcpy(records, received, n * sizeof(LnaDiagRecord));
+  if (n > 0) std::memcpy(records, reply.records.data(), n * sizeof(LnaDiagRecord));
   *count = n;
-  drop();
   return status;
 }
 
