@@ -63,10 +63,10 @@ int16_t AllocStmtProc(Call& call) {
 }
 
 int16_t DisconnectProc(Call& call) {
-  int32_t connection_id = 0;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id))) return call.BadRequest();
+  DisconnectRequest request;
+  if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
   Session& s = call.session();
-  bool ours = connection_id == s.connection_id() &&
+  bool ours = request.connection == s.connection_id() &&
               (s.login_state() == LoginState::kLoggedIn || s.login_state() == LoginState::kFailed);
   if (!ours) return call.Fail("08003", "The connection id is not this session's.");
   s.diags().Clear();
@@ -191,15 +191,13 @@ int16_t SetConnectOptionProc(Call& call) {
 }
 
 int16_t TransactProc(Call& call) {
-  int32_t connection_id = 0;
-  uint16_t type = 0;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &type)))
-    return call.BadRequest();
-  if (!call.CheckConnection(connection_id)) return kStatusError;
-  if (type != kSqlCommit && type != kSqlRollback)
+  TransactRequest request;
+  if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
+  if (!call.CheckConnection(request.connection)) return kStatusError;
+  if (request.type != kSqlCommit && request.type != kSqlRollback)
     return call.Fail("S1012", "Invalid transaction operation code.");
   DiagList diags;
-  return call.FromBackend(call.session().backend()->Transact(type, &diags), diags);
+  return call.FromBackend(call.session().backend()->Transact(request.type, &diags), diags);
 }
 
 }  // namespace velsrv

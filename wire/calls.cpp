@@ -31,6 +31,20 @@ int Decode(MsgBuf* buf, AllocStmtReply* reply) {
   return MsgBufGetI32(buf, &reply->statement);
 }
 
+int Encode(MsgBuf* buf, const DisconnectRequest& request) {
+  return MsgBufPutI32(buf, request.connection);
+}
+int Decode(MsgBuf* buf, DisconnectRequest* request) {
+  return MsgBufGetI32(buf, &request->connection);
+}
+
+int Encode(MsgBuf* buf, const TransactRequest& request) {
+  return MsgBufPutI32(buf, request.connection) && MsgBufPutU16(buf, request.type);
+}
+int Decode(MsgBuf* buf, TransactRequest* request) {
+  return MsgBufGetI32(buf, &request->connection) && MsgBufGetU16(buf, &request->type);
+}
+
 int Encode(MsgBuf* buf, const FreeStmtRequest& request) {
   return MsgBufPutI32(buf, request.statement) && MsgBufPutU16(buf, request.option);
 }

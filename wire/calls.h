@@ -32,6 +32,21 @@ int Decode(MsgBuf* buf, AllocStmtRequest* request);
 int Encode(MsgBuf* buf, const AllocStmtReply& reply);
 int Decode(MsgBuf* buf, AllocStmtReply* reply);
 
+// kRpcDisconnect: the end of the login.
+struct DisconnectRequest {
+  int32_t connection = 0;
+};
+int Encode(MsgBuf* buf, const DisconnectRequest& request);
+int Decode(MsgBuf* buf, DisconnectRequest* request);
+
+// kRpcTransact: commit (0) or roll back (1) the connection's work.
+struct TransactRequest {
+  int32_t connection = 0;
+  uint16_t type = 0;
+};
+int Encode(MsgBuf* buf, const TransactRequest& request);
+int Decode(MsgBuf* buf, TransactRequest* request);
+
 // kRpcFreeStmt: SQLFreeStmt's option for the statement.
 struct FreeStmtRequest {
   int32_t statement = 0;

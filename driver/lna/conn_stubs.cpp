@@ -24,7 +24,7 @@ int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key) {
 int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {
   int16_t status = RpcRun(
       RpcHandleConn(handle), kRpcDisconnect,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn); }, NoFields);
+      [&](MsgBuf* b) { return Encode(b, DisconnectRequest{server_conn}); }, NoFields);
   if (handle != nullptr) {
     RpcConnClose(*handle);
     *handle = nullptr;
@@ -52,5 +52,8 @@ int16_t _rpcLnaGetErrorsSP(RpcConnection** handle, int32_t server_conn, int32_t 
 int16_t _rpcLnaTransactSP(RpcConnection** handle, int32_t server_conn, uint16_t type) {
   return RpcRun(
       RpcHandleConn(handle), kRpcTransact,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn) && MsgBufPutU16(b, type); }, NoFields);
+      [&](MsgBuf* b) {
+        return Encode(b, TransactRequest{server_conn, type});
+      },
+      NoFields);
 }
