@@ -18,6 +18,20 @@ int DecodeText(MsgBuf* buf, WireText* text) {
   return 1;
 }
 
+int Encode(MsgBuf* buf, const CancelPendingRequest& request) {
+  return MsgBufPutU16(buf, request.cancel_key);
+}
+int Decode(MsgBuf* buf, CancelPendingRequest* request) {
+  return MsgBufGetU16(buf, &request->cancel_key);
+}
+
+int Encode(MsgBuf* buf, const ShutdownRequest& request) {
+  return MsgBufPutU16(buf, request.mode);
+}
+int Decode(MsgBuf* buf, ShutdownRequest* request) {
+  return MsgBufGetU16(buf, &request->mode);
+}
+
 int Encode(MsgBuf* buf, const AllocStmtRequest& request) {
   return MsgBufPutI32(buf, request.connection);
 }

@@ -20,6 +20,21 @@ using WireText = std::optional<std::string>;
 int EncodeText(MsgBuf* buf, const WireText& text);
 int DecodeText(MsgBuf* buf, WireText* text);
 
+// kRpcCancelPending: cancels the call in progress on the session that
+// holds the cancel key, over a connection of its own.
+struct CancelPendingRequest {
+  uint16_t cancel_key = 0;
+};
+int Encode(MsgBuf* buf, const CancelPendingRequest& request);
+int Decode(MsgBuf* buf, CancelPendingRequest* request);
+
+// kRpcShutdown: stops the server.
+struct ShutdownRequest {
+  uint16_t mode = 0;
+};
+int Encode(MsgBuf* buf, const ShutdownRequest& request);
+int Decode(MsgBuf* buf, ShutdownRequest* request);
+
 // kRpcAllocStmt: a statement on the login's connection.
 struct AllocStmtRequest {
   int32_t connection = 0;

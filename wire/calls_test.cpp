@@ -49,6 +49,8 @@ void ExpectWire(const Record& record, const Bytes& wire, const char* name) {
 }
 
 TEST(Calls, RecordsTravelFieldByField) {
+  ExpectWire(CancelPendingRequest{0xBEEF}, Be16(0xBEEF), "cancel pending");
+  ExpectWire(ShutdownRequest{2}, Be16(2), "shutdown");
   ExpectWire(AllocStmtRequest{0x01020304}, Be32(0x01020304), "alloc request");
   ExpectWire(AllocStmtReply{-1}, Be32(0xFFFFFFFFu), "alloc reply");
   ExpectWire(DisconnectRequest{5}, Be32(5), "disconnect");

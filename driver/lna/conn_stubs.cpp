@@ -17,8 +17,8 @@ int NoFields(MsgBuf*) {
 
 int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key) {
   return RpcRunOwn(
-      server, kRpcFailed, kRpcCancelPending, [&](MsgBuf* b) { return MsgBufPutU16(b, cancel_key); },
-      NoFields);
+      server, kRpcFailed, kRpcCancelPending,
+      [&](MsgBuf* b) { return Encode(b, CancelPendingRequest{cancel_key}); }, NoFields);
 }
 
 int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {
