@@ -179,6 +179,7 @@ TEST(StmtExecTest, CursorNames) {
   DrvStmt other{};
   std::snprintf(other.cursor_name, sizeof other.cursor_name, "c1");
   DrvStmt* listed[] = {s, &other};
+  RecArray* own = fixture.conn()->statements;
   fixture.conn()->statements = ArrCreate(2, sizeof(DrvStmt*), 1, 0);
   for (DrvStmt* p : listed) ArrAppend(fixture.conn()->statements, &p);
   struct Case {
@@ -199,7 +200,7 @@ TEST(StmtExecTest, CursorNames) {
     EXPECT_STREQ(s->cursor_name, "mine");
   }
   ArrDestroy(fixture.conn()->statements);
-  fixture.conn()->statements = nullptr;
+  fixture.conn()->statements = own;
 }
 
 TEST(StmtExecTest, MoreResultsClosesTheOnlyResult) {
