@@ -28,3 +28,17 @@ inline void StoreBe32(uint8_t* p, uint32_t v) {
   p[2] = static_cast<uint8_t>(v >> 8);
   p[3] = static_cast<uint8_t>(v);
 }
+
+// The low `width` bytes (1 to 8) of `value`, most significant first.
+inline void StoreBeN(uint8_t* p, uint64_t value, int width) {
+  for (int i = width - 1; i >= 0; --i) {
+    p[i] = static_cast<uint8_t>(value);
+    value >>= 8;
+  }
+}
+
+inline uint64_t LoadBeN(const uint8_t* p, int width) {
+  uint64_t value = 0;
+  for (int i = 0; i < width; ++i) value = (value << 8) | p[i];
+  return value;
+}
