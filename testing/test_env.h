@@ -31,7 +31,7 @@ class ScopedEnv : public ForwardingEnv {
   // The base is taken before the new one goes in, so a call from another
   // thread in between is passed on too.
   ScopedEnv() : ForwardingEnv(&PlatformEnvGet()) { PlatformEnvInstall(this); }
-  ~ScopedEnv() { PlatformEnvInstall(base_); }
+  virtual ~ScopedEnv() { PlatformEnvInstall(base_); }
   ScopedEnv(const ScopedEnv&) = delete;
   ScopedEnv& operator=(const ScopedEnv&) = delete;
 };
