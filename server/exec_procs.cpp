@@ -13,6 +13,7 @@
 #include "server/row_block_builder.h"
 #include "server/statement_params.h"
 #include "server/value_convert.h"
+#include "wire/calls.h"
 #include "wire/column_desc.h"
 #include "wire/descriptor.h"
 #include "wire/protocol.h"
@@ -327,11 +328,11 @@ int16_t ExecuteProc(Call& call) {
 }
 
 int16_t ParamDataProc(Call& call) {
-  int32_t statement_id = 0;
-  int32_t row_count = 0;
+  ParamDataRequest request;
+  ParamDataReply reply;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
@@ -351,11 +352,11 @@ int16_t ParamDataProc(Call& call) {
       // Every value is in: the execution runs now.
       s->awaiting_data = false;
       s->current_piece_param = -1;
-      row_count = -1;
-      status = Run(call, nullptr, &row_count);
+      reply.row_count = -1;
+      status = Run(call, nullptr, &reply.row_count);
     }
   }
-  call.Put(MsgBufPutI32(call.out(), row_count));
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 

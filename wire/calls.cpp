@@ -80,6 +80,19 @@ int Decode(MsgBuf* buf, SetCursorNameRequest* request) {
   return MsgBufGetI32(buf, &request->statement) && DecodeText(buf, &request->name);
 }
 
+int Encode(MsgBuf* buf, const ParamDataRequest& request) {
+  return MsgBufPutI32(buf, request.statement);
+}
+int Decode(MsgBuf* buf, ParamDataRequest* request) {
+  return MsgBufGetI32(buf, &request->statement);
+}
+int Encode(MsgBuf* buf, const ParamDataReply& reply) {
+  return MsgBufPutI32(buf, reply.row_count);
+}
+int Decode(MsgBuf* buf, ParamDataReply* reply) {
+  return MsgBufGetI32(buf, &reply->row_count);
+}
+
 int Encode(MsgBuf* buf, const GetErrorsRequest& request) {
   return MsgBufPutI32(buf, request.connection) && MsgBufPutI32(buf, request.statement);
 }

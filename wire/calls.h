@@ -85,6 +85,19 @@ struct SetCursorNameRequest {
 int Encode(MsgBuf* buf, const SetCursorNameRequest& request);
 int Decode(MsgBuf* buf, SetCursorNameRequest* request);
 
+// kRpcParamData: the next data-at-execution parameter, or the execution
+// once every value is in.
+struct ParamDataRequest {
+  int32_t statement = 0;
+};
+struct ParamDataReply {
+  int32_t row_count = 0;  // of the execution; -1 when unknown
+};
+int Encode(MsgBuf* buf, const ParamDataRequest& request);
+int Decode(MsgBuf* buf, ParamDataRequest* request);
+int Encode(MsgBuf* buf, const ParamDataReply& reply);
+int Decode(MsgBuf* buf, ParamDataReply* reply);
+
 // kRpcGetErrors: the diagnostics of a statement (statement not 0) or of the
 // connection, handed out once.
 struct GetErrorsRequest {

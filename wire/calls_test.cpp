@@ -59,6 +59,8 @@ TEST(Calls, RecordsTravelFieldByField) {
   ExpectWire(CancelRequest{7}, Be32(7), "cancel");
   ExpectWire(SetCursorNameRequest{7, WireText("c1")}, Cat({Be32(7), Str("c1")}), "cursor name");
   ExpectWire(SetCursorNameRequest{7, std::nullopt}, Cat({Be32(7), Null()}), "null cursor name");
+  ExpectWire(ParamDataRequest{7}, Be32(7), "param data request");
+  ExpectWire(ParamDataReply{-1}, Be32(0xFFFFFFFFu), "param data reply");
   ExpectWire(GetErrorsRequest{5, 7}, Cat({Be32(5), Be32(7)}), "errors request");
   ExpectWire(GetErrorsReply{}, Cat({Null(), Be16(0)}), "no errors");
 }

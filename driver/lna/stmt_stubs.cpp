@@ -204,8 +204,14 @@ int16_t _rpcLnaGetLongDataSP(RpcConnection** handle, int32_t server_stmt, uint16
 int16_t _rpcLnaParamDataSP(RpcConnection** handle, int32_t server_stmt, int32_t* result) {
   *result = 0;
   return RpcRun(
-      RpcHandleConn(handle), kRpcParamData, [&](MsgBuf* b) { return MsgBufPutI32(b, server_stmt); },
-      [&](MsgBuf* b) { return MsgBufGetI32(b, result); });
+      RpcHandleConn(handle), kRpcParamData,
+      [&](MsgBuf* b) { return Encode(b, ParamDataRequest{server_stmt}); },
+      [&](MsgBuf* b) {
+        ParamDataReply reply;
+        if (!Decode(b, &reply)) return 0;
+        *result = reply.row_count;
+        return 1;
+      });
 }
 
 int16_t _rpcLnaPrepareMP(RpcConnection** handle, int32_t server_stmt, const char* sql,
