@@ -1,18 +1,20 @@
 # Helpers shared by every folder of the tree.
 
-# vel_add_tests(<target> <sources...> LIBS <libs...>)
-# One test executable per folder, discovered by CTest test by test.
+# vel_add_tests(<target> <sources...> LIBS <libs...> [LABELS <labels...>])
+# One test executable per folder, discovered by CTest test by test; the
+# labels let a run choose its tests (ctest -L threads).
 function(vel_add_tests target)
   if(NOT VEL_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
   add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   # No test may wait for a person: dialogs fail unless a test scripts them.
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
-                       DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "VELTO_DIALOG_HOST=none")
+                       DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "VELTO_DIALOG_HOST=none"
+                       LABELS "${ARG_LABELS}")
 endfunction()
 
 # vel_export_only(<shared-library-target> <symbol...>)

@@ -7,10 +7,6 @@
 
 namespace velsrv {
 
-// Bytes of the request and of the reply header.
-constexpr uint32_t kRequestHeaderSize = 14;
-constexpr uint32_t kReplyHeaderSize = 14;
-
 enum class DispatchOutcome {
   kReply,  // `reply` holds the whole reply message; its length slot is 0
   kClose,  // the request cannot be answered: the connection is closed

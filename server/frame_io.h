@@ -7,12 +7,9 @@
 #include <cstdint>
 
 #include "wire/msg_buf.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
-
-constexpr uint32_t kFrameMagic = 0x27B25D1A;
-constexpr uint32_t kFrameHeaderSize = 16;
-constexpr uint32_t kGreetingSize = 255;
 
 enum class FrameResult {
   kOk,

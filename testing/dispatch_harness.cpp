@@ -1,6 +1,7 @@
 #include "testing/dispatch_harness.h"
 
 #include "server/dispatcher.h"
+#include "wire/protocol.h"
 
 namespace velsrv_test {
 
@@ -21,11 +22,7 @@ std::shared_ptr<velsrv::Session> Harness::NewSession(bool loopback) {
 bool Harness::Call(velsrv::Session& session, MsgBufPtr request, Reply* reply) {
   // As the frame reader leaves it: the length slot filled, read from 0.
   MsgBuf* r = request.get();
-  uint32_t n = r->write_len;
-  r->data[0] = static_cast<uint8_t>(n >> 24);
-  r->data[1] = static_cast<uint8_t>(n >> 16);
-  r->data[2] = static_cast<uint8_t>(n >> 8);
-  r->data[3] = static_cast<uint8_t>(n);
+  SetLengthSlot(r);
   r->read_pos = 0;
   MsgBufPtr out(MsgBufCreate());
   if (velsrv::Dispatch(session, r, out.get()) != velsrv::DispatchOutcome::kReply) return false;
@@ -54,7 +51,8 @@ int32_t Harness::LoginOk(velsrv::Session& session) {
 int32_t Harness::AllocStmt(velsrv::Session& session, int32_t connection_id) {
   Reply reply;
   int32_t id = 0;
-  if (!Call(session, Request(1, [&](MsgBuf* b) { return PutConnection(b, connection_id); }),
+  if (!Call(session,
+            Request(kRpcAllocStmt, [&](MsgBuf* b) { return PutConnection(b, connection_id); }),
             &reply) ||
       reply.status != 0 || !UnpackI32(reply.buf.get(), &id))
     return 0;
@@ -66,7 +64,7 @@ std::vector<LnaDiagRecord> Harness::Errors(velsrv::Session& session, int32_t con
   Reply reply;
   std::vector<LnaDiagRecord> out;
   if (Call(session,
-           Request(12,
+           Request(kRpcGetErrors,
                    [&](MsgBuf* b) {
                      return MsgBufPutI32(b, connection_id) && MsgBufPutI32(b, statement_id);
                    }),

@@ -18,6 +18,7 @@
 #include "driver/lna/lna_shared_state.h"
 #include "driver/odbc/diag/drv_messages.h"
 #include "testing/net_test_support.h"
+#include "wire/byte_order.h"
 
 namespace lna_call_test {
 
@@ -45,9 +46,7 @@ inline std::string Prefixed(const std::string& text) {
 
 // The procedure of a recorded request payload.
 inline uint32_t ProcedureOf(const Bytes& request) {
-  return request.size() < 8 ? 0
-                            : (uint32_t(request[4]) << 24) | (uint32_t(request[5]) << 16) |
-                                  (uint32_t(request[6]) << 8) | request[7];
+  return request.size() < 8 ? 0 : LoadBe32(request.data() + 4);
 }
 
 inline std::vector<uint32_t> Procedures(ScriptedPeer& peer, size_t connection = 0) {

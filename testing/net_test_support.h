@@ -7,11 +7,13 @@
 
 #include <cstdint>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 #include "driver/lna/transport.h"
 #include "testing/registry_sandbox.h"
 #include "testing/scripted_peer.h"
+#include "testing/test_env.h"
 #include "testing/wire_test_bytes.h"
 
 namespace lna_test {
@@ -46,9 +48,12 @@ class NetTest : public ::testing::Test {
       std::lock_guard<std::mutex> hold(g_waits_mutex);
       g_waits.clear();
     }
-    NetSetSleep(RecordWait);
+    waits_.emplace(RecordWait);
   }
-  void TearDown() override { NetSetSleep(nullptr); }
+  void TearDown() override { waits_.reset(); }
+
+ private:
+  std::optional<ScopedSleep> waits_;
 };
 
 // A request as the peer receives it: the length slot filled in, the

@@ -9,6 +9,8 @@
 #include <cstring>
 
 #include "common/memory.h"
+#include "wire/byte_order.h"
+#include "wire/protocol.h"
 #include "wire/scramble.h"
 
 namespace velsrv_test {
@@ -16,28 +18,14 @@ namespace velsrv_test {
 namespace {
 
 constexpr int kTimeoutMs = 10000;
-constexpr uint32_t kMagic = 0x27B25D1A;
-
-void PutBE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-
-uint32_t GetBE32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
+// A real reply is far smaller; the test client refuses to allocate more.
+constexpr uint32_t kMaxPayload = 64u << 20;
 
 }  // namespace
 
 MsgBufPtr Request(uint32_t procedure, const std::function<int(MsgBuf*)>& body) {
   MsgBufPtr b(MsgBufCreate());
-  MsgBufPutU32(b.get(), 0);
-  MsgBufPutU32(b.get(), procedure);
-  MsgBufPutU16(b.get(), 1);
-  MsgBufPutU16(b.get(), 1);
-  MsgBufPutU16(b.get(), 1);
+  EncodeRequestHeader(b.get(), procedure, 1);
   if (body) body(b.get());
   return b;
 }
@@ -50,7 +38,7 @@ MsgBufPtr LoginRequest(const std::string& connection_string) {
   std::memcpy(plain.data() + 2, text.data(), text.size());
   std::vector<uint8_t> scrambled(plain.size());
   ScrambleConnString(plain.data(), plain.size(), scrambled.data());
-  return Request(65, [&](MsgBuf* b) {
+  return Request(kRpcConnect, [&](MsgBuf* b) {
     return MsgBufPutI32(b, static_cast<int32_t>(scrambled.size())) &&
            MsgBufPutBytes(b, scrambled.data(), static_cast<uint32_t>(scrambled.size())) &&
            MsgBufPutI32(b, 8192);
@@ -58,15 +46,12 @@ MsgBufPtr LoginRequest(const std::string& connection_string) {
 }
 
 bool ParseReply(MsgBufPtr message, Reply* reply) {
-  uint32_t length, procedure;
-  uint16_t sequence, status, last;
+  ReplyHeader header;
   MsgBuf* b = message.get();
   b->read_pos = 0;
-  if (!MsgBufGetU32(b, &length) || !MsgBufGetU32(b, &procedure) || !MsgBufGetU16(b, &sequence) ||
-      !MsgBufGetU16(b, &status) || !MsgBufGetU16(b, &last))
-    return false;
-  reply->procedure = procedure;
-  reply->status = static_cast<int16_t>(status);
+  if (!ParseReplyHeader(b, &header)) return false;
+  reply->procedure = header.procedure;
+  reply->status = header.status;
   reply->buf = std::move(message);
   return true;
 }
@@ -111,10 +96,10 @@ bool TestClient::ConnectRaw(uint16_t port, const std::string& host, const std::s
 
 bool TestClient::Connect(uint16_t port, const std::string& host, const std::string& from) {
   if (!ConnectRaw(port, host, from)) return false;
-  std::vector<uint8_t> greeting(255, 0);
+  std::vector<uint8_t> greeting(kGreetingSize, 0);
   std::memcpy(greeting.data(), "Some client string", 18);
   if (!SendBytes(greeting)) return false;
-  uint8_t theirs[255];
+  uint8_t theirs[kGreetingSize];
   return ReadExact(theirs, sizeof theirs);
 }
 
@@ -142,21 +127,20 @@ bool TestClient::ReadExact(uint8_t* out, size_t n) {
 
 bool TestClient::Call(MsgBuf* request, Reply* reply) {
   uint32_t n = request->write_len;
-  PutBE32(request->data, n);
-  std::vector<uint8_t> frame(16 + n);
-  PutBE32(frame.data(), kMagic);
-  PutBE32(frame.data() + 4, n + 16);
-  PutBE32(frame.data() + 12, n);
-  std::memcpy(frame.data() + 16, request->data, n);
+  SetLengthSlot(request);
+  std::vector<uint8_t> frame(kFrameHeaderSize + n);
+  EncodeFrameHeader(n, frame.data());
+  std::memcpy(frame.data() + kFrameHeaderSize, request->data, n);
   if (!SendBytes(frame)) return false;
-  uint8_t header[16];
-  if (!ReadExact(header, sizeof header) || GetBE32(header) != kMagic) return false;
-  uint32_t length = GetBE32(header + 12);
-  if (length < 14 || length > (64u << 20)) return false;
+  uint8_t head[kFrameHeaderSize];
+  if (!ReadExact(head, sizeof head)) return false;
+  FrameHeader header = ParseFrameHeader(head);
+  if (!FrameHeaderValid(header, kMaxPayload)) return false;
+  uint32_t length = header.payload_length;
   MsgBufPtr message(MsgBufCreate());
   if (!MsgBufReserve(message.get(), length) || !ReadExact(message->data, length)) return false;
   message->write_len = length;
-  if (GetBE32(message->data) != length) return false;
+  if (LoadBe32(message->data) != length) return false;
   return ParseReply(std::move(message), reply);
 }
 

@@ -4,6 +4,7 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
+#include "wire/byte_order.h"
 
 namespace {
 
@@ -27,29 +28,16 @@ bool RoomFor(MsgBuf* buf, uint32_t width) {
   return false;
 }
 
-void StoreBe(uint8_t* p, uint64_t value, int width) {
-  for (int i = width - 1; i >= 0; --i) {
-    p[i] = static_cast<uint8_t>(value);
-    value >>= 8;
-  }
-}
-
-uint64_t LoadBe(const uint8_t* p, int width) {
-  uint64_t value = 0;
-  for (int i = 0; i < width; ++i) value = (value << 8) | p[i];
-  return value;
-}
-
 int PutNumber(MsgBuf* buf, uint64_t value, int width) {
   if (!RoomFor(buf, static_cast<uint32_t>(width))) return 0;
-  StoreBe(buf->data + buf->write_len, value, width);
+  StoreBeN(buf->data + buf->write_len, value, width);
   buf->write_len += static_cast<uint32_t>(width);
   return 1;
 }
 
 int GetNumber(MsgBuf* buf, uint64_t* value, int width) {
   if (Unread(buf) < static_cast<uint32_t>(width)) return Fail(kWireErrBadRead);
-  *value = LoadBe(buf->data + buf->read_pos, width);
+  *value = LoadBeN(buf->data + buf->read_pos, width);
   buf->read_pos += static_cast<uint32_t>(width);
   return 1;
 }

@@ -6,6 +6,7 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
+#include "testing/test_env.h"
 #include "testing/wire_test_bytes.h"
 
 namespace {

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "common/memory.h"
+#include "wire/byte_order.h"
 #include "wire/huffman.h"
 #include "wire/packed_bits.h"
 
@@ -13,10 +14,6 @@ constexpr uint32_t kNullMark = 0x80000000u;
 // Offsets keep bit 31 for the null mark, so value data stays below it.
 constexpr uint64_t kMaxValueData = 0x7FFFFFFFu;
 constexpr uint16_t kAllNullHeader = 1;
-
-inline uint32_t Big16(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 8) | p[1];
-}
 
 inline uint32_t BitCount(uint32_t v) {
   return static_cast<uint32_t>(std::bit_width(v));
@@ -76,13 +73,13 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
   uint64_t pos = 0;
   auto left = [&] { return available - pos; };
 
-  uint32_t header = Big16(block);
+  uint32_t header = LoadBe16(block);
   pos = 2;
   bool compressed = false;
   if (rows > 0) {
     if (header != kAllNullHeader) {
       if (left() < 2) return Refuse(d);
-      d->fixed_length = Big16(block + pos);
+      d->fixed_length = LoadBe16(block + pos);
       pos += 2;
     }
     d->null_flag = header & 1;
@@ -142,7 +139,7 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
   uint32_t packed_length = 0;
   if (compressed) {
     if (left() < 2) return Refuse(d);
-    packed_length = Big16(block + pos);
+    packed_length = LoadBe16(block + pos);
     pos += 2;
   }
   d->value_length = static_cast<uint32_t>(value_length);

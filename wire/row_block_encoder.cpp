@@ -7,6 +7,7 @@
 #include <unordered_map>
 
 #include "common/memory.h"
+#include "wire/byte_order.h"
 #include "wire/huffman.h"
 #include "wire/huffman_encoder.h"
 #include "wire/packed_bits.h"
@@ -101,8 +102,8 @@ uint64_t FormSize(BlockForm form, uint32_t rows, const Shape& s) {
 }
 
 void PutBig16(std::vector<uint8_t>* out, uint32_t v) {
-  out->push_back(static_cast<uint8_t>(v >> 8));
-  out->push_back(static_cast<uint8_t>(v));
+  out->resize(out->size() + 2);
+  StoreBe16(out->data() + out->size() - 2, static_cast<uint16_t>(v));
 }
 
 void Append(std::vector<uint8_t>* data, const BlockValue& v) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/memory.h"
+#include "testing/test_env.h"
 #include "wire/huffman.h"
 #include "wire/huffman_encoder.h"
 
@@ -193,8 +194,8 @@ TEST_F(RowBlockTest, CompressedBlockIsDecodedWithThePreviousBlocksStatistics) {
   EXPECT_EQ(d_.owns_value_data, 1u);
   EXPECT_EQ(TakeAll(&d_, 4), (std::vector<Value>{"ab", "ba", "zz", "ab"}));
   // The statistics now count the decompressed bytes.
-  EXPECT_EQ(d_.statistics['z'], 2);
-  EXPECT_EQ(d_.statistics['a'], 3);
+  EXPECT_EQ(d_.statistics[uint8_t{'z'}], 2);
+  EXPECT_EQ(d_.statistics[uint8_t{'a'}], 3);
 }
 
 TEST_F(RowBlockTest, CompressedLengthMustMatchTheValueData) {

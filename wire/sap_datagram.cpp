@@ -3,24 +3,9 @@
 #include <algorithm>
 #include <cstring>
 
+#include "wire/byte_order.h"
+
 namespace {
-
-void PutU16(uint8_t* at, uint16_t v) {
-  at[0] = static_cast<uint8_t>(v >> 8);
-  at[1] = static_cast<uint8_t>(v);
-}
-
-void PutU32(uint8_t* at, uint32_t v) {
-  for (int i = 0; i < 4; ++i) at[i] = static_cast<uint8_t>(v >> (24 - 8 * i));
-}
-
-uint16_t GetU16(const uint8_t* at) {
-  return static_cast<uint16_t>((at[0] << 8) | at[1]);
-}
-
-uint32_t GetU32(const uint8_t* at) {
-  return (uint32_t{at[0]} << 24) | (uint32_t{at[1]} << 16) | (uint32_t{at[2]} << 8) | at[3];
-}
 
 // Addresses and ports are kept in network order, which is the wire's order:
 // their bytes go across as they lie in memory.
@@ -30,14 +15,14 @@ void PutNetworkBytes(uint8_t* at, const void* value, size_t n) {
 
 SapDatagram Empty(uint16_t type) {
   SapDatagram d{};
-  PutU16(d.data(), type);
+  StoreBe16(d.data(), type);
   return d;
 }
 
 }  // namespace
 
 uint16_t SapType(const uint8_t* data, size_t size) {
-  return data != nullptr && size >= 2 ? GetU16(data) : 0;
+  return data != nullptr && size >= 2 ? LoadBe16(data) : 0;
 }
 
 SapDatagram SapMakeRequestServers() {
@@ -47,7 +32,7 @@ SapDatagram SapMakeRequestServers() {
 size_t SapMakeRespondServers(const SapServerRecord* records, size_t count, SapDatagram* out) {
   *out = Empty(kSapRespondServers);
   size_t n = std::min(count, kSapMaxServerRecords);
-  PutU16(out->data() + 2, static_cast<uint16_t>(n));
+  StoreBe16(out->data() + 2, static_cast<uint16_t>(n));
   for (size_t i = 0; i < n; ++i) {
     uint8_t* at = out->data() + kSapServersOffset + i * kSapServerRecordSize;
     PutNetworkBytes(at, &records[i].address, 4);
@@ -58,7 +43,7 @@ size_t SapMakeRespondServers(const SapServerRecord* records, size_t count, SapDa
 
 SapDatagram SapMakeRequestSources(uint32_t offset, std::string_view attrib) {
   SapDatagram d = Empty(kSapRequestSources);
-  PutU32(d.data() + 2, offset);
+  StoreBe32(d.data() + 2, offset);
   size_t n = std::min(attrib.size(), kSapMaxAttribText);
   std::memcpy(d.data() + kSapSourcesOffset, attrib.data(), n);
   return d;
@@ -66,7 +51,7 @@ SapDatagram SapMakeRequestSources(uint32_t offset, std::string_view attrib) {
 
 SapDatagram SapMakeRespondSources(std::string_view list, uint32_t offset) {
   SapDatagram d = Empty(kSapRespondSources);
-  PutU32(d.data() + 2, static_cast<uint32_t>(list.size()));
+  StoreBe32(d.data() + 2, static_cast<uint32_t>(list.size()));
   if (offset < list.size()) {
     size_t n = std::min(list.size() - offset, kSapMaxSourcesPiece);
     std::memcpy(d.data() + kSapSourcesOffset, list.data() + offset, n);
@@ -79,7 +64,7 @@ bool SapReadRespondServers(const uint8_t* data, size_t size, SapServerRecord* re
   if (size < kSapServersOffset || SapType(data, size) != kSapRespondServers) return false;
   size = std::min(size, kSapDatagramSize);
   size_t carried = (size - kSapServersOffset) / kSapServerRecordSize;
-  size_t n = std::min<size_t>(GetU16(data + 2), carried);
+  size_t n = std::min<size_t>(LoadBe16(data + 2), carried);
   for (size_t i = 0; i < n; ++i) {
     const uint8_t* at = data + kSapServersOffset + i * kSapServerRecordSize;
     std::memcpy(&records[i].address, at, 4);
@@ -93,7 +78,7 @@ bool SapReadRequestSources(const uint8_t* data, size_t size, uint32_t* offset,
                            std::string_view* attrib) {
   if (size < kSapSourcesOffset || SapType(data, size) != kSapRequestSources) return false;
   size = std::min(size, kSapDatagramSize);
-  *offset = GetU32(data + 2);
+  *offset = LoadBe32(data + 2);
   const char* text = reinterpret_cast<const char*>(data + kSapSourcesOffset);
   *attrib = std::string_view(text, strnlen(text, size - kSapSourcesOffset));
   return true;
@@ -103,7 +88,7 @@ bool SapReadRespondSources(const uint8_t* data, size_t size, uint32_t* total, co
                            size_t* piece_size) {
   if (size < kSapSourcesOffset || SapType(data, size) != kSapRespondSources) return false;
   size = std::min(size, kSapDatagramSize);
-  *total = GetU32(data + 2);
+  *total = LoadBe32(data + 2);
   *piece = data + kSapSourcesOffset;
   *piece_size = size - kSapSourcesOffset;
   return true;

@@ -4,7 +4,7 @@
 
 #include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include "driver/lna/lna_errors.h"
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/stmt_stubs.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

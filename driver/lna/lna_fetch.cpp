@@ -11,7 +11,7 @@
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/lna_value_decode.h"
 #include "driver/lna/stmt_stubs.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

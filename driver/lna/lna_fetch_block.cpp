@@ -14,8 +14,8 @@
 #include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_value_decode.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/protocol.h"
 #include "wire/row_block_encoder.h"
-#include "wire/rpc_procedures.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 
 #include "driver/lna/lna_stmt_buffers.h"
 #include "testing/lna_call_test_support.h"
+#include "testing/test_env.h"
 #include "wire/row_block_encoder.h"
 #include "wire/typed_value.h"
 

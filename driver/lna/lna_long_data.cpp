@@ -7,7 +7,7 @@
 #include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/stmt_stubs.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 int16_t LnaPutLongDataSP(LnaStatement* stmt, int16_t c_type, const void* data, int32_t length,
                          uint8_t async) {

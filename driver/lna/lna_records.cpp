@@ -6,7 +6,7 @@
 #include "driver/lna/lna_stmt_buffers.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/stmt_stubs.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

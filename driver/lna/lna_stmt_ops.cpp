@@ -9,7 +9,7 @@
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/option_stubs.h"
 #include "driver/lna/stmt_stubs.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
 #include "driver/lna/server_pick.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 #include "wire/scramble.h"
 
 namespace {

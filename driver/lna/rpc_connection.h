@@ -19,8 +19,6 @@ enum : int32_t {
   kRpcErrUnpack = 7,    // the reply could not be unpacked or had bytes left over
 };
 
-constexpr uint32_t kRpcGreetingSize = 255;
-
 // How long a new connection waits for the greeting and, until told
 // otherwise, for each reply: a server that accepts and then stays silent
 // must not hold the application for ever.

@@ -6,7 +6,7 @@
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/rpc_stub.h"
-#include "wire/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

@@ -222,7 +222,7 @@ void OpenLateListener(uint32_t milliseconds) {
 
 TEST_F(TransportTest, AServerThatComesUpDuringTheRetriesIsReached) {
   g_late_port = testing_peer::UnusedLoopbackPort();
-  NetSetSleep(OpenLateListener);
+  ScopedSleep late(OpenLateListener);
   std::string address = "127.0.0.1:" + std::to_string(g_late_port);
   NetSocket s = hNetConnect(address.c_str());
   EXPECT_NE(s, kNetNoSocket);

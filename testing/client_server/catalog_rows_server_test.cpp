@@ -43,8 +43,8 @@ const Database kPostgres{"postgres", "VelCatalogRowsPg", "postgres"};
 
 const char* const kSchema[] = {
     "CREATE TABLE customers (id INTEGER PRIMARY KEY, name VARCHAR(40) NOT NULL)",
-    "CREATE TABLE orders (id INTEGER PRIMARY KEY, customer INTEGER NOT NULL "
-    "REFERENCES customers(id), placed TIMESTAMP)",
+    ("CREATE TABLE orders (id INTEGER PRIMARY KEY, customer INTEGER NOT NULL "
+     "REFERENCES customers(id), placed TIMESTAMP)"),
     "CREATE INDEX orders_placed ON orders (placed)",
 };
 

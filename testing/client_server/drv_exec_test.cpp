@@ -14,6 +14,7 @@
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/cursor_name.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
 #include "testing/conn_test_support.h"
 #include "testing/sqlite_stmt_fixture.h"

@@ -11,6 +11,7 @@
 #include "driver/odbc/statement/cursor_name.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
+#include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC hdbc, SQLHSTMT* phstmt) {

@@ -4,6 +4,7 @@
 #include "driver/odbc/catalog/catalog_worker.h"
 
 #include <gtest/gtest.h>
+#include <sqlext.h>
 
 #include <string>
 
@@ -12,7 +13,7 @@
 #include "driver/odbc/catalog/tables_api.h"
 #include "driver/odbc/diag/trace_arg.h"
 #include "driver/odbc/statement/stmt_state.h"
-#include "testing/login_stmt_fixture.h"
+#include "testing/stmt_test_support.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ TEST(TraceArgTest, ShowsNoMoreThanTheGivenLength) {
   for (const Case& c : cases) EXPECT_EQ(Shown(c.text, c.length), c.shown) << c.length;
 }
 
-class CatalogWorkerTest : public ::testing::Test, public LoginStmtFixture {
+class CatalogWorkerTest : public ::testing::Test, public StmtFixture {
  protected:
   void Async(uint32_t pending_function) {
     stmt()->options.slot[kOptAsyncEnable] = SQL_ASYNC_ENABLE_ON;
@@ -81,7 +82,7 @@ TEST_F(CatalogWorkerTest, AnotherOutstandingFunctionRefusesEveryCatalogFunction)
     stmt()->state = kStmtResultOpen;
     stmt()->result_kind = 1;
     EXPECT_EQ(c.call(stmt()), SQL_ERROR) << c.name;
-    EXPECT_EQ(StmtStates(), std::vector<std::string>{"S1010"}) << c.name;
+    EXPECT_EQ(States(), std::vector<std::string>{"S1010"}) << c.name;
     EXPECT_EQ(stmt()->pending_function, 11u) << c.name;
     EXPECT_EQ(stmt()->result_kind, 1) << c.name;
   }
@@ -92,7 +93,7 @@ TEST_F(CatalogWorkerTest, AnOpenResultSetRefuses) {
   stmt()->result_class = kResultRows;
   stmt()->result_kind = 1;
   EXPECT_EQ(SQLColumnsImpl(stmt(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), SQL_ERROR);
-  EXPECT_EQ(StmtStates(), std::vector<std::string>{"24000"});
+  EXPECT_EQ(States(), std::vector<std::string>{"24000"});
   EXPECT_EQ(stmt()->state, kStmtOnRow);
   EXPECT_EQ(stmt()->result_kind, 1);
 }
@@ -104,7 +105,7 @@ TEST_F(CatalogWorkerTest, BadLengthsAreRefusedBeforeAnythingChanges) {
   };
   ArgCopy copies[1] = {};
   EXPECT_FALSE(CopyCatalogStrings(stmt(), strings, nullptr, 1, copies));
-  EXPECT_EQ(StmtStates(), std::vector<std::string>{"S1090"});
+  EXPECT_EQ(States(), std::vector<std::string>{"S1090"});
   FreeArgCopy(copies, 1);
 }
 
@@ -136,8 +137,7 @@ TEST_F(CatalogWorkerTest, NamesAreMeasuredAgainstTheServersMaximum) {
     };
     ArgCopy copies[1] = {};
     EXPECT_EQ(CopyCatalogStrings(stmt(), strings, nullptr, 1, copies), c.accepted) << c.what;
-    EXPECT_EQ(StmtStates(),
-              c.accepted ? std::vector<std::string>{} : std::vector<std::string>{"S1090"})
+    EXPECT_EQ(States(), c.accepted ? std::vector<std::string>{} : std::vector<std::string>{"S1090"})
         << c.what;
     if (c.accepted) {
       EXPECT_EQ(copies[0].text, c.owner) << c.what;

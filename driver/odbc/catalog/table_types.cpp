@@ -100,12 +100,12 @@ SQLRETURN GetTableTypeValue(DrvStmt* statement, uint16_t column, int16_t c_type,
     int32_t out = 0;
     int32_t result = ConvertValue(name, SQL_C_CHAR, static_cast<int32_t>(std::strlen(name)), 0,
                                   buffer, c_type, size, 0, 0, &out, 0);
-    if (result != 0 && result != -6) {
+    if (result != kConvOk && result != kConvTruncated) {
       PostStmtError(statement, ConvResultToMessage(result), 0, nullptr);
       return SQL_ERROR;
     }
     if (length != nullptr) *length = out;
-    return result == 0 ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+    return result == kConvOk ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
   }
   int32_t full = 0;
   int cut = CopyOutString(static_cast<char*>(buffer), name, size, &full);

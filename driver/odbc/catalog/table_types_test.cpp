@@ -10,11 +10,11 @@
 #include "common/rec_array.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/local_column.h"
-#include "testing/login_stmt_fixture.h"
+#include "testing/stmt_test_support.h"
 
 namespace {
 
-class TableTypesTest : public ::testing::Test, public LoginStmtFixture {
+class TableTypesTest : public ::testing::Test, public StmtFixture {
  protected:
   void SetUp() override {
     Login({}, {TableType("TABLE", 1), TableType("VIEW", 2), TableType("SYSTEM TABLE", 4)});
@@ -127,7 +127,7 @@ TEST_F(TableTypesTest, NameGoesOnFromWhatWasHandedOutAndConvertsForOtherTypes) {
   int32_t number[2] = {0x11111111, 0x22222222};
   EXPECT_EQ(GetTableTypeValue(stmt(), 4, SQL_C_SLONG, number, 64, &length), SQL_ERROR);
   EXPECT_EQ(number[1], 0x22222222);
-  EXPECT_FALSE(StmtStates().empty());
+  EXPECT_FALSE(States().empty());
 
   unsigned char bytes[5] = {};
   EXPECT_EQ(GetTableTypeValue(stmt(), 4, SQL_C_BINARY, bytes, sizeof bytes, &length),

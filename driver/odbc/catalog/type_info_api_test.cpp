@@ -3,16 +3,19 @@
 #include "driver/odbc/catalog/type_info_api.h"
 
 #include <gtest/gtest.h>
+#include <sqlext.h>
+
+#include <cstring>
 
 #include "common/rec_array.h"
 #include "driver/odbc/catalog/catalog_columns.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/local_column.h"
-#include "testing/login_stmt_fixture.h"
+#include "testing/stmt_test_support.h"
 
 namespace {
 
-class TypeInfoTest : public ::testing::Test, public LoginStmtFixture {
+class TypeInfoTest : public ::testing::Test, public StmtFixture {
  protected:
   // Twelve types, three of them integers; no varchar, which the driver
   // adds to its own table.
@@ -103,7 +106,7 @@ TEST_F(TypeInfoTest, RefusalsLeaveTheStatementAsItWas) {
     s->pending = c.pending;
     s->pending_function = 40;
     EXPECT_EQ(SQLGetTypeInfoImpl(s, SQL_ALL_TYPES), SQL_ERROR) << c.what;
-    EXPECT_EQ(StmtStates(), std::vector<std::string>{c.sqlstate}) << c.what;
+    EXPECT_EQ(States(), std::vector<std::string>{c.sqlstate}) << c.what;
     EXPECT_EQ(s->state, c.state) << c.what;
     EXPECT_EQ(s->result_kind, kKindColumns) << c.what;
   }
@@ -159,7 +162,7 @@ TEST(ServerTypeNameTest, StandInsFollowTheirOrder) {
       {{}, SQL_INTEGER, "NULL"},
   };
   for (const Case& c : cases) {
-    LoginStmtFixture f;
+    StmtFixture f;
     std::vector<LnaTypeInfo> types;
     std::vector<std::string> names;
     for (int16_t t : c.announced) {
@@ -197,7 +200,7 @@ TEST_F(TypeInfoTest, AttributeTextsAreCutWithAWarning) {
               c.result);
     EXPECT_EQ(buffer, c.value);
     EXPECT_EQ(length, c.length);
-    EXPECT_EQ(StmtStates(), c.states);
+    EXPECT_EQ(States(), c.states);
   }
 }
 

@@ -4,6 +4,7 @@
 #include "driver/odbc/connect/drv_connect.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/options/translation.h"
 
 bool RefuseWhileConnected(DrvConn* connection) {

@@ -20,6 +20,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/options/pending_options.h"
 #include "driver/odbc/options/translation.h"
 #include "driver/odbc/statement/stmt_exec.h"

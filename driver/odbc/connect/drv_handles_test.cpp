@@ -21,6 +21,7 @@
 #include "driver/odbc/diag/drv_messages.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "testing/test_env.h"
 
 namespace {
 

@@ -21,7 +21,7 @@ int32_t BinaryToHexText(const void* source, int16_t, int32_t source_length, void
   if (room > 0) out[at] = '\0';
   // Twice a 32-bit length may not fit one: the length then says "more".
   *out_length = count * 2 > INT32_MAX ? INT32_MAX : static_cast<int32_t>(count * 2);
-  return count > 0 && count * 2 >= room ? kRoutineTruncated : kRoutineOk;
+  return count > 0 && count * 2 >= room ? kConvTruncated : kConvOk;
 }
 
 int32_t BinaryCopy(const void* source, int16_t, int32_t source_length, void* target, int16_t,
@@ -31,5 +31,5 @@ int32_t BinaryCopy(const void* source, int16_t, int32_t source_length, void* tar
   size_t copied = count < room ? count : room;
   if (copied > 0) std::memcpy(target, source, copied);
   *out_length = static_cast<int32_t>(count);
-  return count > room ? kRoutineTruncated : kRoutineOk;
+  return count > room ? kConvTruncated : kConvOk;
 }

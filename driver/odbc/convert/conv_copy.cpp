@@ -14,12 +14,12 @@ int32_t CopyBytes(const void* source, int16_t source_class, int32_t source_lengt
   // value of this size.
   if (source_class == kConvBinary &&
       (source_length < 0 || static_cast<size_t>(source_length) < kSize)) {
-    return kRoutineBadText;
+    return kConvInvalidText;
   }
-  if (!FixedTargetFits(target, target_class, target_length, kSize)) return kRoutineOutOfRange;
+  if (!FixedTargetFits(target, target_class, target_length, kSize)) return kConvOutOfRange;
   std::memcpy(target, source, kSize);
   *out_length = static_cast<int32_t>(kSize);
-  return kRoutineOk;
+  return kConvOk;
 }
 
 }  // namespace

@@ -37,21 +37,21 @@ int32_t RoomOf(const void* target, int32_t target_length) {
 // A text that must fit whole with its NUL.
 int32_t WriteWholeText(const char* text, int32_t length, void* target, int32_t target_length,
                        int32_t* out_length) {
-  if (RoomOf(target, target_length) < length + 1) return kRoutineOutOfRange;
+  if (RoomOf(target, target_length) < length + 1) return kConvOutOfRange;
   std::memcpy(target, text, static_cast<size_t>(length) + 1);
   *out_length = length;
-  return kRoutineOk;
+  return kConvOk;
 }
 
 // The compact value itself, into its own class or into a binary target that
 // has room for it.
 int32_t WriteCompact(const void* value, int32_t size, void* target, int16_t target_class,
                      int32_t target_length, int32_t* out_length) {
-  if (target == nullptr) return kRoutineOutOfRange;
-  if (target_class == kConvBinary && target_length < size) return kRoutineOutOfRange;
+  if (target == nullptr) return kConvOutOfRange;
+  if (target_class == kConvBinary && target_length < size) return kConvOutOfRange;
   std::memcpy(target, value, static_cast<size_t>(size));
   *out_length = size;
-  return kRoutineOk;
+  return kConvOk;
 }
 
 CompactDate DateOf(const CompactTimestamp& timestamp) {
@@ -67,7 +67,7 @@ bool HasTime(const CompactTimestamp& timestamp) {
 }
 
 int32_t ParseText(const void* source, CompactTimestamp* timestamp, int16_t* kind) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   return ParseDateTimeLiteral(static_cast<const char*>(source), timestamp, kind);
 }
 
@@ -76,17 +76,17 @@ int32_t ParseText(const void* source, CompactTimestamp* timestamp, int16_t* kind
 int32_t TimestampToText(const void* source, int16_t, int32_t, void* target, int16_t,
                         int32_t target_length, int32_t precision, int16_t scale,
                         int32_t* out_length) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   const auto& timestamp = *static_cast<const CompactTimestamp*>(source);
-  if (!IsValidTimestamp(timestamp)) return kRoutineBadDateTime;
+  if (!IsValidTimestamp(timestamp)) return kConvInvalidDateTime;
 
   // A negative precision is no precision at all.
   int32_t length;
   if (precision > 0) {
-    if (target_length < precision) return kRoutineOutOfRange;
+    if (target_length < precision) return kConvOutOfRange;
     length = timestamp.fraction != 0 ? precision : kTimestampWholeSeconds;
   } else {
-    if (target_length < kTimestampWholeSeconds) return kRoutineOutOfRange;
+    if (target_length < kTimestampWholeSeconds) return kConvOutOfRange;
     length = timestamp.fraction != 0 ? kTimestampWithFraction : kTimestampWholeSeconds;
   }
   if (scale > 0) length += scale + 1;
@@ -109,47 +109,47 @@ int32_t TimestampToText(const void* source, int16_t, int32_t, void* target, int1
       std::memcpy(target, text, static_cast<size_t>(room - 1));
       static_cast<char*>(target)[room - 1] = '\0';
     }
-    return kRoutineTruncated;
+    return kConvTruncated;
   }
   std::memcpy(target, text, static_cast<size_t>(shown));
   static_cast<char*>(target)[shown] = '\0';
-  return kRoutineOk;
+  return kConvOk;
 }
 
 int32_t TimestampToDate(const void* source, int16_t, int32_t, void* target, int16_t, int32_t,
                         int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr || target == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr || target == nullptr) return kConvInvalidDateTime;
   const auto& timestamp = *static_cast<const CompactTimestamp*>(source);
-  if (!IsValidTimestamp(timestamp)) return kRoutineBadDateTime;
+  if (!IsValidTimestamp(timestamp)) return kConvInvalidDateTime;
   *static_cast<CompactDate*>(target) = DateOf(timestamp);
   *out_length = sizeof(CompactDate);
-  return HasTime(timestamp) || timestamp.fraction != 0 ? kRoutineTruncated : kRoutineOk;
+  return HasTime(timestamp) || timestamp.fraction != 0 ? kConvTruncated : kConvOk;
 }
 
 int32_t TimestampToTime(const void* source, int16_t, int32_t, void* target, int16_t, int32_t,
                         int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr || target == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr || target == nullptr) return kConvInvalidDateTime;
   const auto& timestamp = *static_cast<const CompactTimestamp*>(source);
-  if (!IsValidTimestamp(timestamp)) return kRoutineBadDateTime;
+  if (!IsValidTimestamp(timestamp)) return kConvInvalidDateTime;
   *static_cast<CompactTime*>(target) = TimeOf(timestamp);
   *out_length = sizeof(CompactTime);
-  return timestamp.fraction != 0 ? kRoutineTruncated : kRoutineOk;
+  return timestamp.fraction != 0 ? kConvTruncated : kConvOk;
 }
 
 int32_t TimestampCopy(const void* source, int16_t, int32_t, void* target, int16_t target_class,
                       int32_t target_length, int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   const auto& timestamp = *static_cast<const CompactTimestamp*>(source);
-  if (!IsValidTimestamp(timestamp)) return kRoutineBadDateTime;
+  if (!IsValidTimestamp(timestamp)) return kConvInvalidDateTime;
   return WriteCompact(&timestamp, sizeof timestamp, target, target_class, target_length,
                       out_length);
 }
 
 int32_t DateToText(const void* source, int16_t, int32_t, void* target, int16_t,
                    int32_t target_length, int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   const auto& date = *static_cast<const CompactDate*>(source);
-  if (!IsValidDate(date)) return kRoutineBadDateTime;
+  if (!IsValidDate(date)) return kConvInvalidDateTime;
   char text[kTextRoom];
   int32_t length = FormatDate(text, static_cast<int16_t>(date.year), date.month, date.day);
   return WriteWholeText(text, length, target, target_length, out_length);
@@ -157,29 +157,29 @@ int32_t DateToText(const void* source, int16_t, int32_t, void* target, int16_t,
 
 int32_t DateCopy(const void* source, int16_t, int32_t, void* target, int16_t target_class,
                  int32_t target_length, int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   const auto& date = *static_cast<const CompactDate*>(source);
-  if (!IsValidDate(date)) return kRoutineBadDateTime;
+  if (!IsValidDate(date)) return kConvInvalidDateTime;
   return WriteCompact(&date, sizeof date, target, target_class, target_length, out_length);
 }
 
 int32_t DateToTimestamp(const void* source, int16_t, int32_t, void* target, int16_t, int32_t,
                         int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr || target == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr || target == nullptr) return kConvInvalidDateTime;
   const auto& date = *static_cast<const CompactDate*>(source);
-  if (!IsValidDate(date)) return kRoutineBadDateTime;
+  if (!IsValidDate(date)) return kConvInvalidDateTime;
   CompactTimestamp timestamp = {};
   timestamp.year = date.year;
   timestamp.month = date.month;
   timestamp.day = date.day;
   *static_cast<CompactTimestamp*>(target) = timestamp;
   *out_length = sizeof(CompactTimestamp);
-  return kRoutineOk;
+  return kConvOk;
 }
 
 int32_t TimeToText(const void* source, int16_t, int32_t, void* target, int16_t,
                    int32_t target_length, int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   const auto& time = *static_cast<const CompactTime*>(source);
   char text[kTextRoom];
   int32_t length = FormatTime(text, time.hour, time.minute, time.second);
@@ -188,14 +188,14 @@ int32_t TimeToText(const void* source, int16_t, int32_t, void* target, int16_t,
 
 int32_t TimeCopy(const void* source, int16_t, int32_t, void* target, int16_t target_class,
                  int32_t target_length, int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr) return kConvInvalidDateTime;
   const auto& time = *static_cast<const CompactTime*>(source);
   return WriteCompact(&time, sizeof time, target, target_class, target_length, out_length);
 }
 
 int32_t TimeToTimestamp(const void* source, int16_t, int32_t, void* target, int16_t, int32_t,
                         int32_t, int16_t, int32_t* out_length) {
-  if (source == nullptr || target == nullptr) return kRoutineBadDateTime;
+  if (source == nullptr || target == nullptr) return kConvInvalidDateTime;
   const auto& time = *static_cast<const CompactTime*>(source);
   CompactTimestamp timestamp = {};
   CurrentDate(&timestamp);
@@ -204,7 +204,7 @@ int32_t TimeToTimestamp(const void* source, int16_t, int32_t, void* target, int1
   timestamp.second = time.second;
   *static_cast<CompactTimestamp*>(target) = timestamp;
   *out_length = sizeof(CompactTimestamp);
-  return kRoutineOk;
+  return kConvOk;
 }
 
 // A time alone is no date, and a date alone no time: neither has the part
@@ -214,11 +214,11 @@ int32_t TextToDate(const void* source, int16_t, int32_t, void* target, int16_t, 
   CompactTimestamp timestamp;
   int16_t kind;
   int32_t result = ParseText(source, &timestamp, &kind);
-  if (result != kRoutineOk) return result;
-  if (kind == kConvTime || target == nullptr) return kRoutineBadDateTime;
+  if (result != kConvOk) return result;
+  if (kind == kConvTime || target == nullptr) return kConvInvalidDateTime;
   *static_cast<CompactDate*>(target) = DateOf(timestamp);
   *out_length = sizeof(CompactDate);
-  return HasTime(timestamp) || timestamp.fraction != 0 ? kRoutineTruncated : kRoutineOk;
+  return HasTime(timestamp) || timestamp.fraction != 0 ? kConvTruncated : kConvOk;
 }
 
 int32_t TextToTime(const void* source, int16_t, int32_t, void* target, int16_t, int32_t, int32_t,
@@ -226,11 +226,11 @@ int32_t TextToTime(const void* source, int16_t, int32_t, void* target, int16_t, 
   CompactTimestamp timestamp;
   int16_t kind;
   int32_t result = ParseText(source, &timestamp, &kind);
-  if (result != kRoutineOk) return result;
-  if (kind == kConvDate || target == nullptr) return kRoutineBadDateTime;
+  if (result != kConvOk) return result;
+  if (kind == kConvDate || target == nullptr) return kConvInvalidDateTime;
   *static_cast<CompactTime*>(target) = TimeOf(timestamp);
   *out_length = sizeof(CompactTime);
-  return timestamp.fraction != 0 ? kRoutineTruncated : kRoutineOk;
+  return timestamp.fraction != 0 ? kConvTruncated : kConvOk;
 }
 
 int32_t TextToTimestamp(const void* source, int16_t, int32_t, void* target, int16_t, int32_t,
@@ -238,10 +238,10 @@ int32_t TextToTimestamp(const void* source, int16_t, int32_t, void* target, int1
   CompactTimestamp timestamp;
   int16_t kind;
   int32_t result = ParseText(source, &timestamp, &kind);
-  if (result != kRoutineOk) return result;
-  if (target == nullptr) return kRoutineBadDateTime;
+  if (result != kConvOk) return result;
+  if (target == nullptr) return kConvInvalidDateTime;
   if (kind == kConvTime) CurrentDate(&timestamp);
   *static_cast<CompactTimestamp*>(target) = timestamp;
   *out_length = sizeof(CompactTimestamp);
-  return kRoutineOk;
+  return kConvOk;
 }

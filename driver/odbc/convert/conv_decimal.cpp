@@ -21,7 +21,7 @@ bool IsDigit(char c) {
 
 int32_t ParseDecimalText(const char* text, size_t length, DecimalRecord* record) {
   *record = DecimalRecord{};
-  if (length == 0 || text[0] == '\0') return kRoutineBadText;
+  if (length == 0 || text[0] == '\0') return kConvInvalidText;
   ParseState state = kStart;
   bool exponent_negative = false;
   for (size_t i = 0; i < length && text[i] != '\0';) {
@@ -29,17 +29,17 @@ int32_t ParseDecimalText(const char* text, size_t length, DecimalRecord* record)
     if (c == ' ') {
       if (state >= kInteger) state = kTrailingBlanks;
     } else if (c == '+') {
-      if (state != kStart && state != kExponent) return kRoutineBadText;
+      if (state != kStart && state != kExponent) return kConvInvalidText;
     } else if (c == '-') {
       if (state == kStart) {
         record->negative = 1;
       } else if (state == kExponent) {
         exponent_negative = true;
       } else {
-        return kRoutineBadText;
+        return kConvInvalidText;
       }
     } else if (c == '.') {
-      if (state >= kFraction) return kRoutineBadText;
+      if (state >= kFraction) return kConvInvalidText;
       state = kFraction;
     } else if (IsDigit(c)) {
       if (state == kStart || state == kLeadingZeros) {
@@ -58,13 +58,13 @@ int32_t ParseDecimalText(const char* text, size_t length, DecimalRecord* record)
       } else if (state == kExponent) {
         record->exponent = std::min(record->exponent * 10 + (c - '0'), kExponentCap);
       } else {
-        return kRoutineBadText;
+        return kConvInvalidText;
       }
     } else if (c == 'E' || c == 'e') {
-      if (state == kStart || state > kFraction) return kRoutineBadText;
+      if (state == kStart || state > kFraction) return kConvInvalidText;
       state = kExponent;
     } else {
-      return kRoutineBadText;
+      return kConvInvalidText;
     }
     ++i;
   }
@@ -81,7 +81,7 @@ int32_t ParseDecimalText(const char* text, size_t length, DecimalRecord* record)
   // Counts stay below the text's length; keep the exponent where the sums
   // below cannot overflow.
   record->exponent = std::clamp(record->exponent, -kExponentCap, kExponentCap);
-  return kRoutineOk;
+  return kConvOk;
 }
 
 int32_t RescaleDecimal(DecimalRecord* record, int32_t target_length, int32_t precision,
@@ -91,14 +91,14 @@ int32_t RescaleDecimal(DecimalRecord* record, int32_t target_length, int32_t pre
   const int64_t e = static_cast<int64_t>(record->integer_count) + record->exponent;
   const int64_t total = static_cast<int64_t>(record->integer_count) + record->fraction_count;
   const int64_t s = scale;
-  int32_t result = kRoutineOk;
+  int32_t result = kConvOk;
 
   int64_t write_integer = 0;
   int64_t zeros_after_integer = 1;  // the integer part is a single '0'
   if (e != 0 && ((s > 0 && e >= 0) || (s <= 0 && s + e >= 0))) {
     if (e > precision - std::max<int64_t>(s, 0) || target_length <= 0 ||
         e > static_cast<int64_t>(target_length) - 1) {
-      return kRoutineOutOfRange;
+      return kConvOutOfRange;
     }
     write_integer = std::min(e, total);
     zeros_after_integer = e - write_integer;
@@ -110,7 +110,7 @@ int32_t RescaleDecimal(DecimalRecord* record, int32_t target_length, int32_t pre
     int64_t left = total - write_integer;
     if (left > s) {
       write_fraction = s;
-      result = kRoutineTruncated;
+      result = kConvTruncated;
     } else {
       write_fraction = left;
     }
@@ -118,7 +118,7 @@ int32_t RescaleDecimal(DecimalRecord* record, int32_t target_length, int32_t pre
     zeros_after_point = -e;
     write_fraction = s + e;
   }
-  if (total > write_integer + write_fraction) result = kRoutineTruncated;
+  if (total > write_integer + write_fraction) result = kConvTruncated;
 
   // Every count is now bounded by the target's length or the scale.
   record->write_integer = static_cast<int32_t>(write_integer);
@@ -133,7 +133,7 @@ int32_t FormatDecimal(const DecimalRecord& record, char* text, size_t size) {
       static_cast<size_t>(record.negative) + static_cast<size_t>(record.write_integer) +
       static_cast<size_t>(record.zeros_after_integer) + (record.write_fraction > 0 ? 1 : 0) +
       static_cast<size_t>(record.zeros_after_point) + static_cast<size_t>(record.write_fraction);
-  if (needed + 1 > size) return kRoutineOutOfRange;
+  if (needed + 1 > size) return kConvOutOfRange;
 
   // One walk through the integer digits, then the fraction digits, then
   // zeros once both are used up.

@@ -25,17 +25,17 @@ struct DecimalRecord {
 constexpr size_t kDecimalTextMax = 127;
 
 // Reads at most `length` characters of `text` (stopping early at a NUL) into
-// `record`; the record points into the text. 0, or -9 for an empty text or
+// `record`; the record points into the text. 0, or kConvInvalidText for an empty text or
 // one that is no number. A text of only a sign, a point or zeros is valid
 // and has no digits.
 int32_t ParseDecimalText(const char* text, size_t length, DecimalRecord* record);
 // Decides how much of the value to write for a target of `target_length`
-// bytes, `precision` and `scale`: 0, -7 when digits are dropped, -8 when the
-// integer part does not fit.
+// bytes, `precision` and `scale`: 0, kConvTruncated when digits are dropped, kConvOutOfRange when
+// the integer part does not fit.
 int32_t RescaleDecimal(DecimalRecord* record, int32_t target_length, int32_t precision,
                        int16_t scale);
 // Writes the rescaled value with its NUL into `text` of `size` bytes and
-// returns its length; -8 when it would not fit.
+// returns its length; kConvOutOfRange when it would not fit.
 int32_t FormatDecimal(const DecimalRecord& record, char* text, size_t size);
 // True when what is left of a number's text is empty, blanks only, or a
 // point followed by only zeros and blanks.

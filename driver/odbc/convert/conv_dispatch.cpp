@@ -43,20 +43,17 @@ bool IsBinaryCode(int16_t code) {
   return code == kSqlBinary || code == kSqlVarBinary || code == kSqlLongVarBinary;
 }
 
+// A routine's result as ConvertValue gives it on: one of the routines' own,
+// else a failure.
 int32_t MapRoutineResult(int32_t result) {
   switch (result) {
-    case kRoutineOk:
-      return kConvOk;
-    case kRoutineTruncated:
-      return kConvTruncated;
-    case kRoutineOutOfRange:
-      return kConvOutOfRange;
-    case kRoutineBadText:
-      return kConvInvalidText;
-    case kRoutineBadDateTime:
-      return kConvInvalidDateTime;
-    case kRoutineNoMemory:
-      return kConvNoMemory;
+    case kConvOk:
+    case kConvTruncated:
+    case kConvOutOfRange:
+    case kConvInvalidText:
+    case kConvInvalidDateTime:
+    case kConvNoMemory:
+      return result;
     default:
       return kConvFailed;
   }

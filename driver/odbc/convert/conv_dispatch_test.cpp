@@ -9,6 +9,7 @@
 #include "common/memory.h"
 #include "driver/odbc/convert/conv_tables.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "testing/test_env.h"
 
 namespace {
 
@@ -184,7 +185,7 @@ TEST_F(ConvDispatchTest, DatesArePackedAndTimestampsUnpacked) {
   TIMESTAMP_STRUCT target;
   std::memset(&target, 0xEE, sizeof target);
   g_call.write_timestamp = {2024, 2, 29, 10, 11, 12, 0, 5000};
-  g_call.answer = kRoutineTruncated;
+  g_call.answer = kConvTruncated;
   g_call.out_length = 12;
   int32_t out_length = 0;
   EXPECT_EQ(ConvertValueEntry(&date, 9, 6, 0, &target, 11, sizeof target, 0, 0, &out_length),
@@ -203,7 +204,7 @@ TEST_F(ConvDispatchTest, DatesArePackedAndTimestampsUnpacked) {
   EXPECT_EQ(target.fraction, 5000u);
 
   TIMESTAMP_STRUCT source = {1999, 12, 31, 23, 59, 58, 123456789};
-  g_call.answer = kRoutineOk;
+  g_call.answer = kConvOk;
   EXPECT_EQ(ConvertValueEntry(&source, 11, 16, 0, &target, 11, sizeof target, 0, 0, nullptr),
             kConvOk);
   EXPECT_EQ(g_call.timestamp.year, 1999);
@@ -239,14 +240,15 @@ TEST_F(ConvDispatchTest, RoutineResultsMapAndOnlySuccessesUnpack) {
     bool unpacked;
   };
   const Case cases[] = {
-      {kRoutineOk, kConvOk, true},
-      {kRoutineTruncated, kConvTruncated, true},
-      {kRoutineOutOfRange, kConvOutOfRange, false},
-      {kRoutineBadText, kConvInvalidText, false},
-      {kRoutineBadDateTime, kConvInvalidDateTime, false},
-      {kRoutineNoMemory, kConvNoMemory, false},
-      {1, kConvFailed, false},  // unknown codes never count as success
-      {-5, kConvFailed, false},
+      {kConvOk, kConvOk, true},
+      {kConvTruncated, kConvTruncated, true},
+      {kConvOutOfRange, kConvOutOfRange, false},
+      {kConvInvalidText, kConvInvalidText, false},
+      {kConvInvalidDateTime, kConvInvalidDateTime, false},
+      {kConvNoMemory, kConvNoMemory, false},
+      {1, kConvFailed, false},                 // unknown codes never count as success
+      {kConvUnsupported, kConvFailed, false},  // a result of ConvertValue, never of a routine
+      {-12, kConvFailed, false},
       {-99, kConvFailed, false},
   };
   for (const Case& c : cases) {

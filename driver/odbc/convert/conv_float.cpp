@@ -38,17 +38,17 @@ size_t FloatText(double value, int16_t source_class, char* text, size_t size) {
 }
 
 // Truncates toward zero into [low, high] (unsigned targets: refuses a
-// value below 0 or above `high` and rounds down): 0, -7 when a fraction was
-// dropped, -8 out of range.
+// value below 0 or above `high` and rounds down): 0, kConvTruncated when a fraction was
+// dropped, kConvOutOfRange out of range.
 int32_t FloatToWhole(double value, bool is_unsigned, double low, double high, int64_t* whole) {
   double truncated = std::trunc(value);
   if (is_unsigned) {
-    if (!(value >= 0 && value <= high)) return kRoutineOutOfRange;
+    if (!(value >= 0 && value <= high)) return kConvOutOfRange;
   } else if (!(truncated >= low && truncated <= high)) {
-    return kRoutineOutOfRange;
+    return kConvOutOfRange;
   }
   *whole = static_cast<int64_t>(truncated);
-  return truncated != value ? kRoutineTruncated : kRoutineOk;
+  return truncated != value ? kConvTruncated : kConvOk;
 }
 
 template <typename T>
@@ -57,10 +57,10 @@ int32_t FloatToInteger(const void* source, int16_t source_class, bool is_unsigne
                        int32_t* out_length) {
   int64_t whole = 0;
   int32_t result = FloatToWhole(ReadFloating(source, source_class), is_unsigned, low, high, &whole);
-  if (result != kRoutineOk && result != kRoutineTruncated) return result;
+  if (result != kConvOk && result != kConvTruncated) return result;
   int32_t written =
       WriteFixedValue(static_cast<T>(whole), target, target_class, target_length, out_length);
-  return written != kRoutineOk ? written : result;
+  return written != kConvOk ? written : result;
 }
 
 }  // namespace
@@ -68,7 +68,7 @@ int32_t FloatToInteger(const void* source, int16_t source_class, bool is_unsigne
 int32_t DoubleToText(const void* source, int16_t source_class, int32_t, void* target, int16_t,
                      int32_t target_length, int32_t, int16_t, int32_t* out_length) {
   double value = ReadFloating(source, source_class);
-  if (std::isnan(value)) return kRoutineOutOfRange;
+  if (std::isnan(value)) return kConvOutOfRange;
   char text[48];
   size_t length;
   size_t must_fit;
@@ -86,7 +86,7 @@ int32_t DoubleToText(const void* source, int16_t source_class, int32_t, void* ta
                    : static_cast<size_t>(point - text);
   }
   if (target_length <= 0 || static_cast<size_t>(target_length) <= must_fit) {
-    return kRoutineOutOfRange;
+    return kConvOutOfRange;
   }
   *out_length = static_cast<int32_t>(length);
   return WriteTextCut(text, length, target, target_length);
@@ -97,7 +97,7 @@ int32_t DoubleToDecimal(const void* source, int16_t source_class, int32_t, void*
                         int32_t* out_length) {
   double value = ReadFloating(source, source_class);
   // No decimal text holds an infinity.
-  if (!std::isfinite(value)) return kRoutineOutOfRange;
+  if (!std::isfinite(value)) return kConvOutOfRange;
   char text[48];
   size_t length = FormatGeneral(value, DigitsOf(source_class), text, sizeof text);
   return NumericTextToDecimal(text, length, target, target_length, precision, scale, out_length);
@@ -107,13 +107,13 @@ int32_t DoubleToBit(const void* source, int16_t source_class, int32_t, void* tar
                     int16_t target_class, int32_t target_length, int32_t, int16_t,
                     int32_t* out_length) {
   double value = ReadFloating(source, source_class);
-  if (!(value >= 0 && value < 2)) return kRoutineOutOfRange;
+  if (!(value >= 0 && value < 2)) return kConvOutOfRange;
   double epsilon = source_class == kConvReal ? FLT_EPSILON : DBL_EPSILON;
   int32_t written =
       WriteFixedValue(static_cast<uint8_t>(value), target, target_class, target_length, out_length);
-  if (written != kRoutineOk) return written;
+  if (written != kConvOk) return written;
   bool exact = value < epsilon || (value > 1 - epsilon && value < 1 + epsilon);
-  return exact ? kRoutineOk : kRoutineTruncated;
+  return exact ? kConvOk : kConvTruncated;
 }
 
 int32_t DoubleToTinyInt(const void* source, int16_t source_class, int32_t, void* target,
@@ -168,7 +168,7 @@ int32_t DoubleToReal(const void* source, int16_t source_class, int32_t, void* ta
                      int16_t target_class, int32_t target_length, int32_t, int16_t,
                      int32_t* out_length) {
   double value = ReadFloating(source, source_class);
-  if (std::isfinite(value) && std::fabs(value) > FLT_MAX) return kRoutineOutOfRange;
+  if (std::isfinite(value) && std::fabs(value) > FLT_MAX) return kConvOutOfRange;
   return WriteFixedValue(static_cast<float>(value), target, target_class, target_length,
                          out_length);
 }

@@ -54,21 +54,21 @@ int32_t WholeToText(int64_t value, bool signs, void* target, int32_t target_leng
   auto length = static_cast<int32_t>(end - text);
   int32_t allowed = digit_limit + (signs && value < 0 ? 1 : 0);
   if (target == nullptr || length >= target_length || length > allowed) {
-    return kRoutineOutOfRange;
+    return kConvOutOfRange;
   }
   std::memcpy(target, text, static_cast<size_t>(length));
   static_cast<char*>(target)[length] = '\0';
   *out_length = length;
-  return kRoutineOk;
+  return kConvOk;
 }
 
 int32_t BitToText(int64_t bit, void* target, int32_t target_length, int32_t* out_length) {
-  if (target == nullptr || target_length < 2) return kRoutineOutOfRange;
+  if (target == nullptr || target_length < 2) return kConvOutOfRange;
   char* out = static_cast<char*>(target);
   out[0] = bit != 0 ? '1' : '0';
   out[1] = '\0';
   *out_length = 1;
-  return kRoutineOk;
+  return kConvOk;
 }
 
 int32_t IntegerCell(ConvClass from, ConvClass to, const void* source, void* target,
@@ -81,25 +81,25 @@ int32_t IntegerCell(ConvClass from, ConvClass to, const void* source, void* targ
       return WholeToText(value, IsSignedClass(from), target, target_length,
                          to == kConvChar ? target_length : precision, out_length);
     case kConvBit:
-      if (value != 0 && value != 1) return kRoutineOutOfRange;
+      if (value != 0 && value != 1) return kConvOutOfRange;
       return WriteFixedValue(static_cast<uint8_t>(value), target, to, target_length, out_length);
     case kConvTinyInt:
-      if (value < INT8_MIN || value > INT8_MAX) return kRoutineOutOfRange;
+      if (value < INT8_MIN || value > INT8_MAX) return kConvOutOfRange;
       return WriteFixedValue(static_cast<int8_t>(value), target, to, target_length, out_length);
     case kConvUTinyInt:
-      if (value < 0 || value > UINT8_MAX) return kRoutineOutOfRange;
+      if (value < 0 || value > UINT8_MAX) return kConvOutOfRange;
       return WriteFixedValue(static_cast<uint8_t>(value), target, to, target_length, out_length);
     case kConvShort:
-      if (value < INT16_MIN || value > INT16_MAX) return kRoutineOutOfRange;
+      if (value < INT16_MIN || value > INT16_MAX) return kConvOutOfRange;
       return WriteFixedValue(static_cast<int16_t>(value), target, to, target_length, out_length);
     case kConvUShort:
-      if (value < 0 || value > UINT16_MAX) return kRoutineOutOfRange;
+      if (value < 0 || value > UINT16_MAX) return kConvOutOfRange;
       return WriteFixedValue(static_cast<uint16_t>(value), target, to, target_length, out_length);
     case kConvLong:
-      if (value < INT32_MIN || value > INT32_MAX) return kRoutineOutOfRange;
+      if (value < INT32_MIN || value > INT32_MAX) return kConvOutOfRange;
       return WriteFixedValue(static_cast<int32_t>(value), target, to, target_length, out_length);
     case kConvULong:
-      if (value < 0 || value > UINT32_MAX) return kRoutineOutOfRange;
+      if (value < 0 || value > UINT32_MAX) return kConvOutOfRange;
       return WriteFixedValue(static_cast<uint32_t>(value), target, to, target_length, out_length);
     case kConvReal:
       return WriteFixedValue(static_cast<float>(value), target, to, target_length, out_length);
@@ -107,10 +107,10 @@ int32_t IntegerCell(ConvClass from, ConvClass to, const void* source, void* targ
       return WriteFixedValue(static_cast<double>(value), target, to, target_length, out_length);
     default: {  // binary: the value's own bytes
       size_t size = ClassSize(from);
-      if (!FixedTargetFits(target, to, target_length, size)) return kRoutineOutOfRange;
+      if (!FixedTargetFits(target, to, target_length, size)) return kConvOutOfRange;
       std::memcpy(target, source, size);
       *out_length = static_cast<int32_t>(size);
-      return kRoutineOk;
+      return kConvOk;
     }
   }
 }

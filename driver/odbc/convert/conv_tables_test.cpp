@@ -7,6 +7,7 @@
 #include "common/memory.h"
 #include "driver/odbc/convert/conv_dispatch.h"
 #include "driver/odbc/convert/conv_routines.h"
+#include "testing/test_env.h"
 
 namespace {
 

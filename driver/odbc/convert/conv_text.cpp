@@ -13,17 +13,17 @@ const char* SourceText(const void* source) {
   return static_cast<const char*>(source);
 }
 
-// A whole number in [low, high]; a -7 of the reading is kept.
+// A whole number in [low, high]; a kConvTruncated of the reading is kept.
 template <typename T>
 int32_t TextToInteger(const void* source, bool is_unsigned, int64_t low, int64_t high, void* target,
                       int16_t target_class, int32_t target_length, int32_t* out_length) {
   int64_t value = 0;
   int32_t result = TextToWholeValue(SourceText(source), is_unsigned, &value);
-  if (result != kRoutineOk && result != kRoutineTruncated) return result;
-  if (value < low || value > high) return kRoutineOutOfRange;
+  if (result != kConvOk && result != kConvTruncated) return result;
+  if (value < low || value > high) return kConvOutOfRange;
   int32_t written =
       WriteFixedValue(static_cast<T>(value), target, target_class, target_length, out_length);
-  return written != kRoutineOk ? written : result;
+  return written != kConvOk ? written : result;
 }
 
 int HexValue(char c) {
@@ -58,12 +58,12 @@ int32_t TextToBit(const void* source, int16_t, int32_t, void* target, int16_t ta
                   int32_t target_length, int32_t, int16_t, int32_t* out_length) {
   double value = 0;
   int32_t result = TextToDoubleValue(SourceText(source), &value);
-  if (result != kRoutineOk) return result;
-  if (value < 0 || value >= 2) return kRoutineOutOfRange;
+  if (result != kConvOk) return result;
+  if (value < 0 || value >= 2) return kConvOutOfRange;
   auto bit = static_cast<uint8_t>(value);
   int32_t written = WriteFixedValue(bit, target, target_class, target_length, out_length);
-  if (written != kRoutineOk) return written;
-  return value == 0 || value == 1 ? kRoutineOk : kRoutineTruncated;
+  if (written != kConvOk) return written;
+  return value == 0 || value == 1 ? kConvOk : kConvTruncated;
 }
 
 int32_t TextToTinyInt(const void* source, int16_t, int32_t, void* target, int16_t target_class,
@@ -106,8 +106,8 @@ int32_t TextToReal(const void* source, int16_t, int32_t, void* target, int16_t t
                    int32_t target_length, int32_t, int16_t, int32_t* out_length) {
   double value = 0;
   int32_t result = TextToDoubleValue(SourceText(source), &value);
-  if (result != kRoutineOk) return result;
-  if (!std::isinf(value) && std::fabs(value) > FLT_MAX) return kRoutineOutOfRange;
+  if (result != kConvOk) return result;
+  if (!std::isinf(value) && std::fabs(value) > FLT_MAX) return kConvOutOfRange;
   return WriteFixedValue(static_cast<float>(value), target, target_class, target_length,
                          out_length);
 }
@@ -116,7 +116,7 @@ int32_t TextToDouble(const void* source, int16_t, int32_t, void* target, int16_t
                      int32_t target_length, int32_t, int16_t, int32_t* out_length) {
   double value = 0;
   int32_t result = TextToDoubleValue(SourceText(source), &value);
-  if (result != kRoutineOk) return result;
+  if (result != kConvOk) return result;
   return WriteFixedValue(value, target, target_class, target_length, out_length);
 }
 
@@ -130,13 +130,13 @@ int32_t TextToBinary(const void* source, int16_t, int32_t, void* target, int16_t
   for (; text[0] != '\0' && text[1] != '\0'; text += 2) {
     int high = HexValue(text[0]);
     int low = HexValue(text[1]);
-    if (high < 0 || low < 0) return kRoutineBadText;
+    if (high < 0 || low < 0) return kConvInvalidText;
     if (written == room) {
       *out_length = room;
-      return kRoutineTruncated;
+      return kConvTruncated;
     }
     out[written++] = static_cast<uint8_t>(high << 4 | low);
   }
   *out_length = written;
-  return kRoutineOk;
+  return kConvOk;
 }

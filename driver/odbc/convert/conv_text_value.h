@@ -5,12 +5,12 @@
 #include <cstddef>
 #include <cstdint>
 
-// The text as a double: 0, -8 beyond the double range, -9 when it is not a
-// number ("1E999" and "-1E999", in any case, are the infinities).
+// The text as a double: 0, kConvOutOfRange beyond the double range, kConvInvalidText when it is not
+// a number ("1E999" and "-1E999", in any case, are the infinities).
 int32_t TextToDoubleValue(const char* text, double* value);
 // The text as a whole number within the signed (or, with `is_unsigned`,
-// the unsigned) 32-bit range: 0, -7 when a fraction above 0.00001 was
-// dropped, -8 out of range, -9 not a number.
+// the unsigned) 32-bit range: 0, kConvTruncated when a fraction above 0.00001 was
+// dropped, kConvOutOfRange out of range, kConvInvalidText not a number.
 int32_t TextToWholeValue(const char* text, bool is_unsigned, int64_t* value);
 // Numeric text rescaled to a decimal target and copied into it, cut to the
 // target's length (the engine behind every conversion to the decimal

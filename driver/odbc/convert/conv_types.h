@@ -41,25 +41,17 @@ using ConvRoutine = int32_t (*)(const void* source, int16_t source_class, int32_
                                 void* target, int16_t target_class, int32_t target_length,
                                 int32_t precision, int16_t scale, int32_t* out_length);
 
-// Routine results.
-enum : int32_t {
-  kRoutineOk = 0,
-  kRoutineNoMemory = -6,
-  kRoutineTruncated = -7,     // converted with loss: text cut, fraction dropped
-  kRoutineOutOfRange = -8,    // the value does not fit the target
-  kRoutineBadText = -9,       // the text is not a value of the target
-  kRoutineBadDateTime = -10,  // invalid date, time or timestamp
-};
-
-// Results of ConvertValue.
+// Results of the routines and of ConvertValue alike, and so of every caller
+// that converts a value. The routines give the first six.
 enum : int32_t {
   kConvOk = 0,
   kConvNoMemory = -5,
-  kConvTruncated = -6,  // success with information
-  kConvOutOfRange = -7,
-  kConvInvalidText = -8,
-  kConvInvalidDateTime = -9,
-  kConvUnsupported = -10,
+  kConvTruncated = -6,        // converted with loss (success with information): text cut,
+                              // fraction dropped
+  kConvOutOfRange = -7,       // the value does not fit the target
+  kConvInvalidText = -8,      // the text is not a value of the target
+  kConvInvalidDateTime = -9,  // invalid date, time or timestamp
+  kConvUnsupported = -10,     // no conversion between the two types
   // A routine answered with a code no one knows: never taken for success.
   kConvFailed = -11,
 };

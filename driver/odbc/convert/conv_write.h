@@ -30,31 +30,31 @@ inline bool FixedTargetFits(const void* target, int16_t target_class, int32_t ta
   return target_length <= 0 || static_cast<size_t>(target_length) >= size;
 }
 
-// Writes one fixed-size value: 0, or -8 when the target has no room for it.
+// Writes one fixed-size value: 0, or kConvOutOfRange when the target has no room for it.
 template <typename T>
 int32_t WriteFixedValue(T value, void* target, int16_t target_class, int32_t target_length,
                         int32_t* out_length) {
   if (!FixedTargetFits(target, target_class, target_length, sizeof value)) {
-    return kRoutineOutOfRange;
+    return kConvOutOfRange;
   }
   std::memcpy(target, &value, sizeof value);
   *out_length = static_cast<int32_t>(sizeof value);
-  return kRoutineOk;
+  return kConvOk;
 }
 
 // Copies `length` characters and a NUL when they fit in `target_length`
-// bytes (0); else as many as fit before a NUL (-7; nothing at all for a
+// bytes (0); else as many as fit before a NUL (kConvTruncated; nothing at all for a
 // length of 0).
 inline int32_t WriteTextCut(const char* text, size_t length, void* target, int32_t target_length) {
-  if (target == nullptr || target_length <= 0) return kRoutineTruncated;
+  if (target == nullptr || target_length <= 0) return kConvTruncated;
   char* out = static_cast<char*>(target);
   if (length < static_cast<size_t>(target_length)) {
     std::memcpy(out, text, length);
     out[length] = '\0';
-    return kRoutineOk;
+    return kConvOk;
   }
   size_t kept = static_cast<size_t>(target_length) - 1;
   std::memcpy(out, text, kept);
   out[kept] = '\0';
-  return kRoutineTruncated;
+  return kConvTruncated;
 }

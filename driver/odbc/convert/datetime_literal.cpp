@@ -4,7 +4,7 @@
 
 namespace {
 
-constexpr int32_t kBad = kRoutineBadDateTime;
+constexpr int32_t kBad = kConvInvalidDateTime;
 
 // Where the next number of the literal goes.
 enum FieldPosition : int32_t {

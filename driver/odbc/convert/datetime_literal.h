@@ -27,13 +27,13 @@ enum DateTimeToken : int32_t {
 
 // Reads the token at *position and moves past it (not past the end). For a
 // number, its value (held at UINT32_MAX when it is larger) and its digit
-// count. 0, or kRoutineBadDateTime on a character or clause it does not
+// count. 0, or kConvInvalidDateTime on a character or clause it does not
 // know.
 int32_t DateTimeLexer(const char** position, DateTimeToken* token, uint32_t* value,
                       int32_t* digits);
 
 // Parses the literal into *timestamp (cleared first; fields the literal does
 // not give stay 0) and gives its kind: kConvDate, kConvTime or
-// kConvTimestamp. 0, or kRoutineBadDateTime; on failure the timestamp may
+// kConvTimestamp. 0, or kConvInvalidDateTime; on failure the timestamp may
 // hold the fields read so far.
 int32_t ParseDateTimeLiteral(const char* text, CompactTimestamp* timestamp, int16_t* kind);

@@ -129,10 +129,10 @@ void CheckEveryLiteral() {
     int16_t kind = -1;
     int32_t result = ParseDateTimeLiteral(c.text, &parsed, &kind);
     if (c.kind == kRefused) {
-      EXPECT_EQ(result, kRoutineBadDateTime) << "[" << c.text << "]";
+      EXPECT_EQ(result, kConvInvalidDateTime) << "[" << c.text << "]";
       continue;
     }
-    ASSERT_EQ(result, kRoutineOk) << "[" << c.text << "]";
+    ASSERT_EQ(result, kConvOk) << "[" << c.text << "]";
     EXPECT_EQ(kind, c.kind) << "[" << c.text << "]";
     EXPECT_EQ(Describe(parsed), Describe(c.fields)) << "[" << c.text << "]";
   }
@@ -155,9 +155,9 @@ TEST(DateTimeLiteral, TheApplicationsLocaleChangesNothing) {
 TEST(DateTimeLiteral, FieldsStartCleared) {
   CompactTimestamp parsed = {1, 2, 3, 4, 5, 6, 7, 8};
   int16_t kind = 0;
-  ASSERT_EQ(ParseDateTimeLiteral("12:30", &parsed, &kind), kRoutineOk);
+  ASSERT_EQ(ParseDateTimeLiteral("12:30", &parsed, &kind), kConvOk);
   EXPECT_EQ(Describe(parsed), Describe({0, 0, 0, 12, 30, 0, 0, 0}));
-  EXPECT_EQ(ParseDateTimeLiteral(nullptr, &parsed, &kind), kRoutineBadDateTime);
+  EXPECT_EQ(ParseDateTimeLiteral(nullptr, &parsed, &kind), kConvInvalidDateTime);
 }
 
 TEST(DateTimeLexer, Tokens) {
@@ -195,7 +195,7 @@ TEST(DateTimeLexer, Tokens) {
     DateTimeToken token;
     uint32_t value;
     int32_t digits;
-    EXPECT_EQ(DateTimeLexer(&position, &token, &value, &digits), kRoutineBadDateTime) << text;
+    EXPECT_EQ(DateTimeLexer(&position, &token, &value, &digits), kConvInvalidDateTime) << text;
     EXPECT_EQ(position, text) << text;
   }
 }

@@ -11,6 +11,7 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_env.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "testing/test_env.h"
 
 namespace {
 

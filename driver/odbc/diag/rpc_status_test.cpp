@@ -14,6 +14,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/trace_mask.h"
+#include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/options/pending_options.h"
 #include "testing/conn_test_support.h"
 

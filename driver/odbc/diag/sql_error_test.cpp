@@ -21,6 +21,7 @@
 #include "driver/odbc/statement/drv_stmt.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
+#include "testing/test_env.h"
 
 namespace {
 

@@ -62,19 +62,20 @@ int32_t ConvertToBigInt(const void* source, int16_t source_type, int32_t source_
   int32_t text_length = 0;
   int32_t result = ConvertValue(source, source_type, source_length, 0, text, SQL_C_CHAR,
                                 sizeof text, 0, 0, &text_length, 0);
-  if (result != 0) return result == -6 ? -7 : result;
+  // A cut text has lost digits: the value cannot be told.
+  if (result != kConvOk) return result == kConvTruncated ? kConvOutOfRange : result;
   const char* end = text + std::strlen(text);
   const char* dot = std::find(static_cast<const char*>(text), end, '.');
   int64_t value = 0;
   auto [stop, error] = std::from_chars(text[0] == '+' ? text + 1 : text, dot, value);
-  if (error == std::errc::result_out_of_range) return -7;
-  if (error != std::errc{} || stop != dot) return -8;
+  if (error == std::errc::result_out_of_range) return kConvOutOfRange;
+  if (error != std::errc{} || stop != dot) return kConvInvalidText;
   bool fraction = dot != end && std::any_of(dot + 1, end, [](char c) { return c != '0'; });
-  if (target_type == SQL_C_UBIGINT && value < 0) return -7;
-  if (target == nullptr || (target_length > 0 && target_length < 8)) return -7;
+  if (target_type == SQL_C_UBIGINT && value < 0) return kConvOutOfRange;
+  if (target == nullptr || (target_length > 0 && target_length < 8)) return kConvOutOfRange;
   std::memcpy(target, &value, sizeof value);
   *out_length = sizeof value;
-  return fraction ? -6 : 0;
+  return fraction ? kConvTruncated : kConvOk;
 }
 
 bool IsBigIntTarget(int16_t c_type) {
@@ -99,12 +100,12 @@ SQLRETURN ConvertFetched(DrvStmt* statement, uint16_t icol, ColumnDesc* column,
           : ConvertValue(source, slot.c_type, source_length, 0, buffer, target, *length,
                          static_cast<int32_t>(column->precision), scale, &out,
                          (column->attributes & kColValueRetrieval) != 0 ? 1 : 0);
-  if (result == 0) {
+  if (result == kConvOk) {
     column->retrieval[kRetrievalOffset] = static_cast<uint32_t>(held);
     *length = out;
     return SQL_SUCCESS;
   }
-  if (result == -6) {
+  if (result == kConvTruncated) {
     int32_t moved = TransferLength(slot.c_type, *length, EffectiveTarget(slot.c_type, c_type));
     column->retrieval[kRetrievalOffset] = offset + static_cast<uint32_t>(std::max(moved, 0));
     *length = out;

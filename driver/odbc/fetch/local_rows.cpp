@@ -191,11 +191,11 @@ SQLRETURN GetLocalColumnValue(DrvStmt* statement, uint16_t icol, int16_t c_type,
   int32_t out = 0;
   int32_t result = ConvertValue(value.data, value.type, value.length, 0, buffer, c_type,
                                 buffer_length, 0, 0, &out, 0);
-  if (result != 0 && result != -6) {
+  if (result != kConvOk && result != kConvTruncated) {
     PostStmtError(statement, ConvResultToMessage(result), 0, nullptr);
     return SQL_ERROR;
   }
   *total = out;
   *handed = HandedOut(c_type, out, buffer_length);
-  return result == 0 ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
+  return result == kConvOk ? SQL_SUCCESS : SQL_SUCCESS_WITH_INFO;
 }

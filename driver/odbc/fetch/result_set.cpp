@@ -18,6 +18,7 @@
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_trace.h"
 #include "wire/column_desc.h"
 
@@ -262,49 +263,53 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
                              SQLSMALLINT cbColNameMax, SQLSMALLINT* pcbColName,
                              SQLSMALLINT* pfSqlType, SQLULEN* pcbColDef, SQLSMALLINT* pibScale,
                              SQLSMALLINT* pfNullable) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement),
-             "SQLDescribeCol(0x%08lx, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, "
-             "0x%08lx)",
-             TraceAddr(hstmt), static_cast<unsigned>(icol), TraceAddr(szColName), cbColNameMax,
-             TraceAddr(pcbColName), TraceAddr(pfSqlType), TraceAddr(pcbColDef), TraceAddr(pibScale),
-             TraceAddr(pfNullable));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  uint32_t message = 0;
-  if (statement->state < kStmtPrepared)
-    message = kMsgErrOutOfSequence;
-  else if (!HasResultSet(statement))
-    message = kMsgErrInvalCursorState;
-  else if (icol == 0 || icol > DescribedColumnCount(statement))
-    message = kMsgErrInvalColumn;
-  if (message != 0) {
-    PostStmtError(statement, message, 0, nullptr);
-    return StmtFinish(statement, "SQLDescribeCol", SQL_ERROR);
-  }
-  const char* name = nullptr;
-  if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
-    if (pfNullable != nullptr) *pfNullable = entry->nullable != 0 ? SQL_NULLABLE : SQL_NO_NULLS;
-    if (pfSqlType != nullptr) *pfSqlType = static_cast<SQLSMALLINT>(entry->sql_type);
-    if (pcbColDef != nullptr) *pcbColDef = CatalogPrecision(*entry);
-    if (pibScale != nullptr) *pibScale = 0;
-    name = entry->name;
-  } else {
-    const ColumnDesc* column = ResultColumn(statement, icol);
-    if (pfNullable != nullptr) *pfNullable = Nullability(column);
-    if (pfSqlType != nullptr) *pfSqlType = ColumnSqlType(statement, column);
-    if (pcbColDef != nullptr) *pcbColDef = column->precision;
-    if (pibScale != nullptr) *pibScale = ReportedScale(column);
-    name = column->name;
-  }
-  int16_t length = 0;
-  int cut = CopyOutString(reinterpret_cast<char*>(szColName), name, cbColNameMax, &length);
-  if (pcbColName != nullptr) *pcbColName = length;
-  if (cut != 0 && szColName != nullptr) {
-    PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
-    return StmtFinish(statement, "SQLDescribeCol", SQL_SUCCESS_WITH_INFO);
-  }
-  return StmtFinish(statement, "SQLDescribeCol", SQL_SUCCESS);
+  return StatementEntry(
+      hstmt, "SQLDescribeCol",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement),
+                   "SQLDescribeCol(0x%08lx, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, "
+                   "0x%08lx)",
+                   TraceAddr(hstmt), static_cast<unsigned>(icol), TraceAddr(szColName),
+                   cbColNameMax, TraceAddr(pcbColName), TraceAddr(pfSqlType), TraceAddr(pcbColDef),
+                   TraceAddr(pibScale), TraceAddr(pfNullable));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        uint32_t message = 0;
+        if (statement->state < kStmtPrepared)
+          message = kMsgErrOutOfSequence;
+        else if (!HasResultSet(statement))
+          message = kMsgErrInvalCursorState;
+        else if (icol == 0 || icol > DescribedColumnCount(statement))
+          message = kMsgErrInvalColumn;
+        if (message != 0) {
+          PostStmtError(statement, message, 0, nullptr);
+          return SQL_ERROR;
+        }
+        const char* name = nullptr;
+        if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
+          if (pfNullable != nullptr)
+            *pfNullable = entry->nullable != 0 ? SQL_NULLABLE : SQL_NO_NULLS;
+          if (pfSqlType != nullptr) *pfSqlType = static_cast<SQLSMALLINT>(entry->sql_type);
+          if (pcbColDef != nullptr) *pcbColDef = CatalogPrecision(*entry);
+          if (pibScale != nullptr) *pibScale = 0;
+          name = entry->name;
+        } else {
+          const ColumnDesc* column = ResultColumn(statement, icol);
+          if (pfNullable != nullptr) *pfNullable = Nullability(column);
+          if (pfSqlType != nullptr) *pfSqlType = ColumnSqlType(statement, column);
+          if (pcbColDef != nullptr) *pcbColDef = column->precision;
+          if (pibScale != nullptr) *pibScale = ReportedScale(column);
+          name = column->name;
+        }
+        int16_t length = 0;
+        int cut = CopyOutString(reinterpret_cast<char*>(szColName), name, cbColNameMax, &length);
+        if (pcbColName != nullptr) *pcbColName = length;
+        if (cut != 0 && szColName != nullptr) {
+          PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
+          return SQL_SUCCESS_WITH_INFO;
+        }
+        return SQL_SUCCESS;
+      });
 }
 
 SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT fDescType,

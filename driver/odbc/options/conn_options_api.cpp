@@ -2,10 +2,15 @@
 
 #include <sqlext.h>
 
+#include <cstdlib>
 #include <cstring>
 
+#include "common/profile.h"
+#include "common/profile_path.h"
 #include "common/rec_array.h"
 #include "common/trace.h"
+#include "driver/lna/lna_call.h"
+#include "driver/odbc/connect/conn_keyword.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
@@ -13,6 +18,7 @@
 #include "driver/odbc/options/conn_option_kind.h"
 #include "driver/odbc/options/drv_options.h"
 #include "driver/odbc/options/option_store.h"
+#include "driver/odbc/options/pending_options.h"
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
@@ -21,6 +27,8 @@ namespace {
 constexpr uint16_t kFirstConnOption = SQL_ACCESS_MODE;
 constexpr uint16_t kLastConnOption = SQL_PACKET_SIZE;
 constexpr uint16_t kLastStmtOption = SQL_ROW_NUMBER;
+// Room a data source's translation key is read into.
+constexpr uint32_t kKeyValueSize = 256;
 
 DrvStmt* StatementAt(const DrvConn* connection, uint32_t index) {
   return *static_cast<DrvStmt**>(ArrAt(connection->statements, index));
@@ -115,4 +123,53 @@ SQLRETURN SQLGetConnectOptionImpl(SQLHDBC hdbc, SQLUSMALLINT option, SQLPOINTER 
   }
   TraceReturn(trace, "SQLGetConnectOption", result);
   return result;
+}
+
+SQLRETURN ReplayPendingOptions(DrvConn* connection) {
+  // Detached first: an option applied while no login is open would be
+  // queued again instead of sent.
+  RecArray* list = connection->pending_options;
+  connection->pending_options = nullptr;
+  if (list == nullptr) return SQL_SUCCESS;
+  SQLRETURN result = SQL_SUCCESS;
+  if (!LnaIsConnected(connection->lna)) {
+    PostDbcError(connection, kMsgErrConnectNotOpen, 0, nullptr);
+    result = SQL_SUCCESS_WITH_INFO;
+  } else {
+    for (uint32_t i = 0; i < ArrCount(list); ++i) {
+      auto* pending = static_cast<PendingOption*>(ArrAt(list, i));
+      SQLULEN value = pending->value;
+      if (pending->kind == kPendingText) {
+        pending->text[kPendingTextSize - 1] = '\0';
+        value = reinterpret_cast<SQLULEN>(pending->text);
+      }
+      if (ApplyConnectOption(connection, pending->option, value) != SQL_SUCCESS)
+        result = SQL_SUCCESS_WITH_INFO;
+    }
+  }
+  ArrDestroy(list);
+  return result;
+}
+
+SQLRETURN LoadTranslationOptions(DrvConn* connection) {
+  const char* dsn = connection->keywords[connection->keyword_dsn].value;
+  if (dsn[0] == '\0') return SQL_SUCCESS;
+  bool warning = false;
+  char value[kKeyValueSize] = {};
+  ProfileReadString(ProfilePathGet(), dsn, "TranslationDLL", "", value, kKeyValueSize - 1);
+  if (value[0] != '\0') {
+    SQLRETURN result =
+        ApplyConnectOption(connection, SQL_TRANSLATE_DLL, reinterpret_cast<SQLULEN>(value));
+    if (result == SQL_ERROR) return result;
+    if (result == SQL_SUCCESS_WITH_INFO) warning = true;
+  }
+  value[0] = '\0';
+  ProfileReadString(ProfilePathGet(), dsn, "TranslationOption", "", value, kKeyValueSize - 1);
+  if (value[0] != '\0') {
+    SQLRETURN result = ApplyConnectOption(connection, SQL_TRANSLATE_OPTION,
+                                          std::strtoul(value, nullptr, 10) & 0xFFFFFFFFu);
+    if (result == SQL_ERROR) return result;
+    if (result == SQL_SUCCESS_WITH_INFO) warning = true;
+  }
+  return warning ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }

@@ -9,7 +9,6 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/options/conn_options_api.h"
 
 namespace {
 
@@ -38,32 +37,6 @@ int32_t AddPendingOption(DrvConn* connection, uint16_t option, uint16_t kind, ui
     pending->value = static_cast<uint32_t>(value);
   }
   return 0;
-}
-
-SQLRETURN ReplayPendingOptions(DrvConn* connection) {
-  // Detached first: an option applied while no login is open would be
-  // queued again instead of sent.
-  RecArray* list = connection->pending_options;
-  connection->pending_options = nullptr;
-  if (list == nullptr) return SQL_SUCCESS;
-  SQLRETURN result = SQL_SUCCESS;
-  if (!LnaIsConnected(connection->lna)) {
-    PostDbcError(connection, kMsgErrConnectNotOpen, 0, nullptr);
-    result = SQL_SUCCESS_WITH_INFO;
-  } else {
-    for (uint32_t i = 0; i < ArrCount(list); ++i) {
-      auto* pending = static_cast<PendingOption*>(ArrAt(list, i));
-      SQLULEN value = pending->value;
-      if (pending->kind == kPendingText) {
-        pending->text[kPendingTextSize - 1] = '\0';
-        value = reinterpret_cast<SQLULEN>(pending->text);
-      }
-      if (ApplyConnectOption(connection, pending->option, value) != SQL_SUCCESS)
-        result = SQL_SUCCESS_WITH_INFO;
-    }
-  }
-  ArrDestroy(list);
-  return result;
 }
 
 void DropPendingOptions(DrvConn* connection) {

@@ -29,10 +29,5 @@ struct PendingOption {
 // kPendingTextSize bytes for kPendingText, else a 32-bit number), creating
 // the list on first use. 0, or -1 with 5136 posted on the connection.
 int32_t AddPendingOption(DrvConn* connection, uint16_t option, uint16_t kind, uintptr_t value);
-// Applies every pending option in order as SQLSetConnectOption would,
-// keeping it locally and sending it to the server, and destroys the list. Diagnostics
-// already on the connection stay; SQL_SUCCESS, or SQL_SUCCESS_WITH_INFO
-// when an option did not succeed plainly.
-SQLRETURN ReplayPendingOptions(DrvConn* connection);
 // Forgets the list without sending it.
 void DropPendingOptions(DrvConn* connection);

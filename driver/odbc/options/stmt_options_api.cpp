@@ -10,6 +10,7 @@
 #include "driver/odbc/options/drv_options.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
@@ -51,24 +52,18 @@ SQLRETURN ApplyStmtOption(DrvStmt* statement, uint16_t option, SQLULEN value) {
 }
 
 SQLRETURN SQLSetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLULEN value) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = statement->conn->trace;
-  TraceEnter(trace, "SQLSetStmtOption(0x%08lx, %u, %lu)", TraceAddr(hstmt),
-             static_cast<unsigned>(option), static_cast<unsigned long>(value));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  SQLRETURN result = ApplyStmtOption(statement, option, value);
-  TraceReturn(trace, "SQLSetStmtOption", result);
-  return result;
+  return StatementEntry(
+      hstmt, "SQLSetStmtOption",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLSetStmtOption(0x%08lx, %u, %lu)", TraceAddr(hstmt),
+                   static_cast<unsigned>(option), static_cast<unsigned long>(value));
+      },
+      [&](DrvStmt* statement) { return ApplyStmtOption(statement, option, value); });
 }
 
-SQLRETURN SQLGetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLPOINTER out) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = statement->conn->trace;
-  TraceEnter(trace, "SQLGetStmtOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hstmt),
-             static_cast<unsigned>(option), TraceAddr(out));
-  ClearHandleErrors(nullptr, nullptr, statement);
+namespace {
+
+SQLRETURN GetStmtOption(DrvStmt* statement, SQLUSMALLINT option, SQLPOINTER out) {
   SQLRETURN result = SQL_SUCCESS;
   const bool positional = option == SQL_GET_BOOKMARK || option == SQL_ROW_NUMBER;
   if (statement->pending) {
@@ -85,6 +80,17 @@ SQLRETURN SQLGetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLPOINTER o
   } else {
     result = DrvGetStmtOption(statement, option, out);
   }
-  TraceReturn(trace, "SQLGetStmtOption", result);
   return result;
+}
+
+}  // namespace
+
+SQLRETURN SQLGetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLPOINTER out) {
+  return StatementEntry(
+      hstmt, "SQLGetStmtOption",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLGetStmtOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hstmt),
+                   static_cast<unsigned>(option), TraceAddr(out));
+      },
+      [&](DrvStmt* statement) { return GetStmtOption(statement, option, out); });
 }

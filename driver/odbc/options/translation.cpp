@@ -12,7 +12,6 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/options/conn_options_api.h"
 #include "platform/module.h"
 
 namespace {
@@ -24,7 +23,6 @@ using DriverToDataSourceFn = BOOL(SQL_API*)(UDWORD option, SWORD sql_type, PTR i
                                             SWORD* message_length);
 
 constexpr SWORD kMessageSize = 512;
-constexpr uint32_t kKeyValueSize = 256;
 
 bool IsCharType(int16_t c_type) {
   return c_type == SQL_C_CHAR || c_type == SQL_VARCHAR || c_type == SQL_LONGVARCHAR;
@@ -124,29 +122,6 @@ SQLRETURN LoadTranslationLibrary(DrvConn* connection, const char* name) {
   connection->driver_to_data_source = to_source;
   connection->data_source_to_driver = to_driver;
   return SQL_SUCCESS;
-}
-
-SQLRETURN LoadTranslationOptions(DrvConn* connection) {
-  const char* dsn = connection->keywords[connection->keyword_dsn].value;
-  if (dsn[0] == '\0') return SQL_SUCCESS;
-  bool warning = false;
-  char value[kKeyValueSize] = {};
-  ProfileReadString(ProfilePathGet(), dsn, "TranslationDLL", "", value, kKeyValueSize - 1);
-  if (value[0] != '\0') {
-    SQLRETURN result =
-        ApplyConnectOption(connection, SQL_TRANSLATE_DLL, reinterpret_cast<SQLULEN>(value));
-    if (result == SQL_ERROR) return result;
-    if (result == SQL_SUCCESS_WITH_INFO) warning = true;
-  }
-  value[0] = '\0';
-  ProfileReadString(ProfilePathGet(), dsn, "TranslationOption", "", value, kKeyValueSize - 1);
-  if (value[0] != '\0') {
-    SQLRETURN result = ApplyConnectOption(connection, SQL_TRANSLATE_OPTION,
-                                          std::strtoul(value, nullptr, 10) & 0xFFFFFFFFu);
-    if (result == SQL_ERROR) return result;
-    if (result == SQL_SUCCESS_WITH_INFO) warning = true;
-  }
-  return warning ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS;
 }
 
 int TranslateValue(DrvConn* connection, DrvStmt* statement, int16_t c_type, const void* source,

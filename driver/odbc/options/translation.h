@@ -17,10 +17,6 @@ struct DrvStmt;
 SQLRETURN LoadTranslationLibrary(DrvConn* connection, const char* name);
 // Unloads the connection's library, if any, and forgets its name.
 void UnloadTranslationLibrary(DrvConn* connection);
-// After a login: applies the data source's "TranslationDLL" and
-// "TranslationOption" keys as connection options. SQL_SUCCESS,
-// SQL_SUCCESS_WITH_INFO, or SQL_ERROR from the option that failed.
-SQLRETURN LoadTranslationOptions(DrvConn* connection);
 
 // Translates `source_length` bytes (SQL_NTS: a NUL-terminated text) of C
 // type `c_type` at `source` into `target` (`target_size` bytes; never the

@@ -7,6 +7,7 @@
 
 #include "common/memory.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "testing/test_env.h"
 
 namespace {
 

@@ -14,6 +14,7 @@
 #include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
 
@@ -47,101 +48,78 @@ SQLRETURN DrvSetCursorName(DrvStmt* statement, const char* name) {
 }
 
 SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursor) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLSetCursorName(0x%08lx, \"%s\", %d)", TraceAddr(hstmt),
-             szCursor != nullptr ? reinterpret_cast<const char*>(szCursor) : "NULL", cbCursor);
-  ClearHandleErrors(nullptr, nullptr, statement);
-  uint32_t refusal = 0;
-  if (AsyncPending(statement))
-    refusal = kMsgErrOutOfSequence;
-  else if (statement->state >= kStmtResultOpen)
-    refusal = kMsgErrInvalCursorState;
-  else if (szCursor == nullptr || cbCursor == SQL_NULL_DATA)
-    refusal = kMsgErrInvalArg;
-  if (refusal != 0) {
-    PostStmtError(statement, refusal, 0, nullptr);
-    return StmtFinish(statement, "SQLSetCursorName", SQL_ERROR);
-  }
-  ArgCopy copy = {};
-  uint32_t copied =
-      CopyInString(&copy, reinterpret_cast<const char*>(szCursor), cbCursor, kNoLengthLimit, '\0');
-  if (copied != kMsgErrSuccess) {
-    PostStmtError(statement, copied, 0, nullptr);
-    return StmtFinish(statement, "SQLSetCursorName", SQL_ERROR);
-  }
-  SQLRETURN code = SQL_ERROR;
-  if (std::strlen(copy.text) > kCursorNameSize - 1) {
-    PostStmtError(statement, kMsgErrInvalCursorName, 0, nullptr);
-  } else if (NameTakenByOther(statement, copy.text)) {
-    PostStmtError(statement, kMsgErrDupCursorName, 0, nullptr);
-  } else {
-    code = DrvSetCursorName(statement, copy.text);
-    // A name the server refused is not the statement's name.
-    if (code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO) statement->cursor_name_set = 1;
-  }
-  FreeArgCopy(&copy, 1);
-  return StmtFinish(statement, "SQLSetCursorName", code);
+  return StatementEntry(
+      hstmt, "SQLSetCursorName",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLSetCursorName(0x%08lx, \"%s\", %d)", TraceAddr(hstmt),
+                   szCursor != nullptr ? reinterpret_cast<const char*>(szCursor) : "NULL",
+                   cbCursor);
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        uint32_t refusal = 0;
+        if (AsyncPending(statement))
+          refusal = kMsgErrOutOfSequence;
+        else if (statement->state >= kStmtResultOpen)
+          refusal = kMsgErrInvalCursorState;
+        else if (szCursor == nullptr || cbCursor == SQL_NULL_DATA)
+          refusal = kMsgErrInvalArg;
+        if (refusal != 0) {
+          PostStmtError(statement, refusal, 0, nullptr);
+          return SQL_ERROR;
+        }
+        ArgCopy copy = {};
+        uint32_t copied = CopyInString(&copy, reinterpret_cast<const char*>(szCursor), cbCursor,
+                                       kNoLengthLimit, '\0');
+        if (copied != kMsgErrSuccess) {
+          PostStmtError(statement, copied, 0, nullptr);
+          return SQL_ERROR;
+        }
+        SQLRETURN code = SQL_ERROR;
+        if (std::strlen(copy.text) > kCursorNameSize - 1) {
+          PostStmtError(statement, kMsgErrInvalCursorName, 0, nullptr);
+        } else if (NameTakenByOther(statement, copy.text)) {
+          PostStmtError(statement, kMsgErrDupCursorName, 0, nullptr);
+        } else {
+          code = DrvSetCursorName(statement, copy.text);
+          // A name the server refused is not the statement's name.
+          if (code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO) statement->cursor_name_set = 1;
+        }
+        FreeArgCopy(&copy, 1);
+        return code;
+      });
 }
 
 SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursorMax,
                                SQLSMALLINT* pcbCursor) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLGetCursorName(0x%08lx, 0x%08lx, %d, 0x%08lx)",
-             TraceAddr(hstmt), TraceAddr(szCursor), cbCursorMax, TraceAddr(pcbCursor));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  if (AsyncPending(statement)) {
-    PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
-    return StmtFinish(statement, "SQLGetCursorName", SQL_ERROR);
-  }
-  // A name the application gave stays available whatever the statement
-  // ran since; a generated one exists while a result set is described.
-  bool available = statement->cursor_name_set != 0 ||
-                   (statement->state >= kStmtExecuted && statement->result_class >= kResultRows &&
-                    statement->cursor_name[0] != '\0');
-  if (!available) {
-    PostStmtError(statement, kMsgErrNoCursorAvail, 0, nullptr);
-    return StmtFinish(statement, "SQLGetCursorName", SQL_ERROR);
-  }
-  int16_t length = 0;
-  int cut = CopyOutString(reinterpret_cast<char*>(szCursor), statement->cursor_name, cbCursorMax,
-                          &length);
-  if (pcbCursor != nullptr) *pcbCursor = length;
-  if (cut != 0 && szCursor != nullptr) {
-    PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
-    return StmtFinish(statement, "SQLGetCursorName", SQL_SUCCESS_WITH_INFO);
-  }
-  return StmtFinish(statement, "SQLGetCursorName", SQL_SUCCESS);
-}
-
-SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = StmtTrace(statement);
-  TraceEnter(trace, "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(pcrow));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  if (AsyncPending(statement)) {
-    PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
-    return StmtFinish(statement, "SQLRowCount", SQL_ERROR);
-  }
-  if (pcrow != nullptr) {
-    // The server's count is a signed 32-bit number: -1 stays -1.
-    SQLLEN value = -1;
-    if (statement->result_class < kResultRows || statement->state == kStmtOnRow)
-      value = static_cast<int32_t>(statement->row_count);
-    *pcrow = value;
-    if (statement->conn != nullptr && statement->conn->trace_level > 1)
-      TracePrintf(trace, "  row count value is %ld.\n", static_cast<long>(value));
-  }
-  return StmtFinish(statement, "SQLRowCount", SQL_SUCCESS);
-}
-
-SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt));
-  SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);
-  return StmtFinish(statement, "SQLMoreResults",
-                    closed == SQL_ERROR ? SQL_ERROR : SQL_NO_DATA_FOUND);
+  return StatementEntry(
+      hstmt, "SQLGetCursorName",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLGetCursorName(0x%08lx, 0x%08lx, %d, 0x%08lx)",
+                   TraceAddr(hstmt), TraceAddr(szCursor), cbCursorMax, TraceAddr(pcbCursor));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        if (AsyncPending(statement)) {
+          PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
+          return SQL_ERROR;
+        }
+        // A name the application gave stays available whatever the statement
+        // ran since; a generated one exists while a result set is described.
+        bool available =
+            statement->cursor_name_set != 0 ||
+            (statement->state >= kStmtExecuted && statement->result_class >= kResultRows &&
+             statement->cursor_name[0] != '\0');
+        if (!available) {
+          PostStmtError(statement, kMsgErrNoCursorAvail, 0, nullptr);
+          return SQL_ERROR;
+        }
+        int16_t length = 0;
+        int cut = CopyOutString(reinterpret_cast<char*>(szCursor), statement->cursor_name,
+                                cbCursorMax, &length);
+        if (pcbCursor != nullptr) *pcbCursor = length;
+        if (cut != 0 && szCursor != nullptr) {
+          PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
+          return SQL_SUCCESS_WITH_INFO;
+        }
+        return SQL_SUCCESS;
+      });
 }

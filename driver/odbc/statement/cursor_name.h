@@ -1,6 +1,4 @@
-// Cursor names (SQLSetCursorName, SQLGetCursorName), the row count
-// (SQLRowCount) and SQLMoreResults: what a statement tells about its
-// result besides the columns.
+// Cursor names: SQLSetCursorName and SQLGetCursorName.
 #pragma once
 
 #include <sql.h>
@@ -13,5 +11,3 @@ SQLRETURN DrvSetCursorName(DrvStmt* statement, const char* name);
 SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursor);
 SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursorMax,
                                SQLSMALLINT* pcbCursor);
-SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow);
-SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt);

@@ -21,6 +21,7 @@
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/param_binding.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_exec.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
@@ -266,37 +267,41 @@ SQLRETURN DrvPutData(DrvStmt* statement, uint32_t index, SQLPOINTER data, SQLLEN
 }
 
 SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-             TraceAddr(prgbValue));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  SQLRETURN code = ParamData(statement, prgbValue);
-  if (code == SQL_STILL_EXECUTING) {
-    statement->pending = 1;
-    statement->pending_function = SQL_API_SQLPARAMDATA;
-  } else if (statement->pending_function == SQL_API_SQLPARAMDATA || statement->pending == 0) {
-    statement->pending = 0;
-    statement->pending_function = 0;
-  }
-  TraceReturn(StmtTrace(statement), "SQLParamData", code);
-  return code;
+  return StatementEntry(
+      hstmt, "SQLParamData",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
+                   TraceAddr(prgbValue));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        SQLRETURN code = ParamData(statement, prgbValue);
+        if (code == SQL_STILL_EXECUTING) {
+          statement->pending = 1;
+          statement->pending_function = SQL_API_SQLPARAMDATA;
+        } else if (statement->pending_function == SQL_API_SQLPARAMDATA || statement->pending == 0) {
+          statement->pending = 0;
+          statement->pending_function = 0;
+        }
+        return code;
+      });
 }
 
 SQLRETURN SQLPutDataImpl(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
-             TraceAddr(rgbValue), static_cast<long>(cbValue));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  SQLRETURN code = PutData(statement, rgbValue, cbValue);
-  if (code == SQL_STILL_EXECUTING) {
-    statement->pending = 1;
-    statement->pending_function = SQL_API_SQLPUTDATA;
-  } else if (statement->pending_function == SQL_API_SQLPUTDATA) {
-    statement->pending = 0;
-    statement->pending_function = 0;
-  }
-  TraceReturn(StmtTrace(statement), "SQLPutData", code);
-  return code;
+  return StatementEntry(
+      hstmt, "SQLPutData",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
+                   TraceAddr(rgbValue), static_cast<long>(cbValue));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        SQLRETURN code = PutData(statement, rgbValue, cbValue);
+        if (code == SQL_STILL_EXECUTING) {
+          statement->pending = 1;
+          statement->pending_function = SQL_API_SQLPUTDATA;
+        } else if (statement->pending_function == SQL_API_SQLPUTDATA) {
+          statement->pending = 0;
+          statement->pending_function = 0;
+        }
+        return code;
+      });
 }

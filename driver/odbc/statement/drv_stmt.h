@@ -64,7 +64,6 @@ struct DrvStmt {
   int32_t data_at_exec_param;  // -1 when none
   uint16_t data_at_exec_phase;
   uint32_t prepared;
-  uint32_t execute_from_direct;
   char cursor_name[kCursorNameSize];
   uint32_t cursor_name_set;  // 1 when the application named the cursor
   uint32_t row_count;
@@ -75,8 +74,7 @@ struct DrvStmt {
   uint32_t* row_counter;      // the caller's, null when none
   uint32_t pending;           // 1 while an asynchronous call is outstanding
   uint32_t pending_function;  // its SQL_API number
-  uint32_t in_direct_execution;
-  uint32_t direct_resume;
+  uint32_t direct_resume;     // 1 once SQLExecDirect has prepared and goes on to execute
   BookmarkBinding bookmark;
   // Everything above is what a snapshot keeps.
   LnaStatement* lna;

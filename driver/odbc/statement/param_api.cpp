@@ -17,6 +17,7 @@
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_bigint.h"
 #include "driver/odbc/statement/param_binding.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_trace.h"
 #include "wire/column_desc.h"
 
@@ -127,18 +128,20 @@ SQLRETURN SQLBindParameterImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT fP
                                SQLSMALLINT fCType, SQLSMALLINT fSqlType, SQLULEN cbColDef,
                                SQLSMALLINT ibScale, SQLPOINTER rgbValue, SQLLEN cbValueMax,
                                SQLLEN* pcbValue) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement),
-             "SQLBindParameter(0x%08lx, %u, %d, %d, %d, %lu, %d, 0x%08lx, %lu, 0x%08lx)",
-             TraceAddr(hstmt), ipar, fParamType, fCType, fSqlType,
-             static_cast<unsigned long>(cbColDef), ibScale, TraceAddr(rgbValue),
-             static_cast<unsigned long>(cbValueMax), TraceAddr(pcbValue));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  SQLRETURN code = BindParameter(statement, ipar, fParamType, fCType, fSqlType, cbColDef, ibScale,
-                                 rgbValue, cbValueMax, pcbValue);
-  TraceReturn(StmtTrace(statement), "SQLBindParameter", code);
-  return code;
+  return StatementEntry(
+      hstmt, "SQLBindParameter",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement),
+                   "SQLBindParameter(0x%08lx, %u, %d, %d, %d, %lu, %d, 0x%08lx, %lu, 0x%08lx)",
+                   TraceAddr(hstmt), ipar, fParamType, fCType, fSqlType,
+                   static_cast<unsigned long>(cbColDef), ibScale, TraceAddr(rgbValue),
+                   static_cast<unsigned long>(cbValueMax), TraceAddr(pcbValue));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        SQLRETURN code = BindParameter(statement, ipar, fParamType, fCType, fSqlType, cbColDef,
+                                       ibScale, rgbValue, cbValueMax, pcbValue);
+        return code;
+      });
 }
 
 SQLRETURN SQLNumParamsImpl(SQLHSTMT hstmt, SQLSMALLINT* pcpar) {
@@ -151,32 +154,36 @@ SQLRETURN SQLNumParamsImpl(SQLHSTMT hstmt, SQLSMALLINT* pcpar) {
 
 SQLRETURN SQLDescribeParamImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT* pfSqlType,
                                SQLULEN* pcbColDef, SQLSMALLINT* pibScale, SQLSMALLINT* pfNullable) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement),
-             "SQLDescribeParam(0x%08lx, %u, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-             ipar, TraceAddr(pfSqlType), TraceAddr(pcbColDef), TraceAddr(pibScale),
-             TraceAddr(pfNullable));
-  ClearHandleErrors(nullptr, nullptr, statement);
-  SQLRETURN code = SQL_SUCCESS;
-  RecArray* descs = statement->param_descs;
-  if (statement->marker_count > 0 && (descs == nullptr || ArrCount(descs) == 0)) {
-    char text[512];
-    PostStmtError(statement, kMsgErrGeneric, 0,
-                  DrvMessageText(kMsgDrsDescparamFail, text, sizeof text) == 1 ? text : nullptr);
-    code = SQL_ERROR;
-  } else if (ipar == 0 || ipar > statement->marker_count || descs == nullptr ||
-             ipar > ArrCount(descs)) {
-    code = Refuse(statement, kMsgErrInvalParam);
-  } else {
-    const auto* d = static_cast<const LnaParamDesc*>(ArrAt(descs, ipar - 1u));
-    if (pfSqlType != nullptr) *pfSqlType = d->sql_type;
-    if (pcbColDef != nullptr)
-      *pcbColDef = static_cast<SQLULEN>(d->precision < 0 ? 0 : d->precision);
-    if (pibScale != nullptr) *pibScale = d->scale == kNoScale ? 0 : d->scale;
-    if (pfNullable != nullptr)
-      *pfNullable = d->nullable <= 1 ? static_cast<SQLSMALLINT>(d->nullable) : SQL_NULLABLE_UNKNOWN;
-  }
-  TraceReturn(StmtTrace(statement), "SQLDescribeParam", code);
-  return code;
+  return StatementEntry(
+      hstmt, "SQLDescribeParam",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement),
+                   "SQLDescribeParam(0x%08lx, %u, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx)",
+                   TraceAddr(hstmt), ipar, TraceAddr(pfSqlType), TraceAddr(pcbColDef),
+                   TraceAddr(pibScale), TraceAddr(pfNullable));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        SQLRETURN code = SQL_SUCCESS;
+        RecArray* descs = statement->param_descs;
+        if (statement->marker_count > 0 && (descs == nullptr || ArrCount(descs) == 0)) {
+          char text[512];
+          PostStmtError(
+              statement, kMsgErrGeneric, 0,
+              DrvMessageText(kMsgDrsDescparamFail, text, sizeof text) == 1 ? text : nullptr);
+          code = SQL_ERROR;
+        } else if (ipar == 0 || ipar > statement->marker_count || descs == nullptr ||
+                   ipar > ArrCount(descs)) {
+          code = Refuse(statement, kMsgErrInvalParam);
+        } else {
+          const auto* d = static_cast<const LnaParamDesc*>(ArrAt(descs, ipar - 1u));
+          if (pfSqlType != nullptr) *pfSqlType = d->sql_type;
+          if (pcbColDef != nullptr)
+            *pcbColDef = static_cast<SQLULEN>(d->precision < 0 ? 0 : d->precision);
+          if (pibScale != nullptr) *pibScale = d->scale == kNoScale ? 0 : d->scale;
+          if (pfNullable != nullptr)
+            *pfNullable =
+                d->nullable <= 1 ? static_cast<SQLSMALLINT>(d->nullable) : SQL_NULLABLE_UNKNOWN;
+        }
+        return code;
+      });
 }

@@ -18,6 +18,7 @@
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_text.h"
 #include "driver/odbc/statement/stmt_trace.h"
@@ -266,28 +267,24 @@ SQLRETURN DrvCancel(DrvStmt* statement) {
   return DrvStmtStatus(statement, LnaCancelSP(statement->lna));
 }
 
-SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceText(statement, "SQLPrepare", hstmt, szSqlStr, cbSqlStr);
-  ClearHandleErrors(nullptr, nullptr, statement);
-  statement->execute_from_direct = 0;
-  if (!StmtCheckCatalogState(statement)) {
-    TraceReturn(StmtTrace(statement), "SQLPrepare", SQL_ERROR);
-    return SQL_ERROR;
-  }
+namespace {
+
+// What SQLPrepare does inside its shell. Within SQLExecDirect (`direct`)
+// the asynchronous state is the direct execution's, which checked it.
+SQLRETURN PrepareStatement(DrvStmt* statement, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr,
+                           bool direct) {
+  if (!StmtCheckCatalogState(statement)) return SQL_ERROR;
   ArgCopy copy = {};
   uint32_t copied = CopyStatementText(&copy, szSqlStr, cbSqlStr, SearchEscape(statement->conn));
   if (copied != kMsgErrSuccess) {
     PostStmtError(statement, copied, 0, nullptr);
-    TraceReturn(StmtTrace(statement), "SQLPrepare", SQL_ERROR);
     return SQL_ERROR;
   }
   SQLRETURN code = SQL_SUCCESS;
   char* work = nullptr;
   const char* text = copy.text;
   bool own_call = true;
-  if (StmtIsAsync(statement) && statement->pending != 0 && statement->in_direct_execution == 0) {
+  if (StmtIsAsync(statement) && statement->pending != 0 && !direct) {
     if (statement->pending_function != SQL_API_SQLPREPARE) {
       PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
       code = SQL_ERROR;
@@ -312,7 +309,7 @@ SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr)
     StmtSnapshot snapshot;
     StmtSaveState(&snapshot, statement);
     code = DrvPrepare(statement, text);
-    if (statement->in_direct_execution == 0) {
+    if (!direct) {
       statement->pending = code == SQL_STILL_EXECUTING ? 1 : 0;
       statement->pending_function = code == SQL_STILL_EXECUTING ? SQL_API_SQLPREPARE : 0;
     }
@@ -328,20 +325,16 @@ SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr)
   }
   MemFree(work);
   FreeArgCopy(&copy, 1);
-  TraceReturn(StmtTrace(statement), "SQLPrepare", code);
   return code;
 }
 
-SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLExecute(0x%08lx)", TraceAddr(hstmt));
-  if (statement->execute_from_direct == 0) ClearHandleErrors(nullptr, nullptr, statement);
+// What SQLExecute does inside its shell; `direct` as for PrepareStatement.
+SQLRETURN ExecuteStatement(DrvStmt* statement, bool direct) {
   StmtSnapshot snapshot;
   StmtSaveState(&snapshot, statement);
   bool resuming = false;
   uint32_t refusal = 0;
-  if (StmtIsAsync(statement) && statement->pending != 0 && statement->in_direct_execution == 0) {
+  if (StmtIsAsync(statement) && statement->pending != 0 && !direct) {
     if (statement->pending_function == SQL_API_SQLEXECUTE)
       resuming = true;
     else
@@ -359,7 +352,6 @@ SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
   }
   if (refusal != 0) {
     PostStmtError(statement, refusal, 0, nullptr);
-    TraceReturn(StmtTrace(statement), "SQLExecute", SQL_ERROR);
     return SQL_ERROR;
   }
   bool need_data = false;
@@ -384,7 +376,7 @@ SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
   if (!stopped) {
     code = DrvExecute(statement);
     if (Succeeded(code)) AfterSuccessfulExecution(statement);
-    if (statement->in_direct_execution == 0) {
+    if (!direct) {
       statement->pending = code == SQL_STILL_EXECUTING ? 1 : 0;
       statement->pending_function = code == SQL_STILL_EXECUTING ? SQL_API_SQLEXECUTE : 0;
     }
@@ -395,16 +387,10 @@ SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
     code = SQL_NEED_DATA;
   else if (code == SQL_SUCCESS && info)
     code = SQL_SUCCESS_WITH_INFO;
-  TraceReturn(StmtTrace(statement), "SQLExecute", code);
   return code;
 }
 
-SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceText(statement, "SQLExecDirect", hstmt, szSqlStr, cbSqlStr);
-  ClearHandleErrors(nullptr, nullptr, statement);
-  statement->in_direct_execution = 1;
+SQLRETURN ExecDirectStatement(DrvStmt* statement, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
   StmtSnapshot snapshot;
   StmtSaveState(&snapshot, statement);
   DrvConn* connection = statement->conn;
@@ -417,8 +403,6 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
   uint32_t copied = CopyStatementText(&copy, szSqlStr, cbSqlStr, ' ');
   if (copied != kMsgErrSuccess) {
     PostStmtError(statement, copied, 0, nullptr);
-    statement->in_direct_execution = 0;
-    TraceReturn(StmtTrace(statement), "SQLExecDirect", SQL_ERROR);
     return SQL_ERROR;
   }
 
@@ -427,8 +411,6 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
     if (statement->pending_function != SQL_API_SQLEXECDIRECT) {
       PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
       FreeArgCopy(&copy, 1);
-      statement->in_direct_execution = 0;
-      TraceReturn(StmtTrace(statement), "SQLExecDirect", SQL_ERROR);
       return SQL_ERROR;
     }
     if (direct != nullptr && statement->prepared == 0)
@@ -469,11 +451,13 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
     step = kEnd;
   }
   if (step == kPrepare) {
-    code = SQLPrepareImpl(statement, szSqlStr, cbSqlStr);
+    // The prepare starts from a clean list, as a call of its own would:
+    // what the parameter check posted is not kept.
+    ClearHandleErrors(nullptr, nullptr, statement);
+    code = PrepareStatement(statement, szSqlStr, cbSqlStr, true);
     statement->prepared = 1;
     if (Succeeded(code)) {
       if (code == SQL_SUCCESS_WITH_INFO) info = true;
-      statement->execute_from_direct = 1;
       statement->direct_resume = 1;
       step = kExecute;
     } else {
@@ -481,7 +465,7 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
     }
   }
   if (step == kExecute) {
-    code = SQLExecuteImpl(statement);
+    code = ExecuteStatement(statement, true);
     if (Succeeded(code) || code == SQL_NEED_DATA)
       statement->prepared = 0;
     else if (code == SQL_ERROR)
@@ -500,10 +484,31 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
   }
   StmtRestoreState(&snapshot, statement, code);
   FreeArgCopy(&copy, 1);
-  statement->in_direct_execution = 0;
   if (code == SQL_SUCCESS && info) code = SQL_SUCCESS_WITH_INFO;
-  TraceReturn(StmtTrace(statement), "SQLExecDirect", code);
   return code;
+}
+
+}  // namespace
+
+SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
+  return StatementEntry(
+      hstmt, "SQLPrepare",
+      [&](DrvStmt* s) { TraceText(s, "SQLPrepare", hstmt, szSqlStr, cbSqlStr); },
+      [&](DrvStmt* s) { return PrepareStatement(s, szSqlStr, cbSqlStr, false); });
+}
+
+SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
+  return StatementEntry(
+      hstmt, "SQLExecute",
+      [&](DrvStmt* s) { TraceEnter(StmtTrace(s), "SQLExecute(0x%08lx)", TraceAddr(hstmt)); },
+      [&](DrvStmt* s) { return ExecuteStatement(s, false); });
+}
+
+SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
+  return StatementEntry(
+      hstmt, "SQLExecDirect",
+      [&](DrvStmt* s) { TraceText(s, "SQLExecDirect", hstmt, szSqlStr, cbSqlStr); },
+      [&](DrvStmt* s) { return ExecDirectStatement(s, szSqlStr, cbSqlStr); });
 }
 
 SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {

@@ -13,6 +13,7 @@
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/statement/cursor_name.h"
+#include "driver/odbc/statement/row_count.h"
 #include "testing/stmt_test_support.h"
 
 namespace {
@@ -81,7 +82,6 @@ TEST(StmtExecTest, RefusedBeforeAnythingIsSent) {
     EXPECT_EQ(c.call(s), SQL_ERROR) << c.what;
     EXPECT_EQ(fixture.States(), States{c.sqlstate}) << c.what;
     EXPECT_TRUE(Of(s) == before) << c.what;
-    EXPECT_EQ(s->in_direct_execution, 0u) << c.what;
     EXPECT_EQ(s->pending_function, c.pending_function) << c.what;
   }
 }
@@ -94,7 +94,6 @@ TEST(StmtExecTest, MissingParametersAreReportedOncePerMarker) {
   EXPECT_EQ(fixture.States(), (States{"07001", "07001"}));
   EXPECT_EQ(s->state, kStmtAllocated);
   EXPECT_EQ(s->marker_count, 0u);
-  EXPECT_EQ(s->in_direct_execution, 0u);
 }
 
 TEST(StmtExecTest, StatusMapping) {
@@ -180,6 +179,7 @@ TEST(StmtExecTest, CursorNames) {
   DrvStmt other{};
   std::snprintf(other.cursor_name, sizeof other.cursor_name, "c1");
   DrvStmt* listed[] = {s, &other};
+  RecArray* own = fixture.conn()->statements;
   fixture.conn()->statements = ArrCreate(2, sizeof(DrvStmt*), 1, 0);
   for (DrvStmt* p : listed) ArrAppend(fixture.conn()->statements, &p);
   struct Case {
@@ -200,7 +200,7 @@ TEST(StmtExecTest, CursorNames) {
     EXPECT_STREQ(s->cursor_name, "mine");
   }
   ArrDestroy(fixture.conn()->statements);
-  fixture.conn()->statements = nullptr;
+  fixture.conn()->statements = own;
 }
 
 TEST(StmtExecTest, MoreResultsClosesTheOnlyResult) {
