@@ -7,6 +7,7 @@
 
 #include "common/memory.h"
 #include "common/shared_mutex.h"
+#include "testing/test_env.h"
 
 namespace {
 

@@ -13,6 +13,7 @@
 #include "common/memory.h"
 #include "common/pool.h"
 #include "testing/temp_dir.h"
+#include "testing/test_env.h"
 
 namespace {
 

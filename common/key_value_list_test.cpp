@@ -8,6 +8,7 @@
 #include "common/memory.h"
 #include "common/pool.h"
 #include "common/rec_array.h"
+#include "testing/test_env.h"
 
 namespace {
 

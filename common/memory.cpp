@@ -1,8 +1,9 @@
 #include "common/memory.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
+
+#include "platform/env.h"
 
 namespace {
 
@@ -13,16 +14,6 @@ struct alignas(16) BlockHeader {
 };
 static_assert(sizeof(BlockHeader) == 16);
 
-std::atomic<long> g_fail_countdown{0};
-
-bool InjectedFailure() {
-  long n = g_fail_countdown.load(std::memory_order_relaxed);
-  while (n > 0) {
-    if (g_fail_countdown.compare_exchange_weak(n, n - 1, std::memory_order_relaxed)) return n == 1;
-  }
-  return false;
-}
-
 BlockHeader* HeaderOf(const void* block) {
   return reinterpret_cast<BlockHeader*>(const_cast<char*>(static_cast<const char*>(block)) -
                                         sizeof(BlockHeader));
@@ -30,13 +21,9 @@ BlockHeader* HeaderOf(const void* block) {
 
 }  // namespace
 
-void MemFailAfter(long n) {
-  g_fail_countdown.store(n < 0 ? 0 : n, std::memory_order_relaxed);
-}
-
 void* MemAlloc(size_t size) {
-  if (size > SIZE_MAX - sizeof(BlockHeader) || InjectedFailure()) return nullptr;
-  auto* header = static_cast<BlockHeader*>(std::calloc(1, sizeof(BlockHeader) + size));
+  if (size > SIZE_MAX - sizeof(BlockHeader)) return nullptr;
+  auto* header = static_cast<BlockHeader*>(PlatformEnvGet().Allocate(sizeof(BlockHeader) + size));
   if (header == nullptr) return nullptr;
   header->size = size;
   return header + 1;
@@ -54,11 +41,11 @@ int32_t MemRealloc(void** block, size_t new_size) {
     *block = fresh;
     return 0;
   }
-  if (new_size > SIZE_MAX - sizeof(BlockHeader) || InjectedFailure()) return -10;
+  if (new_size > SIZE_MAX - sizeof(BlockHeader)) return -10;
   BlockHeader* old_header = HeaderOf(*block);
   size_t old_size = old_header->size;
-  auto* header =
-      static_cast<BlockHeader*>(std::realloc(old_header, sizeof(BlockHeader) + new_size));
+  auto* header = static_cast<BlockHeader*>(
+      PlatformEnvGet().Reallocate(old_header, sizeof(BlockHeader) + new_size));
   if (header == nullptr) return -10;
   if (new_size > old_size)
     std::memset(reinterpret_cast<char*>(header + 1) + old_size, 0, new_size - old_size);

@@ -1,4 +1,5 @@
-// Zero-filled heap blocks that remember the size they were asked for.
+// Zero-filled heap blocks that remember the size they were asked for, taken
+// from the environment in force (platform/env.h).
 #pragma once
 
 #include <cstddef>
@@ -17,7 +18,3 @@ int32_t MemRealloc(void** block, size_t new_size);
 
 // The size the block was last asked for; 0 for a null address.
 size_t MemSize(const void* block);
-
-// Test hook: the n-th allocation or reallocation from now fails (1 means
-// the next one); 0 switches failures off. Inert unless a test sets it.
-void MemFailAfter(long n);

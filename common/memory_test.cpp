@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "testing/test_env.h"
+
 namespace {
 
 bool AllZero(const void* p, size_t n) {

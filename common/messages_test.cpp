@@ -11,9 +11,9 @@
 #include <thread>
 
 #include "common/msg_xml_source.h"
-#include "platform/message_box.h"
 #include "testing/fail_new.h"
 #include "testing/temp_dir.h"
+#include "testing/test_env.h"
 
 namespace {
 
@@ -141,13 +141,14 @@ TEST_F(Messages, TextThatCannotBeBuiltIsAMemoryError) {
 }
 
 TEST_F(Messages, FailedLoadShowsTheErrorBox) {
-  static std::string shown;
-  PlatformMessageBoxHook previous = PlatformSetMessageBoxHook([](const char* t) { shown = t; });
+  struct Shown : ScopedEnv {
+    void ShowMessage(const char* text) override { shown = text; }
+    std::string shown;
+  } box;
   FailNewAfter(1);  // the source cannot be allocated
   EXPECT_EQ(MsgLoadCatalog(kTable, nullptr, kMsgPathAsGiven, nullptr), 0);
   FailNewAfter(0);
-  PlatformSetMessageBoxHook(previous);
-  EXPECT_EQ(shown,
+  EXPECT_EQ(box.shown,
             "There was an error loading messages. Are you forgetting the messages file? Program is "
             "exiting");
 }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "common/memory.h"
+#include "testing/test_env.h"
 
 namespace {
 

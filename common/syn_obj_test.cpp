@@ -13,6 +13,7 @@
 #include "platform/thread_id.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
+#include "testing/test_env.h"
 
 namespace {
 

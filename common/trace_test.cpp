@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "common/profile.h"
-#include "platform/debug_output.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
+#include "testing/test_env.h"
 
 namespace {
 
@@ -150,19 +150,19 @@ TEST_F(Trace, StandardStreamsAndTheDebugger) {
   TraceClose(trace);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), ">to stderr \n");
 
-  static std::vector<std::string> seen;
-  seen.clear();
-  PlatformDebugOutputHook previous =
-      PlatformSetDebugOutputHook([](const char* text) { seen.emplace_back(text); });
+  struct DebugLines : ScopedEnv {
+    void DebugOutput(const char* text) override { seen.emplace_back(text); }
+    std::vector<std::string> seen;
+  };
+  DebugLines debug;
   Set("App", "TraceOutput", "Debug");
   trace = TraceOpen(path_.c_str(), "App", "AppTrace", &level_);
   TraceEnter(trace, "enter");
   TraceReturn(trace, "Connect", 5);
   TracePrintf(trace, "text\n");
   TraceClose(trace);
-  PlatformSetDebugOutputHook(previous);
   // One message per line, without the tags.
-  EXPECT_EQ(seen, (std::vector<std::string>{"enter\n", "Connect returned 5.\n", "text\n"}));
+  EXPECT_EQ(debug.seen, (std::vector<std::string>{"enter\n", "Connect returned 5.\n", "text\n"}));
 }
 
 TEST_F(Trace, AnOutputThatCannotBeOpenedLeavesNothingBehind) {

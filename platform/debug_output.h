@@ -1,10 +1,5 @@
-// Text for a debugger or log watcher. By default each call becomes one
-// message of the system log at debug level; tests install their own hook.
+// Text for a debugger or log watcher, through the environment in force
+// (platform/env.h): by default one message of the system log at debug level.
 #pragma once
 
-using PlatformDebugOutputHook = void (*)(const char* text);
-
 void PlatformDebugOutput(const char* text);
-
-// Replaces the hook and returns the previous one; null restores the default.
-PlatformDebugOutputHook PlatformSetDebugOutputHook(PlatformDebugOutputHook hook);

@@ -5,9 +5,10 @@
 #include <cstring>
 #include <ctime>
 
-#include "driver/lna/pair_list.h"
-#include "driver/lna/user_list.h"
 #include "server/procedures.h"
+#include "wire/calls.h"
+#include "wire/pair_list.h"
+#include "wire/user_list.h"
 
 namespace velsrv {
 
@@ -79,8 +80,8 @@ int16_t EnumUsersProc(Call& call) {
 }
 
 int16_t ShutdownProc(Call& call) {
-  uint16_t mode = 0;  // every mode stops the server the same way
-  if (!call.Parsed(MsgBufGetU16(call.in(), &mode)) || !Allowed(call)) return kStatusError;
+  ShutdownRequest request;  // every mode stops the server the same way
+  if (!call.Parsed(Decode(call.in(), &request)) || !Allowed(call)) return kStatusError;
   call.session().stop_server_after_reply = true;
   return kStatusOk;
 }

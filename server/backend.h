@@ -11,7 +11,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/type_info.h"
+#include "wire/protocol.h"
+#include "wire/type_info.h"
 
 namespace velsrv {
 
@@ -70,16 +71,16 @@ struct ColumnInfo {
 
 // The ten catalog functions, numbered as the procedures that ask for them.
 enum class CatalogKind : uint16_t {
-  kColumnPrivileges = 55,
-  kColumns = 56,
-  kForeignKeys = 57,
-  kPrimaryKeys = 58,
-  kProcedureColumns = 59,
-  kProcedures = 60,
-  kSpecialColumns = 61,
-  kStatistics = 62,
-  kTablePrivileges = 63,
-  kTables = 64,
+  kColumnPrivileges = kRpcColumnPrivileges,
+  kColumns = kRpcColumns,
+  kForeignKeys = kRpcForeignKeys,
+  kPrimaryKeys = kRpcPrimaryKeys,
+  kProcedureColumns = kRpcProcedureColumns,
+  kProcedures = kRpcProcedures,
+  kSpecialColumns = kRpcSpecialColumns,
+  kStatistics = kRpcStatistics,
+  kTablePrivileges = kRpcTablePrivileges,
+  kTables = kRpcTables,
 };
 
 // One catalog call. `names` holds the name arguments in the order of the ODBC

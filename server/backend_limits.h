@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/type_info.h"
+#include "wire/type_info.h"
 
 namespace velsrv {
 

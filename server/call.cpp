@@ -1,6 +1,8 @@
 #include "server/call.h"
 
 #include "common/memory.h"
+#include "wire/calls.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
 
@@ -72,16 +74,13 @@ ServerStatement* Call::LookupStatement(int32_t statement_id) {
   return s;
 }
 
+ServerStatement* Call::NamedStatement(int32_t statement_id) {
+  if (in_->write_len < kMessageHeaderSize + sizeof(int32_t)) return nullptr;
+  return LookupStatement(statement_id);
+}
+
 int GetText(MsgBuf* buf, NullableText* out) {
-  char* text = nullptr;
-  if (!MsgBufGetString(buf, &text)) return 0;
-  if (text == nullptr) {
-    out->reset();
-  } else {
-    *out = std::string(text);
-    MemFree(text);
-  }
-  return 1;
+  return DecodeText(buf, out);
 }
 
 int GetU8(MsgBuf* buf, uint8_t* out) {

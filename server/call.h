@@ -8,9 +8,9 @@
 #include <optional>
 #include <string>
 
-#include "driver/lna/msg_buf.h"
 #include "server/backend.h"
 #include "server/session.h"
+#include "wire/msg_buf.h"
 
 namespace velsrv {
 
@@ -52,6 +52,10 @@ class Call {
   // Finds one of this session's statements and clears its diagnostics for
   // the new call; null (and a diagnostic on the session) for any other id.
   ServerStatement* LookupStatement(int32_t statement_id);
+  // The same for the statement a statement request names in its first
+  // field; null, and nothing looked up, when the request is too short to
+  // name one.
+  ServerStatement* NamedStatement(int32_t statement_id);
 
   // Records a failure to write the reply; the connection is then closed.
   void Put(int ok) { write_ok_ = write_ok_ && ok != 0; }

@@ -5,13 +5,15 @@
 // one waits its turn for every further cancel.
 #include "server/log.h"
 #include "server/procedures.h"
+#include "wire/calls.h"
 
 namespace velsrv {
 
 int16_t CancelPendingProc(Call& call) {
   Session& s = call.session();
-  uint16_t key = 0;
-  if (!call.Parsed(MsgBufGetU16(call.in(), &key))) return call.BadRequest();
+  CancelPendingRequest request;
+  if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
+  const uint16_t key = request.cancel_key;
   const std::string& from = s.peer_address();
   // A session driven in process has no peer to slow down.
   CancelGuard& guard = s.context().cancel_guard();

@@ -3,9 +3,9 @@
 
 #include <vector>
 
-#include "driver/lna/column_desc.h"
 #include "server/backend.h"
 #include "server/type_table.h"
+#include "wire/column_desc.h"
 
 namespace velsrv {
 

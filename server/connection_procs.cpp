@@ -2,11 +2,12 @@
 // information, transactions and the disconnect.
 #include <algorithm>
 
-#include "driver/lna/diag_record.h"
 #include "server/info_table.h"
 #include "server/option_policy.h"
 #include "server/procedures.h"
 #include "server/value_convert.h"
+#include "wire/calls.h"
+#include "wire/diag_record.h"
 
 namespace velsrv {
 
@@ -40,12 +41,12 @@ int16_t SetStatementOptionOnConnection(Call& call, uint16_t option, uint32_t val
 }  // namespace
 
 int16_t AllocStmtProc(Call& call) {
-  int32_t connection_id = 0;
-  int32_t statement_id = 0;
+  AllocStmtRequest request;
+  AllocStmtReply reply;
   int16_t status;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id))) {
+  if (!call.Parsed(Decode(call.in(), &request))) {
     status = call.BadRequest();
-  } else if (!call.CheckConnection(connection_id)) {
+  } else if (!call.CheckConnection(request.connection)) {
     status = kStatusError;
   } else if (static_cast<int>(call.session().statements().size()) >=
              call.session().context().config().max_statements) {
@@ -54,17 +55,18 @@ int16_t AllocStmtProc(Call& call) {
     std::unique_ptr<BackendStatement> backend;
     DiagList diags;
     status = call.FromBackend(call.session().backend()->AllocStatement(&backend, &diags), diags);
-    if (status != kStatusError) statement_id = call.session().AddStatement(std::move(backend))->id;
+    if (status != kStatusError)
+      reply.statement = call.session().AddStatement(std::move(backend))->id;
   }
-  call.Put(MsgBufPutI32(call.out(), statement_id));
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 
 int16_t DisconnectProc(Call& call) {
-  int32_t connection_id = 0;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id))) return call.BadRequest();
+  DisconnectRequest request;
+  if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
   Session& s = call.session();
-  bool ours = connection_id == s.connection_id() &&
+  bool ours = request.connection == s.connection_id() &&
               (s.login_state() == LoginState::kLoggedIn || s.login_state() == LoginState::kFailed);
   if (!ours) return call.Fail("08003", "The connection id is not this session's.");
   s.diags().Clear();
@@ -73,29 +75,26 @@ int16_t DisconnectProc(Call& call) {
 }
 
 int16_t GetErrorsProc(Call& call) {
-  int32_t connection_id = 0, statement_id = 0;
+  GetErrorsRequest request;
   Session& s = call.session();
   std::vector<LnaDiagRecord> records;
   int16_t status = kStatusOk;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) &&
-                   MsgBufGetI32(call.in(), &statement_id))) {
+  if (!call.Parsed(Decode(call.in(), &request))) {
     // Nothing is stored: the client reads diagnostics once, with this call.
     status = kStatusError;
-  } else if (statement_id != 0) {
+  } else if (request.statement != 0) {
     ServerStatement* statement =
-        s.login_state() == LoginState::kLoggedIn ? s.FindStatement(statement_id) : nullptr;
+        s.login_state() == LoginState::kLoggedIn ? s.FindStatement(request.statement) : nullptr;
     // A statement this session does not know was refused with a diagnostic
     // on the session, which is handed out in its place.
     records = statement != nullptr ? statement->diags.Take() : s.diags().Take();
-  } else if (connection_id != 0 && connection_id == s.connection_id()) {
+  } else if (request.connection != 0 && request.connection == s.connection_id()) {
     records = s.diags().Take();
   } else {
     status = kStatusError;
   }
-  call.Put(MsgBufPutArray(call.out(), records.empty() ? nullptr : records.data(),
-                          MsgBufPutElem<XdrPutDiagRecord>, sizeof(LnaDiagRecord),
-                          static_cast<int32_t>(records.size())));
-  call.Put(MsgBufPutU16(call.out(), static_cast<uint16_t>(records.size())));
+  auto count = static_cast<uint16_t>(records.size());
+  call.Put(Encode(call.out(), GetErrorsReply{std::move(records), count}));
   return status;
 }
 
@@ -192,15 +191,13 @@ int16_t SetConnectOptionProc(Call& call) {
 }
 
 int16_t TransactProc(Call& call) {
-  int32_t connection_id = 0;
-  uint16_t type = 0;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &type)))
-    return call.BadRequest();
-  if (!call.CheckConnection(connection_id)) return kStatusError;
-  if (type != kSqlCommit && type != kSqlRollback)
+  TransactRequest request;
+  if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
+  if (!call.CheckConnection(request.connection)) return kStatusError;
+  if (request.type != kSqlCommit && request.type != kSqlRollback)
     return call.Fail("S1012", "Invalid transaction operation code.");
   DiagList diags;
-  return call.FromBackend(call.session().backend()->Transact(type, &diags), diags);
+  return call.FromBackend(call.session().backend()->Transact(request.type, &diags), diags);
 }
 
 }  // namespace velsrv

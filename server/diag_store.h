@@ -5,8 +5,8 @@
 #include <cstddef>
 #include <vector>
 
-#include "driver/lna/diag_record.h"
 #include "server/backend.h"
+#include "wire/diag_record.h"
 
 namespace velsrv {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <thread>
 
-#include "driver/lna/sap_datagram.h"
 #include "server/server_context.h"
+#include "wire/sap_datagram.h"
 
 namespace velsrv {
 

@@ -8,7 +8,7 @@
 
 #include "server/config.h"
 #include "server/options.h"
-#include "server/scripted_backend.h"
+#include "testing/scripted_backend.h"
 
 namespace velsrv {
 namespace {

@@ -2,6 +2,7 @@
 
 #include "server/call.h"
 #include "server/procedures.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
 
@@ -13,26 +14,45 @@ struct Entry {
 };
 
 constexpr Entry kProcedures[] = {
-    {1, AllocStmtProc},         {2, FetchBlockProc},
-    {3, CancelPendingProc},     {4, CancelProc},
-    {10, DisconnectProc},       {11, EnumUsersProc},
-    {12, GetErrorsProc},        {13, ExecDirectProc},
-    {14, ExecuteProc},          {15, FetchRowProc},
-    {18, FreeStmtProc},         {19, GetConnectOptionProc},
-    {20, GetInfoProc},          {21, GetLongDataProc},
-    {22, GetStmtOptionProc},    {24, ParamDataProc},
-    {25, PrepareProc},          {32, PutLongDataProc},
-    {33, SetConnectOptionProc}, {34, SetCursorNameProc},
-    {35, SetStmtOptionProc},    {36, ShutdownProc},
-    {46, TransactProc},         {47, ServerListProc},
-    {48, DataSourcesProc},      {49, ExecDirectProc},
-    {50, ExecuteProc},          {51, KillConnectionsProc},
-    {55, CatalogProc},          {56, CatalogProc},
-    {57, CatalogProc},          {58, CatalogProc},
-    {59, CatalogProc},          {60, CatalogProc},
-    {61, CatalogProc},          {62, CatalogProc},
-    {63, CatalogProc},          {64, CatalogProc},
-    {65, ConnectProc},
+    {kRpcAllocStmt, AllocStmtProc},
+    {kRpcFetchBlock, FetchBlockProc},
+    {kRpcCancelPending, CancelPendingProc},
+    {kRpcCancel, CancelProc},
+    {kRpcDisconnect, DisconnectProc},
+    {kRpcEnumUsers, EnumUsersProc},
+    {kRpcGetErrors, GetErrorsProc},
+    {kRpcExecDirect, ExecDirectProc},
+    {kRpcExecute, ExecuteProc},
+    {kRpcFetch, FetchRowProc},
+    {kRpcFreeStmt, FreeStmtProc},
+    {kRpcGetConnectOption, GetConnectOptionProc},
+    {kRpcGetInfo, GetInfoProc},
+    {kRpcGetLongData, GetLongDataProc},
+    {kRpcGetStmtOption, GetStmtOptionProc},
+    {kRpcParamData, ParamDataProc},
+    {kRpcPrepare, PrepareProc},
+    {kRpcPutLongData, PutLongDataProc},
+    {kRpcSetConnectOption, SetConnectOptionProc},
+    {kRpcSetCursorName, SetCursorNameProc},
+    {kRpcSetStmtOption, SetStmtOptionProc},
+    {kRpcShutdown, ShutdownProc},
+    {kRpcTransact, TransactProc},
+    {kRpcGetServerList, ServerListProc},
+    {kRpcGetDataSources, DataSourcesProc},
+    {kRpcExecDirectArray, ExecDirectProc},
+    {kRpcExecuteArray, ExecuteProc},
+    {kRpcKillConnections, KillConnectionsProc},
+    {kRpcColumnPrivileges, CatalogProc},
+    {kRpcColumns, CatalogProc},
+    {kRpcForeignKeys, CatalogProc},
+    {kRpcPrimaryKeys, CatalogProc},
+    {kRpcProcedureColumns, CatalogProc},
+    {kRpcProcedures, CatalogProc},
+    {kRpcSpecialColumns, CatalogProc},
+    {kRpcStatistics, CatalogProc},
+    {kRpcTablePrivileges, CatalogProc},
+    {kRpcTables, CatalogProc},
+    {kRpcConnect, ConnectProc},
 };
 
 }  // namespace
@@ -45,31 +65,24 @@ ProcedureHandler FindProcedure(uint32_t procedure) {
 }
 
 DispatchOutcome Dispatch(Session& session, MsgBuf* request, MsgBuf* reply) {
-  uint32_t length, procedure;
-  uint16_t sequence, sequence_again, one;
-  if (!MsgBufGetU32(request, &length) || !MsgBufGetU32(request, &procedure) ||
-      !MsgBufGetU16(request, &sequence) || !MsgBufGetU16(request, &sequence_again) ||
-      !MsgBufGetU16(request, &one))
-    return DispatchOutcome::kClose;
-  if (length != request->write_len) return DispatchOutcome::kClose;
-  ProcedureHandler handler = FindProcedure(procedure);
+  RequestHeader header;
+  if (!ParseRequestHeader(request, &header)) return DispatchOutcome::kClose;
+  if (header.length != request->write_len) return DispatchOutcome::kClose;
+  ProcedureHandler handler = FindProcedure(header.procedure);
   if (handler == nullptr) return DispatchOutcome::kClose;
 
-  // Reply header: length slot (the frame fills it), the procedure id, the
-  // sequence number, the status (patched below) and 1, as the request has.
+  // The reply answers the request's procedure and sequence number; its
+  // status is set once the handler has run.
   reply->write_len = 0;
   reply->read_pos = 0;
-  if (!MsgBufPutU32(reply, 0) || !MsgBufPutU32(reply, procedure) ||
-      !MsgBufPutU16(reply, sequence) || !MsgBufPutU16(reply, 0) || !MsgBufPutU16(reply, 1))
+  if (!EncodeReplyHeader(reply, header.procedure, header.sequence, 0))
     return DispatchOutcome::kClose;
 
   session.CountRequest();
-  Call call(session, procedure, request, reply);
+  Call call(session, header.procedure, request, reply);
   int16_t status = handler(call);
   if (!call.write_ok()) return DispatchOutcome::kClose;
-  auto bits = static_cast<uint16_t>(status);
-  reply->data[10] = static_cast<uint8_t>(bits >> 8);
-  reply->data[11] = static_cast<uint8_t>(bits);
+  SetReplyStatus(reply, status);
   return DispatchOutcome::kReply;
 }
 

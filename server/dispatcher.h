@@ -2,14 +2,10 @@
 // procedure's handler and writes the reply message (header and results).
 #pragma once
 
-#include "driver/lna/msg_buf.h"
 #include "server/session.h"
+#include "wire/msg_buf.h"
 
 namespace velsrv {
-
-// Bytes of the request and of the reply header.
-constexpr uint32_t kRequestHeaderSize = 14;
-constexpr uint32_t kReplyHeaderSize = 14;
 
 enum class DispatchOutcome {
   kReply,  // `reply` holds the whole reply message; its length slot is 0

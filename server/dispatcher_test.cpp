@@ -8,10 +8,10 @@
 #include <cstring>
 
 #include "common/memory.h"
-#include "driver/lna/row_reply.h"
-#include "driver/lna/user_list.h"
-#include "server/dispatch_harness.h"
 #include "server/session.h"
+#include "testing/dispatch_harness.h"
+#include "wire/row_reply.h"
+#include "wire/user_list.h"
 
 namespace velsrv_test {
 namespace {

@@ -6,8 +6,6 @@
 #include <climits>
 #include <optional>
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/descriptor.h"
 #include "server/column_describe.h"
 #include "server/fetch_shape.h"
 #include "server/param_markers.h"
@@ -15,6 +13,10 @@
 #include "server/row_block_builder.h"
 #include "server/statement_params.h"
 #include "server/value_convert.h"
+#include "wire/calls.h"
+#include "wire/column_desc.h"
+#include "wire/descriptor.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
 
@@ -170,7 +172,7 @@ void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
   }
   // The client shapes its requests from the description it was given.
   const std::vector<LnaColumnDesc>& shape =
-      call.procedure() == 50 && s->prepared_columns.size() == s->result.columns.size()
+      call.procedure() == kRpcExecuteArray && s->prepared_columns.size() == s->result.columns.size()
           ? s->prepared_columns
           : s->result.columns;
   std::vector<LnaFetchRequest> requests;
@@ -275,14 +277,14 @@ int16_t ExecDirectProc(Call& call) {
         columns = s->result.columns;
         params = DescribeParams(call.session(), *s->backend, &*sql);
         returned = ReturnedValues(s->params);
-        if (call.procedure() == 49) FirstBlock(call, status, &block);
+        if (call.procedure() == kRpcExecDirectArray) FirstBlock(call, status, &block);
       }
     }
   }
   MsgBuf* out = call.out();
   call.Put(PutColumnDescs(out, columns) && PutParamDescs(out, params) &&
            PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
-  if (call.procedure() == 49) call.Put(PutBuiltBlock(out, block));
+  if (call.procedure() == kRpcExecDirectArray) call.Put(PutBuiltBlock(out, block));
   return status;
 }
 
@@ -315,22 +317,22 @@ int16_t ExecuteProc(Call& call) {
       status = Run(call, nullptr, &row_count);
       if (status != kStatusError) {
         returned = ReturnedValues(s->params);
-        if (call.procedure() == 50) FirstBlock(call, status, &block);
+        if (call.procedure() == kRpcExecuteArray) FirstBlock(call, status, &block);
       }
     }
   }
   MsgBuf* out = call.out();
   call.Put(PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
-  if (call.procedure() == 50) call.Put(PutBuiltBlock(out, block));
+  if (call.procedure() == kRpcExecuteArray) call.Put(PutBuiltBlock(out, block));
   return status;
 }
 
 int16_t ParamDataProc(Call& call) {
-  int32_t statement_id = 0;
-  int32_t row_count = 0;
+  ParamDataRequest request;
+  ParamDataReply reply;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
@@ -350,11 +352,11 @@ int16_t ParamDataProc(Call& call) {
       // Every value is in: the execution runs now.
       s->awaiting_data = false;
       s->current_piece_param = -1;
-      row_count = -1;
-      status = Run(call, nullptr, &row_count);
+      reply.row_count = -1;
+      status = Run(call, nullptr, &reply.row_count);
     }
   }
-  call.Put(MsgBufPutI32(call.out(), row_count));
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 

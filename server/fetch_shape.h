@@ -3,8 +3,8 @@
 // first row block that execution sends along must be built in that shape.
 #pragma once
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/fetch_request.h"
+#include "wire/column_desc.h"
+#include "wire/fetch_request.h"
 
 namespace velsrv {
 

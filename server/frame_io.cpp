@@ -9,6 +9,8 @@
 #include <climits>
 #include <cstring>
 
+#include "wire/byte_order.h"
+
 namespace velsrv {
 
 namespace {
@@ -79,17 +81,6 @@ bool WriteAll(int fd, const uint8_t* data, size_t n) {
   return true;
 }
 
-uint32_t GetBE32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
-
-void PutBE32(uint8_t* p, uint32_t v) {
-  p[0] = static_cast<uint8_t>(v >> 24);
-  p[1] = static_cast<uint8_t>(v >> 16);
-  p[2] = static_cast<uint8_t>(v >> 8);
-  p[3] = static_cast<uint8_t>(v);
-}
-
 }  // namespace
 
 FrameResult ExchangeGreeting(int fd, int timeout_ms) {
@@ -148,12 +139,9 @@ FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* requ
     if (r != ReadResult::kOk) return FromRead(r);
     have += k;
   }
-  uint32_t magic = GetBE32(header);
-  uint32_t frame_length = GetBE32(header + 4);
-  uint32_t payload_length = GetBE32(header + 12);
-  if (magic != kFrameMagic || payload_length > max_payload ||
-      frame_length != payload_length + kFrameHeaderSize || payload_length < 4)
-    return FrameResult::kBad;
+  FrameHeader frame = ParseFrameHeader(header);
+  if (!FrameHeaderValid(frame, max_payload)) return FrameResult::kBad;
+  uint32_t payload_length = frame.payload_length;
   // The buffer grows with what has arrived, never ahead of it by more than
   // what has arrived already: a header alone cannot pin the declared size.
   while (request->write_len < payload_length) {
@@ -169,18 +157,16 @@ FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* requ
     request->write_len += static_cast<uint32_t>(k);
   }
   // The message's own length slot says the same again.
-  if (GetBE32(request->data) != payload_length) return FrameResult::kBad;
+  if (LoadBe32(request->data) != payload_length) return FrameResult::kBad;
   return FrameResult::kOk;
 }
 
 bool WriteReplyFrame(int fd, MsgBuf* reply) {
   uint32_t n = reply->write_len;
   if (n < 4) return false;
-  PutBE32(reply->data, n);
-  uint8_t header[kFrameHeaderSize] = {};
-  PutBE32(header, kFrameMagic);
-  PutBE32(header + 4, n + kFrameHeaderSize);
-  PutBE32(header + 12, n);
+  SetLengthSlot(reply);
+  uint8_t header[kFrameHeaderSize];
+  EncodeFrameHeader(n, header);
   // Header and message in one send where the kernel takes them so.
   iovec parts[2] = {{header, sizeof header}, {reply->data, n}};
   msghdr msg{};

@@ -6,13 +6,10 @@
 
 #include <cstdint>
 
-#include "driver/lna/msg_buf.h"
+#include "wire/msg_buf.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
-
-constexpr uint32_t kFrameMagic = 0x27B25D1A;
-constexpr uint32_t kFrameHeaderSize = 16;
-constexpr uint32_t kGreetingSize = 255;
 
 enum class FrameResult {
   kOk,

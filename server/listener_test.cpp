@@ -12,12 +12,12 @@
 #include <thread>
 
 #include "common/memory.h"
-#include "driver/lna/user_list.h"
-#include "server/dispatch_harness.h"
 #include "server/log.h"
-#include "server/scripted_backend.h"
-#include "server/wire_test_client.h"
+#include "testing/dispatch_harness.h"
 #include "testing/log_capture.h"
+#include "testing/scripted_backend.h"
+#include "testing/wire_test_client.h"
+#include "wire/user_list.h"
 
 namespace velsrv_test {
 namespace {

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/scramble.h"
 #include "server/backend_limits.h"
 #include "server/conn_string.h"
 #include "server/log.h"
 #include "server/login_reply.h"
 #include "server/login_types.h"
 #include "server/procedures.h"
+#include "wire/scramble.h"
 
 namespace velsrv {
 

@@ -4,9 +4,9 @@
 #include <cstring>
 #include <random>
 
-#include "driver/lna/scramble.h"
 #include "server/function_flags.h"
 #include "server/option_policy.h"
+#include "wire/scramble.h"
 
 namespace velsrv {
 

@@ -7,13 +7,13 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/login_records.h"
-#include "driver/lna/msg_buf.h"
-#include "driver/lna/table_type.h"
-#include "driver/lna/type_info.h"
 #include "server/backend.h"
 #include "server/info_table.h"
 #include "server/type_table.h"
+#include "wire/login_records.h"
+#include "wire/msg_buf.h"
+#include "wire/table_type.h"
+#include "wire/type_info.h"
 
 namespace velsrv {
 

@@ -7,9 +7,9 @@
 
 #include <mutex>
 
-#include "server/dispatch_harness.h"
 #include "server/log.h"
 #include "server/users.h"
+#include "testing/dispatch_harness.h"
 #include "testing/log_capture.h"
 #include "testing/temp_dir.h"
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/type_info.h"
 #include "server/backend.h"
+#include "wire/type_info.h"
 
 namespace velsrv {
 

@@ -15,39 +15,39 @@ using ProcedureHandler = int16_t (*)(Call& call);
 ProcedureHandler FindProcedure(uint32_t procedure);
 
 // Connection level (connection_procs.cpp).
-int16_t AllocStmtProc(Call& call);         // 1
-int16_t DisconnectProc(Call& call);        // 10
-int16_t GetErrorsProc(Call& call);         // 12
-int16_t GetConnectOptionProc(Call& call);  // 19
-int16_t GetInfoProc(Call& call);           // 20
-int16_t SetConnectOptionProc(Call& call);  // 33
-int16_t TransactProc(Call& call);          // 46
+int16_t AllocStmtProc(Call& call);
+int16_t DisconnectProc(Call& call);
+int16_t GetErrorsProc(Call& call);
+int16_t GetConnectOptionProc(Call& call);
+int16_t GetInfoProc(Call& call);
+int16_t SetConnectOptionProc(Call& call);
+int16_t TransactProc(Call& call);
 // Statement level (statement_procs.cpp).
-int16_t CancelProc(Call& call);         // 4
-int16_t FreeStmtProc(Call& call);       // 18
-int16_t GetStmtOptionProc(Call& call);  // 22
-int16_t SetCursorNameProc(Call& call);  // 34
-int16_t SetStmtOptionProc(Call& call);  // 35
-// Catalog functions, 55 to 64 (catalog_procs.cpp).
+int16_t CancelProc(Call& call);
+int16_t FreeStmtProc(Call& call);
+int16_t GetStmtOptionProc(Call& call);
+int16_t SetCursorNameProc(Call& call);
+int16_t SetStmtOptionProc(Call& call);
+// The ten catalog functions, one handler (catalog_procs.cpp).
 int16_t CatalogProc(Call& call);
 // Without a login (cancel_proc.cpp, admin_procs.cpp, server_list_procs.cpp).
-int16_t CancelPendingProc(Call& call);    // 3
-int16_t EnumUsersProc(Call& call);        // 11
-int16_t ShutdownProc(Call& call);         // 36
-int16_t KillConnectionsProc(Call& call);  // 51
-int16_t ServerListProc(Call& call);       // 47
-int16_t DataSourcesProc(Call& call);      // 48
+int16_t CancelPendingProc(Call& call);
+int16_t EnumUsersProc(Call& call);
+int16_t ShutdownProc(Call& call);
+int16_t KillConnectionsProc(Call& call);
+int16_t ServerListProc(Call& call);
+int16_t DataSourcesProc(Call& call);
 // The login (login_proc.cpp).
-int16_t ConnectProc(Call& call);  // 65
+int16_t ConnectProc(Call& call);
 // Prepare and execution (exec_procs.cpp).
-int16_t ExecDirectProc(Call& call);   // 13, 49
-int16_t ExecuteProc(Call& call);      // 14, 50
-int16_t ParamDataProc(Call& call);    // 24
-int16_t PrepareProc(Call& call);      // 25
-int16_t PutLongDataProc(Call& call);  // 32
+int16_t ExecDirectProc(Call& call);  // and its array form
+int16_t ExecuteProc(Call& call);     // and its array form
+int16_t ParamDataProc(Call& call);
+int16_t PrepareProc(Call& call);
+int16_t PutLongDataProc(Call& call);
 // Fetching (fetch_procs.cpp).
-int16_t FetchBlockProc(Call& call);   // 2
-int16_t FetchRowProc(Call& call);     // 15
-int16_t GetLongDataProc(Call& call);  // 21
+int16_t FetchBlockProc(Call& call);
+int16_t FetchRowProc(Call& call);
+int16_t GetLongDataProc(Call& call);
 
 }  // namespace velsrv

@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/lna/fetch_request.h"
-#include "driver/lna/msg_buf.h"
 #include "server/call.h"
+#include "wire/fetch_request.h"
+#include "wire/msg_buf.h"
 
 namespace velsrv {
 

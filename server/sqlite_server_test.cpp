@@ -18,12 +18,12 @@
 #include <thread>
 
 #include "common/memory.h"
-#include "server/dispatch_harness.h"
 #include "server/listener.h"
 #include "server/odbc_backend.h"
 #include "server/type_table.h"
-#include "server/wire_test_client.h"
+#include "testing/dispatch_harness.h"
 #include "testing/temp_dir.h"
+#include "testing/wire_test_client.h"
 
 namespace velsrv_test {
 namespace {

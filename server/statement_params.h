@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/descriptor.h"
 #include "server/server_statement.h"
+#include "wire/descriptor.h"
 
 namespace velsrv {
 

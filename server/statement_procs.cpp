@@ -2,6 +2,7 @@
 #include "server/option_policy.h"
 #include "server/procedures.h"
 #include "server/value_convert.h"
+#include "wire/calls.h"
 
 namespace velsrv {
 
@@ -16,9 +17,9 @@ constexpr uint16_t kApiSetCursorName = 21;
 }  // namespace
 
 int16_t CancelProc(Call& call) {
-  int32_t statement_id = 0;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
+  CancelRequest request;
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
   if (!call.Parsed(ok)) return call.BadRequest();
   if (s == nullptr) return kStatusError;
   // Nothing of this statement runs now: every call runs to its end before
@@ -32,15 +33,15 @@ int16_t CancelProc(Call& call) {
 }
 
 int16_t FreeStmtProc(Call& call) {
-  int32_t statement_id = 0;
-  uint16_t option = 0;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &option))) return call.BadRequest();
+  FreeStmtRequest request;
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
+  if (!call.Parsed(ok)) return call.BadRequest();
   if (s == nullptr) return kStatusError;
+  const uint16_t option = request.option;
   switch (option) {
     case kSqlDrop:
-      call.session().DropStatement(statement_id);
+      call.session().DropStatement(request.statement);
       return kStatusOk;
     case kSqlClose:
     case kSqlUnbind:
@@ -90,11 +91,11 @@ int16_t GetStmtOptionProc(Call& call) {
 }
 
 int16_t SetCursorNameProc(Call& call) {
-  int32_t statement_id = 0;
-  NullableText name;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetText(call.in(), &name))) return call.BadRequest();
+  SetCursorNameRequest request;
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
+  if (!call.Parsed(ok)) return call.BadRequest();
+  const NullableText& name = request.name;
   if (s == nullptr) return kStatusError;
   if (!name) return call.Fail("S1009", "Invalid argument value.");
   if (call.session().backend_functions()[kApiSetCursorName] == 0) {

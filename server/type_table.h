@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "driver/lna/type_info.h"
+#include "wire/type_info.h"
 
 namespace velsrv {
 

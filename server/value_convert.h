@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "driver/lna/msg_buf.h"
-#include "driver/lna/typed_value.h"
 #include "server/backend.h"
+#include "wire/msg_buf.h"
+#include "wire/typed_value.h"
 
 namespace velsrv {
 

@@ -8,7 +8,7 @@
 #include <fstream>
 #include <string>
 
-#include "setup/installer_test_support.h"
+#include "testing/installer_test_support.h"
 #include "testing/registry_sandbox.h"
 
 namespace {

@@ -10,7 +10,7 @@
 #include <sstream>
 #include <string>
 
-#include "setup/installer_test_support.h"
+#include "testing/installer_test_support.h"
 #include "testing/registry_sandbox.h"
 
 namespace {

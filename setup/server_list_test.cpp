@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "setup/fake_host_lookup.h"
 #include "setup/number_checks.h"
+#include "testing/fake_host_lookup.h"
 
 namespace {
 

@@ -10,10 +10,10 @@
 
 #include "platform/dialog_scripted_host.h"
 #include "setup/config_dsn.h"
-#include "setup/fake_host_lookup.h"
-#include "setup/installer_test_support.h"
 #include "setup/setup_codes.h"
 #include "setup/setup_module.h"
+#include "testing/fake_host_lookup.h"
+#include "testing/installer_test_support.h"
 
 namespace {
 

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "wire/byte_order.h"
+
 namespace testing_peer {
 
 namespace {
@@ -18,10 +20,6 @@ namespace {
 constexpr int kIoTimeoutMs = 5000;
 // A real reply is far smaller; a test peer refuses to allocate more.
 constexpr uint32_t kMaxPayload = 64u << 20;
-
-uint32_t GetU32(const uint8_t* p) {
-  return (uint32_t{p[0]} << 24) | (uint32_t{p[1]} << 16) | (uint32_t{p[2]} << 8) | p[3];
-}
 
 }  // namespace
 
@@ -34,6 +32,8 @@ void PutU32(Bytes& out, uint32_t v) {
   for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<uint8_t>(v >> shift));
 }
 
+// Spelled out here rather than written by the codec, as the tests compare
+// what the driver sends with frames made by this.
 Bytes Frame(Bytes payload) {
   if (payload.size() >= 4) {
     Bytes length;
@@ -42,7 +42,7 @@ Bytes Frame(Bytes payload) {
   }
   Bytes frame;
   PutU32(frame, kFrameMagic);
-  PutU32(frame, static_cast<uint32_t>(payload.size() + 16));
+  PutU32(frame, static_cast<uint32_t>(payload.size() + kFrameHeaderSize));
   PutU16(frame, 0);
   PutU16(frame, 0);
   PutU32(frame, static_cast<uint32_t>(payload.size()));
@@ -92,9 +92,11 @@ bool PeerConnection::WriteAll(const uint8_t* data, size_t n) {
 }
 
 bool PeerConnection::ReadFrame(Bytes* payload) {
-  uint8_t head[16];
-  if (!ReadExact(head, sizeof head) || GetU32(head) != kFrameMagic) return false;
-  uint32_t length = GetU32(head + 12);
+  uint8_t head[kFrameHeaderSize];
+  if (!ReadExact(head, sizeof head)) return false;
+  FrameHeader header = ParseFrameHeader(head);
+  if (header.magic != kFrameMagic) return false;
+  uint32_t length = header.payload_length;
   if (length > kMaxPayload) return false;
   payload->assign(length, 0);
   return ReadExact(payload->data(), length);
@@ -159,10 +161,9 @@ namespace {
 // The request being answered: the last payload read, when it is a message
 // (its length slot holds its own length).
 const Bytes* LastRequest(const std::vector<Bytes>& received) {
-  if (received.empty() || received.back().size() < kHeaderSize) return nullptr;
+  if (received.empty() || received.back().size() < kMessageHeaderSize) return nullptr;
   const Bytes& r = received.back();
-  uint32_t length = (uint32_t{r[0]} << 24) | (uint32_t{r[1]} << 16) | (uint32_t{r[2]} << 8) | r[3];
-  return length == r.size() ? &r : nullptr;
+  return LoadBe32(r.data()) == r.size() ? &r : nullptr;
 }
 
 }  // namespace
@@ -173,7 +174,7 @@ Step Reply(const Bytes& payload) {
     // As a server does, the reply names the procedure and the sequence
     // number it answers, unless the script gave them.
     const Bytes* request = LastRequest(received);
-    if (request != nullptr && reply.size() >= kHeaderSize &&
+    if (request != nullptr && reply.size() >= kMessageHeaderSize &&
         std::all_of(reply.begin() + 4, reply.begin() + 10, [](uint8_t b) { return b == 0; }))
       std::copy(request->begin() + 4, request->begin() + 10, reply.begin() + 4);
     return c.WriteFrame(reply);

@@ -11,15 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include "wire/protocol.h"
+
 namespace testing_peer {
 
 using Bytes = std::vector<uint8_t>;
-
-// The frame magic and the size of the greeting both sides send once.
-constexpr uint32_t kFrameMagic = 0x27B25D1A;
-constexpr size_t kGreetingSize = 255;
-// Request and reply headers: length, procedure, sequence twice / status, 1.
-constexpr size_t kHeaderSize = 14;
 
 // One accepted connection, as a script step sees it. Reads give up after a
 // few seconds so that a test whose client never writes cannot hang.

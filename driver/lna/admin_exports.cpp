@@ -1,7 +1,8 @@
 #include "driver/lna/admin_exports.h"
 
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/calls.h"
+#include "wire/protocol.h"
 
 namespace {
 
@@ -45,5 +46,6 @@ int16_t _rpcLnaKillConnectionsXP(const char* server, const LnaPairList* element)
 
 int16_t _rpcLnaShutdownXP(const char* server, uint16_t mode) {
   return RpcRunOwn(
-      server, kRpcFailed, kRpcShutdown, [&](MsgBuf* b) { return MsgBufPutU16(b, mode); }, NoFields);
+      server, kRpcFailed, kRpcShutdown, [&](MsgBuf* b) { return Encode(b, ShutdownRequest{mode}); },
+      NoFields);
 }

@@ -8,8 +8,8 @@
 #include <cstdint>
 
 #include "driver/lna/lna_export.h"
-#include "driver/lna/pair_list.h"
-#include "driver/lna/user_list.h"
+#include "wire/pair_list.h"
+#include "wire/user_list.h"
 
 // *users becomes null, then the reply's array of user lists; the caller
 // frees it with MsgBufFreeArray(*users, sizeof(LnaUserList),

@@ -3,8 +3,8 @@
 #include <initializer_list>
 
 #include "driver/lna/reply_parts.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/protocol.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <cstdint>
 
-#include "driver/lna/column_desc.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/column_desc.h"
 
 // 55
 int16_t _rpcLnaColumnPrivilegesSP(RpcConnection** handle, int32_t server_stmt,

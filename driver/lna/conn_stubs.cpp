@@ -3,8 +3,9 @@
 #include <cstring>
 
 #include "common/memory.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/calls.h"
+#include "wire/protocol.h"
 
 namespace {
 
@@ -16,14 +17,14 @@ int NoFields(MsgBuf*) {
 
 int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key) {
   return RpcRunOwn(
-      server, kRpcFailed, kRpcCancelPending, [&](MsgBuf* b) { return MsgBufPutU16(b, cancel_key); },
-      NoFields);
+      server, kRpcFailed, kRpcCancelPending,
+      [&](MsgBuf* b) { return Encode(b, CancelPendingRequest{cancel_key}); }, NoFields);
 }
 
 int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {
   int16_t status = RpcRun(
       RpcHandleConn(handle), kRpcDisconnect,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn); }, NoFields);
+      [&](MsgBuf* b) { return Encode(b, DisconnectRequest{server_conn}); }, NoFields);
   if (handle != nullptr) {
     RpcConnClose(*handle);
     *handle = nullptr;
@@ -34,37 +35,25 @@ int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {
 int16_t _rpcLnaGetErrorsSP(RpcConnection** handle, int32_t server_conn, int32_t server_stmt,
                            LnaDiagRecord* records, uint16_t* count) {
   *count = 0;
-  LnaDiagRecord* received = nullptr;
-  uint32_t received_count = 0;
-  uint16_t reported = 0;
-  auto drop = [&] {
-    MemFree(received);
-    received = nullptr;
-    received_count = 0;
-  };
+  GetErrorsReply reply;
   int16_t status = RpcRun(
       RpcHandleConn(handle), kRpcGetErrors,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn) && MsgBufPutI32(b, server_stmt); },
       [&](MsgBuf* b) {
-        void* array;
-        if (!MsgBufGetArray(b, &array, MsgBufGetElem<XdrDiagRecord>, sizeof(LnaDiagRecord),
-                            &received_count)) {
-          return 0;
-        }
-        received = static_cast<LnaDiagRecord*>(array);
-        return MsgBufGetU16(b, &reported);
+        return Encode(b, GetErrorsRequest{server_conn, server_stmt});
       },
-      drop);
-  uint16_t n = RpcCountOf(reported, received_count);
+      [&](MsgBuf* b) { return Decode(b, &reply); }, [&] { reply = GetErrorsReply{}; });
+  uint16_t n = RpcCountOf(reply.count, static_cast<uint32_t>(reply.records.size()));
   if (n > kRpcMaxDiagnostics) n = kRpcMaxDiagnostics;
-  if (n > 0) std::memcpy(records, received, n * sizeof(LnaDiagRecord));
+  if (n > 0) std::memcpy(records, reply.records.data(), n * sizeof(LnaDiagRecord));
   *count = n;
-  drop();
   return status;
 }
 
 int16_t _rpcLnaTransactSP(RpcConnection** handle, int32_t server_conn, uint16_t type) {
   return RpcRun(
       RpcHandleConn(handle), kRpcTransact,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn) && MsgBufPutU16(b, type); }, NoFields);
+      [&](MsgBuf* b) {
+        return Encode(b, TransactRequest{server_conn, type});
+      },
+      NoFields);
 }

@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "driver/lna/diag_record.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/diag_record.h"
 
 // Diagnostic records one call fetches at most.
 constexpr uint16_t kRpcMaxDiagnostics = 10;

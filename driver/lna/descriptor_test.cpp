@@ -1,4 +1,4 @@
-#include "driver/lna/descriptor.h"
+#include "wire/descriptor.h"
 
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "common/memory.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_param_values.h"
-#include "driver/lna/wire_test_bytes.h"
+#include "testing/wire_test_bytes.h"
 
 namespace {
 

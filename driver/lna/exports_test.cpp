@@ -5,9 +5,9 @@
 #include "driver/lna/admin_exports.h"
 #include "driver/lna/conn_stubs.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/net_test_support.h"
 #include "driver/lna/rpc_call.h"
 #include "driver/lna/server_list_exports.h"
+#include "testing/net_test_support.h"
 
 namespace {
 

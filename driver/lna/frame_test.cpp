@@ -6,8 +6,8 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/wire_test_bytes.h"
 #include "testing/scripted_peer.h"
+#include "testing/wire_test_bytes.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include "driver/lna/lna_errors.h"
 #include "driver/lna/lna_shared_state.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/protocol.h"
 
 namespace {
 

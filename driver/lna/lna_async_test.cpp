@@ -1,7 +1,7 @@
 // The asynchronous state of a connection, driven through the operations:
 // one pending call per connection, repeated by its statement until it is
 // cancelled, everything else refused meanwhile.
-#include "driver/lna/lna_call_test_support.h"
+#include "testing/lna_call_test_support.h"
 
 namespace lna_call_test {
 namespace {

@@ -1,9 +1,9 @@
 // A broken connection: how a transport failure breaks it, and how every
 // operation then refuses without a request.
-#include "driver/lna/lna_call_test_support.h"
 #include "driver/lna/lna_errors.h"
-#include "driver/lna/lna_refusal_cases.h"
 #include "driver/lna/net_error.h"
+#include "testing/lna_call_test_support.h"
+#include "testing/lna_refusal_cases.h"
 
 namespace lna_call_test {
 namespace {

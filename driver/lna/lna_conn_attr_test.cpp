@@ -5,7 +5,7 @@
 #include <string>
 
 #include "common/profile.h"
-#include "driver/lna/lna_call_test_support.h"
+#include "testing/lna_call_test_support.h"
 #include "testing/temp_dir.h"
 
 namespace lna_call_test {

@@ -9,7 +9,7 @@
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/option_stubs.h"
-#include "driver/lna/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/login.h"
-#include "driver/lna/rpc_procedures.h"
+#include "wire/protocol.h"
 
 namespace {
 

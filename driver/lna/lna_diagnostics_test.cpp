@@ -3,8 +3,8 @@
 // settings were read does not outlive a successful login.
 #include <cstring>
 
-#include "driver/lna/lna_call_test_support.h"
 #include "driver/lna/lna_errors.h"
+#include "testing/lna_call_test_support.h"
 
 namespace lna_call_test {
 namespace {

@@ -6,10 +6,11 @@
 #include <cstring>
 #include <optional>
 
-#include "driver/lna/lna_call_test_support.h"
 #include "driver/lna/lna_stmt_buffers.h"
-#include "driver/lna/row_block_encoder.h"
-#include "driver/lna/typed_value.h"
+#include "testing/lna_call_test_support.h"
+#include "testing/test_env.h"
+#include "wire/row_block_encoder.h"
+#include "wire/typed_value.h"
 
 namespace lna_call_test {
 namespace {

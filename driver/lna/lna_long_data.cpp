@@ -6,8 +6,8 @@
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/protocol.h"
 
 int16_t LnaPutLongDataSP(LnaStatement* stmt, int16_t c_type, const void* data, int32_t length,
                          uint8_t async) {

@@ -3,7 +3,7 @@
 // catalog's warnings passed on, and values of an unexpected type refused.
 #include <cstring>
 
-#include "driver/lna/lna_call_test_support.h"
+#include "testing/lna_call_test_support.h"
 
 namespace lna_call_test {
 namespace {

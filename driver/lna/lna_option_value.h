@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "driver/lna/typed_value.h"
+#include "wire/typed_value.h"
 
 // The option the driver keeps to itself: asynchronous execution.
 constexpr uint16_t kLnaAsyncOption = 4;

@@ -5,9 +5,9 @@
 
 #include <cstdint>
 
-#include "driver/lna/descriptor.h"
 #include "driver/lna/lna_call.h"
-#include "driver/lna/typed_value.h"
+#include "wire/descriptor.h"
+#include "wire/typed_value.h"
 
 // The binding's value into a descriptor's typed value: fixed-size values
 // copied, texts and binaries by address.

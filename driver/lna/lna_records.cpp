@@ -5,8 +5,8 @@
 #include "driver/lna/lna_shared_state.h"
 #include "driver/lna/lna_stmt_buffers.h"
 #include "driver/lna/lna_trace_args.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/protocol.h"
 
 namespace {
 

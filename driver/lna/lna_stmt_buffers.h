@@ -5,8 +5,8 @@
 
 #include <cstdint>
 
-#include "driver/lna/column_desc.h"
 #include "driver/lna/lna_records.h"
+#include "wire/column_desc.h"
 
 // Frees the row block's bytes and clears the block.
 void LnaFreeBlockBytes(LnaStatement* stmt);

@@ -5,8 +5,8 @@
 #include <vector>
 
 #include "driver/lna/lna_async.h"
-#include "driver/lna/lna_call_test_support.h"
 #include "driver/lna/lna_errors.h"
+#include "testing/lna_call_test_support.h"
 
 namespace lna_call_test {
 namespace {

@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/lna/typed_value.h"
+#include "wire/byte_order.h"
+#include "wire/typed_value.h"
 
 namespace {
 
@@ -11,17 +12,6 @@ namespace {
 constexpr int32_t kValueNoData = -95;
 // Room the fixed-size values of a column block are read into.
 constexpr int32_t kWorkArea = 16;
-
-uint32_t Be16(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 8) | p[1];
-}
-uint32_t Be32(const uint8_t* p) {
-  return (static_cast<uint32_t>(p[0]) << 24) | (static_cast<uint32_t>(p[1]) << 16) |
-         (static_cast<uint32_t>(p[2]) << 8) | p[3];
-}
-uint64_t Be64(const uint8_t* p) {
-  return (static_cast<uint64_t>(Be32(p)) << 32) | Be32(p + 4);
-}
 
 // The fixed-size value goes in whole or not at all: a buffer too small for
 // it would be overrun.
@@ -55,9 +45,11 @@ uint32_t LnaFixedValueSize(int16_t c_type) {
   return size > 1 ? static_cast<uint32_t>(size) : 0;
 }
 
-int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t available) {
+int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t available,
+                        LnaSpill* spill) {
+  LnaSpillClear(spill);
   if (row == nullptr || available < 4) return -1;
-  auto length = static_cast<int32_t>(Be32(row));
+  auto length = static_cast<int32_t>(LoadBe32(row));
   if (length < 0) {
     slot->result_length = length == kValueNoData ? kValueNoData : kValueNull;
     return 4;
@@ -72,45 +64,53 @@ int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t availab
     case kCTypeSLong:
     case kCTypeLong:
     case kCTypeFloat:
-      Store(slot, Be32(b));
+      Store(slot, LoadBe32(b));
       break;
     case kCTypeUShort:
     case kCTypeSShort:
     case kCTypeShort:
-      Store(slot, static_cast<uint16_t>(Be16(b)));
+      Store(slot, static_cast<uint16_t>(LoadBe16(b)));
       break;
     case kCTypeDouble:
-      Store(slot, Be64(b));
+      Store(slot, LoadBe64(b));
       break;
     case kCTypeDate:
     case kCTypeTime:
-      Store(slot, Date{{static_cast<uint16_t>(Be16(b)), static_cast<uint16_t>(Be16(b + 2)),
-                        static_cast<uint16_t>(Be16(b + 4))}});
+      Store(slot, Date{{static_cast<uint16_t>(LoadBe16(b)), static_cast<uint16_t>(LoadBe16(b + 2)),
+                        static_cast<uint16_t>(LoadBe16(b + 4))}});
       break;
     case kCTypeTimestamp: {
       LnaTimestamp ts{};
       uint16_t* parts[] = {&ts.year, &ts.month, &ts.day, &ts.hour, &ts.minute, &ts.second};
-      for (size_t i = 0; i < 6; ++i) *parts[i] = static_cast<uint16_t>(Be16(b + 2 * i));
-      ts.fraction = Be32(b + 12);
+      for (size_t i = 0; i < 6; ++i) *parts[i] = static_cast<uint16_t>(LoadBe16(b + 2 * i));
+      ts.fraction = LoadBe32(b + 12);
       Store(slot, ts);
       break;
     }
     default:
       StoreBytes(slot, b, static_cast<uint32_t>(length), slot->c_type == kCTypeChar);
+      if (spill != nullptr && LnaValueSpills(*slot, static_cast<uint32_t>(length)) &&
+          !LnaSpillAppend(spill, b, static_cast<uint32_t>(length)))
+        return kLnaValueNoMemory;
       break;
   }
   return 4 + static_cast<int64_t>(length);
 }
 
-int LnaExtractValue(LnaFetchSlot* slot, RowBlockDecoder* decoder) {
+int LnaExtractValue(LnaFetchSlot* slot, RowBlockDecoder* decoder, LnaSpill* spill) {
+  LnaSpillClear(spill);
   uint32_t fixed = LnaFixedValueSize(slot->c_type);
   if (fixed == 0) {
-    // Straight into the application's buffer; a value longer than it is
-    // taken in its first buffer_length bytes.
-    int32_t room = slot->buffer != nullptr ? std::max(slot->buffer_length, 0) : 0;
-    int32_t length = NextBlockValuePrefix(decoder, static_cast<uint8_t*>(slot->buffer), room);
+    // Straight into the slot's buffer; a value longer than it fills it and
+    // is kept whole beside it.
+    const uint8_t* value = nullptr;
+    int32_t length = NextBlockValueView(decoder, &value);
     slot->result_length = length;
-    if (length >= 0 && length < room) static_cast<uint8_t*>(slot->buffer)[length] = 0;
+    if (length < 0) return 1;
+    StoreBytes(slot, value, static_cast<uint32_t>(length), true);
+    if (spill != nullptr && LnaValueSpills(*slot, static_cast<uint32_t>(length)) &&
+        !LnaSpillAppend(spill, value, static_cast<uint32_t>(length)))
+      return -1;
     return 1;
   }
   uint8_t b[kWorkArea] = {};
@@ -134,34 +134,34 @@ int LnaExtractValue(LnaFetchSlot* slot, RowBlockDecoder* decoder) {
       // to 59999.
       uint32_t v = 0;
       if (n == 1) v = b[0] + 1u;
-      if (n == 2) v = Be16(b) - 5536u;
-      if (n == 4) v = Be32(b);
+      if (n == 2) v = LoadBe16(b) - 5536u;
+      if (n == 4) v = LoadBe32(b);
       Store(slot, v);
       break;
     }
     case kCTypeUShort:
     case kCTypeSShort:
     case kCTypeShort:
-      Store(slot, static_cast<uint16_t>(Be16(b)));
+      Store(slot, static_cast<uint16_t>(LoadBe16(b)));
       break;
     case kCTypeFloat:
-      Store(slot, Be32(b));
+      Store(slot, LoadBe32(b));
       break;
     case kCTypeDouble:
       // Trailing repeats of the last byte are not sent.
       if (n > 0)
         for (int32_t i = n; i < 8; ++i) b[i] = b[n - 1];
-      Store(slot, Be64(b));
+      Store(slot, LoadBe64(b));
       break;
     case kCTypeDate:
-      Store(slot, Date{{static_cast<uint16_t>(Be16(b)), b[2], b[3]}});
+      Store(slot, Date{{static_cast<uint16_t>(LoadBe16(b)), b[2], b[3]}});
       break;
     case kCTypeTime:
       Store(slot, Date{{b[0], b[1], b[2]}});
       break;
     case kCTypeTimestamp: {
-      LnaTimestamp ts{static_cast<uint16_t>(Be16(b)), b[2], b[3], b[4], b[5], b[6], 0};
-      ts.fraction = Be32(b + 7);
+      LnaTimestamp ts{static_cast<uint16_t>(LoadBe16(b)), b[2], b[3], b[4], b[5], b[6], 0};
+      ts.fraction = LoadBe32(b + 7);
       Store(slot, ts);
       break;
     }

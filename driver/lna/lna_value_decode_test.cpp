@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "driver/lna/row_block_encoder.h"
-#include "driver/lna/typed_value.h"
-#include "driver/lna/wire_test_bytes.h"
+#include "testing/wire_test_bytes.h"
+#include "wire/row_block_encoder.h"
+#include "wire/typed_value.h"
 
 namespace {
 

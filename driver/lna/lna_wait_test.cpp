@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/lna/lna_call_test_support.h"
 #include "driver/lna/lna_stmt_call.h"
+#include "testing/lna_call_test_support.h"
 
 namespace {
 

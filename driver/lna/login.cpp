@@ -9,10 +9,10 @@
 #include "driver/lna/net_error.h"
 #include "driver/lna/protocol_choice.h"
 #include "driver/lna/reply_parts.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
-#include "driver/lna/scramble.h"
 #include "driver/lna/server_pick.h"
+#include "wire/protocol.h"
+#include "wire/scramble.h"
 
 namespace {
 

@@ -6,10 +6,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "driver/lna/login_records.h"
 #include "driver/lna/rpc_connection.h"
-#include "driver/lna/table_type.h"
-#include "driver/lna/type_info.h"
+#include "wire/login_records.h"
+#include "wire/table_type.h"
+#include "wire/type_info.h"
 
 // The scrambled text is at most this long: a 2-byte random prefix and the
 // connection string cut to kLoginMaxConnString characters.

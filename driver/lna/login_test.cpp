@@ -7,10 +7,10 @@
 #include "common/memory.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/net_test_support.h"
 #include "driver/lna/rpc_call.h"
-#include "driver/lna/scramble.h"
 #include "driver/lna/server_pick.h"
+#include "testing/net_test_support.h"
+#include "wire/scramble.h"
 
 namespace {
 

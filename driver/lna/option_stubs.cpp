@@ -1,8 +1,8 @@
 #include "driver/lna/option_stubs.h"
 
 #include "driver/lna/reply_parts.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/protocol.h"
 
 namespace {
 

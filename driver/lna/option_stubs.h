@@ -6,7 +6,7 @@
 #include <cstdint>
 
 #include "driver/lna/rpc_connection.h"
-#include "driver/lna/typed_value.h"
+#include "wire/typed_value.h"
 
 // 19
 int16_t _rpcLnaGetConnectOptionMP(RpcConnection** handle, int32_t server_conn, uint16_t option,

@@ -7,11 +7,11 @@
 
 #include <cstdint>
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/descriptor.h"
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/rpc_stub.h"
-#include "driver/lna/typed_value.h"
+#include "wire/column_desc.h"
+#include "wire/descriptor.h"
+#include "wire/msg_buf.h"
+#include "wire/typed_value.h"
 
 // An array of T records, then its u16 count. On failure *items may hold the
 // array already read: the caller's discard frees it (MemFree).

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr uint32_t kRequestHeaderSize = 14;
-
 // Waits for the reply within the connection's bound. A reply that outlasts
 // it runs the overdue hook once; after a cancel the reply gets a little
 // more time. 1 when the reply can be read, 0 (code 132) when it never came.
@@ -27,7 +25,7 @@ int AwaitReply(RpcConnection* conn) {
   return NetWaitReadable(conn->socket, kRpcCancelGraceMs) > 0;
 }
 
-int Failed(RpcConnection* conn, RpcReplyHeader* header, int32_t kind) {
+int Failed(RpcConnection* conn, ReplyHeader* header, int32_t kind) {
   if (conn != nullptr) conn->error_kind = kind;
   header->status = kRpcFailed;
   return 0;
@@ -44,25 +42,18 @@ int RpcBeginCall(MsgBuf* message, RpcConnection* conn, uint32_t procedure) {
   // Threads may share a connection; each request gets a number of its own.
   uint16_t sequence = static_cast<uint16_t>(
       std::atomic_ref<uint16_t>(conn->sequence).fetch_add(1, std::memory_order_relaxed) + 1);
-  return MsgBufPutU32(message, 0) && MsgBufPutU32(message, procedure) &&
-         MsgBufPutU16(message, sequence) && MsgBufPutU16(message, sequence) &&
-         MsgBufPutU16(message, 1);
+  return EncodeRequestHeader(message, procedure, sequence);
 }
 
-int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
-  *header = RpcReplyHeader{};
+int RpcDoCall(RpcConnection* conn, MsgBuf* message, ReplyHeader* header) {
+  *header = ReplyHeader{};
   if (conn == nullptr) {
     TlsSlotSet(kNetErrBadSocket);
     return Failed(conn, header, kRpcErrSend);
   }
   // What the reply must answer: the request's procedure and sequence number.
-  uint32_t procedure = 0;
-  uint16_t sequence = 0;
-  if (message != nullptr && message->write_len >= kRequestHeaderSize) {
-    const uint8_t* h = message->data;
-    procedure = (uint32_t{h[4]} << 24) | (uint32_t{h[5]} << 16) | (uint32_t{h[6]} << 8) | h[7];
-    sequence = static_cast<uint16_t>((h[8] << 8) | h[9]);
-  }
+  RequestHeader request{};
+  PeekRequestHeader(message, &request);
   bool locked = conn->lock_valid && rcSynObjLock(conn->lock) == kSynObjOk;
   conn->overdue = 0;
   int sent = RpcSendRequest(conn, message);
@@ -71,18 +62,14 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, RpcReplyHeader* header) {
   if (!sent) return Failed(conn, header, kRpcErrSend);
   if (!received) return Failed(conn, header, kRpcErrReceive);
 
-  uint16_t status;
-  if (!MsgBufGetU32(message, &header->length) || !MsgBufGetU32(message, &header->word1) ||
-      !MsgBufGetU16(message, &header->word2) || !MsgBufGetU16(message, &status) ||
-      !MsgBufGetU16(message, &header->word3)) {
-    return Failed(conn, header, kRpcErrReceive);
-  }
+  ReplyHeader reply;
+  if (!ParseReplyHeader(message, &reply)) return Failed(conn, header, kRpcErrReceive);
   // A reply to another request means the connection is out of step: its
   // fields belong to a call this one knows nothing of.
-  if (header->word1 != procedure || header->word2 != sequence) {
+  if (reply.procedure != request.procedure || reply.sequence != request.sequence) {
     TlsSlotSet(kWireErrBadRead);
     return Failed(conn, header, kRpcErrReceive);
   }
-  header->status = static_cast<int16_t>(status);
+  *header = reply;
   return 1;
 }

@@ -7,6 +7,7 @@
 #include "driver/lna/frame.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/protocol_trace.h"
+#include "wire/protocol.h"
 
 namespace {
 
@@ -43,10 +44,10 @@ int RpcHandshake(NetSocket s, NetSocket* out_socket, NetTransport* out_table) {
   OpenProtocolTrace();
   NetTransport* table = GetTcpTransport();
   if (table == nullptr) return 0;
-  uint8_t greeting[kRpcGreetingSize] = {};
+  uint8_t greeting[kGreetingSize] = {};
   std::memcpy(greeting, kClientGreeting, sizeof kClientGreeting - 1);
-  int ok = table->send(s, greeting, kRpcGreetingSize) > 0 &&
-           table->read(s, greeting, kRpcGreetingSize) > 0;
+  int ok =
+      table->send(s, greeting, kGreetingSize) > 0 && table->read(s, greeting, kGreetingSize) > 0;
   if (ok) {
     *out_table = *table;
     *out_socket = s;

@@ -6,8 +6,8 @@
 #include <cstdint>
 
 #include "common/syn_obj.h"
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/transport.h"
+#include "wire/msg_buf.h"
 
 // Why the last call on a connection failed locally (its error kind).
 enum : int32_t {
@@ -18,8 +18,6 @@ enum : int32_t {
   kRpcErrReceive = 6,   // the reply or its header could not be received
   kRpcErrUnpack = 7,    // the reply could not be unpacked or had bytes left over
 };
-
-constexpr uint32_t kRpcGreetingSize = 255;
 
 // How long a new connection waits for the greeting and, until told
 // otherwise, for each reply: a server that accepts and then stays silent

@@ -9,9 +9,9 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/net_test_support.h"
 #include "driver/lna/rpc_call.h"
 #include "driver/lna/stmt_stubs.h"
+#include "testing/net_test_support.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 
 #include <cstdint>
 
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/rpc_call.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/msg_buf.h"
 
 // The connection a caller's handle holds, or null.
 inline RpcConnection* RpcHandleConn(RpcConnection** handle) {
@@ -51,7 +51,7 @@ int16_t RpcRun(RpcConnection* conn, uint32_t procedure, Pack&& pack, Unpack&& un
   MsgBuf* buf = RpcStubStart(conn, no_buffer_kind);
   if (buf == nullptr) return kRpcFailed;
   if (!RpcBeginCall(buf, conn, procedure) || !pack(buf)) return RpcStubFail(conn, buf, kRpcErrPack);
-  RpcReplyHeader header;
+  ReplyHeader header;
   if (!RpcDoCall(conn, buf, &header)) {
     MsgBufFree(buf);
     return header.status;

@@ -5,8 +5,8 @@
 #include "common/memory.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/protocol.h"
 
 namespace {
 

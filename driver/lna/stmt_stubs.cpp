@@ -2,8 +2,9 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/reply_parts.h"
-#include "driver/lna/rpc_procedures.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/calls.h"
+#include "wire/protocol.h"
 
 namespace {
 
@@ -101,8 +102,14 @@ int16_t Execute(RpcConnection** handle, uint32_t procedure, int32_t stmt, const 
 
 int16_t _rpcLnaAllocStmtSP(RpcConnection** handle, int32_t server_conn, int32_t* server_stmt) {
   return RpcRun(
-      RpcHandleConn(handle), kRpcAllocStmt, [&](MsgBuf* b) { return MsgBufPutI32(b, server_conn); },
-      [&](MsgBuf* b) { return MsgBufGetI32(b, server_stmt); });
+      RpcHandleConn(handle), kRpcAllocStmt,
+      [&](MsgBuf* b) { return Encode(b, AllocStmtRequest{server_conn}); },
+      [&](MsgBuf* b) {
+        AllocStmtReply reply;
+        if (!Decode(b, &reply)) return 0;
+        *server_stmt = reply.statement;
+        return 1;
+      });
 }
 
 int16_t _rpcLnaFetchBlockSP(RpcConnection** handle, int32_t server_stmt, uint8_t async,
@@ -119,8 +126,8 @@ int16_t _rpcLnaFetchBlockSP(RpcConnection** handle, int32_t server_stmt, uint8_t
 
 int16_t _rpcLnaCancelSP(RpcConnection** handle, int32_t server_stmt) {
   return RpcRun(
-      RpcHandleConn(handle), kRpcCancel, [&](MsgBuf* b) { return MsgBufPutI32(b, server_stmt); },
-      NoFields);
+      RpcHandleConn(handle), kRpcCancel,
+      [&](MsgBuf* b) { return Encode(b, CancelRequest{server_stmt}); }, NoFields);
 }
 
 int16_t _rpcLnaExecDirectMP(RpcConnection** handle, int32_t server_stmt, const char* sql,
@@ -172,7 +179,10 @@ int16_t _rpcLnaFetchSP(RpcConnection** handle, int32_t server_stmt, uint8_t asyn
 int16_t _rpcLnaFreeStmtSP(RpcConnection** handle, int32_t server_stmt, uint16_t option) {
   return RpcRun(
       RpcHandleConn(handle), kRpcFreeStmt,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_stmt) && MsgBufPutU16(b, option); }, NoFields);
+      [&](MsgBuf* b) {
+        return Encode(b, FreeStmtRequest{server_stmt, option});
+      },
+      NoFields);
 }
 
 int16_t _rpcLnaGetLongDataSP(RpcConnection** handle, int32_t server_stmt, uint16_t column,
@@ -194,8 +204,14 @@ int16_t _rpcLnaGetLongDataSP(RpcConnection** handle, int32_t server_stmt, uint16
 int16_t _rpcLnaParamDataSP(RpcConnection** handle, int32_t server_stmt, int32_t* result) {
   *result = 0;
   return RpcRun(
-      RpcHandleConn(handle), kRpcParamData, [&](MsgBuf* b) { return MsgBufPutI32(b, server_stmt); },
-      [&](MsgBuf* b) { return MsgBufGetI32(b, result); });
+      RpcHandleConn(handle), kRpcParamData,
+      [&](MsgBuf* b) { return Encode(b, ParamDataRequest{server_stmt}); },
+      [&](MsgBuf* b) {
+        ParamDataReply reply;
+        if (!Decode(b, &reply)) return 0;
+        *result = reply.row_count;
+        return 1;
+      });
 }
 
 int16_t _rpcLnaPrepareMP(RpcConnection** handle, int32_t server_stmt, const char* sql,
@@ -224,6 +240,8 @@ int16_t _rpcLnaPutLongDataSP(RpcConnection** handle, int32_t server_stmt,
 int16_t _rpcLnaSetCursorNameSP(RpcConnection** handle, int32_t server_stmt, const char* name) {
   return RpcRun(
       RpcHandleConn(handle), kRpcSetCursorName,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, server_stmt) && MsgBufPutString(b, name); },
+      [&](MsgBuf* b) {
+        return Encode(b, SetCursorNameRequest{server_stmt, name ? WireText(name) : std::nullopt});
+      },
       NoFields);
 }

@@ -10,12 +10,12 @@
 
 #include <cstdint>
 
-#include "driver/lna/column_desc.h"
-#include "driver/lna/descriptor.h"
-#include "driver/lna/fetch_request.h"
-#include "driver/lna/row_reply.h"
 #include "driver/lna/rpc_connection.h"
-#include "driver/lna/typed_value.h"
+#include "wire/column_desc.h"
+#include "wire/descriptor.h"
+#include "wire/fetch_request.h"
+#include "wire/row_reply.h"
+#include "wire/typed_value.h"
 
 // 1: a new server statement on the server connection.
 int16_t _rpcLnaAllocStmtSP(RpcConnection** handle, int32_t server_conn, int32_t* server_stmt);

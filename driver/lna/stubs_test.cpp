@@ -9,10 +9,10 @@
 #include "driver/lna/catalog_stubs.h"
 #include "driver/lna/conn_stubs.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/net_test_support.h"
 #include "driver/lna/option_stubs.h"
 #include "driver/lna/rpc_call.h"
 #include "driver/lna/stmt_stubs.h"
+#include "testing/net_test_support.h"
 
 namespace {
 

@@ -6,18 +6,17 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
-#include "driver/lna/msg_buf.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/protocol_trace.h"
 #include "driver/lna/proxy.h"
 #include "driver/lna/server_address.h"
-#include "platform/sleep.h"
+#include "platform/env.h"
+#include "wire/msg_buf.h"
 
 namespace {
 
 std::once_flag g_started;
 std::atomic<uint32_t> g_accepted_peer{0};
-std::atomic<NetSleepFn> g_sleep{nullptr};
 
 std::mutex g_real_server_mutex;
 char g_real_server[kNetMaxRealServer + 1];
@@ -31,12 +30,7 @@ unsigned long Hex(const void* p) {
 }
 
 void Wait(uint32_t milliseconds) {
-  NetSleepFn sleep = g_sleep.load();
-  if (sleep != nullptr) {
-    sleep(milliseconds);
-  } else {
-    PlatSleepMs(milliseconds);
-  }
+  PlatformEnvGet().SleepMs(milliseconds);
 }
 
 void SetRealServer(const char* host_port) {
@@ -238,8 +232,4 @@ int NetPeerName(NetSocket s, int kind, char* buffer, uint32_t* size) {
     return 1;
   }
   return 0;
-}
-
-void NetSetSleep(NetSleepFn sleep) {
-  g_sleep.store(sleep);
 }

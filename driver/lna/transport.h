@@ -70,7 +70,3 @@ NetSocket hNetAccept(NetSocket listener);
 // real server text, copied when the buffer's *size exceeds its length. 1, or
 // 0 for a failed look-up or another kind.
 int NetPeerName(NetSocket s, int kind, char* buffer, uint32_t* size);
-
-// Test hook: the wait between connect attempts (null: really sleep).
-using NetSleepFn = void (*)(uint32_t milliseconds);
-void NetSetSleep(NetSleepFn sleep);

@@ -13,8 +13,8 @@
 #include "common/profile.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
-#include "driver/lna/net_test_support.h"
 #include "driver/lna/server_address.h"
+#include "testing/net_test_support.h"
 #include "testing/temp_dir.h"
 
 namespace {
@@ -226,7 +226,7 @@ void OpenLateListener(uint32_t milliseconds) {
 
 TEST_F(TransportTest, AServerThatComesUpDuringTheRetriesIsReached) {
   g_late_port = testing_peer::UnusedLoopbackPort();
-  NetSetSleep(OpenLateListener);
+  ScopedSleep late(OpenLateListener);
   std::string address = "127.0.0.1:" + std::to_string(g_late_port);
   NetSocket s = hNetConnect(address.c_str());
   EXPECT_NE(s, kNetNoSocket);

@@ -9,8 +9,9 @@
 #include <cstring>
 
 #include "common/tls_slot.h"
-#include "server/dispatch_harness.h"
 #include "server/dispatcher.h"
+#include "testing/dispatch_harness.h"
+#include "wire/protocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   velsrv::ServerConfig config = velsrv_test::ScriptedConfig();
@@ -45,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       continue;
     }
     // A reply header, naming the procedure the request named.
-    if (reply->write_len < velsrv::kReplyHeaderSize || n < 4 ||
+    if (reply->write_len < kMessageHeaderSize || n < 4 ||
         std::memcmp(reply->data + 4, body, 4) != 0)
       std::abort();
   }

@@ -56,7 +56,7 @@ TEST(ResourceLibraries, HoldEveryTemplateWithTheControlsTheProgramsAddress) {
       {VEL_RSTOOL_PATH, "DetailReport", nullptr,
        with_common({{101, Kind::kStatic}, {100, Kind::kListBox}})},
       {VEL_RSTOOL_PATH, "VCRREFRESH", "VeltoClient", {}},
-      {VEL_RSDRIV_PATH,
+      {VEL_RESOURCE_PATH,
        100,
        nullptr,
        {{1, Kind::kButton},
@@ -102,7 +102,7 @@ TEST(ResourceLibraries, ControlsHaveTheStylesTheirDialogsRelyOn) {
   EXPECT_NE(Item(DlgFindTemplate(tools, "DetailReport"), 100)->style & kDlgUseTabs, 0u);
   PlatModuleFree(tools);
 
-  PlatModule driver = PlatModuleLoadFile(VEL_RSDRIV_PATH);
+  PlatModule driver = PlatModuleLoadFile(VEL_RESOURCE_PATH);
   ASSERT_NE(driver, nullptr);
   const DlgTemplate* logon = DlgFindTemplate(driver, 100);
   EXPECT_NE(Item(logon, 104)->style & kDlgPassword, 0u);

@@ -16,7 +16,6 @@
 #include <thread>
 #include <vector>
 
-#include "driver/lna/sap_datagram.h"
 #include "driver/lna/server_list_exports.h"
 #include "platform/odbc_dsn.h"
 #include "testing/child_process.h"
@@ -28,6 +27,7 @@
 #include "tools/shared/tcp_discovery.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/udp_discovery_run.h"
+#include "wire/sap_datagram.h"
 
 namespace {
 

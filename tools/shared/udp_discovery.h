@@ -13,10 +13,10 @@
 #include <vector>
 
 #include "common/trace.h"
-#include "driver/lna/sap_datagram.h"
 #include "tools/shared/server_entry.h"
 #include "tools/shared/service_settings.h"
 #include "tools/shared/tool_env.h"
+#include "wire/sap_datagram.h"
 
 class DatagramSender {
  public:

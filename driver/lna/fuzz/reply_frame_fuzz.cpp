@@ -7,7 +7,7 @@
 
 #include "common/tls_slot.h"
 #include "driver/lna/frame.h"
-#include "driver/lna/msg_buf.h"
+#include "wire/msg_buf.h"
 
 namespace {
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "driver/lna/lna_value_decode.h"
-#include "driver/lna/typed_value.h"
+#include "wire/typed_value.h"
 
 namespace {
 

@@ -1,0 +1,356 @@
+#include "driver/odbc/catalog/catalog_api.h"
+
+#include <sqlext.h>
+
+#include "common/trace.h"
+#include "driver/lna/lna_call.h"
+#include "driver/odbc/catalog/catalog_columns.h"
+#include "driver/odbc/catalog/catalog_worker.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/diag/trace_arg.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_trace.h"
+#include "wire/column_desc.h"
+
+namespace {
+
+// SQL_API numbers of the catalog functions.
+enum : uint16_t {
+  kApiColumns = 40,
+  kApiSpecialColumns = 52,
+  kApiStatistics = 53,
+  kApiColumnPrivileges = 56,
+  kApiForeignKeys = 60,
+  kApiPrimaryKeys = 65,
+  kApiProcedureColumns = 66,
+  kApiProcedures = 67,
+  kApiTablePrivileges = 70,
+};
+
+// A server operation's reply: the columns it describes and their count.
+struct Reply {
+  LnaColumnDesc* columns = nullptr;
+  uint16_t count = 0;
+};
+
+uint8_t Async(const DrvStmt* statement) {
+  return StmtIsAsync(statement) ? 1 : 0;
+}
+
+}  // namespace
+
+SQLRETURN DrvColumns(DrvStmt* statement, const char* qualifier, const char* owner,
+                     const char* table, const char* column) {
+  Reply r;
+  int16_t status = LnaColumnsSP(statement->lna, qualifier, owner, table, column, &r.columns,
+                                &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvColumnPrivileges(DrvStmt* statement, const char* qualifier, const char* owner,
+                              const char* table, const char* column) {
+  Reply r;
+  int16_t status = LnaColumnPrivilegesSP(statement->lna, qualifier, owner, table, column,
+                                         &r.columns, &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvForeignKeys(DrvStmt* statement, const char* pk_qualifier, const char* pk_owner,
+                         const char* pk_table, const char* fk_qualifier, const char* fk_owner,
+                         const char* fk_table) {
+  Reply r;
+  int16_t status = LnaForeignKeysSP(statement->lna, pk_qualifier, pk_owner, pk_table, fk_qualifier,
+                                    fk_owner, fk_table, &r.columns, &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvPrimaryKeys(DrvStmt* statement, const char* qualifier, const char* owner,
+                         const char* table) {
+  Reply r;
+  int16_t status = LnaPrimaryKeysSP(statement->lna, qualifier, owner, table, &r.columns, &r.count,
+                                    Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvProcedureColumns(DrvStmt* statement, const char* qualifier, const char* owner,
+                              const char* procedure, const char* column) {
+  Reply r;
+  int16_t status = LnaProcedureColumnsSP(statement->lna, qualifier, owner, procedure, column,
+                                         &r.columns, &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvProcedures(DrvStmt* statement, const char* qualifier, const char* owner,
+                        const char* procedure) {
+  Reply r;
+  int16_t status = LnaProceduresSP(statement->lna, qualifier, owner, procedure, &r.columns,
+                                   &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvSpecialColumns(DrvStmt* statement, uint16_t column_type, const char* qualifier,
+                            const char* owner, const char* table, uint16_t scope,
+                            uint16_t nullable) {
+  Reply r;
+  int16_t status = LnaSpecialColumnsSP(statement->lna, column_type, qualifier, owner, table, scope,
+                                       nullable, &r.columns, &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvStatistics(DrvStmt* statement, const char* qualifier, const char* owner,
+                        const char* table, uint16_t unique, uint16_t accuracy) {
+  Reply r;
+  int16_t status = LnaStatisticsSP(statement->lna, qualifier, owner, table, unique, accuracy,
+                                   &r.columns, &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN DrvTablePrivileges(DrvStmt* statement, const char* qualifier, const char* owner,
+                             const char* table) {
+  Reply r;
+  int16_t status = LnaTablePrivilegesSP(statement->lna, qualifier, owner, table, &r.columns,
+                                        &r.count, Async(statement));
+  return CatalogReply(statement, status, r.columns, r.count);
+}
+
+SQLRETURN SQLColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT cbTableQualifier,
+                         SQLCHAR* szTableOwner, SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                         SQLSMALLINT cbTableName, SQLCHAR* szColumnName, SQLSMALLINT cbColumnName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
+  TraceArg o = TracedString(szTableOwner, cbTableOwner);
+  TraceArg t = TracedString(szTableName, cbTableName);
+  TraceArg c = TracedString(szColumnName, cbColumnName);
+  TraceEnter(StmtTrace(statement),
+             "SQLColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+      {szColumnName, cbColumnName, SQL_MAX_COLUMN_NAME_LEN},
+  };
+  return RunCatalog(statement, "SQLColumns", kApiColumns, kKindColumns, strings, 4, nullptr,
+                    [&](const ArgCopy* a) {
+                      return DrvColumns(statement, a[0].text, a[1].text, a[2].text, a[3].text);
+                    });
+}
+
+SQLRETURN SQLColumnPrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
+                                  SQLSMALLINT cbTableQualifier, SQLCHAR* szTableOwner,
+                                  SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                                  SQLSMALLINT cbTableName, SQLCHAR* szColumnName,
+                                  SQLSMALLINT cbColumnName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
+  TraceArg o = TracedString(szTableOwner, cbTableOwner);
+  TraceArg t = TracedString(szTableName, cbTableName);
+  TraceArg c = TracedString(szColumnName, cbColumnName);
+  TraceEnter(StmtTrace(statement),
+             "SQLColumnPrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+      {szColumnName, cbColumnName, SQL_MAX_COLUMN_NAME_LEN},
+  };
+  return RunCatalog(statement, "SQLColumnPrivileges", kApiColumnPrivileges, kKindColumnPrivileges,
+                    strings, 4, nullptr, [&](const ArgCopy* a) {
+                      return DrvColumnPrivileges(statement, a[0].text, a[1].text, a[2].text,
+                                                 a[3].text);
+                    });
+}
+
+SQLRETURN SQLForeignKeysImpl(SQLHSTMT hstmt, SQLCHAR* szPkTableQualifier,
+                             SQLSMALLINT cbPkTableQualifier, SQLCHAR* szPkTableOwner,
+                             SQLSMALLINT cbPkTableOwner, SQLCHAR* szPkTableName,
+                             SQLSMALLINT cbPkTableName, SQLCHAR* szFkTableQualifier,
+                             SQLSMALLINT cbFkTableQualifier, SQLCHAR* szFkTableOwner,
+                             SQLSMALLINT cbFkTableOwner, SQLCHAR* szFkTableName,
+                             SQLSMALLINT cbFkTableName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg pq = TracedString(szPkTableQualifier, cbPkTableQualifier);
+  TraceArg po = TracedString(szPkTableOwner, cbPkTableOwner);
+  TraceArg pt = TracedString(szPkTableName, cbPkTableName);
+  TraceArg fq = TracedString(szFkTableQualifier, cbFkTableQualifier);
+  TraceArg fo = TracedString(szFkTableOwner, cbFkTableOwner);
+  TraceArg ft = TracedString(szFkTableName, cbFkTableName);
+  TraceEnter(StmtTrace(statement),
+             "SQLForeignKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, "
+             "\"%.*s\", %d, \"%.*s\", %d)",
+             TraceAddr(hstmt), pq.precision, pq.text, cbPkTableQualifier, po.precision, po.text,
+             cbPkTableOwner, pt.precision, pt.text, cbPkTableName, fq.precision, fq.text,
+             cbFkTableQualifier, fo.precision, fo.text, cbFkTableOwner, ft.precision, ft.text,
+             cbFkTableName);
+  const CatalogString strings[] = {
+      {szPkTableQualifier, cbPkTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szPkTableOwner, cbPkTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szPkTableName, cbPkTableName, SQL_MAX_TABLE_NAME_LEN},
+      {szFkTableQualifier, cbFkTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szFkTableOwner, cbFkTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szFkTableName, cbFkTableName, SQL_MAX_TABLE_NAME_LEN},
+  };
+  // Both qualifiers, then both owners, then both tables.
+  static constexpr uint32_t kPairs[] = {0, 3, 1, 4, 2, 5};
+  return RunCatalog(statement, "SQLForeignKeys", kApiForeignKeys, kKindForeignKeys, strings, 6,
+                    kPairs, [&](const ArgCopy* a) {
+                      return DrvForeignKeys(statement, a[0].text, a[1].text, a[2].text, a[3].text,
+                                            a[4].text, a[5].text);
+                    });
+}
+
+SQLRETURN SQLPrimaryKeysImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
+                             SQLSMALLINT cbTableQualifier, SQLCHAR* szTableOwner,
+                             SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                             SQLSMALLINT cbTableName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
+  TraceArg o = TracedString(szTableOwner, cbTableOwner);
+  TraceArg t = TracedString(szTableName, cbTableName);
+  TraceEnter(StmtTrace(statement),
+             "SQLPrimaryKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", TraceAddr(hstmt),
+             q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner, t.precision,
+             t.text, cbTableName);
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+  };
+  return RunCatalog(
+      statement, "SQLPrimaryKeys", kApiPrimaryKeys, kKindPrimaryKeys, strings, 3, nullptr,
+      [&](const ArgCopy* a) { return DrvPrimaryKeys(statement, a[0].text, a[1].text, a[2].text); });
+}
+
+SQLRETURN SQLProcedureColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier,
+                                  SQLSMALLINT cbProcQualifier, SQLCHAR* szProcOwner,
+                                  SQLSMALLINT cbProcOwner, SQLCHAR* szProcName,
+                                  SQLSMALLINT cbProcName, SQLCHAR* szColumnName,
+                                  SQLSMALLINT cbColumnName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szProcQualifier, cbProcQualifier);
+  TraceArg o = TracedString(szProcOwner, cbProcOwner);
+  TraceArg p = TracedString(szProcName, cbProcName);
+  TraceArg c = TracedString(szColumnName, cbColumnName);
+  TraceEnter(StmtTrace(statement),
+             "SQLProcedureColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
+             TraceAddr(hstmt), q.precision, q.text, cbProcQualifier, o.precision, o.text,
+             cbProcOwner, p.precision, p.text, cbProcName, c.precision, c.text, cbColumnName);
+  const CatalogString strings[] = {
+      {szProcQualifier, cbProcQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szProcOwner, cbProcOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szProcName, cbProcName, SQL_MAX_PROCEDURE_NAME_LEN},
+      {szColumnName, cbColumnName, SQL_MAX_COLUMN_NAME_LEN},
+  };
+  return RunCatalog(statement, "SQLProcedureColumns", kApiProcedureColumns, kKindProcedureColumns,
+                    strings, 4, nullptr, [&](const ArgCopy* a) {
+                      return DrvProcedureColumns(statement, a[0].text, a[1].text, a[2].text,
+                                                 a[3].text);
+                    });
+}
+
+SQLRETURN SQLProceduresImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier, SQLSMALLINT cbProcQualifier,
+                            SQLCHAR* szProcOwner, SQLSMALLINT cbProcOwner, SQLCHAR* szProcName,
+                            SQLSMALLINT cbProcName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szProcQualifier, cbProcQualifier);
+  TraceArg o = TracedString(szProcOwner, cbProcOwner);
+  TraceArg p = TracedString(szProcName, cbProcName);
+  TraceEnter(StmtTrace(statement),
+             "SQLProcedures(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", TraceAddr(hstmt),
+             q.precision, q.text, cbProcQualifier, o.precision, o.text, cbProcOwner, p.precision,
+             p.text, cbProcName);
+  const CatalogString strings[] = {
+      {szProcQualifier, cbProcQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szProcOwner, cbProcOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szProcName, cbProcName, SQL_MAX_PROCEDURE_NAME_LEN},
+  };
+  return RunCatalog(
+      statement, "SQLProcedures", kApiProcedures, kKindProcedures, strings, 3, nullptr,
+      [&](const ArgCopy* a) { return DrvProcedures(statement, a[0].text, a[1].text, a[2].text); });
+}
+
+SQLRETURN SQLSpecialColumnsImpl(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLCHAR* szTableQualifier,
+                                SQLSMALLINT cbTableQualifier, SQLCHAR* szTableOwner,
+                                SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                                SQLSMALLINT cbTableName, SQLUSMALLINT fScope,
+                                SQLUSMALLINT fNullable) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
+  TraceArg o = TracedString(szTableOwner, cbTableOwner);
+  TraceArg t = TracedString(szTableName, cbTableName);
+  TraceEnter(StmtTrace(statement),
+             "SQLSpecialColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, %u, %u)",
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, static_cast<unsigned>(fScope),
+             static_cast<unsigned>(fNullable));
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+  };
+  return RunCatalog(statement, "SQLSpecialColumns", kApiSpecialColumns, kKindSpecialColumns,
+                    strings, 3, nullptr, [&](const ArgCopy* a) {
+                      return DrvSpecialColumns(statement, fColType, a[0].text, a[1].text, a[2].text,
+                                               fScope, fNullable);
+                    });
+}
+
+SQLRETURN SQLStatisticsImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT cbTableQualifier,
+                            SQLCHAR* szTableOwner, SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                            SQLSMALLINT cbTableName, SQLUSMALLINT fUnique, SQLUSMALLINT fAccuracy) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
+  TraceArg o = TracedString(szTableOwner, cbTableOwner);
+  TraceArg t = TracedString(szTableName, cbTableName);
+  TraceEnter(StmtTrace(statement),
+             "SQLStatistics(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, %u, %u)",
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName, static_cast<unsigned>(fUnique),
+             static_cast<unsigned>(fAccuracy));
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+  };
+  return RunCatalog(statement, "SQLStatistics", kApiStatistics, kKindStatistics, strings, 3,
+                    nullptr, [&](const ArgCopy* a) {
+                      return DrvStatistics(statement, a[0].text, a[1].text, a[2].text, fUnique,
+                                           fAccuracy);
+                    });
+}
+
+SQLRETURN SQLTablePrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
+                                 SQLSMALLINT cbTableQualifier, SQLCHAR* szTableOwner,
+                                 SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                                 SQLSMALLINT cbTableName) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
+  TraceArg o = TracedString(szTableOwner, cbTableOwner);
+  TraceArg t = TracedString(szTableName, cbTableName);
+  TraceEnter(StmtTrace(statement),
+             "SQLTablePrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
+             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
+             cbTableOwner, t.precision, t.text, cbTableName);
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+  };
+  return RunCatalog(statement, "SQLTablePrivileges", kApiTablePrivileges, kKindTablePrivileges,
+                    strings, 3, nullptr, [&](const ArgCopy* a) {
+                      return DrvTablePrivileges(statement, a[0].text, a[1].text, a[2].text);
+                    });
+}

@@ -1,0 +1,154 @@
+#include "driver/odbc/catalog/type_info_api.h"
+
+#include <sqlext.h>
+
+#include <climits>
+#include <initializer_list>
+
+#include "common/trace.h"
+#include "driver/odbc/catalog/catalog_columns.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/drv_messages.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/fetch/local_column.h"
+#include "driver/odbc/statement/arg_copy.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_trace.h"
+#include "driver/odbc/statement/text_helpers.h"
+
+namespace {
+
+constexpr int16_t kAllTypesNoSkip = -99;
+constexpr int16_t kAllTypes = -1;
+constexpr uint16_t kNoMoreRows = 2;
+
+int32_t Bounded(size_t size) {
+  return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
+}
+
+void CopyName(char* buffer, size_t size, const char* name) {
+  CopyOutString(buffer, name, Bounded(size), static_cast<int32_t*>(nullptr));
+}
+
+// The driver manager hands an ODBC 3 application's date, time and
+// timestamp codes on as they are; the server's table holds the ODBC 2
+// codes of the same types.
+int16_t Odbc2Type(int16_t sql_type) {
+  switch (sql_type) {
+    case SQL_TYPE_DATE:
+      return SQL_DATE;
+    case SQL_TYPE_TIME:
+      return SQL_TIME;
+    case SQL_TYPE_TIMESTAMP:
+      return SQL_TIMESTAMP;
+    default:
+      return sql_type;
+  }
+}
+
+// The local records of the data-type list, in column order.
+constexpr LocalColumn Text() {
+  return {SQL_C_CHAR, 128};
+}
+constexpr LocalColumn Short() {
+  return {SQL_C_SSHORT, 0};
+}
+constexpr LocalColumn kTypeInfoColumns[15] = {
+    Text(),  Short(), {SQL_C_SLONG, 0}, Text(),  Text(), Text(),  Short(), Short(),
+    Short(), Short(), Short(),          Short(), Text(), Short(), Short(),
+};
+
+SQLRETURN Finish(TraceHandle* trace, SQLRETURN code) {
+  TraceReturn(trace, "SQLGetTypeInfo", code);
+  return code;
+}
+
+}  // namespace
+
+SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  DrvConn* connection = statement->conn;
+  TraceHandle* trace = connection->trace;
+  TraceEnter(trace, "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
+  ClearHandleErrors(nullptr, nullptr, statement);
+  // The call itself never waits, so whatever is outstanding is another
+  // function's.
+  if (StmtIsAsync(statement) && statement->pending != 0) {
+    PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
+    return Finish(trace, SQL_ERROR);
+  }
+  if (!StmtCheckCatalogState(statement)) return Finish(trace, SQL_ERROR);
+
+  if (fSqlType == SQL_ALL_TYPES || fSqlType == kAllTypesNoSkip) {
+    statement->type_list_selector = fSqlType == SQL_ALL_TYPES ? kAllTypes : kAllTypesNoSkip;
+    statement->row_count = 0;
+    statement->fetch_status = 0;
+  } else {
+    int32_t index = 0;
+    if (FindTypeInfoEntry(connection, kColumnSide, fSqlType, &index) == 0 ||
+        (Odbc2Type(fSqlType) != fSqlType &&
+         FindTypeInfoEntry(connection, kColumnSide, Odbc2Type(fSqlType), &index) == 0)) {
+      statement->type_list_selector = static_cast<int16_t>(index);
+      statement->row_count = static_cast<uint32_t>(index);
+      statement->fetch_status = 0;
+    } else {
+      statement->fetch_status = kNoMoreRows;
+    }
+  }
+  DrvResetStmt(statement);
+  if (StoreLocalColumns(statement, kTypeInfoColumns, 15) != SQL_SUCCESS)
+    return Finish(trace, SQL_ERROR);
+  statement->result_class = kResultRows;
+  statement->result_kind = kKindTypeInfo;
+  statement->state = kStmtResultOpen;
+  if (statement->cursor_name[0] == '\0') MakeCursorName(statement);
+  statement->prepared = 0;
+  return Finish(trace, SQL_SUCCESS);
+}
+
+int LookupServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
+  int32_t index = 0;
+  if (FindServerTypeIndex(connection, kColumnSide, sql_type, -1, 0, &index) != 0) return 0;
+  CopyName(buffer, size, ServerTypeDesc(connection, index)->local_type_name);
+  return 1;
+}
+
+void SubstituteTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
+  static constexpr std::initializer_list<int16_t> kForInteger = {
+      SQL_SMALLINT, SQL_TINYINT, SQL_NUMERIC, SQL_FLOAT,
+      SQL_REAL,     SQL_DOUBLE,  SQL_BINARY,  SQL_LONGVARBINARY};
+  static constexpr std::initializer_list<int16_t> kForSmallint = {
+      SQL_INTEGER, SQL_TINYINT, SQL_NUMERIC, SQL_FLOAT,
+      SQL_REAL,    SQL_DOUBLE,  SQL_BINARY,  SQL_LONGVARBINARY};
+  static constexpr std::initializer_list<int16_t> kForVarchar = {SQL_CHAR, SQL_LONGVARCHAR,
+                                                                 SQL_BINARY, SQL_LONGVARBINARY};
+  std::initializer_list<int16_t> substitutes = {};
+  if (sql_type == SQL_INTEGER) substitutes = kForInteger;
+  if (sql_type == SQL_SMALLINT) substitutes = kForSmallint;
+  if (sql_type == SQL_VARCHAR) substitutes = kForVarchar;
+  for (int16_t substitute : substitutes) {
+    if (LookupServerTypeName(connection, buffer, size, substitute) != 0) return;
+  }
+  char* null_text = DrvGetMessage(kMsgDrsNull);
+  if (null_text == nullptr) return;
+  CopyName(buffer, size, null_text);
+  DrvFreeMessage(null_text);
+}
+
+void ServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
+  if (LookupServerTypeName(connection, buffer, size, sql_type) == 0)
+    SubstituteTypeName(connection, buffer, size, sql_type);
+}
+
+SQLRETURN CopyOutAttrString(DrvStmt* statement, const char* text, void* buffer,
+                            SQLSMALLINT buffer_length, SQLSMALLINT* length) {
+  int cut = CopyOutString(static_cast<char*>(buffer), text, buffer_length, length);
+  if (cut == 0) return SQL_SUCCESS;
+  if (buffer == nullptr) return SQL_SUCCESS;
+  PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
+  return SQL_SUCCESS_WITH_INFO;
+}

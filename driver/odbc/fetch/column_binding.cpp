@@ -1,0 +1,85 @@
+#include "driver/odbc/fetch/column_binding.h"
+
+#include <sqlext.h>
+
+#include "common/rec_array.h"
+#include "common/trace.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/connect/get_info.h"
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/fetch/column_desc.h"
+#include "driver/odbc/fetch/result_set.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_trace.h"
+
+namespace {
+
+constexpr uint32_t kBindingGrowth = 5;
+constexpr uint16_t kInfoBookmarkPersistence = 82;
+constexpr uint16_t kInfoMaxColumnsInSelect = 101;
+constexpr uintptr_t kBookmarkBit = 64;
+
+SQLRETURN Refuse(DrvStmt* statement, uint32_t message) {
+  PostStmtError(statement, message, 0, nullptr);
+  return StmtFinish(statement, "SQLBindCol", SQL_ERROR);
+}
+
+}  // namespace
+
+const ColumnBinding* BoundColumn(const DrvStmt* statement, uint32_t column) {
+  if (statement->column_bindings == nullptr || column == 0) return nullptr;
+  auto* binding = static_cast<const ColumnBinding*>(ArrAt(statement->column_bindings, column - 1));
+  return binding != nullptr && binding->buffer != nullptr ? binding : nullptr;
+}
+
+uint32_t HighestBoundColumn(const DrvStmt* statement) {
+  if (statement->column_bindings == nullptr) return 0;
+  for (uint32_t n = ArrCount(statement->column_bindings); n > 0; --n) {
+    if (BoundColumn(statement, n) != nullptr) return n;
+  }
+  return 0;
+}
+
+SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
+                         SQLLEN cbValueMax, SQLLEN* pcbValue) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceEnter(StmtTrace(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
+             TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
+             TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
+  ClearHandleErrors(nullptr, nullptr, statement);
+  if (StmtIsAsync(statement) && statement->pending != 0)
+    return Refuse(statement, kMsgErrOutOfSequence);
+
+  InfoValue info{};
+  if (icol == 0) {
+    SQLRETURN code = DrvGetInfo(statement->conn, kInfoBookmarkPersistence, 0, &info);
+    if (code == SQL_ERROR) return StmtFinish(statement, "SQLBindCol", code);
+    if ((info.number & kBookmarkBit) == 0) return Refuse(statement, kMsgErrDriverIncapable);
+    if (fCType != SQL_C_ULONG) return Refuse(statement, kMsgErrInvalProgType);
+  }
+  SQLRETURN result = DrvGetInfo(statement->conn, kInfoMaxColumnsInSelect, 0, &info);
+  if (result == SQL_ERROR) return StmtFinish(statement, "SQLBindCol", result);
+  if (info.number != 0 && icol > info.number) return Refuse(statement, kMsgErrInvalColumn);
+
+  if (statement->column_bindings == nullptr) {
+    statement->column_bindings = ArrCreate(kBindingGrowth, sizeof(ColumnBinding), 0, 0);
+    if (statement->column_bindings == nullptr) return Refuse(statement, kMsgErrOutOfMemory);
+  }
+  ColumnBinding binding{};
+  if (rgbValue != nullptr) binding = {fCType, rgbValue, cbValueMax, pcbValue};
+  if (icol == 0) {
+    statement->bookmark =
+        BookmarkBinding{static_cast<uint32_t>(binding.c_type), binding.buffer,
+                        static_cast<uint32_t>(binding.buffer_length), binding.length};
+  } else if (ArrSetAt(statement->column_bindings, &binding, icol - 1u) != kArrOk) {
+    return Refuse(statement, kMsgErrOutOfMemory);
+  }
+  if (rgbValue == nullptr) {
+    ColumnDesc* column = ResultColumn(statement, icol);
+    if (column != nullptr) column->binding[0] = column->binding[1] = nullptr;
+  }
+  return StmtFinish(statement, "SQLBindCol", result);
+}

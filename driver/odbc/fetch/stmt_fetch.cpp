@@ -1,0 +1,141 @@
+#include "driver/odbc/fetch/stmt_fetch.h"
+
+#include <sqlext.h>
+
+#include "common/trace.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/fetch/column_binding.h"
+#include "driver/odbc/fetch/column_data.h"
+#include "driver/odbc/fetch/column_desc.h"
+#include "driver/odbc/fetch/fetch_buffers.h"
+#include "driver/odbc/fetch/local_rows.h"
+#include "driver/odbc/fetch/result_set.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_trace.h"
+
+namespace {
+
+constexpr uint32_t kApiFetch = 13;
+
+SQLRETURN Refuse(DrvStmt* statement, const char* name, uint32_t message) {
+  PostStmtError(statement, message, 0, nullptr);
+  return StmtFinish(statement, name, SQL_ERROR);
+}
+
+SQLRETURN EndOfRows(DrvStmt* statement) {
+  statement->state = kStmtExecuted;
+  statement->fetch_status = 2;
+  return StmtFinish(statement, "SQLFetch", SQL_NO_DATA_FOUND);
+}
+
+bool IsLocalKind(const DrvStmt* statement) {
+  return statement->result_kind == kLocalTableTypes || statement->result_kind == kLocalTypeList;
+}
+
+// Steps before the call layer is asked: refusals and the ends a fetch can
+// see without asking. SQL_SUCCESS to go on.
+SQLRETURN CheckFetch(DrvStmt* statement) {
+  if (statement->result_class < kResultRows) {
+    PostStmtError(statement, kMsgErrInvalCursorState, 0, nullptr);
+    return SQL_ERROR;
+  }
+  if (statement->bookmark.buffer != nullptr ||
+      HighestBoundColumn(statement) > DescribedColumnCount(statement)) {
+    PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
+    return SQL_ERROR;
+  }
+  uint32_t max_rows = statement->options.slot[kOptMaxRows];
+  if ((max_rows != 0 && statement->row_count >= max_rows) || statement->fetch_status == 2)
+    return SQL_NO_DATA_FOUND;
+  return SQL_SUCCESS;
+}
+
+SQLRETURN TransferBoundColumns(DrvStmt* statement) {
+  ClearRetrievalState(statement);
+  statement->data_column = 0;
+  ++statement->row_count;
+  statement->state = kStmtOnRow;
+  SQLRETURN result = SQL_SUCCESS;
+  uint32_t columns = DescribedColumnCount(statement);
+  uint32_t highest = HighestBoundColumn(statement);
+  for (uint32_t i = 1; i <= highest && i <= columns; ++i) {
+    const ColumnBinding* binding = BoundColumn(statement, i);
+    if (binding == nullptr) continue;
+    SQLRETURN code = GetColumnData(statement, static_cast<uint16_t>(i), binding->c_type,
+                                   binding->buffer, binding->buffer_length, binding->length, true);
+    if (code == SQL_ERROR || code == SQL_STILL_EXECUTING || code == SQL_INVALID_HANDLE) return code;
+    if (code == SQL_SUCCESS_WITH_INFO) result = SQL_SUCCESS_WITH_INFO;
+  }
+  return result;
+}
+
+}  // namespace
+
+SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceEnter(StmtTrace(statement), "SQLFetch(0x%08lx)", TraceAddr(hstmt));
+  ClearHandleErrors(nullptr, nullptr, statement);
+  bool resuming = false;
+  if (StmtIsAsync(statement) && statement->pending != 0) {
+    if (statement->pending_function != kApiFetch)
+      return Refuse(statement, "SQLFetch", kMsgErrOutOfSequence);
+    resuming = true;
+  }
+  if (!resuming) {
+    SQLRETURN checked = CheckFetch(statement);
+    if (checked == SQL_NO_DATA_FOUND) return EndOfRows(statement);
+    if (checked != SQL_SUCCESS) return StmtFinish(statement, "SQLFetch", checked);
+    if (IsLocalKind(statement)) {
+      if (!NextLocalRow(statement)) return EndOfRows(statement);
+      // The row count already stands on the new row.
+      --statement->row_count;
+      return StmtFinish(statement, "SQLFetch", TransferBoundColumns(statement));
+    }
+  }
+
+  SQLRETURN code = DrvFetch(statement);
+  if (code == SQL_STILL_EXECUTING) {
+    statement->pending = 1;
+    statement->pending_function = kApiFetch;
+    return StmtFinish(statement, "SQLFetch", code);
+  }
+  if (code == SQL_ERROR && statement->pending != 0) StmtResetFetchState(statement);
+  statement->pending = 0;
+  statement->pending_function = 0;
+  if (code == SQL_NO_DATA_FOUND || statement->fetch_status == 1) {
+    statement->state = kStmtExecuted;
+    statement->fetch_status = 2;
+  }
+  if (code != SQL_SUCCESS && code != SQL_SUCCESS_WITH_INFO)
+    return StmtFinish(statement, "SQLFetch", code);
+  SQLRETURN transfer = TransferBoundColumns(statement);
+  if (transfer == SQL_SUCCESS && code == SQL_SUCCESS_WITH_INFO) transfer = code;
+  return StmtFinish(statement, "SQLFetch", transfer);
+}
+
+SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
+                         SQLLEN cbValueMax, SQLLEN* pcbValue) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceEnter(StmtTrace(statement), "SQLGetData(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
+             TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
+             TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
+  bool resuming = StmtIsAsync(statement) && statement->pending != 0;
+  if (!resuming) ClearHandleErrors(nullptr, nullptr, statement);
+  if (icol == 0 || icol > DescribedColumnCount(statement))
+    return Refuse(statement, "SQLGetData", kMsgErrInvalColumn);
+  // Without a current row there is no value to read.
+  if (statement->state != kStmtOnRow)
+    return Refuse(statement, "SQLGetData", kMsgErrInvalCursorState);
+  if (statement->data_column != icol) {
+    // Moving to another column abandons what was left of the previous one.
+    ResetRetrieval(statement, statement->data_column);
+    statement->data_column = icol;
+  }
+  return StmtFinish(statement, "SQLGetData",
+                    GetColumnData(statement, icol, fCType, rgbValue, cbValueMax, pcbValue, false));
+}

@@ -1,0 +1,47 @@
+#include "driver/odbc/statement/row_count.h"
+
+#include <sqlext.h>
+
+#include "common/trace.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_trace.h"
+
+SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
+  return StatementEntry(
+      hstmt, "SQLRowCount",
+      [&](DrvStmt* s) {
+        TraceEnter(StmtTrace(s), "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
+                   TraceAddr(pcrow));
+      },
+      [&](DrvStmt* statement) {
+        if (StmtIsAsync(statement) && statement->pending != 0) {
+          PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
+          return SQL_ERROR;
+        }
+        if (pcrow != nullptr) {
+          // The server's count is a signed 32-bit number: -1 stays -1.
+          SQLLEN value = -1;
+          if (statement->result_class < kResultRows || statement->state == kStmtOnRow)
+            value = static_cast<int32_t>(statement->row_count);
+          *pcrow = value;
+          if (statement->conn != nullptr && statement->conn->trace_level > 1)
+            TracePrintf(StmtTrace(statement), "  row count value is %ld.\n",
+                        static_cast<long>(value));
+        }
+        return SQL_SUCCESS;
+      });
+}
+
+SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceEnter(StmtTrace(statement), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt));
+  SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);
+  return StmtFinish(statement, "SQLMoreResults",
+                    closed == SQL_ERROR ? SQL_ERROR : SQL_NO_DATA_FOUND);
+}

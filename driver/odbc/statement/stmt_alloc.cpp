@@ -1,0 +1,211 @@
+// SQLAllocStmt and SQLFreeStmt, and the record's allocation and release.
+#include <sqlext.h>
+
+#include <cstring>
+#include <new>
+
+#include "common/memory.h"
+#include "common/pool.h"
+#include "common/rec_array.h"
+#include "common/trace.h"
+#include "driver/lna/lna_call.h"
+#include "driver/lna/lna_stmt_call.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/exec_params.h"
+#include "driver/odbc/statement/param_binding.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_trace.h"
+
+namespace {
+
+constexpr uint32_t kStatementGrowth = 4;
+
+SQLRETURN Finish(TraceHandle* trace, const char* name, SQLRETURN result) {
+  TraceReturn(trace, name, result);
+  return result;
+}
+
+void FreeRecord(DrvStmt* statement) {
+  statement->~DrvStmt();
+  MemFree(statement);
+}
+
+SQLRETURN DropStatement(DrvStmt* statement) {
+  DrvConn* connection = statement->conn;
+  FreeParamBindings(statement);
+  uint32_t index = 0;
+  if (connection->statements == nullptr) return SQL_ERROR;
+  bool listed = ArrFind(connection->statements, &statement, &index) == kArrOk;
+  SQLRETURN result = DrvDropStmt(statement);
+  if (result == SQL_ERROR) return result;
+  DrvResetStmt(statement);
+  FreeStmtParamBuffers(statement);
+  RecArray* diagnostics = statement->diagnostics;
+  RecArray* bindings = statement->column_bindings;
+  FreeRecord(statement);
+  if (listed) ArrRemoveAt(connection->statements, index);
+  RenewStmtList(connection);
+  if (connection->statements != nullptr && ArrCount(connection->statements) == 0)
+    connection->state = kConnConnected;
+  DestroyDiagList(diagnostics);
+  ArrDestroy(bindings);
+  return result;
+}
+
+void Unbind(DrvStmt* statement) {
+  ArrDestroy(statement->column_bindings);
+  statement->column_bindings = nullptr;
+  statement->bookmark = BookmarkBinding{};
+}
+
+void ResetParams(DrvStmt* statement) {
+  FreeStmtParamBuffers(statement);
+  RecArray* bindings = statement->param_bindings;
+  for (uint32_t i = 0; bindings != nullptr && i < ArrCount(bindings); ++i)
+    static_cast<ParamBinding*>(ArrAt(bindings, i))->flags &= static_cast<uint16_t>(~kParamBound);
+  statement->param_row_count = 1;
+  statement->row_counter = nullptr;
+}
+
+}  // namespace
+
+SQLRETURN DrvAllocStmt(DrvConn* connection, DrvStmt** statement) {
+  *statement = nullptr;
+  void* block = MemAlloc(sizeof(DrvStmt));
+  if (block == nullptr) {
+    PostDbcError(connection, kMsgErrOutOfMemory, 0, nullptr);
+    return SQL_ERROR;
+  }
+  auto* made = new (block) DrvStmt{};
+  made->conn = connection;
+  made->option_mask = connection->stmt_option_mask;
+  made->data_at_exec_param = -1;
+  LnaStatement* lna = nullptr;
+  SQLRETURN result = DrvMapRpcStatus(connection, LnaAllocStmtSP(connection->lna, &lna));
+  if (result == SQL_ERROR || lna == nullptr) {
+    if (result != SQL_ERROR) PostDbcError(connection, kMsgErrGeneric, 0, nullptr);
+    FreeRecord(made);
+    return SQL_ERROR;
+  }
+  made->lna = lna;
+  *statement = made;
+  return result;
+}
+
+SQLRETURN DrvDropStmt(DrvStmt* statement) {
+  if (statement->lna == nullptr) return SQL_SUCCESS;
+  SQLRETURN result = DrvStmtStatus(statement, LnaFreeStmtSP(statement->lna, SQL_DROP));
+  if (result != SQL_ERROR) statement->lna = nullptr;
+  return result;
+}
+
+SQLRETURN DrvCloseStmt(DrvStmt* statement) {
+  if (statement->lna == nullptr) return SQL_SUCCESS;
+  return DrvStmtStatus(statement, LnaFreeStmtSP(statement->lna, SQL_CLOSE));
+}
+
+void FreeResultBuffers(DrvStmt* statement) {
+  if (statement->columns == nullptr) return;
+  MemFree(statement->fetch_buffers);
+  statement->fetch_buffers = nullptr;
+}
+
+void DrvResetStmt(DrvStmt* statement) {
+  FreeResultBuffers(statement);
+  if (statement->result_pool != 0) {
+    PoolDestroy(statement->result_pool);
+    statement->result_pool = 0;
+  }
+  ArrDestroy(statement->columns);
+  statement->columns = nullptr;
+  ArrDestroy(statement->param_descs);
+  statement->param_descs = nullptr;
+  statement->marker_count = 0;
+}
+
+void RenewStmtList(DrvConn* connection) {
+  if (connection->statements == nullptr || ArrCount(connection->statements) != 0) return;
+  RecArray* fresh = ArrCreate(kStatementGrowth, sizeof(DrvStmt*), 1, 0);
+  if (fresh == nullptr) return;  // the empty list stays in use
+  ArrDestroy(connection->statements);
+  connection->statements = fresh;
+}
+
+SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
+  auto* connection = static_cast<DrvConn*>(hdbc);
+  if (connection == nullptr) return SQL_INVALID_HANDLE;
+  TraceEnter(connection->trace, "SQLAllocStmt(0x%08lx, 0x%08lx)", TraceAddr(hdbc),
+             TraceAddr(phstmt));
+  ClearHandleErrors(nullptr, connection, nullptr);
+  TraceHandle* trace = connection->trace;
+  if (phstmt == nullptr) {
+    PostDbcError(connection, kMsgErrInvalArg, 0, nullptr);
+    return Finish(trace, "SQLAllocStmt", SQL_ERROR);
+  }
+  *phstmt = SQL_NULL_HSTMT;
+  if (connection->state < kConnConnected) {
+    PostDbcError(connection, kMsgErrConnectNotOpen, 0, nullptr);
+    return Finish(trace, "SQLAllocStmt", SQL_ERROR);
+  }
+  DrvStmt* statement = nullptr;
+  SQLRETURN result = DrvAllocStmt(connection, &statement);
+  if (result == SQL_ERROR) return Finish(trace, "SQLAllocStmt", result);
+
+  statement->diagnostics = CreateDiagList();
+  statement->state = kStmtAllocated;
+  statement->param_row_count = 1;
+  if (connection->state < kConnWithStmts) connection->state = kConnWithStmts;
+  statement->options = connection->stmt_defaults;
+  LnaSetQueryTimeout(statement->lna, statement->options.slot[kOptQueryTimeout]);
+  statement->cursor_name[0] = '\0';
+  if (statement->diagnostics == nullptr || connection->statements == nullptr ||
+      ArrAppend(connection->statements, &statement) != kArrOk) {
+    PostDbcError(connection, kMsgErrOutOfMemory, 0, nullptr);
+    if (DropStatement(statement) == SQL_ERROR) {
+      // The call layer frees a statement it could not drop with its
+      // connection; the half-made record goes now.
+      DestroyDiagList(statement->diagnostics);
+      FreeRecord(statement);
+    }
+    if (connection->statements != nullptr && ArrCount(connection->statements) == 0)
+      connection->state = kConnConnected;
+    return Finish(trace, "SQLAllocStmt", SQL_ERROR);
+  }
+  *phstmt = statement;
+  return Finish(trace, "SQLAllocStmt", result);
+}
+
+SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceHandle* trace = StmtTrace(statement);
+  TraceEnter(trace, "SQLFreeStmt(0x%08lx, %u)", TraceAddr(hstmt), static_cast<unsigned>(option));
+  ClearHandleErrors(nullptr, nullptr, statement);
+  if (StmtIsAsync(statement) && statement->pending) {
+    PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
+    return Finish(trace, "SQLFreeStmt", SQL_ERROR);
+  }
+  SQLRETURN result = SQL_SUCCESS;
+  switch (option) {
+    case SQL_CLOSE:
+      result = DrvCloseStmt(statement);
+      if (result != SQL_ERROR) StmtResetFetchState(statement);
+      break;
+    case SQL_DROP:
+      result = DropStatement(statement);
+      break;
+    case SQL_UNBIND:
+      Unbind(statement);
+      break;
+    case SQL_RESET_PARAMS:
+      ResetParams(statement);
+      break;
+    default:
+      break;
+  }
+  return Finish(trace, "SQLFreeStmt", result);
+}

@@ -1,0 +1,538 @@
+#include "driver/odbc/statement/stmt_exec.h"
+
+#include <sqlext.h>
+
+#include <cstring>
+
+#include "common/memory.h"
+#include "common/trace.h"
+#include "driver/lna/lna_call.h"
+#include "driver/lna/lna_stmt_call.h"
+#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/connect/get_info.h"
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/fetch/result_set.h"
+#include "driver/odbc/options/translation.h"
+#include "driver/odbc/statement/arg_copy.h"
+#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/exec_params.h"
+#include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_text.h"
+#include "driver/odbc/statement/stmt_trace.h"
+#include "driver/odbc/statement/text_helpers.h"
+
+namespace {
+
+// Room the escape-clause step may add to a statement text.
+constexpr size_t kEscapeRoom = 5000;
+
+bool Succeeded(SQLRETURN code) {
+  return code == SQL_SUCCESS || code == SQL_SUCCESS_WITH_INFO;
+}
+
+uint8_t AsyncFlag(const DrvStmt* statement) {
+  return StmtIsAsync(statement) ? 1 : 0;
+}
+
+// The row count a statement keeps: a query's "unknown" (all bits set) is 0.
+uint32_t KeptRowCount(const DrvStmt* statement, int32_t returned) {
+  auto count = static_cast<uint32_t>(returned);
+  if (statement->result_class >= kResultRows && count == 0xFFFFFFFFu) return 0;
+  return count;
+}
+
+void AfterSuccessfulExecution(DrvStmt* statement) {
+  DrvConn* connection = statement->conn;
+  if (connection != nullptr)
+    connection->state = connection->autocommit == 1 ? kConnConnected : kConnInTransaction;
+}
+
+// The state an execution that did not fail leaves.
+void EnterExecutedState(DrvStmt* statement) {
+  if (statement->result_class >= kResultRows) {
+    statement->state = kStmtResultOpen;
+    // A new result set has all its rows ahead of it.
+    statement->fetch_status = 0;
+    if (statement->cursor_name[0] == '\0') MakeCursorName(statement);
+  } else {
+    statement->state = kStmtExecuted;
+  }
+}
+
+// A text the application passes as missing is refused: there is nothing
+// to analyse or send. The copy is always the driver's own, so that what
+// is done to the text before sending never reaches the application's
+// buffer.
+uint32_t CopyStatementText(ArgCopy* copy, SQLCHAR* text, SQLINTEGER length, char escape) {
+  if (text == nullptr || length == SQL_NULL_DATA) {
+    copy->text = nullptr;
+    copy->owned = 0;
+    return kMsgErrInvalArg;
+  }
+  uint32_t copied =
+      CopyInString(copy, reinterpret_cast<const char*>(text), length, kNoLengthLimit, escape);
+  if (copied != kMsgErrSuccess || copy->owned != 0) return copied;
+  size_t n = std::strlen(copy->text);
+  auto* own = static_cast<char*>(MemAlloc(n + 1));
+  if (own == nullptr) {
+    copy->text = nullptr;
+    return kMsgErrOutOfMemory;
+  }
+  std::memcpy(own, copy->text, n + 1);
+  copy->text = own;
+  copy->owned = 1;
+  return kMsgErrSuccess;
+}
+
+void TraceText(const DrvStmt* statement, const char* name, SQLHSTMT hstmt, SQLCHAR* text,
+               SQLINTEGER length) {
+  TraceEnter(StmtTrace(statement), "%s(0x%08lx, \"%-.600s\", %ld)", name, TraceAddr(hstmt),
+             text != nullptr ? reinterpret_cast<const char*>(text) : "NULL",
+             static_cast<long>(length));
+}
+
+char SearchEscape(DrvConn* connection) {
+  InfoValue value{};
+  if (connection == nullptr ||
+      !Succeeded(DrvGetInfo(connection, SQL_SEARCH_PATTERN_ESCAPE, 0, &value)) ||
+      value.text == nullptr) {
+    return '\0';
+  }
+  return value.text[0];
+}
+
+// The text the server receives: the connection's translation library, when
+// one is loaded, rewrites a copy, so the driver's own text stays as the
+// application gave it. *copy is what the caller frees after sending; a
+// failed translation has posted its diagnostic.
+bool TextToSend(DrvStmt* statement, const char* text, const char** sent, char** copy) {
+  *copy = nullptr;
+  *sent = text;
+  if (statement->conn == nullptr || text == nullptr) return true;
+  if (TranslateStatementText(statement->conn, statement, text, copy) == 0) return false;
+  if (*copy != nullptr) *sent = *copy;
+  return true;
+}
+
+}  // namespace
+
+SQLRETURN BuildReplyDescriptors(DrvStmt* statement, uint16_t column_count,
+                                const LnaColumnDesc* columns, uint16_t param_count,
+                                const LnaParamDesc* params) {
+  if (column_count > 0) {
+    statement->result_class = kResultRows;
+    statement->result_kind = 1;
+    if (DrvBuildResultSet(statement, columns, column_count) != SQL_SUCCESS) return SQL_ERROR;
+  } else {
+    statement->result_class = kResultNone;
+    statement->result_kind = 0;
+  }
+  return BuildParamDescs(statement, params, param_count);
+}
+
+SQLRETURN FinishExecute(DrvStmt* statement) {
+  if (statement->result_class != kResultRows && statement->row_counter != nullptr)
+    *statement->row_counter = statement->row_count;
+  AfterSuccessfulExecution(statement);
+  return ReturnOutputParams(statement);
+}
+
+SQLRETURN DrvPrepare(DrvStmt* statement, const char* text) {
+  bool resuming = StmtIsAsync(statement) && statement->async_step == kAsyncPrepare;
+  if (!resuming && AnalyzeStmtText(statement, text) == SQL_ERROR) return SQL_ERROR;
+  const char* sent = nullptr;
+  char* translated = nullptr;
+  if (!TextToSend(statement, text, &sent, &translated)) return SQL_ERROR;
+  LnaColumnDesc* columns = nullptr;
+  uint16_t column_count = 0;
+  LnaParamDesc* params = nullptr;
+  uint16_t param_count = 0;
+  SQLRETURN code =
+      DrvStmtStatus(statement, LnaPrepareMP(statement->lna, sent, &columns, &column_count, &params,
+                                            &param_count, AsyncFlag(statement)));
+  MemFree(translated);
+  if (code == SQL_STILL_EXECUTING) {
+    statement->async_step = kAsyncPrepare;
+  } else {
+    statement->async_step = kAsyncNone;
+    if (code != SQL_ERROR) {
+      SQLRETURN built =
+          BuildReplyDescriptors(statement, column_count, columns, param_count, params);
+      if (built != SQL_SUCCESS) code = built;
+    }
+  }
+  MemFree(columns);
+  MemFree(params);
+  return code;
+}
+
+SQLRETURN DrvExecute(DrvStmt* statement) {
+  bool info = false;
+  int32_t returned = 0;
+  int16_t status = 0;
+  bool resuming =
+      StmtIsAsync(statement) && statement->async_step == kAsyncExecute && statement->pending != 0;
+  if (!resuming && statement->result_class == 0) {
+    FreeParamValueCopies(statement);
+    return SQL_SUCCESS;
+  }
+  if (!resuming && statement->param_data_pending != 0) {
+    statement->param_data_pending = 0;
+    status = LnaParamDataSP(statement->lna, &returned);
+  } else {
+    if (!resuming) {
+      SQLRETURN params = PrepareExecuteParams(statement);
+      if (params == SQL_SUCCESS_WITH_INFO) {
+        info = true;
+      } else if (params != SQL_SUCCESS) {
+        FreeParamValueCopies(statement);
+        return params;
+      }
+    }
+    const ParamBuffer& buffer = statement->param_buffer;
+    status = LnaExecuteMP(statement->lna, buffer.in_count, buffer.in_list, buffer.out_count,
+                          buffer.out_list, &returned, AsyncFlag(statement));
+  }
+  SQLRETURN code = DrvStmtStatus(statement, status);
+  if (code == SQL_STILL_EXECUTING) {
+    statement->async_step = kAsyncExecute;
+    FreeParamValueCopies(statement);
+    return code;
+  }
+  statement->async_step = kAsyncNone;
+  if (code == SQL_ERROR || code == SQL_NEED_DATA) {
+    FreeParamValueCopies(statement);
+    return code;
+  }
+  statement->row_count = KeptRowCount(statement, returned);
+  if (FinishExecute(statement) == SQL_SUCCESS_WITH_INFO) info = true;
+  FreeParamValueCopies(statement);
+  return code == SQL_SUCCESS && info ? SQL_SUCCESS_WITH_INFO : code;
+}
+
+SQLRETURN DrvExecDirect(DrvStmt* statement, const char* text) {
+  bool info = false;
+  if (!(StmtIsAsync(statement) && statement->async_step == kAsyncExecDirect)) {
+    SQLRETURN analysed = AnalyzeStmtText(statement, text);
+    if (analysed == SQL_SUCCESS_WITH_INFO) info = true;
+    if (!Succeeded(analysed)) return analysed;
+    SQLRETURN params = PrepareExecuteParams(statement);
+    if (params == SQL_SUCCESS_WITH_INFO) info = true;
+    if (!Succeeded(params)) {
+      FreeParamValueCopies(statement);
+      return params;
+    }
+  }
+  const char* sent = nullptr;
+  char* translated = nullptr;
+  if (!TextToSend(statement, text, &sent, &translated)) {
+    FreeParamValueCopies(statement);
+    return SQL_ERROR;
+  }
+  LnaColumnDesc* columns = nullptr;
+  uint16_t column_count = 0;
+  LnaParamDesc* params = nullptr;
+  uint16_t param_count = 0;
+  int32_t returned = 0;
+  const ParamBuffer& buffer = statement->param_buffer;
+  SQLRETURN code = DrvStmtStatus(
+      statement, LnaExecDirectMP(statement->lna, sent, &columns, &column_count, &params,
+                                 &param_count, buffer.in_count, buffer.in_list, buffer.out_count,
+                                 buffer.out_list, &returned, AsyncFlag(statement)));
+  MemFree(translated);
+  if (code == SQL_STILL_EXECUTING) {
+    statement->async_step = kAsyncExecDirect;
+  } else {
+    statement->async_step = kAsyncNone;
+    if (code != SQL_ERROR && code != SQL_NEED_DATA) {
+      statement->row_count = KeptRowCount(statement, returned);
+      SQLRETURN built =
+          BuildReplyDescriptors(statement, column_count, columns, param_count, params);
+      if (built != SQL_SUCCESS)
+        code = built;
+      else if (FinishExecute(statement) == SQL_SUCCESS_WITH_INFO)
+        info = true;
+    }
+  }
+  MemFree(columns);
+  MemFree(params);
+  FreeParamValueCopies(statement);
+  return code == SQL_SUCCESS && info ? SQL_SUCCESS_WITH_INFO : code;
+}
+
+SQLRETURN DrvCancel(DrvStmt* statement) {
+  return DrvStmtStatus(statement, LnaCancelSP(statement->lna));
+}
+
+namespace {
+
+// What SQLPrepare does inside its shell. Within SQLExecDirect (`direct`)
+// the asynchronous state is the direct execution's, which checked it.
+SQLRETURN PrepareStatement(DrvStmt* statement, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr,
+                           bool direct) {
+  if (!StmtCheckCatalogState(statement)) return SQL_ERROR;
+  ArgCopy copy = {};
+  uint32_t copied = CopyStatementText(&copy, szSqlStr, cbSqlStr, SearchEscape(statement->conn));
+  if (copied != kMsgErrSuccess) {
+    PostStmtError(statement, copied, 0, nullptr);
+    return SQL_ERROR;
+  }
+  SQLRETURN code = SQL_SUCCESS;
+  char* work = nullptr;
+  const char* text = copy.text;
+  bool own_call = true;
+  if (StmtIsAsync(statement) && statement->pending != 0 && !direct) {
+    if (statement->pending_function != SQL_API_SQLPREPARE) {
+      PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
+      code = SQL_ERROR;
+      own_call = false;
+    }
+  } else {
+    DrvResetStmt(statement);
+    if (statement->options.slot[kOptNoScan] != SQL_NOSCAN_ON) {
+      size_t size = std::strlen(copy.text) + kEscapeRoom;
+      work = static_cast<char*>(MemAlloc(size));
+      if (work == nullptr) {
+        PostStmtError(statement, kMsgErrOutOfMemory, 0, nullptr);
+        code = SQL_ERROR;
+        own_call = false;
+      } else {
+        ProcessEscapeClauses(statement->conn, statement, copy.text, work, size);
+        text = work;
+      }
+    }
+  }
+  if (own_call) {
+    StmtSnapshot snapshot;
+    StmtSaveState(&snapshot, statement);
+    code = DrvPrepare(statement, text);
+    if (!direct) {
+      statement->pending = code == SQL_STILL_EXECUTING ? 1 : 0;
+      statement->pending_function = code == SQL_STILL_EXECUTING ? SQL_API_SQLPREPARE : 0;
+    }
+    StmtRestoreState(&snapshot, statement, code);
+    if (Succeeded(code)) {
+      statement->state = kStmtPrepared;
+      statement->prepared = 1;
+    } else if (code == SQL_NEED_DATA || code == SQL_NO_DATA_FOUND || code == SQL_INVALID_HANDLE) {
+      DrvCloseStmt(statement);
+      statement->row_count = 0;
+      statement->state = kStmtAllocated;
+    }
+  }
+  MemFree(work);
+  FreeArgCopy(&copy, 1);
+  return code;
+}
+
+// What SQLExecute does inside its shell; `direct` as for PrepareStatement.
+SQLRETURN ExecuteStatement(DrvStmt* statement, bool direct) {
+  StmtSnapshot snapshot;
+  StmtSaveState(&snapshot, statement);
+  bool resuming = false;
+  uint32_t refusal = 0;
+  if (StmtIsAsync(statement) && statement->pending != 0 && !direct) {
+    if (statement->pending_function == SQL_API_SQLEXECUTE)
+      resuming = true;
+    else
+      refusal = kMsgErrOutOfSequence;
+  } else {
+    bool open_result =
+        statement->result_class >= kResultRows && statement->state >= kStmtResultOpen;
+    // Only a prepared text can be executed: a statement that holds none,
+    // or whose text was executed directly and left no result, has nothing
+    // to run.
+    if (statement->prepared == 0 && !open_result)
+      refusal = kMsgErrOutOfSequence;
+    else if (statement->state == kStmtResultOpen && statement->result_class >= kResultRows)
+      refusal = kMsgErrInvalCursorState;
+  }
+  if (refusal != 0) {
+    PostStmtError(statement, refusal, 0, nullptr);
+    return SQL_ERROR;
+  }
+  bool need_data = false;
+  bool info = false;
+  SQLRETURN code = SQL_SUCCESS;
+  bool stopped = false;
+  if (!resuming) {
+    code = PrepareExecParams(statement);
+    if (code == SQL_NEED_DATA) need_data = true;
+    if (code != SQL_SUCCESS) {
+      stopped = true;
+    } else {
+      code = SendExecParams(statement);
+      if (code == SQL_SUCCESS_WITH_INFO) {
+        info = true;
+        code = SQL_SUCCESS;
+      } else if (code != SQL_SUCCESS) {
+        stopped = true;
+      }
+    }
+  }
+  if (!stopped) {
+    code = DrvExecute(statement);
+    if (Succeeded(code)) AfterSuccessfulExecution(statement);
+    if (!direct) {
+      statement->pending = code == SQL_STILL_EXECUTING ? 1 : 0;
+      statement->pending_function = code == SQL_STILL_EXECUTING ? SQL_API_SQLEXECUTE : 0;
+    }
+  }
+  StmtRestoreState(&snapshot, statement, code);
+  if (code != SQL_ERROR && code != SQL_STILL_EXECUTING) EnterExecutedState(statement);
+  if (need_data)
+    code = SQL_NEED_DATA;
+  else if (code == SQL_SUCCESS && info)
+    code = SQL_SUCCESS_WITH_INFO;
+  return code;
+}
+
+SQLRETURN ExecDirectStatement(DrvStmt* statement, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
+  StmtSnapshot snapshot;
+  StmtSaveState(&snapshot, statement);
+  DrvConn* connection = statement->conn;
+  DrvExecDirectFn direct = connection != nullptr ? connection->exec_direct : nullptr;
+  bool was_pending = statement->pending != 0;
+  bool info = false;
+  SQLRETURN code = SQL_SUCCESS;
+
+  ArgCopy copy = {};
+  uint32_t copied = CopyStatementText(&copy, szSqlStr, cbSqlStr, ' ');
+  if (copied != kMsgErrSuccess) {
+    PostStmtError(statement, copied, 0, nullptr);
+    return SQL_ERROR;
+  }
+
+  enum Step { kDirect, kPrepare, kExecute, kEnd } step = kDirect;
+  if (StmtIsAsync(statement) && was_pending) {
+    if (statement->pending_function != SQL_API_SQLEXECDIRECT) {
+      PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
+      FreeArgCopy(&copy, 1);
+      return SQL_ERROR;
+    }
+    if (direct != nullptr && statement->prepared == 0)
+      step = kDirect;
+    else if (statement->direct_resume != 0)
+      step = kExecute;
+    else
+      step = kPrepare;
+  } else {
+    statement->marker_count = CountParamMarkers(copy.text);
+    code = PrepareExecParams(statement);
+    if (code == SQL_NEED_DATA || direct == nullptr) {
+      step = kPrepare;
+    } else if (code == SQL_ERROR) {
+      // The check has posted what is missing; running it again would post
+      // every diagnostic twice.
+      step = kEnd;
+    } else {
+      if (code == SQL_SUCCESS_WITH_INFO) info = true;
+      DrvResetStmt(statement);
+      code = SendExecParams(statement);
+      if (code == SQL_SUCCESS_WITH_INFO) info = true;
+      step = Succeeded(code) ? kDirect : kEnd;
+    }
+  }
+
+  if (step == kDirect) {
+    code = direct(statement, copy.text);
+    if (code != SQL_STILL_EXECUTING) {
+      if (code == SQL_ERROR && was_pending) DrvResetStmt(statement);
+      statement->pending = 0;
+      statement->pending_function = 0;
+      if (Succeeded(code)) {
+        AfterSuccessfulExecution(statement);
+        EnterExecutedState(statement);
+      }
+    }
+    step = kEnd;
+  }
+  if (step == kPrepare) {
+    // The prepare starts from a clean list, as a call of its own would:
+    // what the parameter check posted is not kept.
+    ClearHandleErrors(nullptr, nullptr, statement);
+    code = PrepareStatement(statement, szSqlStr, cbSqlStr, true);
+    statement->prepared = 1;
+    if (Succeeded(code)) {
+      if (code == SQL_SUCCESS_WITH_INFO) info = true;
+      statement->direct_resume = 1;
+      step = kExecute;
+    } else {
+      step = kEnd;
+    }
+  }
+  if (step == kExecute) {
+    code = ExecuteStatement(statement, true);
+    if (Succeeded(code) || code == SQL_NEED_DATA)
+      statement->prepared = 0;
+    else if (code == SQL_ERROR)
+      DrvResetStmt(statement);
+  }
+
+  if (code == SQL_STILL_EXECUTING) {
+    statement->pending_function = SQL_API_SQLEXECDIRECT;
+    statement->pending = 1;
+  } else {
+    if (code == SQL_ERROR && was_pending) DrvResetStmt(statement);
+    statement->pending = 0;
+    statement->pending_function = 0;
+    statement->direct_resume = 0;
+    statement->prepared = 0;
+  }
+  StmtRestoreState(&snapshot, statement, code);
+  FreeArgCopy(&copy, 1);
+  if (code == SQL_SUCCESS && info) code = SQL_SUCCESS_WITH_INFO;
+  return code;
+}
+
+}  // namespace
+
+SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
+  return StatementEntry(
+      hstmt, "SQLPrepare",
+      [&](DrvStmt* s) { TraceText(s, "SQLPrepare", hstmt, szSqlStr, cbSqlStr); },
+      [&](DrvStmt* s) { return PrepareStatement(s, szSqlStr, cbSqlStr, false); });
+}
+
+SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
+  return StatementEntry(
+      hstmt, "SQLExecute",
+      [&](DrvStmt* s) { TraceEnter(StmtTrace(s), "SQLExecute(0x%08lx)", TraceAddr(hstmt)); },
+      [&](DrvStmt* s) { return ExecuteStatement(s, false); });
+}
+
+SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
+  return StatementEntry(
+      hstmt, "SQLExecDirect",
+      [&](DrvStmt* s) { TraceText(s, "SQLExecDirect", hstmt, szSqlStr, cbSqlStr); },
+      [&](DrvStmt* s) { return ExecDirectStatement(s, szSqlStr, cbSqlStr); });
+}
+
+SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
+  auto* statement = static_cast<DrvStmt*>(hstmt);
+  if (statement == nullptr) return SQL_INVALID_HANDLE;
+  TraceEnter(StmtTrace(statement), "SQLCancel(0x%08lx)", TraceAddr(hstmt));
+  SQLRETURN code = SQL_SUCCESS;
+  if (LnaStmtInCall(statement->lna)) {
+    // Another thread's call of the statement is on the wire: it is
+    // cancelled, and that thread ends the call, its state and its
+    // diagnostics itself.
+    code = DrvStmtStatus(statement, LnaCancelSP(statement->lna));
+    TraceReturn(StmtTrace(statement), "SQLCancel", code);
+    return code;
+  }
+  ClearHandleErrors(nullptr, nullptr, statement);
+  if (!StmtIsAsync(statement)) {
+    DrvCancel(statement);
+    statement->data_at_exec_phase = 0;
+    code = SQLFreeStmtImpl(statement, SQL_CLOSE);
+  } else {
+    code = DrvCancel(statement);
+    if (Succeeded(code)) statement->direct_resume = 0;
+  }
+  TraceReturn(StmtTrace(statement), "SQLCancel", code);
+  return code;
+}

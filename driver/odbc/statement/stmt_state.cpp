@@ -1,0 +1,52 @@
+#include "driver/odbc/statement/stmt_state.h"
+
+#include <sqlext.h>
+
+#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/statement/drv_stmt.h"
+
+bool StmtIsAsync(const DrvStmt* statement) {
+  return statement->options.slot[kOptAsyncEnable] == SQL_ASYNC_ENABLE_ON;
+}
+
+void StmtSaveState(StmtSnapshot* snapshot, const DrvStmt* statement) {
+  snapshot->saved = *statement;
+}
+
+void StmtRestoreState(const StmtSnapshot* snapshot, DrvStmt* statement, SQLRETURN code) {
+  switch (code) {
+    case SQL_SUCCESS:
+    case SQL_SUCCESS_WITH_INFO:
+    case SQL_STILL_EXECUTING:
+    case SQL_NEED_DATA:
+      return;
+    default:
+      break;
+  }
+  const DrvStmt& saved = snapshot->saved;
+  statement->state = saved.state;
+  statement->result_class = saved.result_class;
+  statement->result_kind = saved.result_kind;
+  statement->prepared = saved.prepared;
+  statement->marker_count = saved.marker_count;
+  statement->row_count = saved.row_count;
+  statement->fetch_status = saved.fetch_status;
+}
+
+void StmtResetFetchState(DrvStmt* statement) {
+  statement->row_count = 0;
+  statement->fetch_status = 0;
+  if (statement->state >= kStmtExecuted)
+    statement->state = statement->prepared ? kStmtPrepared : kStmtAllocated;
+}
+
+bool StmtCheckCatalogState(DrvStmt* statement) {
+  if (statement->state < kStmtExecuted) return true;
+  if (statement->result_class >= kResultRows) {
+    PostStmtError(statement, kMsgErrInvalCursorState, 0, nullptr);
+    return false;
+  }
+  SQLFreeStmtImpl(statement, SQL_CLOSE);
+  return true;
+}

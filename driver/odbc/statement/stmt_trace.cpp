@@ -1,0 +1,12 @@
+#include "driver/odbc/statement/stmt_trace.h"
+
+#include "driver/odbc/connect/drv_conn.h"
+
+TraceHandle* StmtTrace(const DrvStmt* statement) {
+  return statement->conn != nullptr ? statement->conn->trace : nullptr;
+}
+
+SQLRETURN StmtFinish(const DrvStmt* statement, const char* name, SQLRETURN result) {
+  TraceReturn(StmtTrace(statement), name, result);
+  return result;
+}

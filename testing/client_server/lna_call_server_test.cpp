@@ -1,0 +1,187 @@
+// The call layer against velsrv over loopback: a login that succeeds and
+// the connection-level operations behind it, logins the server refuses (the
+// application sees the server's reasons), and a refusal without a
+// connection id from a scripted server.
+#include <cstring>
+#include <string>
+
+#include "server/listener.h"
+#include "server/login_reply.h"
+#include "testing/dispatch_harness.h"
+#include "testing/lna_call_test_support.h"
+#include "testing/lna_refusal_cases.h"
+#include "testing/scripted_backend.h"
+
+namespace lna_call_test {
+namespace {
+
+class Velsrv {
+ public:
+  Velsrv()
+      : backend_(velsrv::DefaultScriptedData()),
+        listener_(velsrv_test::ScriptedConfig(), backend_) {
+    std::string error;
+    EXPECT_TRUE(listener_.Open(&error)) << error;
+    listener_.Start();
+  }
+  ~Velsrv() { listener_.Stop(); }
+  // Ends every session, as a server that goes away does.
+  void Stop() { listener_.Stop(); }
+  // The driver's login string for "sales", naming this server.
+  std::string Login(const std::string& uid, const std::string& pwd,
+                    const std::string& server_dsn = "sales") const {
+    return "DSN=Sales;ServerName=127.0.0.1." + std::to_string(listener_.port()) +
+           ";ServerDSN=" + server_dsn + ";UID=" + uid + ";PWD=" + pwd;
+  }
+
+ private:
+  velsrv::ScriptedBackend backend_;
+  velsrv::Listener listener_;
+};
+
+class VelsrvCallTest : public CallLayerTest {};
+
+TEST_F(VelsrvCallTest, LoginThenConnectionAndStatementCallsThenLogout) {
+  Velsrv server;
+  LnaConnection* conn = NewRecord();
+  LoginOuts outs;
+  // A buffer size too long to read leaves a diagnostic while the settings
+  // are read; it must not outlive the successful login.
+  ASSERT_EQ(outs.Login(conn, server.Login("scott", "tiger") +
+                                 ";ArrayFetchOn=1;ArrayBufferSize=" + std::string(130, '7')),
+            kLnaOk);
+  EXPECT_EQ(LnaIsConnected(conn), 1);
+  EXPECT_EQ(LnaIsBroken(conn), 0u);
+  EXPECT_NE(conn->server_conn, 0);
+  EXPECT_EQ(conn->array_fetch, 1u);
+  EXPECT_EQ(conn->diag_waiting, 0u);
+  EXPECT_GT(outs.type_count, 0);
+  EXPECT_NE(outs.info52.values[12] & 16u, 0u);
+
+  char name[64];
+  int32_t length = 0;
+  uint16_t c_type = 0;
+  EXPECT_EQ(LnaGetInfoSP(conn, 16, name, sizeof name, &length, &c_type), kLnaOk);
+  EXPECT_EQ(c_type, 1);
+  EXPECT_EQ(length, static_cast<int32_t>(std::strlen(name)));
+  EXPECT_EQ(LnaTransactSP(conn, 0), kLnaOk);
+
+  LnaStatement* stmt = nullptr;
+  ASSERT_EQ(LnaAllocStmtSP(conn, &stmt), kLnaOk);
+  EXPECT_NE(stmt->server_stmt, 0);
+  EXPECT_EQ(LnaSetCursorNameSP(stmt, "c1"), kLnaOk);
+  LnaColumnDesc* cols = nullptr;
+  uint16_t n = 0;
+  int16_t tables = LnaTablesSP(stmt, nullptr, nullptr, "%", 1, &cols, &n, 0);
+  EXPECT_TRUE(tables == kLnaOk || tables == kLnaInfo) << tables;
+  EXPECT_GT(n, 0);
+  EXPECT_EQ(stmt->column_count, static_cast<int16_t>(n));
+  MemFree(cols);
+  EXPECT_EQ(LnaFreeStmtSP(stmt, 1), kLnaOk);
+  EXPECT_EQ(ArrCount(conn->statements), 0u);
+
+  EXPECT_EQ(LnaDisconnectSP(conn), kLnaOk);
+  EXPECT_EQ(LnaIsConnected(conn), 0);
+  Free(conn);
+}
+
+// A server that goes away breaks the connection at the next call; from
+// then on every operation is refused without a request (one would fail with
+// a transport diagnostic instead), and the logout closes locally.
+TEST_F(VelsrvCallTest, VanishedServerBreaksTheConnection) {
+  Velsrv server;
+  LnaConnection* conn = NewRecord();
+  LoginOuts outs;
+  ASSERT_EQ(outs.Login(conn, server.Login("scott", "tiger")), kLnaOk);
+  server.Stop();
+
+  EXPECT_EQ(LnaTransactSP(conn, 0), kLnaFailed);
+  EXPECT_EQ(LnaIsBroken(conn), 1u);
+  LnaDiagRecord d = Diagnostic(conn, nullptr);
+  EXPECT_STREQ(d.sqlstate, "08S01");
+  EXPECT_EQ(d.native_error, 2046);
+
+  const std::string dead = Prefixed(Text(8124));
+  for (const RefusalCase& c : kRefusals) {
+    SCOPED_TRACE(c.name);
+    LnaStatement* stmt = Stmt(conn);
+    EXPECT_EQ(c.op(conn, stmt), kLnaFailed);
+    d = Diagnostic(c.on_statement ? nullptr : conn, c.on_statement ? stmt : nullptr);
+    EXPECT_STREQ(d.sqlstate, "08S01");
+    EXPECT_EQ(d.native_error, c.location);
+    EXPECT_EQ(d.text, dead);
+  }
+  EXPECT_EQ(LnaDisconnectSP(conn), kLnaInfo);
+  EXPECT_EQ(LnaIsConnected(conn), 0);
+}
+
+TEST_F(VelsrvCallTest, RefusedLoginsShowTheServersReason) {
+  struct Case {
+    const char* name;
+    const char* uid;
+    const char* pwd;
+    const char* server_dsn;
+    const char* sqlstate;
+  };
+  const Case cases[] = {
+      {"wrong password", "scott", "lion", "sales", "28000"},
+      {"unknown server DSN", "scott", "tiger", "nowhere", "IM002"},
+  };
+  Velsrv server;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    LnaConnection* conn = NewRecord();
+    LoginOuts outs;
+    EXPECT_EQ(outs.Login(conn, server.Login(c.uid, c.pwd, c.server_dsn)), kLnaFailed);
+    EXPECT_EQ(LnaIsBroken(conn), 0u);
+
+    LnaDiagRecord d[kLnaMaxDiagnostics];
+    uint16_t count = 0;
+    EXPECT_EQ(LnaGetDiagnostics(conn, nullptr, d, &count), kLnaOk);
+    ASSERT_GE(count, 1);
+    EXPECT_STREQ(d[0].sqlstate, c.sqlstate);
+    Free(conn);  // closes what the failed login left open
+  }
+}
+
+// A server that refuses without a connection id: its reasons are read
+// before the connection is closed, and handed out in place of a bare
+// "no longer working".
+TEST_F(VelsrvCallTest, RefusalWithoutConnectionIdKeepsTheServersReasons) {
+  // The reply carries a completed string as long as the request's text:
+  // the login string is padded to a length known before the peer's port.
+  constexpr size_t kLoginLength = 80;
+  velsrv::LoginReply reply;
+  reply.text_length = static_cast<int32_t>(kLoginLength + 2);
+  auto login_reply = [&](MsgBuf* b) { return velsrv::PutLoginReply(b, reply); };
+  wire_test::BufPtr buf = wire_test::NewBuf();
+  ASSERT_EQ(login_reply(buf.get()), 1);
+  Bytes fields = wire_test::Written(buf.get());
+
+  ScriptedPeer peer({Steps({{ExpectRequest(), Reply(ReplyBytes(-20, fields))},
+                            Answer(0, DiagFields({18456, 18457})),
+                            {ExpectClosed()}})});
+  LnaConnection* conn = NewRecord();
+  LoginOuts outs;
+  std::string login = "DSN=Sales;ServerName=" + peer.address() + ";UID=u;PWD=p";
+  login.resize(kLoginLength, 'p');
+  EXPECT_EQ(outs.Login(conn, login), kLnaFailed);
+  EXPECT_EQ(LnaIsConnected(conn), 0);
+  EXPECT_EQ(LnaIsBroken(conn), 1u);
+
+  LnaDiagRecord d[kLnaMaxDiagnostics];
+  uint16_t count = 0;
+  EXPECT_EQ(LnaGetDiagnostics(conn, nullptr, d, &count), kLnaOk);
+  ASSERT_EQ(count, 2) << d[0].sqlstate << " " << d[0].native_error << " " << d[0].text;
+  EXPECT_EQ(d[0].native_error, 18456);
+  EXPECT_EQ(d[1].native_error, 18457);
+  EXPECT_EQ(Procedures(peer), (std::vector<uint32_t>{65, 12}));
+  EXPECT_TRUE(peer.AllStepsPassed());
+
+  // Then the broken connection speaks for itself.
+  EXPECT_EQ(LnaGetDiagnostics(conn, nullptr, d, &count), kLnaFailed);
+  Free(conn);
+}
+
+}  // namespace
+}  // namespace lna_call_test

@@ -1,0 +1,53 @@
+// Environments the tests install in place of the system's (platform/env.h):
+// one that passes everything on, for a test to override what it changes;
+// allocations that fail on demand; waits handed to the test instead of
+// slept.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "platform/env.h"
+
+// Passes every request on to `base`.
+class ForwardingEnv : public PlatformEnv {
+ public:
+  explicit ForwardingEnv(PlatformEnv* base) : base_(base) {}
+
+  void* Allocate(size_t size) override { return base_->Allocate(size); }
+  void* Reallocate(void* block, size_t size) override { return base_->Reallocate(block, size); }
+  void SleepMs(uint32_t milliseconds) override { base_->SleepMs(milliseconds); }
+  void DebugOutput(const char* text) override { base_->DebugOutput(text); }
+  void ShowMessage(const char* text) override { base_->ShowMessage(text); }
+
+ protected:
+  PlatformEnv* base_;
+};
+
+// In force from its construction to its destruction, over whatever was in
+// force before; scopes nest.
+class ScopedEnv : public ForwardingEnv {
+ public:
+  // The base is taken before the new one goes in, so a call from another
+  // thread in between is passed on too.
+  ScopedEnv() : ForwardingEnv(&PlatformEnvGet()) { PlatformEnvInstall(this); }
+  virtual ~ScopedEnv() { PlatformEnvInstall(base_); }
+  ScopedEnv(const ScopedEnv&) = delete;
+  ScopedEnv& operator=(const ScopedEnv&) = delete;
+};
+
+// While it lives, the waits between connect attempts go to `wait` instead.
+class ScopedSleep : public ScopedEnv {
+ public:
+  using WaitFn = void (*)(uint32_t milliseconds);
+  explicit ScopedSleep(WaitFn wait) : wait_(wait) {}
+  void SleepMs(uint32_t milliseconds) override { wait_(milliseconds); }
+
+ private:
+  WaitFn wait_;
+};
+
+// The n-th allocation or reallocation of the runtime's blocks from now
+// fails (1 means the next one), counted over every thread; 0 switches
+// failures off and puts back the environment that was in force.
+void MemFailAfter(long n);

@@ -1,0 +1,118 @@
+#include "wire/calls.h"
+
+#include "common/memory.h"
+
+int EncodeText(MsgBuf* buf, const WireText& text) {
+  return MsgBufPutString(buf, text ? text->c_str() : nullptr);
+}
+
+int DecodeText(MsgBuf* buf, WireText* text) {
+  char* received = nullptr;
+  if (!MsgBufGetString(buf, &received)) return 0;
+  if (received == nullptr) {
+    text->reset();
+  } else {
+    *text = std::string(received);
+    MemFree(received);
+  }
+  return 1;
+}
+
+int Encode(MsgBuf* buf, const CancelPendingRequest& request) {
+  return MsgBufPutU16(buf, request.cancel_key);
+}
+int Decode(MsgBuf* buf, CancelPendingRequest* request) {
+  return MsgBufGetU16(buf, &request->cancel_key);
+}
+
+int Encode(MsgBuf* buf, const ShutdownRequest& request) {
+  return MsgBufPutU16(buf, request.mode);
+}
+int Decode(MsgBuf* buf, ShutdownRequest* request) {
+  return MsgBufGetU16(buf, &request->mode);
+}
+
+int Encode(MsgBuf* buf, const AllocStmtRequest& request) {
+  return MsgBufPutI32(buf, request.connection);
+}
+int Decode(MsgBuf* buf, AllocStmtRequest* request) {
+  return MsgBufGetI32(buf, &request->connection);
+}
+int Encode(MsgBuf* buf, const AllocStmtReply& reply) {
+  return MsgBufPutI32(buf, reply.statement);
+}
+int Decode(MsgBuf* buf, AllocStmtReply* reply) {
+  return MsgBufGetI32(buf, &reply->statement);
+}
+
+int Encode(MsgBuf* buf, const DisconnectRequest& request) {
+  return MsgBufPutI32(buf, request.connection);
+}
+int Decode(MsgBuf* buf, DisconnectRequest* request) {
+  return MsgBufGetI32(buf, &request->connection);
+}
+
+int Encode(MsgBuf* buf, const TransactRequest& request) {
+  return MsgBufPutI32(buf, request.connection) && MsgBufPutU16(buf, request.type);
+}
+int Decode(MsgBuf* buf, TransactRequest* request) {
+  return MsgBufGetI32(buf, &request->connection) && MsgBufGetU16(buf, &request->type);
+}
+
+int Encode(MsgBuf* buf, const FreeStmtRequest& request) {
+  return MsgBufPutI32(buf, request.statement) && MsgBufPutU16(buf, request.option);
+}
+int Decode(MsgBuf* buf, FreeStmtRequest* request) {
+  return MsgBufGetI32(buf, &request->statement) && MsgBufGetU16(buf, &request->option);
+}
+
+int Encode(MsgBuf* buf, const CancelRequest& request) {
+  return MsgBufPutI32(buf, request.statement);
+}
+int Decode(MsgBuf* buf, CancelRequest* request) {
+  return MsgBufGetI32(buf, &request->statement);
+}
+
+int Encode(MsgBuf* buf, const SetCursorNameRequest& request) {
+  return MsgBufPutI32(buf, request.statement) && EncodeText(buf, request.name);
+}
+int Decode(MsgBuf* buf, SetCursorNameRequest* request) {
+  return MsgBufGetI32(buf, &request->statement) && DecodeText(buf, &request->name);
+}
+
+int Encode(MsgBuf* buf, const ParamDataRequest& request) {
+  return MsgBufPutI32(buf, request.statement);
+}
+int Decode(MsgBuf* buf, ParamDataRequest* request) {
+  return MsgBufGetI32(buf, &request->statement);
+}
+int Encode(MsgBuf* buf, const ParamDataReply& reply) {
+  return MsgBufPutI32(buf, reply.row_count);
+}
+int Decode(MsgBuf* buf, ParamDataReply* reply) {
+  return MsgBufGetI32(buf, &reply->row_count);
+}
+
+int Encode(MsgBuf* buf, const GetErrorsRequest& request) {
+  return MsgBufPutI32(buf, request.connection) && MsgBufPutI32(buf, request.statement);
+}
+int Decode(MsgBuf* buf, GetErrorsRequest* request) {
+  return MsgBufGetI32(buf, &request->connection) && MsgBufGetI32(buf, &request->statement);
+}
+int Encode(MsgBuf* buf, const GetErrorsReply& reply) {
+  return MsgBufPutArray(buf, reply.records.empty() ? nullptr : reply.records.data(),
+                        MsgBufPutElem<XdrPutDiagRecord>, sizeof(LnaDiagRecord),
+                        static_cast<int32_t>(reply.records.size())) &&
+         MsgBufPutU16(buf, reply.count);
+}
+int Decode(MsgBuf* buf, GetErrorsReply* reply) {
+  reply->records.clear();
+  void* array = nullptr;
+  uint32_t received = 0;
+  if (!MsgBufGetArray(buf, &array, MsgBufGetElem<XdrDiagRecord>, sizeof(LnaDiagRecord), &received))
+    return 0;
+  auto* records = static_cast<LnaDiagRecord*>(array);
+  reply->records.assign(records, records + received);
+  MemFree(array);
+  return MsgBufGetU16(buf, &reply->count);
+}

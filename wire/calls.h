@@ -1,0 +1,114 @@
+// The request and reply records of the remote procedures, one pair per
+// procedure with one encode and one decode each: the driver's stubs encode
+// the request and decode the reply with these, and velsrv's handlers decode
+// the request and encode the reply with the same functions, so no field
+// order is written twice. A procedure whose reply carries no fields has no
+// reply record. Every encode and decode returns 1, or 0 with the reason in
+// the thread's last error (wire/msg_buf.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "wire/diag_record.h"
+#include "wire/msg_buf.h"
+
+// A text field: absent (null) or a text.
+using WireText = std::optional<std::string>;
+int EncodeText(MsgBuf* buf, const WireText& text);
+int DecodeText(MsgBuf* buf, WireText* text);
+
+// kRpcCancelPending: cancels the call in progress on the session that
+// holds the cancel key, over a connection of its own.
+struct CancelPendingRequest {
+  uint16_t cancel_key = 0;
+};
+int Encode(MsgBuf* buf, const CancelPendingRequest& request);
+int Decode(MsgBuf* buf, CancelPendingRequest* request);
+
+// kRpcShutdown: stops the server.
+struct ShutdownRequest {
+  uint16_t mode = 0;
+};
+int Encode(MsgBuf* buf, const ShutdownRequest& request);
+int Decode(MsgBuf* buf, ShutdownRequest* request);
+
+// kRpcAllocStmt: a statement on the login's connection.
+struct AllocStmtRequest {
+  int32_t connection = 0;
+};
+struct AllocStmtReply {
+  int32_t statement = 0;  // 0 when none was allocated
+};
+int Encode(MsgBuf* buf, const AllocStmtRequest& request);
+int Decode(MsgBuf* buf, AllocStmtRequest* request);
+int Encode(MsgBuf* buf, const AllocStmtReply& reply);
+int Decode(MsgBuf* buf, AllocStmtReply* reply);
+
+// kRpcDisconnect: the end of the login.
+struct DisconnectRequest {
+  int32_t connection = 0;
+};
+int Encode(MsgBuf* buf, const DisconnectRequest& request);
+int Decode(MsgBuf* buf, DisconnectRequest* request);
+
+// kRpcTransact: commit (0) or roll back (1) the connection's work.
+struct TransactRequest {
+  int32_t connection = 0;
+  uint16_t type = 0;
+};
+int Encode(MsgBuf* buf, const TransactRequest& request);
+int Decode(MsgBuf* buf, TransactRequest* request);
+
+// kRpcFreeStmt: SQLFreeStmt's option for the statement.
+struct FreeStmtRequest {
+  int32_t statement = 0;
+  uint16_t option = 0;
+};
+int Encode(MsgBuf* buf, const FreeStmtRequest& request);
+int Decode(MsgBuf* buf, FreeStmtRequest* request);
+
+// kRpcCancel.
+struct CancelRequest {
+  int32_t statement = 0;
+};
+int Encode(MsgBuf* buf, const CancelRequest& request);
+int Decode(MsgBuf* buf, CancelRequest* request);
+
+// kRpcSetCursorName.
+struct SetCursorNameRequest {
+  int32_t statement = 0;
+  WireText name;
+};
+int Encode(MsgBuf* buf, const SetCursorNameRequest& request);
+int Decode(MsgBuf* buf, SetCursorNameRequest* request);
+
+// kRpcParamData: the next data-at-execution parameter, or the execution
+// once every value is in.
+struct ParamDataRequest {
+  int32_t statement = 0;
+};
+struct ParamDataReply {
+  int32_t row_count = 0;  // of the execution; -1 when unknown
+};
+int Encode(MsgBuf* buf, const ParamDataRequest& request);
+int Decode(MsgBuf* buf, ParamDataRequest* request);
+int Encode(MsgBuf* buf, const ParamDataReply& reply);
+int Decode(MsgBuf* buf, ParamDataReply* reply);
+
+// kRpcGetErrors: the diagnostics of a statement (statement not 0) or of the
+// connection, handed out once.
+struct GetErrorsRequest {
+  int32_t connection = 0;
+  int32_t statement = 0;
+};
+struct GetErrorsReply {
+  std::vector<LnaDiagRecord> records;
+  uint16_t count = 0;  // as the sender counted them; a reader trusts at most the records
+};
+int Encode(MsgBuf* buf, const GetErrorsRequest& request);
+int Decode(MsgBuf* buf, GetErrorsRequest* request);
+int Encode(MsgBuf* buf, const GetErrorsReply& reply);
+int Decode(MsgBuf* buf, GetErrorsReply* reply);
