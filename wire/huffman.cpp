@@ -11,6 +11,13 @@ constexpr uint32_t kSymbols = 256;
 constexpr uint32_t kMaxNodes = 2 * kSymbols;
 // The initial escape entry: length 9, which no 8-bit look-up can reach.
 constexpr uint16_t kNoEscape = 0x0900;
+// The two-symbol look-up of HuffmanDecode: its index width, the output size
+// from which it pays, and the flags of its entries (the symbols in bits 0 to
+// 15, the bits they take in bits 16 to 20).
+constexpr uint32_t kPairBits = 12;
+constexpr uint32_t kPairTableMinOutput = 4096;
+constexpr uint32_t kPairTwo = 1u << 24;
+constexpr uint32_t kPairEscape = 1u << 31;
 
 // Nodes 0 to 255 are the byte values; internal nodes follow from 256 in the
 // order they are created.
@@ -203,6 +210,47 @@ int32_t HuffmanDecode(const uint16_t* table, const uint8_t* input, uint32_t inpu
     const uint8_t* const last_load = input + input_length - 8;
     uint64_t buffer = 0;
     uint32_t held = 0;
+    if (output_size >= kPairTableMinOutput) {
+      // A look-up of 10 bits gives two symbols at once where both codes fit
+      // in them; the table costs less to build than it saves on an output
+      // of this size.
+      uint32_t pair[1u << kPairBits];
+      for (uint32_t t = 0; t < (1u << kPairBits); ++t) {
+        uint32_t e1 = fast[t & 0xFF];
+        if (e1 & 0x80) {
+          pair[t] = kPairEscape;
+          continue;
+        }
+        uint32_t l1 = e1 & 63;
+        uint32_t e2 = fast[(t >> l1) & 0xFF];
+        uint32_t l2 = e2 & 63;
+        if (!(e2 & 0x80) && l1 + l2 <= kPairBits)
+          pair[t] = (e1 >> 8) | (e2 & 0xFF00) | ((l1 + l2) << 16) | kPairTwo;
+        else
+          pair[t] = (e1 >> 8) | (l1 << 16);
+      }
+      while (p <= last_load && output_size - written >= 6) {
+        buffer |= LoadLittle64(p) << held;
+        p += (63 - held) >> 3;
+        held |= 56;
+        // Three look-ups take at most 48 bits: an escape and its literal each.
+        for (int k = 0; k < 3; ++k) {
+          uint32_t e = pair[buffer & ((1u << kPairBits) - 1)];
+          if (e & kPairEscape) {
+            output[written++] = static_cast<uint8_t>(buffer >> escape_length);
+            buffer >>= escape_length + 8;
+            held -= escape_length + 8;
+          } else {
+            uint32_t n = (e >> 16) & 31;
+            output[written] = static_cast<uint8_t>(e);
+            output[written + 1] = static_cast<uint8_t>(e >> 8);
+            written += 1 + ((e & kPairTwo) != 0 ? 1 : 0);
+            buffer >>= n;
+            held -= n;
+          }
+        }
+      }
+    }
     while (p <= last_load && output_size - written >= 3) {
       // Bits above `held` are the stream's own, so or-ing them again is harmless.
       buffer |= LoadLittle64(p) << held;
