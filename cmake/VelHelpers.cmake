@@ -80,25 +80,31 @@ function(vel_install target kind)
   set_target_properties(${target} PROPERTIES VEL_INSTALL_DESTINATION ${destination})
 endfunction()
 
-# vel_message_file(<deliverable> <file name> <generator source> LIBS <libs...>)
+# vel_message_file(<deliverable> <file name> <generator source> LIBS <libs...>
+#                  [DIR <folder>])
 # The deliverable's built-in message table written out as its XML message
 # file beside it, in the build and, after vel_install, where it is
 # installed: a file with every text, for people to change. The generator
-# source's main writes the table to the path given as its argument.
+# source's main writes the table to the path given as its argument. DIR
+# puts the file in another folder of the build than the deliverable's.
 function(vel_message_file deliverable file source)
-  cmake_parse_arguments(ARG "" "" "LIBS" ${ARGN})
+  cmake_parse_arguments(ARG "" "DIR" "LIBS" ${ARGN})
+  if(NOT ARG_DIR)
+    set(ARG_DIR ${VEL_OUT_DIR})
+  endif()
   set(generator ${deliverable}_message_writer)
   add_executable(${generator} ${source})
   target_link_libraries(${generator} PRIVATE ${ARG_LIBS})
   set_target_properties(${generator} PROPERTIES RUNTIME_OUTPUT_DIRECTORY
                         ${CMAKE_BINARY_DIR}/generators)
-  add_custom_command(OUTPUT ${VEL_OUT_DIR}/${file}
-                     COMMAND ${generator} ${VEL_OUT_DIR}/${file}
+  add_custom_command(OUTPUT ${ARG_DIR}/${file}
+                     COMMAND ${CMAKE_COMMAND} -E make_directory ${ARG_DIR}
+                     COMMAND ${generator} ${ARG_DIR}/${file}
                      DEPENDS ${generator} VERBATIM)
-  add_custom_target(${deliverable}_messages ALL DEPENDS ${VEL_OUT_DIR}/${file})
+  add_custom_target(${deliverable}_messages ALL DEPENDS ${ARG_DIR}/${file})
   add_dependencies(${deliverable} ${deliverable}_messages)
   get_target_property(destination ${deliverable} VEL_INSTALL_DESTINATION)
   if(destination)
-    install(FILES ${VEL_OUT_DIR}/${file} DESTINATION ${destination})
+    install(FILES ${ARG_DIR}/${file} DESTINATION ${destination})
   endif()
 endfunction()

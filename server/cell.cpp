@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
 namespace velsrv {
 
@@ -96,6 +97,74 @@ BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, i
         strnlen(reinterpret_cast<const char*>(cell->bytes.data()), static_cast<size_t>(n)));
   cell->bytes.resize(static_cast<size_t>(n));
   return rc;
+}
+
+namespace {
+
+// Pieces of a value whose whole length the backend does not tell grow by at
+// least this much.
+constexpr size_t kMinPiece = 64 * 1024;
+
+// The backend's warnings that a piece was cut: the value is read on, so
+// they do not hold for it.
+void DropTruncations(DiagList* diags) {
+  std::erase_if(*diags, [](const Diag& d) { return d.sqlstate == "01004"; });
+}
+
+}  // namespace
+
+BackendRc ReadWholeCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
+                        Cell* cell, DiagList* diags) {
+  DiagList found;
+  int64_t total = -1;
+  BackendRc rc = ReadCell(backend, column, c_type, length, cell, &found, &total);
+  const bool text = c_type != kCTypeBinary;
+  bool more = rc == BackendRc::kSuccessWithInfo && !cell->null && CTypeFixedSize(c_type) == 0 &&
+              (total < 0 || static_cast<uint64_t>(total) > cell->bytes.size());
+  bool cut = false;
+  while (more) {
+    DropTruncations(&found);
+    size_t have = cell->bytes.size();
+    if (have >= kMaxWholeValue) {
+      cut = true;
+      break;
+    }
+    // The backend tells what is left of the value, or nothing when it does
+    // not know: then the value is read in growing pieces.
+    size_t want = total > 0 && static_cast<uint64_t>(total) > have
+                      ? static_cast<size_t>(static_cast<uint64_t>(total) - have)
+                      : std::max(have, kMinPiece);
+    want = std::min(want, kMaxWholeValue - have);
+    cell->bytes.resize(have + want + (text ? 1 : 0));
+    uint8_t* at = cell->bytes.data() + have;
+    int64_t indicator = 0;
+    BackendRc piece =
+        backend.GetData(column, text ? kCTypeChar : kCTypeBinary, at,
+                        static_cast<int64_t>(want + (text ? 1 : 0)), &indicator, &found);
+    if (piece == BackendRc::kNoData) {
+      cell->bytes.resize(have);
+      break;
+    }
+    if (!Succeeded(piece)) {
+      cell->bytes.clear();
+      diags->insert(diags->end(), found.begin(), found.end());
+      return piece;
+    }
+    size_t got = indicator < 0 ? want : std::min(static_cast<size_t>(indicator), want);
+    if (indicator < 0 && text) got = strnlen(reinterpret_cast<const char*>(at), want);
+    cell->bytes.resize(have + got);
+    total = indicator < 0 ? indicator : static_cast<int64_t>(have) + indicator;
+    more = piece == BackendRc::kSuccessWithInfo &&
+           (indicator < 0 || static_cast<size_t>(indicator) > got);
+  }
+  if (cut)
+    found.push_back(Diag{"01004", 0,
+                         "String data, right truncated: a value of column " +
+                             std::to_string(column) + " is longer than " +
+                             std::to_string(kMaxWholeValue >> 20) + " MB and was cut there."});
+  diags->insert(diags->end(), found.begin(), found.end());
+  if (!Succeeded(rc)) return rc;
+  return found.empty() ? BackendRc::kSuccess : BackendRc::kSuccessWithInfo;
 }
 
 void AppendRowValue(const Cell& cell, std::vector<uint8_t>* out) {

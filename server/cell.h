@@ -13,6 +13,9 @@ namespace velsrv {
 
 // A value is never read with more room than this, whatever a request says.
 constexpr int32_t kMaxCellBytes = 1 << 20;
+// The longest text or binary value a row carries whole; a longer one is cut
+// there, with a warning.
+constexpr size_t kMaxWholeValue = size_t{64} << 20;
 
 struct Cell {
   int16_t c_type = 0;
@@ -29,6 +32,12 @@ struct Cell {
 // it does not know it).
 BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
                    Cell* cell, DiagList* diags, int64_t* total = nullptr);
+
+// As ReadCell, but a text or binary value longer than `length` is read on,
+// piece by piece, until it is whole (up to kMaxWholeValue): the row carries
+// every byte, however small its column is described.
+BackendRc ReadWholeCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
+                        Cell* cell, DiagList* diags);
 
 // The single-row form: i32 length (-1 for null), then the value, numbers
 // big-endian.

@@ -2,6 +2,7 @@
 // piece (21).
 #include <algorithm>
 #include <climits>
+#include <cstddef>
 
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
@@ -105,6 +106,8 @@ int16_t FetchRowProc(Call& call) {
     ServerResult& r = s->result;
     r.on_row = false;
     r.pending_row.clear();
+    r.continued_row.clear();
+    r.continued_sent.clear();
     DiagList diags;
     std::vector<Cell> cells;
     BackendRc rc;
@@ -128,6 +131,31 @@ int16_t FetchRowProc(Call& call) {
   return status;
 }
 
+// The next piece of a value of the client's row that its block carried
+// only in part, from what is left of it, as SQLGetData gives a piece: at
+// most `buffer_size` bytes (a text with room for the client's NUL), and the
+// length of the rest (which tells the client whether more follows). No
+// data once the rest is handed out.
+int16_t ContinuedPiece(Call& call, uint16_t column, int16_t c_type, int32_t buffer_size,
+                       Cell* piece, int64_t* total) {
+  ServerResult& r = call.statement()->result;
+  const Cell& cell = r.continued_row[column - 1];
+  size_t& sent = r.continued_sent[column - 1];
+  if (c_type != cell.c_type) return call.Fail("07006", "Restricted data type attribute violation.");
+  if (cell.null || sent >= cell.bytes.size()) return kStatusNoData;
+  size_t rest = cell.bytes.size() - sent;
+  size_t room = static_cast<size_t>(std::clamp(buffer_size, 0, kMaxCellBytes));
+  if (c_type == kCTypeChar) room = room > 0 ? room - 1 : 0;
+  size_t n = std::min(rest, room);
+  piece->c_type = c_type;
+  piece->null = false;
+  piece->bytes.assign(cell.bytes.begin() + static_cast<std::ptrdiff_t>(sent),
+                      cell.bytes.begin() + static_cast<std::ptrdiff_t>(sent + n));
+  *total = static_cast<int64_t>(rest);
+  sent += n;
+  return kStatusOk;
+}
+
 int16_t GetLongDataProc(Call& call) {
   int32_t statement_id = 0;
   uint16_t column = 0, c_type = 0;
@@ -144,6 +172,9 @@ int16_t GetLongDataProc(Call& call) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
+  } else if (!s->result.continued_row.empty() && column >= 1 &&
+             column <= s->result.continued_row.size()) {
+    status = ContinuedPiece(call, column, static_cast<int16_t>(c_type), buffer_size, &cell, &total);
   } else if (!s->result.on_row) {
     status = call.Fail("24000", "Invalid cursor state: no row is current.");
   } else if (column == 0 || column > s->result.columns.size()) {

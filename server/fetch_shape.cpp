@@ -24,7 +24,7 @@ LnaFetchRequest ClientFetchShape(const LnaColumnDesc& c) {
     case -10:  // wide long text
       return {kCTypeChar, 31745, 1};
     case -4:  // SQL_LONGVARBINARY
-      return {kCTypeBinary, 31745, 1};
+      return {kCTypeBinary, 31744, 1};
     case 1:   // SQL_CHAR
     case 12:  // SQL_VARCHAR
     case -5:  // SQL_BIGINT
@@ -33,7 +33,7 @@ LnaFetchRequest ClientFetchShape(const LnaColumnDesc& c) {
       return {kCTypeChar, PlusOne(c.length), 0};
     case -2:  // SQL_BINARY
     case -3:  // SQL_VARBINARY
-      return {kCTypeBinary, PlusOne(c.length), 0};
+      return {kCTypeBinary, c.length, 0};
     case -7:  // SQL_BIT
     case -6:  // SQL_TINYINT
     case 5:   // SQL_SMALLINT

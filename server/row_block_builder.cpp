@@ -1,7 +1,7 @@
 #include "server/row_block_builder.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 
 #include "wire/row_block_encoder.h"
 #include "wire/row_reply.h"
@@ -23,6 +23,55 @@ uint32_t RowBytes(const std::vector<Cell>& row) {
   uint32_t n = 0;
   for (const Cell& c : row) n += static_cast<uint32_t>(c.bytes.size()) + kValueOverhead;
   return n;
+}
+
+bool IsBytes(const Cell& c) {
+  return !c.null && CTypeFixedSize(c.c_type) == 0;
+}
+
+// The lengths of the text and binary values a column of the block holds so
+// far: one column block must carry them all.
+struct LengthRange {
+  uint32_t min = UINT32_MAX;
+  uint32_t max = 0;
+};
+
+bool FitsRanges(const std::vector<Cell>& row, const std::vector<LengthRange>& ranges) {
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (!IsBytes(row[i])) continue;
+    auto length = static_cast<uint32_t>(row[i].bytes.size());
+    if (!BlockLengthsFit(std::min(ranges[i].min, length), std::max(ranges[i].max, length)))
+      return false;
+  }
+  return true;
+}
+
+void Widen(const std::vector<Cell>& row, std::vector<LengthRange>* ranges) {
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (!IsBytes(row[i])) continue;
+    auto length = static_cast<uint32_t>(row[i].bytes.size());
+    (*ranges)[i].min = std::min((*ranges)[i].min, length);
+    (*ranges)[i].max = std::max((*ranges)[i].max, length);
+  }
+}
+
+bool TooLongForBlock(const std::vector<Cell>& row) {
+  return std::any_of(row.begin(), row.end(),
+                     [](const Cell& c) { return IsBytes(c) && c.bytes.size() > kMaxBlockValue; });
+}
+
+// The row as its block carries it, every value cut to what a column block
+// holds; the whole row stays with the result, where the client reads the
+// rest of those values as long data.
+std::vector<Cell> Continue(std::vector<Cell> row, ServerResult* r) {
+  r->continued_row = row;
+  r->continued_sent.assign(row.size(), 0);
+  for (size_t i = 0; i < row.size(); ++i) {
+    if (IsBytes(row[i]) && row[i].bytes.size() > kMaxBlockValue)
+      row[i].bytes.resize(kMaxBlockValue);
+    r->continued_sent[i] = row[i].bytes.size();
+  }
+  return row;
 }
 
 int Rank(BackendRc rc) {
@@ -54,12 +103,10 @@ BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequ
       (*cells)[i].null = true;
       continue;
     }
-    // Every text and binary buffer of the client has one byte more than its
-    // column can hold: a value that fills it whole was cut, and the client
-    // reports it so. A text is read with room for that byte besides its NUL.
-    int32_t length = r.c_type == kCTypeChar && r.length < INT32_MAX ? r.length + 1 : r.length;
-    BackendRc rc =
-        ReadCell(backend, static_cast<uint16_t>(i + 1), r.c_type, length, &(*cells)[i], diags);
+    // The request's length is the client's buffer; a longer value still
+    // comes whole, and the client keeps it beside that buffer.
+    BackendRc rc = ReadWholeCell(backend, static_cast<uint16_t>(i + 1), r.c_type, r.length,
+                                 &(*cells)[i], diags);
     worst = Worse(worst, rc);
     if (!Succeeded(rc)) break;
   }
@@ -83,7 +130,11 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
   uint32_t overhead = kColumnOverhead * static_cast<uint32_t>(n);
   uint32_t budget = size > overhead ? size - overhead : 0;
 
+  r.continued_row.clear();
+  r.continued_sent.clear();
   std::vector<std::vector<Cell>> rows;
+  std::vector<LengthRange> ranges(n);
+  bool continued = false;
   uint32_t used = 0;
   BackendRc worst = BackendRc::kSuccess;
   DiagList diags;
@@ -118,16 +169,31 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
         worst = Worse(worst, rc);
         diags.insert(diags.end(), row_diags.begin(), row_diags.end());
       }
+      // A row whose values a column block cannot carry whole ends its
+      // block, so that it is the row the client is on when it asks for the
+      // rest of them.
+      bool too_long = TooLongForBlock(row);
       uint32_t bytes = RowBytes(row);
-      if (!rows.empty() && used + bytes > budget) {
+      if (!rows.empty() && (too_long || used + bytes > budget || !FitsRanges(row, ranges))) {
         r.pending_row = std::move(row);
         break;
       }
+      if (too_long) {
+        rows.push_back(Continue(std::move(row), &r));
+        continued = true;
+        break;
+      }
+      Widen(row, &ranges);
       used += bytes;
       rows.push_back(std::move(row));
     }
   }
-  block->status = r.at_end && r.pending_row.empty() ? kStatusNoData : kStatusOk;
+  // Status 1: the block's last row has values whose rest the client reads
+  // as long data; rows may follow.
+  if (continued)
+    block->status = kStatusInfo;
+  else
+    block->status = r.at_end && r.pending_row.empty() ? kStatusNoData : kStatusOk;
   block->count = static_cast<uint16_t>(rows.size() * n);
   if (!rows.empty()) {
     BlockCompression compression = call.session().context().config().compress

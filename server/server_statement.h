@@ -45,6 +45,11 @@ struct ServerResult {
   // A row read from the backend that did not fit its block; it opens the
   // next one.
   std::vector<Cell> pending_row;
+  // The whole values of the last row of the last block, when some were too
+  // long for it, and how many bytes of each the block carried: the client
+  // reads the rest as long data.
+  std::vector<Cell> continued_row;
+  std::vector<size_t> continued_sent;
   // A failure met after a block's first rows: it answers the next fetch.
   bool failed = false;
   DiagList failure;

@@ -221,13 +221,12 @@ int32_t NextBlockValue(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer
   return static_cast<int32_t>(length);
 }
 
-int32_t NextBlockValuePrefix(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size) {
+int32_t NextBlockValueView(RowBlockDecoder* decoder, const uint8_t** value) {
   uint64_t start = 0;
   uint32_t length = 0;
+  *value = nullptr;
   if (!TakeNextValue(decoder, &start, &length)) return -1;
-  uint32_t room = buffer != nullptr && buffer_size > 0 ? static_cast<uint32_t>(buffer_size) : 0;
-  uint32_t n = length < room ? length : room;
-  if (n > 0) CopyValue(buffer, decoder->value_data + start, n);
+  *value = decoder->value_data + start;
   return static_cast<int32_t>(length);
 }
 

@@ -56,9 +56,10 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
 // copied and the length is still returned.
 int32_t NextBlockValue(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size);
 
-// As NextBlockValue, but a value longer than `buffer_size` still has its
-// first `buffer_size` bytes copied.
-int32_t NextBlockValuePrefix(RowBlockDecoder* decoder, uint8_t* buffer, int32_t buffer_size);
+// As NextBlockValue, but nothing is copied: *value points at the value's
+// bytes in the decoder's value data (valid until the next block is decoded
+// or freed), null for a null.
+int32_t NextBlockValueView(RowBlockDecoder* decoder, const uint8_t** value);
 
 // Frees the owned value data, the offsets and the statistics.
 void FreeRowBlock(RowBlockDecoder* decoder);

@@ -41,8 +41,14 @@ struct Shape {
   bool dictionary_fits = false;
 };
 
+// The fixed length L the packed lengths count from: the shortest value's
+// length, or the most that L holds when every value is longer.
+uint32_t BaseLength(uint32_t min_length) {
+  return std::min(min_length, kMaxFixedLength);
+}
+
 uint32_t PackedWidth(uint32_t min_length, uint32_t max_length, bool null_slot) {
-  return BitCount(max_length - min_length + (null_slot ? 1 : 0));
+  return BitCount(max_length - BaseLength(min_length) + (null_slot ? 1 : 0));
 }
 
 void FindEntries(const BlockValue* values, uint32_t rows, Shape* s) {
@@ -65,7 +71,6 @@ void FindEntries(const BlockValue* values, uint32_t rows, Shape* s) {
   if (s->entry_rows.empty()) return;
   uint32_t b = BitCount(static_cast<uint32_t>(s->entry_rows.size()) - 1 + (s->nulls > 0 ? 1 : 0));
   s->dictionary_fits = static_cast<uint64_t>(rows) * b <= kMaxIndexBits &&
-                       s->entry_min <= kMaxFixedLength &&
                        PackedWidth(s->entry_min, s->entry_max, false) <= kMaxLengthWidth;
 }
 
@@ -79,7 +84,6 @@ uint64_t FormSize(BlockForm form, uint32_t rows, const Shape& s) {
         return kNotPossible;
       return 4 + s.total;
     case BlockForm::kPackedLengths: {
-      if (s.min_length > kMaxFixedLength) return kNotPossible;
       uint32_t w = std::max(1u, PackedWidth(s.min_length, s.max_length, s.nulls > 0));
       if (w > kMaxLengthWidth) return kNotPossible;
       return 4 + PackedBytes(rows, w) + s.total;
@@ -124,13 +128,13 @@ void WriteForm(BlockForm form, const BlockValue* values, uint32_t rows, const Sh
     case BlockForm::kPackedLengths: {
       uint32_t w = std::max(1u, PackedWidth(s.min_length, s.max_length, n != 0));
       *header = n | (w << 1);
-      PutBig16(head, s.min_length);
+      PutBig16(head, BaseLength(s.min_length));
       for (uint32_t i = 0; i < rows; ++i) {
         if (values[i].length < 0) {
           bits.Put(0, w);
           continue;
         }
-        bits.Put(static_cast<uint32_t>(values[i].length) - s.min_length + n, w);
+        bits.Put(static_cast<uint32_t>(values[i].length) - BaseLength(s.min_length) + n, w);
         Append(data, values[i]);
       }
       bits.Finish();
@@ -141,9 +145,9 @@ void WriteForm(BlockForm form, const BlockValue* values, uint32_t rows, const Sh
       uint32_t w = PackedWidth(s.entry_min, s.entry_max, false);
       uint32_t b = BitCount(d - 1 + n);
       *header = n | (w << 1) | (d << 5);
-      PutBig16(head, s.entry_min);
+      PutBig16(head, BaseLength(s.entry_min));
       for (uint32_t row : s.entry_rows) {
-        bits.Put(static_cast<uint32_t>(values[row].length) - s.entry_min, w);
+        bits.Put(static_cast<uint32_t>(values[row].length) - BaseLength(s.entry_min), w);
         Append(data, values[row]);
       }
       bits.Finish();
@@ -158,6 +162,10 @@ void WriteForm(BlockForm form, const BlockValue* values, uint32_t rows, const Sh
 }
 
 }  // namespace
+
+bool BlockLengthsFit(uint32_t min_length, uint32_t max_length) {
+  return min_length <= max_length && PackedWidth(min_length, max_length, true) <= kMaxLengthWidth;
+}
 
 int EncodeColumnBlock(ColumnBlockEncoder* encoder, const BlockValue* values, uint32_t rows,
                       BlockForm form, BlockCompression compression, int keep_statistics,

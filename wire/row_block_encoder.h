@@ -14,6 +14,13 @@ constexpr uint32_t kMaxDictionarySize = 1023;
 constexpr uint32_t kMaxIndexBits = 65536;
 constexpr uint32_t kMaxLengthWidth = 15;
 constexpr uint32_t kMaxCompressedLength = 0xFFFF;
+// The longest value a column block carries: its fixed length at most 65535,
+// plus a packed length of 15 bits, one step of which may mark a null.
+constexpr uint32_t kMaxBlockValue = 0xFFFF + (1u << kMaxLengthWidth) - 2;
+
+// Whether non-null values of lengths from `min_length` to `max_length` fit
+// one column block, nulls among them or not.
+bool BlockLengthsFit(uint32_t min_length, uint32_t max_length);
 
 // One value of the column: `length` bytes at `data`, or length -1 for null.
 struct BlockValue {

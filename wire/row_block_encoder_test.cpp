@@ -163,13 +163,19 @@ std::vector<Value> Cycle(uint32_t distinct, uint32_t rows) {
 
 TEST(ColumnBlockEncoderTest, FormsTheClientCannotReadAreRefused) {
   const std::string long_value(65536, 'x');
+  const std::string longest(kMaxBlockValue, 'z');
   const LimitCase cases[] = {
       {"index bits at 65536", Cycle(4, 32768), BlockForm::kDictionary, 1},
       {"index bits past 65536", Cycle(4, 32769), BlockForm::kDictionary, 0},
       {"index bits past 65536, smallest form", Cycle(4, 32769), BlockForm::kSmallest, 1},
       {"1023 entries", Cycle(1023, 2046), BlockForm::kDictionary, 1},
       {"1024 entries", Cycle(1024, 2048), BlockForm::kDictionary, 0},
-      {"fixed length 65536", {long_value, long_value}, BlockForm::kSmallest, 0},
+      {"fixed length 65536", {long_value, long_value}, BlockForm::kFixedLength, 0},
+      {"65536 bytes counted from 65535", {long_value, long_value}, BlockForm::kSmallest, 1},
+      {"the longest value, a null beside it", {longest, {}}, BlockForm::kPackedLengths, 1},
+      {"one byte longer", {longest + "z", {}}, BlockForm::kPackedLengths, 0},
+      {"one byte longer, alone", {longest + "z"}, BlockForm::kSmallest, 1},
+      {"two bytes longer, alone", {longest + "zz"}, BlockForm::kSmallest, 0},
       {"length spread of 15 bits", {"", std::string(32767, 'y')}, BlockForm::kPackedLengths, 1},
       {"length spread of 16 bits", {"", std::string(32768, 'y')}, BlockForm::kSmallest, 0},
       {"15 bits and a null slot", {"", std::string(32767, 'y'), {}}, BlockForm::kPackedLengths, 0},
@@ -198,8 +204,41 @@ TEST(ColumnBlockEncoderTest, FormsTheClientCannotReadAreRefused) {
                 1)
           << c.name;
       EXPECT_EQ(consumed, out.size()) << c.name;
+      for (const Value& v : c.values) {
+        const uint8_t* at = nullptr;
+        int32_t n = NextBlockValueView(&d, &at);
+        ASSERT_EQ(n, v ? static_cast<int32_t>(v->size()) : -1) << c.name;
+        if (v) {
+          EXPECT_EQ(std::string(reinterpret_cast<const char*>(at), v->size()), *v) << c.name;
+        }
+      }
       FreeRowBlock(&d);
     }
+    FreeColumnBlockEncoder(&e);
+  }
+}
+
+// The row-block builder keeps a column's lengths within what
+// BlockLengthsFit allows, and must then be able to encode them, nulls
+// included.
+TEST(ColumnBlockEncoderTest, LengthsThatFitEncode) {
+  const struct {
+    uint32_t min, max;
+    bool fits;
+  } cases[] = {
+      {0, 32766, true},     {0, 32767, false},     {10, 32776, true},
+      {65535, 98301, true}, {65535, 98302, false}, {70000, 98301, true},
+      {98301, 98301, true}, {98302, 98302, false}, {5, 4, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::to_string(c.min) + ".." + std::to_string(c.max));
+    EXPECT_EQ(BlockLengthsFit(c.min, c.max), c.fits);
+    if (!c.fits || c.min > c.max) continue;
+    ColumnBlockEncoder e{};
+    Bytes out;
+    EXPECT_EQ(Encode(&e, {std::string(c.min, 'a'), {}, std::string(c.max, 'b')},
+                     BlockForm::kSmallest, &out),
+              1);
     FreeColumnBlockEncoder(&e);
   }
   BlockValue bad{nullptr, -2};

@@ -67,8 +67,8 @@ struct ParamValueEntry {
 // the C type its value is delivered in and the buffer it lands in. After a
 // row, result_length is the value's length, -1 for a null, or -95 when the
 // server marks a value so (the buffer is then left alone). A value longer
-// than the buffer has only its first buffer_length bytes written, so a
-// reader takes at most that many.
+// than the buffer has only its first buffer_length bytes written there;
+// LnaFetchedValue gives it whole.
 struct LnaFetchSlot {
   int16_t c_type;
   void* buffer;
@@ -185,6 +185,11 @@ int16_t LnaFetchMP(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async);
 // 1 when column `column` (from 1) came with the row, 0 when it is left for
 // LnaGetLongDataSP or there is no such column.
 int LnaColumnFetched(const LnaStatement* stmt, uint16_t column);
+// The current row's value of column `column` (from 1) as its slot received
+// it, whole: a text or binary value longer than the slot's buffer is kept
+// beside it. *length receives how many bytes are at hand (0 for a null).
+const void* LnaFetchedValue(const LnaStatement* stmt, uint16_t column, const LnaFetchSlot* slot,
+                            int32_t* length);
 // A column's fetch buffer size from the length the server describes it
 // with, plus `extra` (a text's NUL): computed without wrapping and capped
 // at kLnaMaxFetchBuffer.

@@ -2,6 +2,7 @@
 #include "driver/lna/lna_fetch.h"
 
 #include <algorithm>
+#include <climits>
 
 #include "driver/lna/lna_async.h"
 #include "driver/lna/lna_errors.h"
@@ -28,6 +29,21 @@ int LnaColumnFetched(const LnaStatement* stmt, uint16_t column) {
       column > static_cast<uint16_t>(std::max<int16_t>(stmt->column_count, 0)))
     return 0;
   return stmt->columns[column - 1].length != 0 ? 1 : 0;
+}
+
+const void* LnaFetchedValue(const LnaStatement* stmt, uint16_t column, const LnaFetchSlot* slot,
+                            int32_t* length) {
+  *length = 0;
+  if (slot == nullptr) return nullptr;
+  if (stmt != nullptr && stmt->spills != nullptr && column >= 1 &&
+      column <= static_cast<uint16_t>(std::max<int16_t>(stmt->column_count, 0)) &&
+      stmt->spills[column - 1].held) {
+    const LnaSpill& spill = stmt->spills[column - 1];
+    *length = static_cast<int32_t>(std::min<uint32_t>(spill.length, INT32_MAX));
+    return spill.bytes;
+  }
+  *length = std::min(std::max(slot->result_length, 0), std::max(slot->buffer_length, 0));
+  return slot->buffer;
 }
 
 void LnaMarkFetchColumns(LnaStatement* stmt, const LnaFetchSlot* slots) {
@@ -84,7 +100,13 @@ int16_t LnaFetchRow(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async) {
     for (uint16_t i = 0; i < count; ++i) {
       if (stmt->columns[i].length == 0) continue;
       const uint8_t* at = row.bytes != nullptr ? row.bytes + pos : nullptr;
-      int64_t used = LnaNextRowValue(&slots[i], at, row.data_length - pos);
+      LnaSpill* spill = stmt->spills != nullptr ? &stmt->spills[i] : nullptr;
+      int64_t used = LnaNextRowValue(&slots[i], at, row.data_length - pos, spill);
+      if (used == kLnaValueNoMemory) {
+        PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
+        rc = kLnaFailed;
+        break;
+      }
       if (used < 0) {
         // A length that lies about the bytes behind it: the row is unusable.
         PostLnaError(nullptr, stmt, kLnaMsgGeneric, kLnaMsgUnpack,

@@ -2,6 +2,8 @@
 // may begin in one block and end in the next; the block's values start at
 // the column where the previous block stopped.
 #include <algorithm>
+#include <climits>
+#include <cstring>
 
 #include "common/memory.h"
 #include "driver/lna/lna_async.h"
@@ -13,10 +15,17 @@
 #include "driver/lna/lna_value_decode.h"
 #include "driver/lna/stmt_stubs.h"
 #include "wire/protocol.h"
+#include "wire/row_block_encoder.h"
 
 namespace {
 
-enum class Delivered { kRow, kUsedUp, kUnreadable };
+enum class Delivered { kRow, kUsedUp, kUnreadable, kNoMemory };
+
+// The block's last row has values the block carried only in their first
+// kMaxBlockValue bytes: their rest is read as long data.
+constexpr int32_t kRowContinues = kLnaInfo;
+// The pieces the rest of such a value is asked for in.
+constexpr int32_t kRestPiece = 1 << 20;
 
 uint32_t ColumnCount(const LnaStatement* stmt) {
   return static_cast<uint32_t>(std::max<int16_t>(stmt->column_count, 0));
@@ -42,7 +51,10 @@ Delivered Deliver(LnaStatement* stmt, LnaFetchSlot* slots) {
   const uint32_t n = ColumnCount(stmt);
   while (stmt->current_column < n && stmt->values_delivered != stmt->values_in_block) {
     uint32_t c = stmt->current_column;
-    if (!LnaExtractValue(&slots[c], &stmt->decoders[c])) return Delivered::kUnreadable;
+    int extracted = LnaExtractValue(&slots[c], &stmt->decoders[c],
+                                    stmt->spills != nullptr ? &stmt->spills[c] : nullptr);
+    if (extracted < 0) return Delivered::kNoMemory;
+    if (extracted == 0) return Delivered::kUnreadable;
     ++stmt->values_delivered;
     ++stmt->current_column;
   }
@@ -51,6 +63,55 @@ Delivered Deliver(LnaStatement* stmt, LnaFetchSlot* slots) {
 
 bool Usable(int16_t status) {
   return status == kLnaOk || status == kLnaInfo;
+}
+
+// Appends the rest of column `c`'s value, piece by piece, to what its block
+// carried of it.
+int16_t ReadRest(LnaStatement* stmt, uint32_t c, LnaFetchSlot* slot, uint8_t* piece) {
+  LnaSpill* spill = &stmt->spills[c];
+  const bool text = slot->c_type == kCTypeChar;
+  for (;;) {
+    int32_t rest = 0;
+    int16_t rc = LnaGetLongDataSP(stmt, static_cast<uint16_t>(c + 1), slot->c_type, piece,
+                                  kRestPiece, &rest, 0);
+    if (rc == kLnaNoData) return kLnaOk;
+    if (!Usable(rc)) return rc;
+    if (rest <= 0) return kLnaOk;
+    auto n = static_cast<uint32_t>(std::min(rest, text ? kRestPiece - 1 : kRestPiece));
+    if (text) n = static_cast<uint32_t>(strnlen(reinterpret_cast<char*>(piece), n));
+    if (!LnaSpillAppend(spill, piece, n)) {
+      PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
+      return kLnaFailed;
+    }
+    slot->result_length = static_cast<int32_t>(std::min<uint32_t>(spill->length, INT32_MAX));
+    if (static_cast<uint32_t>(rest) <= n || n == 0) return kLnaOk;
+  }
+}
+
+// A whole row is delivered: when it is the last of a block that says some
+// of its values continue, their rest comes now, before the next block is
+// asked for and while the server still holds the row.
+int16_t CompleteRow(LnaStatement* stmt, LnaFetchSlot* slots, int16_t status) {
+  if (stmt->block_status != kRowContinues || stmt->values_delivered != stmt->values_in_block ||
+      stmt->spills == nullptr)
+    return status;
+  uint8_t* piece = nullptr;
+  for (uint32_t c = 0; c < ColumnCount(stmt); ++c) {
+    if (!stmt->spills[c].held || slots[c].result_length != static_cast<int32_t>(kMaxBlockValue))
+      continue;
+    if (piece == nullptr) piece = static_cast<uint8_t*>(MemAlloc(kRestPiece));
+    if (piece == nullptr) {
+      PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
+      return kLnaFailed;
+    }
+    int16_t rc = ReadRest(stmt, c, &slots[c], piece);
+    if (!Usable(rc)) {
+      MemFree(piece);
+      return rc;
+    }
+  }
+  MemFree(piece);
+  return status;
 }
 
 // This statement's own fetch is pending: the request is repeated.
@@ -144,9 +205,13 @@ int16_t LnaFetchFromBlock(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async
     switch (Deliver(stmt, slots)) {
       case Delivered::kRow:
         stmt->fetch_state = kLnaFetching;
-        return kLnaOk;
+        return CompleteRow(stmt, slots, kLnaOk);
       case Delivered::kUnreadable:
         PostUnreadable(stmt);
+        status = kLnaFailed;
+        break;
+      case Delivered::kNoMemory:
+        PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
         status = kLnaFailed;
         break;
       case Delivered::kUsedUp:
@@ -173,10 +238,13 @@ int16_t LnaFetchFromBlock(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async
     Delivered d = Deliver(stmt, slots);
     if (d == Delivered::kRow) {
       stmt->fetch_state = kLnaFetching;
-      return status;
+      return CompleteRow(stmt, slots, status);
     }
-    if (d == Delivered::kUnreadable) {
-      PostUnreadable(stmt);
+    if (d == Delivered::kUnreadable || d == Delivered::kNoMemory) {
+      if (d == Delivered::kUnreadable)
+        PostUnreadable(stmt);
+      else
+        PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
       status = kLnaFailed;
       break;
     }

@@ -14,6 +14,7 @@
 #include "common/syn_obj.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
+#include "driver/lna/lna_spill.h"
 #include "driver/lna/rpc_connection.h"
 #include "wire/diag_record.h"
 #include "wire/fetch_request.h"
@@ -73,6 +74,7 @@ struct LnaStatement {
   int32_t server_stmt;
   int16_t column_count;
   LnaFetchRequest* columns;  // column_count entries
+  LnaSpill* spills;          // column_count entries, made with `columns`
   uint32_t diag_waiting;
   LnaDiagRecord diag;
   uint32_t long_columns;

@@ -19,12 +19,25 @@ void LnaFreeDecoders(LnaStatement* stmt) {
   }
 }
 
+namespace {
+
+void FreeSpilledValues(LnaStatement* stmt) {
+  if (stmt->spills == nullptr) return;
+  for (int16_t i = 0; i < stmt->column_count; ++i) LnaSpillFree(&stmt->spills[i]);
+}
+
+}  // namespace
+
 void LnaResetStmt(LnaStatement* stmt) {
   LnaFreeDecoders(stmt);
+  FreeSpilledValues(stmt);
   stmt->fetch_state = kLnaNewResult;
 }
 
 void LnaFreeColumnState(LnaStatement* stmt) {
+  FreeSpilledValues(stmt);
+  MemFree(stmt->spills);
+  stmt->spills = nullptr;
   MemFree(stmt->columns);
   stmt->columns = nullptr;
   stmt->column_count = 0;
@@ -36,7 +49,9 @@ int16_t LnaSetResultColumns(LnaStatement* stmt, uint16_t count, const LnaColumnD
   LnaFreeColumnState(stmt);
   if (count > 0) {
     stmt->columns = static_cast<LnaFetchRequest*>(MemAlloc(sizeof(LnaFetchRequest) * count));
-    if (stmt->columns == nullptr) {
+    stmt->spills = static_cast<LnaSpill*>(MemAlloc(sizeof(LnaSpill) * count));
+    if (stmt->columns == nullptr || stmt->spills == nullptr) {
+      LnaFreeColumnState(stmt);
       PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocResultColumns);
       return kLnaFailed;
     }

@@ -45,7 +45,9 @@ uint32_t LnaFixedValueSize(int16_t c_type) {
   return size > 1 ? static_cast<uint32_t>(size) : 0;
 }
 
-int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t available) {
+int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t available,
+                        LnaSpill* spill) {
+  LnaSpillClear(spill);
   if (row == nullptr || available < 4) return -1;
   auto length = static_cast<int32_t>(LoadBe32(row));
   if (length < 0) {
@@ -87,20 +89,28 @@ int64_t LnaNextRowValue(LnaFetchSlot* slot, const uint8_t* row, uint64_t availab
     }
     default:
       StoreBytes(slot, b, static_cast<uint32_t>(length), slot->c_type == kCTypeChar);
+      if (spill != nullptr && LnaValueSpills(*slot, static_cast<uint32_t>(length)) &&
+          !LnaSpillAppend(spill, b, static_cast<uint32_t>(length)))
+        return kLnaValueNoMemory;
       break;
   }
   return 4 + static_cast<int64_t>(length);
 }
 
-int LnaExtractValue(LnaFetchSlot* slot, RowBlockDecoder* decoder) {
+int LnaExtractValue(LnaFetchSlot* slot, RowBlockDecoder* decoder, LnaSpill* spill) {
+  LnaSpillClear(spill);
   uint32_t fixed = LnaFixedValueSize(slot->c_type);
   if (fixed == 0) {
-    // Straight into the application's buffer; a value longer than it is
-    // taken in its first buffer_length bytes.
-    int32_t room = slot->buffer != nullptr ? std::max(slot->buffer_length, 0) : 0;
-    int32_t length = NextBlockValuePrefix(decoder, static_cast<uint8_t*>(slot->buffer), room);
+    // Straight into the slot's buffer; a value longer than it fills it and
+    // is kept whole beside it.
+    const uint8_t* value = nullptr;
+    int32_t length = NextBlockValueView(decoder, &value);
     slot->result_length = length;
-    if (length >= 0 && length < room) static_cast<uint8_t*>(slot->buffer)[length] = 0;
+    if (length < 0) return 1;
+    StoreBytes(slot, value, static_cast<uint32_t>(length), true);
+    if (spill != nullptr && LnaValueSpills(*slot, static_cast<uint32_t>(length)) &&
+        !LnaSpillAppend(spill, value, static_cast<uint32_t>(length)))
+      return -1;
     return 1;
   }
   uint8_t b[kWorkArea] = {};

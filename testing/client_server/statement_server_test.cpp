@@ -27,6 +27,7 @@
 #include "testing/stub_login.h"
 #include "testing/temp_dir.h"
 #include "wire/row_block.h"
+#include "wire/row_block_encoder.h"
 
 namespace velsrv_test {
 namespace {
@@ -784,6 +785,91 @@ TEST_P(StatementTest, DataAtExecutionInPiecesComesBackAsLongData) {
       _rpcLnaGetLongDataSP(client_->conn(), client_->stmt(), 2, kCTypeChar, 32250, 0, &v, &length),
       -16);
   XdrFreeTypedValue(&v);
+}
+
+// Texts longer than the client's buffer come whole. One longer than a
+// column block carries ends its block with status 1; its rest comes by
+// procedure 21 from the row the server keeps, and the rows after it follow
+// in the next blocks.
+TEST_P(StatementTest, AValueTooLongForABlockEndsItAndContinuesAsLongData) {
+  std::string longest;
+  for (int i = 0; i < 120000; ++i) longest += static_cast<char>('a' + i % 26);
+  const std::vector<std::string> values = {std::string(300, 's'), longest, "tail"};
+  Must("DROP TABLE IF EXISTS wide");
+  Must("CREATE TABLE wide (id INTEGER, v TEXT)");
+  for (size_t i = 0; i < values.size(); ++i) {
+    Arena arena;
+    Must("INSERT INTO wide VALUES (" + std::to_string(i) + ", ?)",
+         {Param(1, -1, static_cast<int32_t>(values[i].size()), Text(arena, values[i]))});
+  }
+  const std::vector<LnaFetchRequest> requests = {{kCTypeChar, 11, 0}};
+
+  // Single rows carry every value whole.
+  ASSERT_EQ(client_->Exec("SELECT v FROM wide ORDER BY id"), 0);
+  std::vector<Row> rows;
+  for (int guard = 0; guard < 10; ++guard) {
+    LnaSizedRow reply{};
+    int16_t status =
+        _rpcLnaFetchSP(client_->conn(), client_->stmt(), 0, 1, requests.data(), &reply);
+    if (status == -16 || status != 0 || reply.data_length < 4) {
+      XdrFreeSizedRow(&reply);
+      EXPECT_EQ(status, -16);
+      break;
+    }
+    rows.push_back(
+        {std::string(reinterpret_cast<const char*>(reply.bytes) + 4, reply.data_length - 4)});
+    XdrFreeSizedRow(&reply);
+  }
+  EXPECT_EQ(rows, (std::vector<Row>{{values[0]}, {values[1]}, {values[2]}}));
+
+  ASSERT_EQ(client_->Exec("SELECT v FROM wide ORDER BY id"), 0);
+  RowBlockDecoder decoder{};
+  // The block's status and the texts it carries.
+  auto next_block = [&](int16_t* block_status) {
+    LnaRowBlock block{};
+    EXPECT_EQ(_rpcLnaFetchBlockSP(client_->conn(), client_->stmt(), 0, 1, requests.data(), &block),
+              0);
+    *block_status = block.status;
+    std::vector<std::string> texts;
+    uint32_t used = 0;
+    if (block.count > 0) {
+      EXPECT_TRUE(DecodeRowBlock(&decoder, block.bytes, block.data_length, block.count, &used,
+                                 block.status != 0));
+    }
+    for (uint16_t i = 0; i < block.count; ++i) {
+      const uint8_t* at = nullptr;
+      int32_t n = NextBlockValueView(&decoder, &at);
+      texts.push_back(n < 0 ? "NULL" : std::string(reinterpret_cast<const char*>(at), size_t(n)));
+    }
+    XdrFreeRowBlock(&block);
+    return texts;
+  };
+  int16_t block_status = 0;
+  EXPECT_EQ(next_block(&block_status), std::vector<std::string>{values[0]});
+  EXPECT_EQ(block_status, 0);
+  EXPECT_EQ(next_block(&block_status), std::vector<std::string>{longest.substr(0, kMaxBlockValue)});
+  EXPECT_EQ(block_status, 1);
+
+  auto piece = [&](int16_t c_type, int32_t* rest) {
+    LnaTypedValue v{};
+    int16_t status =
+        _rpcLnaGetLongDataSP(client_->conn(), client_->stmt(), 1, c_type, 1 << 20, 0, &v, rest);
+    std::string text =
+        status == 0 && v.length > 0 ? std::string(v.value.text, size_t(v.length)) : "";
+    XdrFreeTypedValue(&v);
+    return std::make_pair(status, text);
+  };
+  int32_t rest = 0;
+  // The rest comes in the C type the block carried the value in.
+  EXPECT_EQ(piece(kCTypeBinary, &rest).first, -20);
+  EXPECT_EQ(client_->Errors(), std::vector<std::string>{"07006"});
+  EXPECT_EQ(piece(kCTypeChar, &rest), std::make_pair(int16_t{0}, longest.substr(kMaxBlockValue)));
+  EXPECT_EQ(rest, static_cast<int32_t>(longest.size() - kMaxBlockValue));
+  EXPECT_EQ(piece(kCTypeChar, &rest).first, -16);
+
+  EXPECT_EQ(next_block(&block_status), std::vector<std::string>{values[2]});
+  EXPECT_EQ(block_status, -16);
+  FreeRowBlock(&decoder);
 }
 
 TEST_P(StatementTest, ChangesCountTheirRowsAndFailuresLeaveTheBackendsDiagnostics) {

@@ -5,11 +5,14 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <iterator>
 #include <string>
 #include <vector>
 
+#include "testing/counting_text.h"
 #include "testing/odbc_harness.h"
 
 namespace {
@@ -21,17 +24,6 @@ constexpr SQLLEN kUntouched = 0x5A5A5A5A5A5A5A5A;
 
 SQLCHAR* Text(const std::string& text) {
   return reinterpret_cast<SQLCHAR*>(const_cast<char*>(text.c_str()));
-}
-
-// Four digits per step: every position of the text is told apart.
-std::string Counting(int steps) {
-  std::string text;
-  char digits[8];
-  for (int i = 1; i <= steps; ++i) {
-    std::snprintf(digits, sizeof digits, "%04d", i % 10000);
-    text += digits;
-  }
-  return text;
 }
 
 // SQLite text of the same value.
@@ -311,12 +303,12 @@ struct Pieces {
   std::vector<SQLRETURN> results;
 };
 
-Pieces ReadPieces(Odbc& db, SQLSMALLINT c_type, SQLLEN size) {
+Pieces ReadPieces(Odbc& db, SQLSMALLINT c_type, SQLLEN size, SQLUSMALLINT column = 1) {
   Pieces p;
   std::vector<char> buffer(static_cast<size_t>(size));
   for (int call = 0; call < 1000; ++call) {
     SQLLEN length = kUntouched;
-    SQLRETURN r = SQLGetData(db.hstmt, 1, c_type, buffer.data(), size, &length);
+    SQLRETURN r = SQLGetData(db.hstmt, column, c_type, buffer.data(), size, &length);
     p.results.push_back(r);
     if (r != SQL_SUCCESS && r != SQL_SUCCESS_WITH_INFO) break;
     p.lengths.push_back(length);
@@ -335,8 +327,8 @@ Pieces ReadPieces(Odbc& db, SQLSMALLINT c_type, SQLLEN size) {
 }
 
 TEST_F(DriverFetchTest, LongValuesComeInPiecesWithTheirOffsetsKept) {
-  const std::string text100 = Counting(25);
-  const std::string text40k = Counting(10000);
+  const std::string text100 = CountingText(25);
+  const std::string text40k = CountingText(10000);
   std::string bytes3k;
   for (int i = 0; i < 3000; ++i) bytes3k += static_cast<char>(i * 7 % 251);
   std::string hex3k;
@@ -389,38 +381,114 @@ TEST_F(DriverFetchTest, LongValuesComeInPiecesWithTheirOffsetsKept) {
   }
 }
 
-// SQLite keeps values longer than their declared size: what does not fit
-// the column's buffer is reported cut, its length what the buffer holds.
-TEST_F(DriverFetchTest, ValuesLongerThanTheirColumnAreNeverCutSilently) {
-  for (const char* mode : kModes) {
-    SCOPED_TRACE(mode);
-    Odbc db(mode);
-    ASSERT_EQ(db.Run("create table if not exists overlong(v varchar(10), b varbinary(4))"),
-              SQL_SUCCESS)
-        << db.State();
-    ASSERT_EQ(db.Run("delete from overlong"), SQL_SUCCESS);
-    ASSERT_EQ(db.Run("insert into overlong values('" + Counting(25) + "', x'0102030405'), " +
-                     "('0123456789', x'01020304')"),
-              SQL_SUCCESS)
-        << db.State();
-    ASSERT_EQ(db.Run("select v, b from overlong"), SQL_SUCCESS) << db.State();
-    char text[200] = {};
-    SQLLEN text_length = kUntouched;
-    unsigned char bytes[16] = {};
-    SQLLEN bytes_length = kUntouched;
-    ASSERT_EQ(SQLBindCol(db.hstmt, 1, SQL_C_CHAR, text, sizeof text, &text_length), SQL_SUCCESS);
-    ASSERT_EQ(SQLBindCol(db.hstmt, 2, SQL_C_BINARY, bytes, sizeof bytes, &bytes_length),
+// SQLite keeps values longer than their declared size. They arrive whole:
+// read in pieces, into a bound buffer that holds them, or cut by a smaller
+// one with 01004 and their whole length. The rows mix lengths that one
+// column block cannot carry together, and values longer than any column
+// block carries.
+TEST_F(DriverFetchTest, ValuesLongerThanTheirColumnArriveWhole) {
+  auto bytes = [](int n) {
+    std::string b;
+    for (int i = 0; i < n; ++i) b += static_cast<char>(i * 7 % 251);
+    return b;
+  };
+  auto hex = [](const std::string& b) {
+    std::string h;
+    for (unsigned char c : b) h += Hex(c);
+    return h;
+  };
+  const struct {
+    int text_steps;  // 4 characters each
+    int blob_bytes;  // -1: null
+  } kRows[] = {{25, 5}, {0, 4}, {10000, 3000}, {40000, 120000}, {2, -1}, {25, 5}};
+  std::vector<std::string> texts;
+  std::vector<std::string> blobs;
+  {
+    Odbc db("ArrayFetchOn=0");
+    ASSERT_EQ(db.Run("drop table if exists overlong"), SQL_SUCCESS);
+    ASSERT_EQ(db.Run("create table overlong(id integer, v varchar(10), b varbinary(4))"),
               SQL_SUCCESS);
-    EXPECT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS_WITH_INFO);
-    EXPECT_EQ(db.State(), "01004");
-    EXPECT_EQ(std::string(text), Counting(25).substr(0, 10));
-    EXPECT_EQ(text_length, 10);
-    EXPECT_EQ(bytes_length, 4);
-    // Values that fill their column exactly are whole.
-    EXPECT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS) << db.State();
-    EXPECT_EQ(std::string(text), "0123456789");
-    EXPECT_EQ(text_length, 10);
-    EXPECT_EQ(bytes_length, 4);
+    for (size_t i = 0; i < std::size(kRows); ++i) {
+      // A column that its values fill exactly: "0123456789".
+      texts.push_back(kRows[i].text_steps == 0 ? "0123456789" : CountingText(kRows[i].text_steps));
+      blobs.push_back(kRows[i].blob_bytes < 0 ? "" : bytes(kRows[i].blob_bytes));
+      std::string text_sql =
+          kRows[i].text_steps == 0 ? "'0123456789'" : CountingSql(kRows[i].text_steps);
+      std::string blob_sql = kRows[i].blob_bytes < 0 ? "null" : "x'" + hex(blobs.back()) + "'";
+      ASSERT_EQ(db.Run("insert into overlong values(" + std::to_string(i) + ", " + text_sql + ", " +
+                       blob_sql + ")"),
+                SQL_SUCCESS)
+          << db.State();
+    }
+  }
+  const std::string sql = "select v, b from overlong order by id";
+  for (const char* mode : kModes) {
+    for (bool prepared : {false, true}) {
+      SCOPED_TRACE(std::string(mode) + (prepared ? ", prepared" : ", direct"));
+      Odbc db(mode);
+      auto execute = [&] {
+        SQLFreeStmt(db.hstmt, SQL_CLOSE);
+        SQLFreeStmt(db.hstmt, SQL_UNBIND);
+        if (!prepared) return SQLExecDirect(db.hstmt, Text(sql), SQL_NTS);
+        SQLRETURN r = SQLPrepare(db.hstmt, Text(sql), SQL_NTS);
+        return r == SQL_SUCCESS ? SQLExecute(db.hstmt) : r;
+      };
+
+      // In pieces, as an application that reads on after 01004 does.
+      ASSERT_EQ(execute(), SQL_SUCCESS) << db.State();
+      for (size_t i = 0; i < std::size(kRows); ++i) {
+        SCOPED_TRACE(i);
+        ASSERT_EQ(SQLFetch(db.hstmt), SQL_SUCCESS) << db.State();
+        Pieces text = ReadPieces(db, SQL_C_CHAR, 4096, 1);
+        EXPECT_EQ(text.lengths.front(), static_cast<SQLLEN>(texts[i].size()));
+        EXPECT_TRUE(text.text == texts[i]) << text.text.size();
+        if (kRows[i].blob_bytes < 0) {
+          char none[8];
+          SQLLEN length = kUntouched;
+          EXPECT_EQ(SQLGetData(db.hstmt, 2, SQL_C_BINARY, none, sizeof none, &length), SQL_SUCCESS);
+          EXPECT_EQ(length, SQL_NULL_DATA);
+          continue;
+        }
+        Pieces blob = ReadPieces(db, SQL_C_BINARY, 4096, 2);
+        EXPECT_EQ(blob.lengths.front(), static_cast<SQLLEN>(blobs[i].size()));
+        EXPECT_TRUE(blob.text == blobs[i]) << blob.text.size();
+      }
+      EXPECT_EQ(SQLFetch(db.hstmt), SQL_NO_DATA_FOUND);
+
+      // Bound buffers that hold every value, then ones that hold none whole.
+      for (SQLLEN room : {SQLLEN{200000}, SQLLEN{8}}) {
+        SCOPED_TRACE(room);
+        ASSERT_EQ(execute(), SQL_SUCCESS) << db.State();
+        std::vector<char> text(static_cast<size_t>(room));
+        std::vector<char> blob(static_cast<size_t>(room));
+        SQLLEN text_length = kUntouched;
+        SQLLEN blob_length = kUntouched;
+        ASSERT_EQ(SQLBindCol(db.hstmt, 1, SQL_C_CHAR, text.data(), room, &text_length),
+                  SQL_SUCCESS);
+        ASSERT_EQ(SQLBindCol(db.hstmt, 2, SQL_C_BINARY, blob.data(), room, &blob_length),
+                  SQL_SUCCESS);
+        for (size_t i = 0; i < std::size(kRows); ++i) {
+          SCOPED_TRACE(i);
+          bool cut = texts[i].size() >= static_cast<size_t>(room) ||
+                     blobs[i].size() > static_cast<size_t>(room);
+          ASSERT_EQ(SQLFetch(db.hstmt), cut ? SQL_SUCCESS_WITH_INFO : SQL_SUCCESS) << db.State();
+          if (cut) {
+            EXPECT_EQ(db.State(), "01004");
+          }
+          EXPECT_EQ(text_length, static_cast<SQLLEN>(texts[i].size()));
+          EXPECT_TRUE(std::string(text.data()) ==
+                      texts[i].substr(0, static_cast<size_t>(room) - 1));
+          if (kRows[i].blob_bytes < 0) {
+            EXPECT_EQ(blob_length, SQL_NULL_DATA);
+            continue;
+          }
+          EXPECT_EQ(blob_length, static_cast<SQLLEN>(blobs[i].size()));
+          size_t held = std::min(blobs[i].size(), static_cast<size_t>(room));
+          EXPECT_TRUE(std::string(blob.data(), held) == blobs[i].substr(0, held));
+        }
+        EXPECT_EQ(SQLFetch(db.hstmt), SQL_NO_DATA_FOUND);
+      }
+    }
   }
 }
 

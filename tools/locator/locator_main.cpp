@@ -10,6 +10,7 @@
 #include "common/res_dll.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_messages.h"
+#include "tools/shared/tool_message_file.h"
 #include "tools/shared/tool_messages.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/tool_text.h"
@@ -50,10 +51,14 @@ int32_t Update() {
 
 }  // namespace
 
-int32_t LocatorRun(const std::string& result_file) {
+const MsgDefault* LocatorMessageRows() {
   static const std::vector<MsgDefault> rows =
       JoinMessageRows({kToolCoreMessages, kLnaMessages, kFilMessages});
-  MsgLoadCatalog(rows.data(), "velloc_messages.xml", kMsgInCurrentDir, nullptr);
+  return rows.data();
+}
+
+int32_t LocatorRun(const std::string& result_file) {
+  ToolLoadMessages(LocatorMessageRows(), "velloc_messages.xml");
   TlsSlotInit();
   PoolTableInit();
   int32_t result = Update();

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "common/messages.h"
+
 // Result codes besides the discovery and registration ones (tool_status.h):
 // kCspSocketError when sockets cannot be used, kCspWriteFailed when no
 // resource library loads, the driver name or the driver library is missing,
@@ -16,3 +18,6 @@ int32_t LocatorRun(const std::string& result_file);
 // file's path (the whole command line is the path). "--help" prints the
 // usage instead.
 int LocatorMain(int argc, char** argv);
+
+// Its built-in message rows, ended by number 0.
+const MsgDefault* LocatorMessageRows();

@@ -10,12 +10,16 @@
 #include "tools/shared/tool_program.h"
 #include "tools/shared/tool_text.h"
 
-int RefreshMain() {
+const MsgDefault* RefreshMessageRows() {
   // Every text of the utility but the remove dialog's.
   static const std::vector<MsgDefault> rows = JoinMessageRows(
       {kToolDialogMessages, kToolCoreMessages, kLnaMessages, kFilMessages}, kIdsRemoveErr);
-  const ToolDialogProgram program{"velref32", rows.data(), "velref_messages.xml", kIdsCaptionScr,
-                                  "VCRREFRESH"};
+  return rows.data();
+}
+
+int RefreshMain() {
+  const ToolDialogProgram program{"velref32", RefreshMessageRows(), "velref_messages.xml",
+                                  kIdsCaptionScr, "VCRREFRESH"};
   return RunToolDialog(program, [](const ToolEnv& env, ServiceSettings* settings) {
     RefreshContext context{&env, settings};
     return DialogBoxParam(ResDllHandle(), "VCRREFRESH", nullptr, RefreshDialogProc,

@@ -9,6 +9,7 @@
 #include "platform/dialog_host.h"
 #include "platform/instance_lock.h"
 #include "platform/module.h"
+#include "tools/shared/tool_message_file.h"
 #include "tools/shared/tool_messages.h"
 
 void ToolSay(const char* program, const std::string& text) {
@@ -74,7 +75,7 @@ int ShowProgramDialog(const ToolDialogProgram& program,
 int RunToolDialog(const ToolDialogProgram& program,
                   const std::function<DlgResult(const ToolEnv&, ServiceSettings*)>& show) {
   TlsSlotInit();
-  MsgLoadCatalog(program.rows, program.message_file, kMsgInCurrentDir, nullptr);
+  ToolLoadMessages(program.rows, program.message_file);
   int status = ShowProgramDialog(program, show);
   ResDllFree();
   TlsSlotTerm();

@@ -11,11 +11,15 @@
 #include "tools/utility/config_dialog.h"
 #include "tools/utility/utility_context.h"
 
-int UtilityMain() {
+const MsgDefault* UtilityMessageRows() {
   static const std::vector<MsgDefault> rows =
       JoinMessageRows({kToolDialogMessages, kToolCoreMessages, kLnaMessages, kFilMessages});
-  const ToolDialogProgram program{"velutl32", rows.data(), "velutl_messages.xml", kIdsCaption,
-                                  "VCCCONFIG"};
+  return rows.data();
+}
+
+int UtilityMain() {
+  const ToolDialogProgram program{"velutl32", UtilityMessageRows(), "velutl_messages.xml",
+                                  kIdsCaption, "VCCCONFIG"};
   return RunToolDialog(program, [](const ToolEnv& env, ServiceSettings* settings) {
     UtilityContext context;
     context.env = &env;

@@ -45,15 +45,6 @@ bool IsNumericText(int16_t sql_type) {
   return sql_type == SQL_NUMERIC || sql_type == SQL_DECIMAL;
 }
 
-// The bytes of the fetched value the call layer actually holds: a value
-// longer than its buffer was cut there, and the buffer's last byte is a
-// text's NUL or a binary value's spare, never a value's own.
-int32_t HeldLength(const LnaFetchSlot& slot) {
-  int32_t room = std::max(slot.buffer_length, 0);
-  if ((slot.c_type == SQL_C_CHAR || slot.c_type == SQL_C_BINARY) && room > 0) --room;
-  return std::min(std::max(slot.result_length, 0), room);
-}
-
 // The C type a piece is really converted to: a binary target receives the
 // value in the form it was delivered in.
 int16_t EffectiveTarget(int16_t delivered, int16_t c_type) {
@@ -91,11 +82,12 @@ bool IsBigIntTarget(int16_t c_type) {
   return c_type == SQL_C_SBIGINT || c_type == SQL_C_UBIGINT;
 }
 
-SQLRETURN ConvertFetched(DrvStmt* statement, ColumnDesc* column, const LnaFetchSlot& slot,
-                         void* buffer, int32_t* length, int16_t c_type) {
-  int32_t held = HeldLength(slot);
+SQLRETURN ConvertFetched(DrvStmt* statement, uint16_t icol, ColumnDesc* column,
+                         const LnaFetchSlot& slot, void* buffer, int32_t* length, int16_t c_type) {
+  int32_t held = 0;
+  const void* value = LnaFetchedValue(statement->lna, icol, &slot, &held);
   uint32_t offset = std::min<uint32_t>(column->retrieval[kRetrievalOffset], held);
-  const char* source = static_cast<const char*>(slot.buffer) + offset;
+  const char* source = static_cast<const char*>(value) + offset;
   int32_t source_length = held - static_cast<int32_t>(offset);
   int16_t sql_type = ColumnSqlType(statement, column);
   int16_t target = c_type;
@@ -163,7 +155,7 @@ SQLRETURN FetchColumnValue(DrvStmt* statement, uint16_t icol, void* buffer, int3
     return SQL_SUCCESS;
   }
   if (LnaColumnFetched(statement->lna, icol))
-    return ConvertFetched(statement, column, *slot, buffer, length, c_type);
+    return ConvertFetched(statement, icol, column, *slot, buffer, length, c_type);
   return LongData(statement, icol, buffer, length, c_type);
 }
 
@@ -353,15 +345,6 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
   } else if (total != SQL_NO_TOTAL) {
     if (total <= handed) {
       *state.exhausted = 1;
-      // A value the fetch buffer held only in part was cut there: its end
-      // is no complete value.
-      // The length stays what the buffer holds: applications take a
-      // truncated piece's length (or SQL_NO_TOTAL) as the bytes they may
-      // read, so only the warning can say that more existed.
-      LnaFetchSlot* slot = FetchSlot(statement, icol);
-      if (slot != nullptr && LnaColumnFetched(statement->lna, icol) &&
-          slot->result_length > HeldLength(*slot) && !truncated)
-        truncated = true;
     } else {
       *state.handed += static_cast<uint32_t>(binary_as_text ? handed / 2 : handed);
       truncated = true;

@@ -20,9 +20,8 @@
 namespace {
 
 // Long columns travel in a fixed buffer; longer values are read in further
-// requests. Text and binary buffers have one byte more than their column
-// holds (a text's NUL, a binary's spare): a value that fills the buffer
-// whole was cut by the server.
+// requests. A value of another column longer than its buffer comes whole
+// all the same, kept beside the buffer by the call layer.
 constexpr uint32_t kLongBuffer = 31744;
 constexpr size_t kAlign = alignof(std::max_align_t);
 
@@ -97,7 +96,7 @@ FetchColumnForm SetupFetchColumn(int16_t sql_type, uint32_t length, uint32_t pre
     case SQL_WLONGVARCHAR:
       return {SQL_C_CHAR, kLongBuffer + 1, true};
     case SQL_LONGVARBINARY:
-      return {SQL_C_BINARY, kLongBuffer + 1, true};
+      return {SQL_C_BINARY, kLongBuffer, true};
     case SQL_CHAR:
     case SQL_VARCHAR:
     case SQL_BIGINT:
@@ -106,7 +105,7 @@ FetchColumnForm SetupFetchColumn(int16_t sql_type, uint32_t length, uint32_t pre
       return {SQL_C_CHAR, LnaFetchBufferSize(length, 1), false};
     case SQL_BINARY:
     case SQL_VARBINARY:
-      return {SQL_C_BINARY, LnaFetchBufferSize(length, 1), false};
+      return {SQL_C_BINARY, LnaFetchBufferSize(length, 0), false};
     case SQL_BIT:
     case SQL_TINYINT:
     case SQL_SMALLINT:

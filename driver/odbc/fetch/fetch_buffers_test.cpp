@@ -21,14 +21,14 @@ TEST(SetupFetchColumn, EveryTypeHasItsFormAndSizesNeverWrap) {
   const Case cases[] = {
       {SQL_LONGVARCHAR, 0, 0, 0, {SQL_C_CHAR, 31745, true}},
       {SQL_WLONGVARCHAR, 0, 0, 0, {SQL_C_CHAR, 31745, true}},
-      {SQL_LONGVARBINARY, 0, 0, 0, {SQL_C_BINARY, 31745, true}},
+      {SQL_LONGVARBINARY, 0, 0, 0, {SQL_C_BINARY, 31744, true}},
       {SQL_VARCHAR, 20, 0, 0, {SQL_C_CHAR, 21, false}},
       {SQL_BIGINT, 20, 19, 0, {SQL_C_CHAR, 21, false}},
       // A length the server describes as all ones neither wraps to an
       // empty buffer nor asks for gigabytes.
       {SQL_VARCHAR, 0xFFFFFFFF, 0, 0, {SQL_C_CHAR, 31745, false}},
       {SQL_VARBINARY, 0xFFFFFFFF, 0, 0, {SQL_C_BINARY, 31745, false}},
-      {SQL_BINARY, 16, 0, 0, {SQL_C_BINARY, 17, false}},
+      {SQL_BINARY, 16, 0, 0, {SQL_C_BINARY, 16, false}},
       {SQL_BIT, 1, 1, 0, {SQL_C_SHORT, 2, false}},
       {SQL_TINYINT, 3, 3, 0, {SQL_C_SHORT, 2, false}},
       {SQL_NUMERIC, 4, 4, 0, {SQL_C_SHORT, 2, false}},
