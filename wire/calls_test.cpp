@@ -12,38 +12,27 @@ namespace {
 
 using wire_test::Be16;
 using wire_test::Be32;
+using wire_test::BufFrom;
+using wire_test::BufPtr;
 using wire_test::Bytes;
 using wire_test::Cat;
+using wire_test::NewBuf;
 using wire_test::Null;
 using wire_test::Str;
-
-struct BufDeleter {
-  void operator()(MsgBuf* b) const { MsgBufFree(b); }
-};
-using Buf = std::unique_ptr<MsgBuf, BufDeleter>;
-
-Bytes Written(const MsgBuf* b) {
-  return Bytes(b->data, b->data + b->write_len);
-}
-
-Buf BufFrom(const Bytes& bytes) {
-  Buf b(MsgBufCreate());
-  MsgBufPutBytes(b.get(), bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return b;
-}
+using wire_test::Written;
 
 // Encodes `record`, compares with `wire`, decodes `wire` whole into a fresh
 // record and encodes that again: the two sides agree field by field.
 template <typename Record>
 void ExpectWire(const Record& record, const Bytes& wire, const char* name) {
-  Buf out(MsgBufCreate());
+  BufPtr out = NewBuf();
   ASSERT_EQ(Encode(out.get(), record), 1) << name;
   EXPECT_EQ(Written(out.get()), wire) << name;
-  Buf in = BufFrom(wire);
+  BufPtr in = BufFrom(wire);
   Record back;
   ASSERT_EQ(Decode(in.get(), &back), 1) << name;
   EXPECT_EQ(MsgBufAllRead(in.get()), 1) << name;
-  Buf again(MsgBufCreate());
+  BufPtr again = NewBuf();
   ASSERT_EQ(Encode(again.get(), back), 1) << name;
   EXPECT_EQ(Written(again.get()), wire) << name;
 }
@@ -73,7 +62,7 @@ TEST(Calls, DiagnosticsComeBackAsSent) {
   LnaDiagRecord second{};
   std::strcpy(second.sqlstate, "01000");
   GetErrorsReply sent{{first, second}, 2};
-  Buf out(MsgBufCreate());
+  BufPtr out = NewBuf();
   ASSERT_EQ(Encode(out.get(), sent), 1);
   out->read_pos = 0;
   GetErrorsReply got;
@@ -115,7 +104,7 @@ TEST(Calls, ShortRequestsDoNotDecode) {
        }},
   };
   for (const Case& c : cases) {
-    Buf in = BufFrom(c.wire);
+    BufPtr in = BufFrom(c.wire);
     EXPECT_EQ(c.decode(in.get()), 0) << c.name;
   }
 }

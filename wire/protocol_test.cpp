@@ -8,23 +8,12 @@ namespace {
 
 using wire_test::Be16;
 using wire_test::Be32;
+using wire_test::BufFrom;
+using wire_test::BufPtr;
 using wire_test::Bytes;
 using wire_test::Cat;
-
-Bytes Written(const MsgBuf* b) {
-  return Bytes(b->data, b->data + b->write_len);
-}
-
-struct BufDeleter {
-  void operator()(MsgBuf* b) const { MsgBufFree(b); }
-};
-using Buf = std::unique_ptr<MsgBuf, BufDeleter>;
-
-Buf BufFrom(const Bytes& bytes) {
-  Buf b(MsgBufCreate());
-  MsgBufPutBytes(b.get(), bytes.data(), static_cast<uint32_t>(bytes.size()));
-  return b;
-}
+using wire_test::NewBuf;
+using wire_test::Written;
 
 TEST(Protocol, HeadersAreWrittenFieldByField) {
   uint8_t frame[kFrameHeaderSize];
@@ -32,11 +21,11 @@ TEST(Protocol, HeadersAreWrittenFieldByField) {
   EXPECT_EQ(Bytes(frame, frame + kFrameHeaderSize),
             Cat({Be32(0x27B25D1A), Be32(36), Be16(0), Be16(0), Be32(20)}));
 
-  Buf request(MsgBufCreate());
+  BufPtr request = NewBuf();
   ASSERT_EQ(EncodeRequestHeader(request.get(), kRpcExecDirect, 0x0102), 1);
   EXPECT_EQ(Written(request.get()), Cat({Be32(0), Be32(13), Be16(0x0102), Be16(0x0102), Be16(1)}));
 
-  Buf reply(MsgBufCreate());
+  BufPtr reply = NewBuf();
   ASSERT_EQ(EncodeReplyHeader(reply.get(), kRpcFetch, 7, -16), 1);
   EXPECT_EQ(Written(reply.get()), Cat({Be32(0), Be32(15), Be16(7), Be16(0xFFF0), Be16(1)}));
   SetReplyStatus(reply.get(), -20);
@@ -45,7 +34,7 @@ TEST(Protocol, HeadersAreWrittenFieldByField) {
 }
 
 TEST(Protocol, HeadersAreReadBack) {
-  Buf request = BufFrom(Cat({Be32(18), Be32(25), Be16(9), Be16(9), Be16(1), Be32(5)}));
+  BufPtr request = BufFrom(Cat({Be32(18), Be32(25), Be16(9), Be16(9), Be16(1), Be32(5)}));
   RequestHeader peeked{};
   ASSERT_TRUE(PeekRequestHeader(request.get(), &peeked));
   EXPECT_EQ(request->read_pos, 0u);
@@ -58,14 +47,14 @@ TEST(Protocol, HeadersAreReadBack) {
     EXPECT_EQ(h.sequence, 9);
   }
 
-  Buf reply = BufFrom(Cat({Be32(14), Be32(2), Be16(3), Be16(0xFFEC), Be16(1)}));
+  BufPtr reply = BufFrom(Cat({Be32(14), Be32(2), Be16(3), Be16(0xFFEC), Be16(1)}));
   ReplyHeader r{};
   ASSERT_EQ(ParseReplyHeader(reply.get(), &r), 1);
   EXPECT_EQ(r.procedure, uint32_t{kRpcFetchBlock});
   EXPECT_EQ(r.sequence, 3);
   EXPECT_EQ(r.status, -20);
 
-  Buf short_message = BufFrom(Bytes(kMessageHeaderSize - 1, 0));
+  BufPtr short_message = BufFrom(Bytes(kMessageHeaderSize - 1, 0));
   EXPECT_FALSE(PeekRequestHeader(short_message.get(), &peeked));
   EXPECT_EQ(ParseReplyHeader(short_message.get(), &r), 0);
   EXPECT_FALSE(PeekRequestHeader(nullptr, &peeked));
