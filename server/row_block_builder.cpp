@@ -199,14 +199,23 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
     BlockCompression compression = call.session().context().config().compress
                                        ? BlockCompression::kIfSmaller
                                        : BlockCompression::kNone;
-    std::vector<std::vector<uint8_t>> values(rows.size());
-    std::vector<BlockValue> column(rows.size());
+    std::vector<uint8_t>& bytes = r.value_bytes;
+    std::vector<BlockValue>& column = r.column_values;
+    column.resize(rows.size());
     for (size_t c = 0; c < n; ++c) {
+      bytes.clear();
       for (size_t i = 0; i < rows.size(); ++i) {
         const Cell& cell = rows[i][c];
-        values[i] = cell.null ? std::vector<uint8_t>{} : BlockValueBytes(cell);
+        size_t start = bytes.size();
+        if (!cell.null) AppendBlockValueBytes(cell, &bytes);
         column[i] =
-            BlockValue{values[i].data(), cell.null ? -1 : static_cast<int32_t>(values[i].size())};
+            BlockValue{nullptr, cell.null ? -1 : static_cast<int32_t>(bytes.size() - start)};
+      }
+      // The buffer has stopped growing: the values can point into it.
+      const uint8_t* at = bytes.data();
+      for (size_t i = 0; i < rows.size(); ++i) {
+        column[i].data = at;
+        if (column[i].length > 0) at += column[i].length;
       }
       if (!EncodeColumnBlock(&r.encoders[c], column.data(), static_cast<uint32_t>(rows.size()),
                              BlockForm::kSmallest, compression, block->status != kStatusOk,

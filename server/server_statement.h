@@ -55,6 +55,10 @@ struct ServerResult {
   DiagList failure;
   // The client's decoder statistics, one per column.
   std::vector<ColumnBlockEncoder> encoders;
+  // Kept from block to block so that building one allocates little: a
+  // column's value bytes, and the values pointing into them.
+  std::vector<uint8_t> value_bytes;
+  std::vector<BlockValue> column_values;
 };
 
 struct ServerStatement {

@@ -53,6 +53,7 @@ uint32_t PackedWidth(uint32_t min_length, uint32_t max_length, bool null_slot) {
 
 void FindEntries(const BlockValue* values, uint32_t rows, Shape* s) {
   std::unordered_map<std::string_view, uint32_t> seen;
+  seen.reserve(std::min<uint32_t>(rows, kMaxDictionarySize + 1));
   s->row_entries.assign(rows, UINT32_MAX);
   for (uint32_t i = 0; i < rows; ++i) {
     if (values[i].length < 0) continue;
