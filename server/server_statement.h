@@ -59,6 +59,8 @@ struct ServerResult {
   // column's value bytes, and the values pointing into them.
   std::vector<uint8_t> value_bytes;
   std::vector<BlockValue> column_values;
+  // The rows of the block being built; their cells keep their buffers.
+  std::vector<std::vector<Cell>> block_rows;
 };
 
 struct ServerStatement {
