@@ -20,8 +20,9 @@ TEST(CancelGuardTest, AfterAFailureTheSameAddressWaitsItsTurnAcrossConnections) 
   // A clean address passes at once, again and again.
   for (int i = 0; i < 3; ++i) EXPECT_TRUE(guard.AwaitTurn("10.1.1.1"));
 
-  guard.Failed("10.1.1.1");
+  // Taken before the failure, from which the turns are counted.
   Clock::time_point start = Clock::now();
+  guard.Failed("10.1.1.1");
   // Four connections from the guessing address at once: one turn per spacing.
   std::vector<std::future<Clock::time_point>> turns;
   for (int i = 0; i < 4; ++i) {
