@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "testing/wire_test_bytes.h"
+#include "wire/protocol.h"
 
 namespace {
 
@@ -107,6 +108,88 @@ TEST(Calls, ShortRequestsDoNotDecode) {
     BufPtr in = BufFrom(c.wire);
     EXPECT_EQ(c.decode(in.get()), 0) << c.name;
   }
+}
+
+CatalogRequest CatalogOf(uint32_t procedure, std::vector<WireText> names) {
+  CatalogRequest request;
+  request.procedure = procedure;
+  request.statement = 9;
+  request.names = std::move(names);
+  request.async = 1;
+  return request;
+}
+
+// The procedure travels in the frame header: a decode is told it first.
+void ExpectCatalogWire(const CatalogRequest& request, const Bytes& wire, const char* name) {
+  BufPtr out = NewBuf();
+  ASSERT_EQ(Encode(out.get(), request), 1) << name;
+  EXPECT_EQ(Written(out.get()), wire) << name;
+  BufPtr in = BufFrom(wire);
+  CatalogRequest back;
+  back.procedure = request.procedure;
+  ASSERT_EQ(Decode(in.get(), &back), 1) << name;
+  EXPECT_EQ(MsgBufAllRead(in.get()), 1) << name;
+  BufPtr again = NewBuf();
+  ASSERT_EQ(Encode(again.get(), back), 1) << name;
+  EXPECT_EQ(Written(again.get()), wire) << name;
+}
+
+TEST(Calls, CatalogArgumentsFollowTheProcedure) {
+  const Bytes async = Bytes{1};
+  ExpectCatalogWire(
+      CatalogOf(kRpcColumns, {WireText("q"), std::nullopt, WireText("t"), WireText("%")}),
+      Cat({Be32(9), Str("q"), Null(), Str("t"), Str("%"), async}), "columns");
+  CatalogRequest keys = CatalogOf(kRpcForeignKeys, {WireText("a"), std::nullopt, WireText("c"),
+                                                    std::nullopt, WireText("e"), WireText("f")});
+  ExpectCatalogWire(keys,
+                    Cat({Be32(9), Str("a"), Null(), Str("c"), Null(), Str("e"), Str("f"), async}),
+                    "foreign keys");
+  CatalogRequest special =
+      CatalogOf(kRpcSpecialColumns, {WireText("q"), WireText("o"), WireText("t")});
+  special.column_type = 1;
+  special.scope = 2;
+  special.nullable = 1;
+  ExpectCatalogWire(special,
+                    Cat({Be32(9), Be16(1), Str("q"), Str("o"), Str("t"), Be16(2), Be16(1), async}),
+                    "special columns");
+  CatalogRequest statistics =
+      CatalogOf(kRpcStatistics, {WireText("q"), WireText("o"), WireText("t")});
+  statistics.unique = 0;
+  statistics.accuracy = 1;
+  ExpectCatalogWire(statistics,
+                    Cat({Be32(9), Str("q"), Str("o"), Str("t"), Be16(0), Be16(1), async}),
+                    "statistics");
+  CatalogRequest tables = CatalogOf(kRpcTables, {std::nullopt, std::nullopt, WireText("t")});
+  tables.table_types = 0x8000000Fu;
+  ExpectCatalogWire(tables, Cat({Be32(9), Null(), Null(), Str("t"), Be32(0x8000000Fu), async}),
+                    "tables");
+  ExpectCatalogWire(CatalogOf(kRpcProcedures, {WireText("q"), WireText("o"), WireText("p")}),
+                    Cat({Be32(9), Str("q"), Str("o"), Str("p"), async}), "procedures");
+}
+
+TEST(Calls, CatalogRequestsOutOfShapeAreRefused) {
+  struct Case {
+    const char* name;
+    uint32_t procedure;
+    Bytes wire;
+  };
+  const Case cases[] = {
+      {"tables without the async byte", kRpcTables,
+       Cat({Be32(9), Null(), Null(), Str("t"), Be32(0)})},
+      {"statistics without its accuracy", kRpcStatistics,
+       Cat({Be32(9), Null(), Null(), Str("t"), Be16(0)})},
+      {"columns with three names", kRpcColumns, Cat({Be32(9), Null(), Null(), Str("t"), Bytes{0}})},
+      {"not a catalog procedure", kRpcPrepare, Cat({Be32(9), Null(), Null(), Str("t"), Bytes{0}})},
+  };
+  for (const Case& c : cases) {
+    BufPtr in = BufFrom(c.wire);
+    CatalogRequest request;
+    request.procedure = c.procedure;
+    EXPECT_EQ(Decode(in.get(), &request), 0) << c.name;
+  }
+  BufPtr out = NewBuf();
+  EXPECT_EQ(Encode(out.get(), CatalogOf(kRpcTables, {WireText("t")})), 0) << "one name of three";
+  EXPECT_EQ(Encode(out.get(), CatalogOf(kRpcPrepare, {})), 0) << "not a catalog procedure";
 }
 
 }  // namespace
