@@ -119,6 +119,22 @@ int Decode(MsgBuf* buf, GetErrorsReply* reply) {
   return MsgBufGetU16(buf, &reply->count);
 }
 
+int Encode(MsgBuf* buf, const GetInfoRequest& request) {
+  return MsgBufPutI32(buf, request.connection) && MsgBufPutU16(buf, request.info_type) &&
+         MsgBufPutI32(buf, request.buffer_size);
+}
+int Decode(MsgBuf* buf, GetInfoRequest* request) {
+  return MsgBufGetI32(buf, &request->connection) && MsgBufGetU16(buf, &request->info_type) &&
+         MsgBufGetI32(buf, &request->buffer_size);
+}
+
+int Encode(MsgBuf* buf, const GetOptionRequest& request) {
+  return MsgBufPutI32(buf, request.handle) && MsgBufPutU16(buf, request.option);
+}
+int Decode(MsgBuf* buf, GetOptionRequest* request) {
+  return MsgBufGetI32(buf, &request->handle) && MsgBufGetU16(buf, &request->option);
+}
+
 size_t CatalogNameCount(uint32_t procedure) {
   switch (procedure) {
     case kRpcColumnPrivileges:

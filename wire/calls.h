@@ -114,6 +114,24 @@ int Decode(MsgBuf* buf, GetErrorsRequest* request);
 int Encode(MsgBuf* buf, const GetErrorsReply& reply);
 int Decode(MsgBuf* buf, GetErrorsReply* reply);
 
+// kRpcGetInfo: one SQLGetInfo type, for a buffer of `buffer_size` bytes.
+struct GetInfoRequest {
+  int32_t connection = 0;
+  uint16_t info_type = 0;
+  int32_t buffer_size = 0;
+};
+int Encode(MsgBuf* buf, const GetInfoRequest& request);
+int Decode(MsgBuf* buf, GetInfoRequest* request);
+
+// kRpcGetConnectOption and kRpcGetStmtOption: one option of the connection
+// or of the statement that `handle` names.
+struct GetOptionRequest {
+  int32_t handle = 0;
+  uint16_t option = 0;
+};
+int Encode(MsgBuf* buf, const GetOptionRequest& request);
+int Decode(MsgBuf* buf, GetOptionRequest* request);
+
 // The ten catalog procedures (kRpcColumnPrivileges to kRpcTables): the
 // statement, the procedure's arguments in the ODBC function's order and the
 // async byte. Which arguments travel depends on the procedure, which the
