@@ -53,8 +53,9 @@ void AppendBigEndian(const Cell& cell, std::vector<uint8_t>* out) {
   }
 }
 
-void DropTrailingZeros(std::vector<uint8_t>* v) {
-  while (!v->empty() && v->back() == 0) v->pop_back();
+// Drops the zero bytes that end the value begun at `from`.
+void DropTrailingZeros(std::vector<uint8_t>* v, size_t from) {
+  while (v->size() > from && v->back() == 0) v->pop_back();
 }
 
 }  // namespace
@@ -178,8 +179,8 @@ void AppendRowValue(const Cell& cell, std::vector<uint8_t>* out) {
   out->insert(out->end(), value.begin(), value.end());
 }
 
-std::vector<uint8_t> BlockValueBytes(const Cell& cell) {
-  std::vector<uint8_t> out;
+void AppendBlockValueBytes(const Cell& cell, std::vector<uint8_t>* out) {
+  const size_t from = out->size();
   switch (cell.c_type) {
     case kCTypeULong:
     case kCTypeSLong:
@@ -188,43 +189,44 @@ std::vector<uint8_t> BlockValueBytes(const Cell& cell) {
       if (v == 0) {
         // no bytes at all
       } else if (v >= 1 && v <= 256) {
-        out.push_back(static_cast<uint8_t>(v - 1));
+        out->push_back(static_cast<uint8_t>(v - 1));
       } else if (v >= -5536 && v <= 59999) {
-        PutBe(&out, static_cast<uint16_t>(v + 5536), 2);
+        PutBe(out, static_cast<uint16_t>(v + 5536), 2);
       } else {
-        PutBe(&out, static_cast<uint32_t>(v), 4);
+        PutBe(out, static_cast<uint32_t>(v), 4);
       }
-      return out;
+      return;
     }
     case kCTypeFloat:
-      if (Load<uint32_t>(cell, 0) != 0) AppendBigEndian(cell, &out);
-      return out;
+      if (Load<uint32_t>(cell, 0) != 0) AppendBigEndian(cell, out);
+      return;
     case kCTypeDouble:
-      if (Load<uint64_t>(cell, 0) == 0) return out;
-      AppendBigEndian(cell, &out);
+      if (Load<uint64_t>(cell, 0) == 0) return;
+      AppendBigEndian(cell, out);
       // The client repeats the last byte it gets up to eight.
-      while (out.size() > 1 && out[out.size() - 1] == out[out.size() - 2]) out.pop_back();
-      return out;
+      while (out->size() > from + 1 && (*out)[out->size() - 1] == (*out)[out->size() - 2])
+        out->pop_back();
+      return;
     case kCTypeDate:
-      PutBe(&out, Load<uint16_t>(cell, 0), 2);
-      out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2)));
-      out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 4)));
-      return out;
+      PutBe(out, Load<uint16_t>(cell, 0), 2);
+      out->push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2)));
+      out->push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 4)));
+      return;
     case kCTypeTime:
       for (size_t i = 0; i < 3; ++i)
-        out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2 * i)));
-      DropTrailingZeros(&out);
-      return out;
+        out->push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2 * i)));
+      DropTrailingZeros(out, from);
+      return;
     case kCTypeTimestamp:
-      PutBe(&out, Load<uint16_t>(cell, 0), 2);
+      PutBe(out, Load<uint16_t>(cell, 0), 2);
       for (size_t i = 1; i < 6; ++i)
-        out.push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2 * i)));
-      PutBe(&out, Load<uint32_t>(cell, 12), 4);
-      DropTrailingZeros(&out);
-      return out;
+        out->push_back(static_cast<uint8_t>(Load<uint16_t>(cell, 2 * i)));
+      PutBe(out, Load<uint32_t>(cell, 12), 4);
+      DropTrailingZeros(out, from);
+      return;
     default:
-      AppendBigEndian(cell, &out);
-      return out;
+      AppendBigEndian(cell, out);
+      return;
   }
 }
 

@@ -45,8 +45,9 @@ void AppendRowValue(const Cell& cell, std::vector<uint8_t>* out);
 
 // The value as a column block carries it: integers in 0, 1, 2 or 4 bytes,
 // doubles without trailing repeats of their last byte, dates and times in
-// bytes, trailing zero bytes of times and timestamps dropped.
-std::vector<uint8_t> BlockValueBytes(const Cell& cell);
+// bytes, trailing zero bytes of times and timestamps dropped. Appended to
+// *out, so that one buffer holds a whole column's values.
+void AppendBlockValueBytes(const Cell& cell, std::vector<uint8_t>* out);
 
 // A typed value for the cell (pointing into it): its C type, its length and
 // payload.

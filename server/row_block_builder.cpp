@@ -94,7 +94,13 @@ BackendRc Worse(BackendRc a, BackendRc b) {
 
 BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequest>& requests,
                        std::vector<Cell>* cells, DiagList* diags) {
-  cells->assign(requests.size(), Cell{});
+  // Cleared rather than replaced: a cell read again reuses its buffer.
+  cells->resize(requests.size());
+  for (Cell& c : *cells) {
+    c.c_type = 0;
+    c.null = false;
+    c.bytes.clear();
+  }
   BackendRc worst = BackendRc::kSuccess;
   for (size_t i = 0; i < requests.size(); ++i) {
     const LnaFetchRequest& r = requests[i];
@@ -132,7 +138,8 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
 
   r.continued_row.clear();
   r.continued_sent.clear();
-  std::vector<std::vector<Cell>> rows;
+  std::vector<std::vector<Cell>>& rows = r.block_rows;
+  size_t count = 0;
   std::vector<LengthRange> ranges(n);
   bool continued = false;
   uint32_t used = 0;
@@ -140,10 +147,11 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
   DiagList diags;
   {
     Session::ActiveCall active(call.session(), s.backend.get());
-    while (rows.size() < max_rows) {
-      std::vector<Cell> row;
+    while (count < max_rows) {
+      if (rows.size() == count) rows.emplace_back();
+      std::vector<Cell>& row = rows[count];
       if (!r.pending_row.empty()) {
-        row = std::move(r.pending_row);
+        row.swap(r.pending_row);
         r.pending_row.clear();
       } else {
         if (r.at_end) break;
@@ -155,7 +163,7 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
         }
         if (Succeeded(rc)) rc = Worse(rc, ReadRowCells(*s.backend, requests, &row, &row_diags));
         if (!Succeeded(rc)) {
-          if (rows.empty()) {
+          if (count == 0) {
             r.at_end = true;
             block->status = kStatusError;
             diags.insert(diags.end(), row_diags.begin(), row_diags.end());
@@ -174,18 +182,19 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
       // rest of them.
       bool too_long = TooLongForBlock(row);
       uint32_t bytes = RowBytes(row);
-      if (!rows.empty() && (too_long || used + bytes > budget || !FitsRanges(row, ranges))) {
-        r.pending_row = std::move(row);
+      if (count > 0 && (too_long || used + bytes > budget || !FitsRanges(row, ranges))) {
+        r.pending_row.swap(row);
         break;
       }
       if (too_long) {
-        rows.push_back(Continue(std::move(row), &r));
+        row = Continue(std::move(row), &r);
+        ++count;
         continued = true;
         break;
       }
       Widen(row, &ranges);
       used += bytes;
-      rows.push_back(std::move(row));
+      ++count;
     }
   }
   // Status 1: the block's last row has values whose rest the client reads
@@ -194,21 +203,30 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
     block->status = kStatusInfo;
   else
     block->status = r.at_end && r.pending_row.empty() ? kStatusNoData : kStatusOk;
-  block->count = static_cast<uint16_t>(rows.size() * n);
-  if (!rows.empty()) {
+  block->count = static_cast<uint16_t>(count * n);
+  if (count > 0) {
     BlockCompression compression = call.session().context().config().compress
                                        ? BlockCompression::kIfSmaller
                                        : BlockCompression::kNone;
-    std::vector<std::vector<uint8_t>> values(rows.size());
-    std::vector<BlockValue> column(rows.size());
+    std::vector<uint8_t>& bytes = r.value_bytes;
+    std::vector<BlockValue>& column = r.column_values;
+    column.resize(count);
     for (size_t c = 0; c < n; ++c) {
-      for (size_t i = 0; i < rows.size(); ++i) {
+      bytes.clear();
+      for (size_t i = 0; i < count; ++i) {
         const Cell& cell = rows[i][c];
-        values[i] = cell.null ? std::vector<uint8_t>{} : BlockValueBytes(cell);
+        size_t start = bytes.size();
+        if (!cell.null) AppendBlockValueBytes(cell, &bytes);
         column[i] =
-            BlockValue{values[i].data(), cell.null ? -1 : static_cast<int32_t>(values[i].size())};
+            BlockValue{nullptr, cell.null ? -1 : static_cast<int32_t>(bytes.size() - start)};
       }
-      if (!EncodeColumnBlock(&r.encoders[c], column.data(), static_cast<uint32_t>(rows.size()),
+      // The buffer has stopped growing: the values can point into it.
+      const uint8_t* at = bytes.data();
+      for (size_t i = 0; i < count; ++i) {
+        column[i].data = at;
+        if (column[i].length > 0) at += column[i].length;
+      }
+      if (!EncodeColumnBlock(&r.encoders[c], column.data(), static_cast<uint32_t>(count),
                              BlockForm::kSmallest, compression, block->status != kStatusOk,
                              &block->bytes)) {
         // The client's statistics no longer match the server's: the result
@@ -221,6 +239,11 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
       }
     }
   }
+  // A value read whole may have been far longer than any block carries:
+  // its buffer is not kept for the next block.
+  for (size_t i = 0; i < count; ++i)
+    for (Cell& cell : rows[i])
+      if (cell.bytes.capacity() > kMaxBlockValue) std::vector<uint8_t>().swap(cell.bytes);
   return call.FromBackend(worst, diags);
 }
 

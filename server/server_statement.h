@@ -55,6 +55,12 @@ struct ServerResult {
   DiagList failure;
   // The client's decoder statistics, one per column.
   std::vector<ColumnBlockEncoder> encoders;
+  // Kept from block to block so that building one allocates little: a
+  // column's value bytes, and the values pointing into them.
+  std::vector<uint8_t> value_bytes;
+  std::vector<BlockValue> column_values;
+  // The rows of the block being built; their cells keep their buffers.
+  std::vector<std::vector<Cell>> block_rows;
 };
 
 struct ServerStatement {

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
+#include <functional>
 #include <string_view>
-#include <unordered_map>
 
 #include "common/memory.h"
 #include "wire/byte_order.h"
@@ -52,21 +52,29 @@ uint32_t PackedWidth(uint32_t min_length, uint32_t max_length, bool null_slot) {
 }
 
 void FindEntries(const BlockValue* values, uint32_t rows, Shape* s) {
-  std::unordered_map<std::string_view, uint32_t> seen;
+  // An open-addressed table of entry numbers (UINT32_MAX: free), at least
+  // twice as large as the entries it can hold, so that finding a value
+  // allocates nothing beyond the table itself.
+  uint32_t slots = std::bit_ceil(2 * std::min(rows, kMaxDictionarySize + 1) + 1);
+  std::vector<uint32_t> table(slots, UINT32_MAX);
+  std::hash<std::string_view> hash;
   s->row_entries.assign(rows, UINT32_MAX);
   for (uint32_t i = 0; i < rows; ++i) {
     if (values[i].length < 0) continue;
-    auto [it, added] =
-        seen.try_emplace(View(values[i]), static_cast<uint32_t>(s->entry_rows.size()));
-    if (added) {
+    std::string_view v = View(values[i]);
+    size_t at = hash(v) & (slots - 1);
+    while (table[at] != UINT32_MAX && View(values[s->entry_rows[table[at]]]) != v)
+      at = (at + 1) & (slots - 1);
+    if (table[at] == UINT32_MAX) {
       if (s->entry_rows.size() == kMaxDictionarySize) return;
+      table[at] = static_cast<uint32_t>(s->entry_rows.size());
       s->entry_rows.push_back(i);
       uint32_t len = static_cast<uint32_t>(values[i].length);
       s->entry_min = s->entry_rows.size() == 1 ? len : std::min(s->entry_min, len);
       s->entry_max = std::max(s->entry_max, len);
       s->entry_total += len;
     }
-    s->row_entries[i] = it->second;
+    s->row_entries[i] = table[at];
   }
   if (s->entry_rows.empty()) return;
   uint32_t b = BitCount(static_cast<uint32_t>(s->entry_rows.size()) - 1 + (s->nulls > 0 ? 1 : 0));
