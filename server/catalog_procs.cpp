@@ -5,50 +5,11 @@
 
 #include "server/column_describe.h"
 #include "server/procedures.h"
+#include "wire/calls.h"
 
 namespace velsrv {
 
 namespace {
-
-// A string argument, read into the call's list of names.
-int GetName(MsgBuf* buf, CatalogCall* c) {
-  NullableText t;
-  if (!GetText(buf, &t)) return 0;
-  c->names.push_back(std::move(t));
-  return 1;
-}
-
-int GetNames(MsgBuf* buf, CatalogCall* c, int n) {
-  for (int i = 0; i < n; ++i) {
-    if (!GetName(buf, c)) return 0;
-  }
-  return 1;
-}
-
-// The fields after the statement id, up to the asynchronous byte.
-int GetArguments(MsgBuf* buf, CatalogCall* c, uint32_t* table_type_bits) {
-  switch (c->kind) {
-    case CatalogKind::kColumnPrivileges:
-    case CatalogKind::kColumns:
-    case CatalogKind::kProcedureColumns:
-      return GetNames(buf, c, 4);
-    case CatalogKind::kForeignKeys:
-      return GetNames(buf, c, 6);
-    case CatalogKind::kPrimaryKeys:
-    case CatalogKind::kProcedures:
-    case CatalogKind::kTablePrivileges:
-      return GetNames(buf, c, 3);
-    case CatalogKind::kSpecialColumns:
-      return MsgBufGetU16(buf, &c->column_type) && GetNames(buf, c, 3) &&
-             MsgBufGetU16(buf, &c->scope) && MsgBufGetU16(buf, &c->nullable);
-    case CatalogKind::kStatistics:
-      return GetNames(buf, c, 3) && MsgBufGetU16(buf, &c->unique) &&
-             MsgBufGetU16(buf, &c->accuracy);
-    case CatalogKind::kTables:
-      return GetNames(buf, c, 3) && MsgBufGetU32(buf, table_type_bits);
-  }
-  return 0;
-}
 
 // The type list for a table-type mask, built from the login's table types
 // (bit i stands for type i). No mask, or one naming every known type or none
@@ -70,24 +31,28 @@ NullableText TableTypeList(const std::vector<std::string>& types, uint32_t mask)
 }  // namespace
 
 int16_t CatalogProc(Call& call) {
-  CatalogCall request;
-  request.kind = static_cast<CatalogKind>(call.procedure());
-  int32_t statement_id = 0;
-  uint32_t table_type_bits = 0;
-  uint8_t async = 0;  // a hint only: the call runs to its end before the reply
+  CatalogRequest received;
+  received.procedure = call.procedure();
   std::vector<LnaColumnDesc> columns;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetArguments(call.in(), &request, &table_type_bits) &&
-                   GetU8(call.in(), &async))) {
+  bool ok = Decode(call.in(), &received);
+  ServerStatement* s = call.NamedStatement(received.statement);
+  CatalogCall request;
+  request.kind = static_cast<CatalogKind>(received.procedure);
+  request.names = std::move(received.names);
+  request.column_type = received.column_type;
+  request.scope = received.scope;
+  request.nullable = received.nullable;
+  request.unique = received.unique;
+  request.accuracy = received.accuracy;
+  if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
   } else {
     Session& session = call.session();
     if (request.kind == CatalogKind::kTables)
-      request.table_types = TableTypeList(session.table_types(), table_type_bits);
+      request.table_types = TableTypeList(session.table_types(), received.table_types);
     DiagList diags;
     // A new result set replaces the one the client no longer reads.
     s->ResetResult();

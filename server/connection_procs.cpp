@@ -99,23 +99,22 @@ int16_t GetErrorsProc(Call& call) {
 }
 
 int16_t GetConnectOptionProc(Call& call) {
-  int32_t connection_id = 0;
-  uint16_t option = 0;
+  GetOptionRequest request;
   int16_t status;
   OptionValue value;
   bool have_value = false;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &option))) {
+  if (!call.Parsed(Decode(call.in(), &request))) {
     status = call.BadRequest();
-  } else if (!call.CheckConnection(connection_id)) {
+  } else if (!call.CheckConnection(request.handle)) {
     status = kStatusError;
   } else {
-    OptionRule rule = GetConnectionOptionRule(option);
+    OptionRule rule = GetConnectionOptionRule(request.option);
     if (rule.action != OptionAction::kForward) {
       status = call.Fail("S1092", "Option type out of range.");
     } else {
       DiagList diags;
       status = call.FromBackend(
-          call.session().backend()->GetOption(option, rule.text, &value, &diags), diags);
+          call.session().backend()->GetOption(request.option, rule.text, &value, &diags), diags);
       have_value = status == kStatusOk || status == kStatusInfo;
     }
   }
@@ -125,23 +124,21 @@ int16_t GetConnectOptionProc(Call& call) {
 }
 
 int16_t GetInfoProc(Call& call) {
-  int32_t connection_id = 0, size = 0;
-  uint16_t type = 0;
+  GetInfoRequest request;
   int16_t status;
   InfoValue value;
   bool have_value = false;
   InfoKind kind = InfoKind::kNone;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &type) &&
-                   MsgBufGetI32(call.in(), &size))) {
+  if (!call.Parsed(Decode(call.in(), &request))) {
     status = call.BadRequest();
-  } else if (!call.CheckConnection(connection_id)) {
+  } else if (!call.CheckConnection(request.connection)) {
     status = kStatusError;
   } else {
-    kind = InfoKindOf(type);
+    kind = InfoKindOf(request.info_type);
     InfoContext context{call.session().server_dsn(),
                         call.session().context().config().max_statements};
     if (kind == InfoKind::kNone ||
-        !AnnouncedInfo(*call.session().backend(), type, context, &value)) {
+        !AnnouncedInfo(*call.session().backend(), request.info_type, context, &value)) {
       status = call.Fail("S1096", "Information type out of range.");
     } else {
       have_value = true;

@@ -61,25 +61,24 @@ int16_t FreeStmtProc(Call& call) {
 }
 
 int16_t GetStmtOptionProc(Call& call) {
-  int32_t statement_id = 0;
-  uint16_t option = 0;
+  GetOptionRequest request;
   uint32_t value = 0;
   bool have_value = false;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &option))) {
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.handle);
+  if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
   } else {
-    OptionRule rule = GetStatementOptionRule(option);
+    OptionRule rule = GetStatementOptionRule(request.option);
     if (rule.action == OptionAction::kKeep) {
-      value = s->options[option];
+      value = s->options[request.option];
       status = kStatusOk;
     } else if (rule.action == OptionAction::kForward) {
       DiagList diags;
-      status = call.FromBackend(s->backend->GetOption(option, &value, &diags), diags);
+      status = call.FromBackend(s->backend->GetOption(request.option, &value, &diags), diags);
     } else {
       status = call.Fail("S1092", "Option type out of range.");
     }

@@ -1,6 +1,8 @@
 #include "wire/calls.h"
 
 #include "common/memory.h"
+#include "common/tls_slot.h"
+#include "wire/protocol.h"
 
 int EncodeText(MsgBuf* buf, const WireText& text) {
   return MsgBufPutString(buf, text ? text->c_str() : nullptr);
@@ -115,4 +117,85 @@ int Decode(MsgBuf* buf, GetErrorsReply* reply) {
   reply->records.assign(records, records + received);
   MemFree(array);
   return MsgBufGetU16(buf, &reply->count);
+}
+
+int Encode(MsgBuf* buf, const GetInfoRequest& request) {
+  return MsgBufPutI32(buf, request.connection) && MsgBufPutU16(buf, request.info_type) &&
+         MsgBufPutI32(buf, request.buffer_size);
+}
+int Decode(MsgBuf* buf, GetInfoRequest* request) {
+  return MsgBufGetI32(buf, &request->connection) && MsgBufGetU16(buf, &request->info_type) &&
+         MsgBufGetI32(buf, &request->buffer_size);
+}
+
+int Encode(MsgBuf* buf, const GetOptionRequest& request) {
+  return MsgBufPutI32(buf, request.handle) && MsgBufPutU16(buf, request.option);
+}
+int Decode(MsgBuf* buf, GetOptionRequest* request) {
+  return MsgBufGetI32(buf, &request->handle) && MsgBufGetU16(buf, &request->option);
+}
+
+size_t CatalogNameCount(uint32_t procedure) {
+  switch (procedure) {
+    case kRpcColumnPrivileges:
+    case kRpcColumns:
+    case kRpcProcedureColumns:
+      return 4;
+    case kRpcForeignKeys:
+      return 6;
+    case kRpcPrimaryKeys:
+    case kRpcProcedures:
+    case kRpcSpecialColumns:
+    case kRpcStatistics:
+    case kRpcTablePrivileges:
+    case kRpcTables:
+      return 3;
+    default:
+      return 0;
+  }
+}
+
+int Encode(MsgBuf* buf, const CatalogRequest& request) {
+  size_t names = CatalogNameCount(request.procedure);
+  if (names == 0 || request.names.size() != names) {
+    TlsSlotSet(kWireErrCannotGrow);
+    return 0;
+  }
+  if (!MsgBufPutI32(buf, request.statement)) return 0;
+  if (request.procedure == kRpcSpecialColumns && !MsgBufPutU16(buf, request.column_type)) return 0;
+  for (const WireText& name : request.names)
+    if (!EncodeText(buf, name)) return 0;
+  int ok = 1;
+  if (request.procedure == kRpcSpecialColumns)
+    ok = MsgBufPutU16(buf, request.scope) && MsgBufPutU16(buf, request.nullable);
+  else if (request.procedure == kRpcStatistics)
+    ok = MsgBufPutU16(buf, request.unique) && MsgBufPutU16(buf, request.accuracy);
+  else if (request.procedure == kRpcTables)
+    ok = MsgBufPutU32(buf, request.table_types);
+  return ok && MsgBufPutU8(buf, request.async);
+}
+
+int Decode(MsgBuf* buf, CatalogRequest* request) {
+  request->names.clear();
+  size_t names = CatalogNameCount(request->procedure);
+  if (names == 0) {
+    TlsSlotSet(kWireErrBadRead);
+    return 0;
+  }
+  if (!MsgBufGetI32(buf, &request->statement)) return 0;
+  if (request->procedure == kRpcSpecialColumns && !MsgBufGetU16(buf, &request->column_type))
+    return 0;
+  for (size_t i = 0; i < names; ++i) {
+    WireText name;
+    if (!DecodeText(buf, &name)) return 0;
+    request->names.push_back(std::move(name));
+  }
+  int ok = 1;
+  if (request->procedure == kRpcSpecialColumns)
+    ok = MsgBufGetU16(buf, &request->scope) && MsgBufGetU16(buf, &request->nullable);
+  else if (request->procedure == kRpcStatistics)
+    ok = MsgBufGetU16(buf, &request->unique) && MsgBufGetU16(buf, &request->accuracy);
+  else if (request->procedure == kRpcTables)
+    ok = MsgBufGetU32(buf, &request->table_types);
+  return ok && MsgBufGetBytes(buf, &request->async, 1);
 }

@@ -7,6 +7,7 @@
 // the thread's last error (wire/msg_buf.h).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -112,3 +113,43 @@ int Encode(MsgBuf* buf, const GetErrorsRequest& request);
 int Decode(MsgBuf* buf, GetErrorsRequest* request);
 int Encode(MsgBuf* buf, const GetErrorsReply& reply);
 int Decode(MsgBuf* buf, GetErrorsReply* reply);
+
+// kRpcGetInfo: one SQLGetInfo type, for a buffer of `buffer_size` bytes.
+struct GetInfoRequest {
+  int32_t connection = 0;
+  uint16_t info_type = 0;
+  int32_t buffer_size = 0;
+};
+int Encode(MsgBuf* buf, const GetInfoRequest& request);
+int Decode(MsgBuf* buf, GetInfoRequest* request);
+
+// kRpcGetConnectOption and kRpcGetStmtOption: one option of the connection
+// or of the statement that `handle` names.
+struct GetOptionRequest {
+  int32_t handle = 0;
+  uint16_t option = 0;
+};
+int Encode(MsgBuf* buf, const GetOptionRequest& request);
+int Decode(MsgBuf* buf, GetOptionRequest* request);
+
+// The ten catalog procedures (kRpcColumnPrivileges to kRpcTables): the
+// statement, the procedure's arguments in the ODBC function's order and the
+// async byte. Which arguments travel depends on the procedure, which the
+// frame header names, so `procedure` is set before a decode and is not sent.
+// The reply is the result's column descriptions.
+struct CatalogRequest {
+  uint32_t procedure = 0;
+  int32_t statement = 0;
+  std::vector<WireText> names;  // foreign keys: the primary-key triple, then the foreign-key triple
+  uint16_t column_type = 0;     // special columns
+  uint16_t scope = 0;
+  uint16_t nullable = 0;
+  uint16_t unique = 0;  // statistics
+  uint16_t accuracy = 0;
+  uint32_t table_types = 0;  // tables: bit i asks for the login's table type i
+  uint8_t async = 0;         // a hint only
+};
+// How many names `procedure` sends; 0 for one that is not a catalog procedure.
+size_t CatalogNameCount(uint32_t procedure);
+int Encode(MsgBuf* buf, const CatalogRequest& request);
+int Decode(MsgBuf* buf, CatalogRequest* request);

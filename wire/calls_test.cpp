@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "testing/wire_test_bytes.h"
+#include "wire/protocol.h"
 
 namespace {
 
@@ -21,15 +22,17 @@ using wire_test::Null;
 using wire_test::Str;
 using wire_test::Written;
 
-// Encodes `record`, compares with `wire`, decodes `wire` whole into a fresh
-// record and encodes that again: the two sides agree field by field.
+// Encodes `record`, compares with `wire`, decodes `wire` whole into a copy of
+// `blank` (a fresh record, told what a decode needs to know first) and
+// encodes that again: the two sides agree field by field.
 template <typename Record>
-void ExpectWire(const Record& record, const Bytes& wire, const char* name) {
+void ExpectWire(const Record& record, const Bytes& wire, const char* name,
+                const Record& blank = Record{}) {
   BufPtr out = NewBuf();
   ASSERT_EQ(Encode(out.get(), record), 1) << name;
   EXPECT_EQ(Written(out.get()), wire) << name;
   BufPtr in = BufFrom(wire);
-  Record back;
+  Record back = blank;
   ASSERT_EQ(Decode(in.get(), &back), 1) << name;
   EXPECT_EQ(MsgBufAllRead(in.get()), 1) << name;
   BufPtr again = NewBuf();
@@ -51,6 +54,9 @@ TEST(Calls, RecordsTravelFieldByField) {
   ExpectWire(ParamDataRequest{7}, Be32(7), "param data request");
   ExpectWire(ParamDataReply{-1}, Be32(0xFFFFFFFFu), "param data reply");
   ExpectWire(GetErrorsRequest{5, 7}, Cat({Be32(5), Be32(7)}), "errors request");
+  ExpectWire(GetInfoRequest{5, 0x1234, -1}, Cat({Be32(5), Be16(0x1234), Be32(0xFFFFFFFFu)}),
+             "info");
+  ExpectWire(GetOptionRequest{7, 0}, Cat({Be32(7), Be16(0)}), "get option");
   ExpectWire(GetErrorsReply{}, Cat({Null(), Be16(0)}), "no errors");
 }
 
@@ -92,6 +98,16 @@ TEST(Calls, ShortRequestsDoNotDecode) {
          SetCursorNameRequest r;
          return Decode(b, &r);
        }},
+      {"info without its buffer size", Cat({Be32(5), Be16(1), Bytes{0, 0}}),
+       [](MsgBuf* b) {
+         GetInfoRequest r;
+         return Decode(b, &r);
+       }},
+      {"option without its number", Cat({Be32(7), Bytes{0}}),
+       [](MsgBuf* b) {
+         GetOptionRequest r;
+         return Decode(b, &r);
+       }},
       {"errors without the statement", Be32(5),
        [](MsgBuf* b) {
          GetErrorsRequest r;
@@ -107,6 +123,80 @@ TEST(Calls, ShortRequestsDoNotDecode) {
     BufPtr in = BufFrom(c.wire);
     EXPECT_EQ(c.decode(in.get()), 0) << c.name;
   }
+}
+
+CatalogRequest CatalogOf(uint32_t procedure, std::vector<WireText> names) {
+  CatalogRequest request;
+  request.procedure = procedure;
+  request.statement = 9;
+  request.names = std::move(names);
+  request.async = 1;
+  return request;
+}
+
+// The procedure travels in the frame header: a decode is told it first.
+void ExpectCatalogWire(const CatalogRequest& request, const Bytes& wire, const char* name) {
+  CatalogRequest blank;
+  blank.procedure = request.procedure;
+  ExpectWire(request, wire, name, blank);
+}
+
+TEST(Calls, CatalogArgumentsFollowTheProcedure) {
+  const Bytes async = Bytes{1};
+  ExpectCatalogWire(
+      CatalogOf(kRpcColumns, {WireText("q"), std::nullopt, WireText("t"), WireText("%")}),
+      Cat({Be32(9), Str("q"), Null(), Str("t"), Str("%"), async}), "columns");
+  CatalogRequest keys = CatalogOf(kRpcForeignKeys, {WireText("a"), std::nullopt, WireText("c"),
+                                                    std::nullopt, WireText("e"), WireText("f")});
+  ExpectCatalogWire(keys,
+                    Cat({Be32(9), Str("a"), Null(), Str("c"), Null(), Str("e"), Str("f"), async}),
+                    "foreign keys");
+  CatalogRequest special =
+      CatalogOf(kRpcSpecialColumns, {WireText("q"), WireText("o"), WireText("t")});
+  special.column_type = 1;
+  special.scope = 2;
+  special.nullable = 1;
+  ExpectCatalogWire(special,
+                    Cat({Be32(9), Be16(1), Str("q"), Str("o"), Str("t"), Be16(2), Be16(1), async}),
+                    "special columns");
+  CatalogRequest statistics =
+      CatalogOf(kRpcStatistics, {WireText("q"), WireText("o"), WireText("t")});
+  statistics.unique = 0;
+  statistics.accuracy = 1;
+  ExpectCatalogWire(statistics,
+                    Cat({Be32(9), Str("q"), Str("o"), Str("t"), Be16(0), Be16(1), async}),
+                    "statistics");
+  CatalogRequest tables = CatalogOf(kRpcTables, {std::nullopt, std::nullopt, WireText("t")});
+  tables.table_types = 0x8000000Fu;
+  ExpectCatalogWire(tables, Cat({Be32(9), Null(), Null(), Str("t"), Be32(0x8000000Fu), async}),
+                    "tables");
+  ExpectCatalogWire(CatalogOf(kRpcProcedures, {WireText("q"), WireText("o"), WireText("p")}),
+                    Cat({Be32(9), Str("q"), Str("o"), Str("p"), async}), "procedures");
+}
+
+TEST(Calls, CatalogRequestsOutOfShapeAreRefused) {
+  struct Case {
+    const char* name;
+    uint32_t procedure;
+    Bytes wire;
+  };
+  const Case cases[] = {
+      {"tables without the async byte", kRpcTables,
+       Cat({Be32(9), Null(), Null(), Str("t"), Be32(0)})},
+      {"statistics without its accuracy", kRpcStatistics,
+       Cat({Be32(9), Null(), Null(), Str("t"), Be16(0)})},
+      {"columns with three names", kRpcColumns, Cat({Be32(9), Null(), Null(), Str("t"), Bytes{0}})},
+      {"not a catalog procedure", kRpcPrepare, Cat({Be32(9), Null(), Null(), Str("t"), Bytes{0}})},
+  };
+  for (const Case& c : cases) {
+    BufPtr in = BufFrom(c.wire);
+    CatalogRequest request;
+    request.procedure = c.procedure;
+    EXPECT_EQ(Decode(in.get(), &request), 0) << c.name;
+  }
+  BufPtr out = NewBuf();
+  EXPECT_EQ(Encode(out.get(), CatalogOf(kRpcTables, {WireText("t")})), 0) << "one name of three";
+  EXPECT_EQ(Encode(out.get(), CatalogOf(kRpcPrepare, {})), 0) << "not a catalog procedure";
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/calls.h"
 #include "wire/protocol.h"
 
 namespace {
@@ -42,7 +43,9 @@ int16_t GetOption(RpcConnection** handle, uint32_t procedure, int32_t id, uint16
   *value = LnaTypedValue{};
   int16_t status = RpcRun(
       RpcHandleConn(handle), procedure,
-      [&](MsgBuf* b) { return MsgBufPutI32(b, id) && MsgBufPutU16(b, option); },
+      [&](MsgBuf* b) {
+        return Encode(b, GetOptionRequest{id, option});
+      },
       [&](MsgBuf* b) { return ReadFirstValue(b, value); }, [&] { XdrFreeTypedValue(value); });
   return DropOnFailure(status, value);
 }
@@ -71,8 +74,7 @@ int16_t _rpcLnaGetInfoSP(RpcConnection** handle, int32_t server_conn, uint16_t i
   int16_t status = RpcRun(
       RpcHandleConn(handle), kRpcGetInfo,
       [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_conn) && MsgBufPutU16(b, info_type) &&
-               MsgBufPutI32(b, buffer_size);
+        return Encode(b, GetInfoRequest{server_conn, info_type, buffer_size});
       },
       [&](MsgBuf* b) { return ReadFirstValue(b, value) && MsgBufGetI32(b, full_length); },
       [&] { XdrFreeTypedValue(value); });
