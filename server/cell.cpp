@@ -154,6 +154,9 @@ BackendRc ReadWholeCell(BackendStatement& backend, uint16_t column, int16_t c_ty
     size_t got = indicator < 0 ? want : std::min(static_cast<size_t>(indicator), want);
     if (indicator < 0 && text) got = strnlen(reinterpret_cast<const char*>(at), want);
     cell->bytes.resize(have + got);
+    // A backend that says more is left but hands over nothing would keep
+    // this loop going for ever: what it gave is all there is.
+    if (got == 0) break;
     total = indicator < 0 ? indicator : static_cast<int64_t>(have) + indicator;
     more = piece == BackendRc::kSuccessWithInfo &&
            (indicator < 0 || static_cast<size_t>(indicator) > got);
