@@ -179,6 +179,8 @@ SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   return Finish(trace, "SQLAllocStmt", result);
 }
 
+// Its own shell, not StatementEntry: after SQL_DROP the statement is gone, so the
+// closing line goes to the trace taken on entry.
 SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
