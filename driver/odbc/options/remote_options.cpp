@@ -1,4 +1,4 @@
-#include "driver/odbc/options/drv_options.h"
+#include "driver/odbc/options/remote_options.h"
 
 #include <sqlext.h>
 

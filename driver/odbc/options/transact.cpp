@@ -9,7 +9,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
-#include "driver/odbc/options/drv_options.h"
+#include "driver/odbc/options/remote_options.h"
 
 SQLRETURN SQLTransactImpl(SQLHENV henv, SQLHDBC hdbc, SQLUSMALLINT type) {
   auto* connection = static_cast<DrvConn*>(hdbc);

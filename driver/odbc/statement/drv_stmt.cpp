@@ -1,4 +1,6 @@
 // SQLAllocStmt and SQLFreeStmt, and the record's allocation and release.
+#include "driver/odbc/statement/drv_stmt.h"
+
 #include <sqlext.h>
 
 #include <cstring>
@@ -14,7 +16,6 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_state.h"
