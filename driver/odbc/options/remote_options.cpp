@@ -102,11 +102,3 @@ SQLRETURN DrvGetStmtOption(DrvStmt* statement, uint16_t option, void* out) {
   PostStmtError(statement, kMsgErrDriverIncapable, 0, nullptr);
   return SQL_ERROR;
 }
-
-SQLRETURN DrvCommit(DrvConn* connection) {
-  return DrvMapRpcStatus(connection, LnaTransactSP(connection->lna, SQL_COMMIT));
-}
-
-SQLRETURN DrvRollback(DrvConn* connection) {
-  return DrvMapRpcStatus(connection, LnaTransactSP(connection->lna, SQL_ROLLBACK));
-}
