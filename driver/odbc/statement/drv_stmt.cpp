@@ -136,6 +136,7 @@ void RenewStmtList(DrvConn* connection) {
   connection->statements = fresh;
 }
 
+// Its own shell, not StatementEntry: it is called on the connection, and its errors go there.
 SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
