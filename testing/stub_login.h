@@ -26,7 +26,7 @@ struct StubLogin {
   uint16_t type_count = 0;
   LnaTableType* table_types = nullptr;
   uint16_t table_type_count = 0;
-  uint16_t functions[kLoginFunctionFlags] = {};
+  uint16_t functions[kConnectFunctionFlags] = {};
   LnaConnectResult connect_result{};
   LnaLoginInfo52 info52{};
 
