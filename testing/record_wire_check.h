@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "testing/wire_test_bytes.h"
 
 namespace wire_test {
@@ -22,6 +25,27 @@ void ExpectWire(const Record& record, const Bytes& wire, const char* name, Recor
   BufPtr again = NewBuf();
   ASSERT_EQ(Encode(again.get(), back), 1) << name;
   EXPECT_EQ(Written(again.get()), wire) << name;
+}
+
+// Bytes that a decode must refuse.
+struct RefusedInput {
+  const char* name;
+  Bytes wire;
+  std::function<int(MsgBuf*)> decode;
+};
+
+// Decodes into a fresh record, which frees what it holds.
+template <typename Record>
+int DecodeFresh(MsgBuf* buf) {
+  Record record;
+  return Decode(buf, &record);
+}
+
+inline void ExpectRefused(const std::vector<RefusedInput>& cases) {
+  for (const RefusedInput& c : cases) {
+    BufPtr in = BufFrom(c.wire);
+    EXPECT_EQ(c.decode(in.get()), 0) << c.name;
+  }
 }
 
 }  // namespace wire_test

@@ -2,22 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "testing/record_wire_check.h"
 #include "wire/calls.h"
 
 namespace {
 
-using wire_test::Be16;
-using wire_test::Be32;
-using wire_test::BufFrom;
-using wire_test::BufPtr;
-using wire_test::Bytes;
-using wire_test::Cat;
-using wire_test::ExpectWire;
-using wire_test::NewBuf;
-using wire_test::Null;
+using namespace wire_test;
 
 LnaTypedValue Long(int32_t n) {
   LnaTypedValue v{};
@@ -74,20 +64,8 @@ TEST(OptionCalls, RecordsTravelFieldByField) {
 }
 
 TEST(OptionCalls, ShortInputsDoNotDecode) {
-  struct Case {
-    const char* name;
-    Bytes wire;
-    std::function<int(MsgBuf*)> decode;
-  };
-  auto set_option = [](MsgBuf* b) {
-    SetOptionRequest r;
-    return Decode(b, &r);
-  };
-  auto option_reply = [](MsgBuf* b) {
-    GetOptionReply r;
-    return Decode(b, &r);
-  };
-  const Case cases[] = {
+  auto set_option = DecodeFresh<SetOptionRequest>;
+  ExpectRefused({
       {"set option without its value", Cat({Be32(5), Be16(102)}), set_option},
       {"set option, value without its number", Cat({Be32(5), Be16(102), Be16(4), Be32(4)}),
        set_option},
@@ -96,17 +74,10 @@ TEST(OptionCalls, ShortInputsDoNotDecode) {
       {"set option, unknown C type", Cat({Be32(5), Be16(102), Be16(99), Be32(4), Be32(1)}),
        set_option},
       {"option reply with more values than bytes", Cat({Be32(2), Be16(4), Be32(4), Be32(3)}),
-       option_reply},
+       DecodeFresh<GetOptionReply>},
       {"info reply without its full length", Cat({Be32(1), Be16(4), Be32(4), Be32(3)}),
-       [](MsgBuf* b) {
-         GetInfoReply r;
-         return Decode(b, &r);
-       }},
-  };
-  for (const Case& c : cases) {
-    BufPtr in = BufFrom(c.wire);
-    EXPECT_EQ(c.decode(in.get()), 0) << c.name;
-  }
+       DecodeFresh<GetInfoReply>},
+  });
 }
 
 // The reader keeps the first of several values and frees the rest; a
