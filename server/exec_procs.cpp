@@ -17,6 +17,7 @@
 #include "wire/column_desc.h"
 #include "wire/descriptor.h"
 #include "wire/protocol.h"
+#include "wire/statement_calls.h"
 
 namespace velsrv {
 
@@ -25,22 +26,13 @@ namespace {
 // What a backend that cannot describe its parameters gets announced as.
 constexpr LnaParamDesc kUndescribedParam{12, 255, 0, 2};  // SQL_VARCHAR, nullability unknown
 
-struct OwnedDescList {
-  LnaDescList list{};
-  ~OwnedDescList() { XdrFreeDescList(&list); }
-};
-
-int GetDescList(MsgBuf* buf, OwnedDescList* out) {
-  return XdrGetDescArray(buf, &out->list);
-}
-
 // The request's bindings as the statement's parameters; a refusal leaves it
 // none and gives the status of the error it posted.
-std::optional<int16_t> TakeParams(Call& call, ServerStatement* s, const OwnedDescList& inputs,
-                                  const OwnedDescList& outputs) {
+std::optional<int16_t> TakeParams(Call& call, ServerStatement* s, const LnaDescList& inputs,
+                                  const LnaDescList& outputs) {
   const char* sqlstate = nullptr;
   std::string error;
-  if (BuildParams(inputs.list, outputs.list, &s->params, &sqlstate, &error)) return std::nullopt;
+  if (BuildParams(inputs, outputs, &s->params, &sqlstate, &error)) return std::nullopt;
   s->params.clear();
   return call.Fail(sqlstate, error);
 }
@@ -85,18 +77,18 @@ std::vector<LnaParamDesc> DescribeParams(Session& session, BackendStatement& bac
   return out;
 }
 
-int PutParamDescs(MsgBuf* buf, const std::vector<LnaParamDesc>& params) {
-  return MsgBufPutArray(buf, params.empty() ? nullptr : params.data(),
-                        MsgBufPutElem<XdrPutColumnState>, sizeof(LnaParamDesc),
-                        static_cast<int32_t>(params.size())) &&
-         MsgBufPutU16(buf, static_cast<uint16_t>(params.size()));
+// The reply's view of what the handler gathered.
+StatementShape ShapeOf(const std::vector<LnaColumnDesc>& columns,
+                       const std::vector<LnaParamDesc>& params) {
+  return StatementShape{
+      const_cast<LnaColumnDesc*>(columns.data()), static_cast<uint16_t>(columns.size()),
+      const_cast<LnaParamDesc*>(params.data()), static_cast<uint16_t>(params.size())};
 }
 
-// arr(desclist): one list of the returned values, or none.
-int PutReturnedList(MsgBuf* buf, const std::vector<LnaDescriptor>& values) {
-  LnaDescList list{static_cast<uint16_t>(values.size()), const_cast<LnaDescriptor*>(values.data())};
-  return MsgBufPutArray(buf, values.empty() ? nullptr : &list, MsgBufPutElem<XdrParamDesc>,
-                        sizeof(LnaDescList), values.empty() ? 0 : 1);
+// The returned values as one list, empty when there are none.
+LnaDescList ListOf(const std::vector<LnaDescriptor>& values) {
+  return LnaDescList{static_cast<uint16_t>(values.size()),
+                     const_cast<LnaDescriptor*>(values.data())};
 }
 
 int32_t ClampRowCount(int64_t n) {
@@ -186,15 +178,14 @@ void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
 }  // namespace
 
 int16_t PrepareProc(Call& call) {
-  int32_t statement_id = 0;
-  NullableText sql;
-  uint8_t async = 0;
+  PrepareRequest request;
   std::vector<LnaColumnDesc> columns;
   std::vector<LnaParamDesc> params;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetText(call.in(), &sql) && GetU8(call.in(), &async))) {
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
+  const NullableText& sql = request.sql;
+  if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
@@ -221,15 +212,12 @@ int16_t PrepareProc(Call& call) {
     }
     status = call.FromBackend(rc, diags);
   }
-  call.Put(PutColumnDescs(call.out(), columns) && PutParamDescs(call.out(), params));
+  call.Put(Encode(call.out(), ShapeOf(columns, params)));
   return status;
 }
 
 int16_t ExecDirectProc(Call& call) {
-  int32_t statement_id = 0;
-  NullableText sql;
-  OwnedDescList inputs, outputs;
-  uint8_t async = 0;
+  DecodedRecord<ExecDirectRequest> request;
   std::vector<LnaColumnDesc> columns;
   std::vector<LnaParamDesc> params;
   std::vector<LnaDescriptor> returned;
@@ -237,10 +225,10 @@ int16_t ExecDirectProc(Call& call) {
   BuiltBlock block;
   block.status = kStatusNoData;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetText(call.in(), &sql) && GetDescList(call.in(), &inputs) &&
-                   GetDescList(call.in(), &outputs) && GetU8(call.in(), &async))) {
+  bool ok = Decode(call.in(), &request.record);
+  ServerStatement* s = call.NamedStatement(request.record.statement);
+  const NullableText& sql = request.record.sql;
+  if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
@@ -250,7 +238,8 @@ int16_t ExecDirectProc(Call& call) {
     StartOver(*s);
     s->prepared = false;
     s->prepared_columns.clear();
-    if (std::optional<int16_t> refused = TakeParams(call, s, inputs, outputs)) {
+    if (std::optional<int16_t> refused =
+            TakeParams(call, s, request.record.params, request.record.bound_columns)) {
       status = *refused;
     } else if (HasAtExec(s->params)) {
       // The values follow: prepare now, run at the last procedure 24.
@@ -281,26 +270,22 @@ int16_t ExecDirectProc(Call& call) {
       }
     }
   }
-  MsgBuf* out = call.out();
-  call.Put(PutColumnDescs(out, columns) && PutParamDescs(out, params) &&
-           PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
-  if (call.procedure() == kRpcExecDirectArray) call.Put(PutBuiltBlock(out, block));
+  call.Put(Encode(call.out(), ExecDirectReply{ShapeOf(columns, params),
+                                              {call.procedure(), ListOf(returned), row_count,
+                                               BlockView(block)}}));
   return status;
 }
 
 int16_t ExecuteProc(Call& call) {
-  int32_t statement_id = 0;
-  OwnedDescList inputs, outputs;
-  uint8_t async = 0;
+  DecodedRecord<ExecuteRequest> request;
   std::vector<LnaDescriptor> returned;
   int32_t row_count = -1;
   BuiltBlock block;
   block.status = kStatusNoData;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetDescList(call.in(), &inputs) && GetDescList(call.in(), &outputs) &&
-                   GetU8(call.in(), &async))) {
+  bool ok = Decode(call.in(), &request.record);
+  ServerStatement* s = call.NamedStatement(request.record.statement);
+  if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
@@ -308,7 +293,8 @@ int16_t ExecuteProc(Call& call) {
     status = call.Fail("S1010", "Function sequence error: no statement is prepared.");
   } else {
     StartOver(*s);
-    if (std::optional<int16_t> refused = TakeParams(call, s, inputs, outputs)) {
+    if (std::optional<int16_t> refused =
+            TakeParams(call, s, request.record.params, request.record.bound_columns)) {
       status = *refused;
     } else if (HasAtExec(s->params)) {
       s->awaiting_data = true;
@@ -321,9 +307,8 @@ int16_t ExecuteProc(Call& call) {
       }
     }
   }
-  MsgBuf* out = call.out();
-  call.Put(PutReturnedList(out, returned) && MsgBufPutI32(out, row_count));
-  if (call.procedure() == kRpcExecuteArray) call.Put(PutBuiltBlock(out, block));
+  call.Put(Encode(call.out(),
+                  ExecuteReply{call.procedure(), ListOf(returned), row_count, BlockView(block)}));
   return status;
 }
 

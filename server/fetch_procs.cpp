@@ -6,8 +6,7 @@
 
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
-#include "wire/fetch_request.h"
-#include "wire/row_reply.h"
+#include "wire/statement_calls.h"
 
 namespace velsrv {
 
@@ -15,23 +14,6 @@ namespace {
 
 // A block value's length travels in 16 bits.
 constexpr int32_t kMaxBlockCell = 65000;
-
-// i32 stmt, u8 async, u16 n, arr(fetchreq) of n elements.
-bool GetFetchRequests(MsgBuf* buf, std::vector<LnaFetchRequest>* out) {
-  uint8_t async = 0;
-  uint16_t n = 0;
-  void* array = nullptr;
-  uint32_t received = 0;
-  if (!GetU8(buf, &async) || !MsgBufGetU16(buf, &n) ||
-      !MsgBufGetArray(buf, &array, MsgBufGetElem<XdrGetFetchRequest>, sizeof(LnaFetchRequest),
-                      &received))
-    return false;
-  auto* requests = static_cast<LnaFetchRequest*>(array);
-  bool ok = received == n;
-  if (ok) out->assign(requests, requests + received);
-  MsgBufFreeArray(array, sizeof(LnaFetchRequest), nullptr);
-  return ok;
-}
 
 // The requests must name the open result's columns; a fault leaves a
 // diagnostic and gives false.
@@ -63,13 +45,14 @@ bool WireCType(int16_t c_type) {
 // is malformed or cannot be served.
 ServerStatement* GetFetchCall(Call& call, std::vector<LnaFetchRequest>* requests, bool every_column,
                               int16_t* status) {
-  int32_t statement_id = 0;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetFetchRequests(call.in(), requests))) {
+  DecodedRecord<FetchRequest> request;
+  bool ok = Decode(call.in(), &request.record);
+  ServerStatement* s = call.NamedStatement(request.record.statement);
+  if (!call.Parsed(ok)) {
     *status = call.BadRequest();
     return nullptr;
   }
+  requests->assign(request.record.columns, request.record.columns + request.record.count);
   if (s == nullptr || !CheckRequests(call, *requests, every_column)) {
     *status = kStatusError;
     return nullptr;
@@ -88,7 +71,7 @@ int16_t FetchBlockProc(Call& call) {
     for (LnaFetchRequest& q : requests) q.length = std::min(q.length, kMaxBlockCell);
     status = NextRowBlock(call, requests, &block);
   }
-  call.Put(PutBuiltBlock(call.out(), block));
+  call.Put(Encode(call.out(), FetchBlockReply{BlockView(block)}));
   return status;
 }
 
@@ -125,9 +108,8 @@ int16_t FetchRowProc(Call& call) {
       }
     }
   }
-  LnaSizedRow row{static_cast<int32_t>(bytes.size()), bytes.data(),
-                  static_cast<uint32_t>(bytes.size())};
-  call.Put(XdrPutSizedBytes(call.out(), &row));
+  call.Put(Encode(call.out(), FetchReply{{static_cast<int32_t>(bytes.size()), bytes.data(),
+                                          static_cast<uint32_t>(bytes.size())}}));
   return status;
 }
 

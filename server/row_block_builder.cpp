@@ -247,11 +247,10 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
   return call.FromBackend(worst, diags);
 }
 
-int PutBuiltBlock(MsgBuf* buf, const BuiltBlock& block) {
-  LnaRowBlock b{block.status, block.count, static_cast<uint32_t>(block.bytes.size()),
-                const_cast<uint8_t*>(block.bytes.data()),
-                static_cast<uint32_t>(block.bytes.size())};
-  return XdrPutRowBlock(buf, &b);
+LnaRowBlock BlockView(const BuiltBlock& block) {
+  return LnaRowBlock{block.status, block.count, static_cast<uint32_t>(block.bytes.size()),
+                     const_cast<uint8_t*>(block.bytes.data()),
+                     static_cast<uint32_t>(block.bytes.size())};
 }
 
 }  // namespace velsrv

@@ -8,6 +8,7 @@
 #include "server/call.h"
 #include "wire/fetch_request.h"
 #include "wire/msg_buf.h"
+#include "wire/row_reply.h"
 
 namespace velsrv {
 
@@ -23,7 +24,8 @@ struct BuiltBlock {
 // reported by the next call.
 int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, BuiltBlock* block);
 
-int PutBuiltBlock(MsgBuf* buf, const BuiltBlock& block);
+// The wire's view of a built block; it points into `block`.
+LnaRowBlock BlockView(const BuiltBlock& block);
 
 // Reads one column of the current row for each request whose length is not
 // 0 (the others are left for long data), into `cells`; the worst result of

@@ -1,15 +1,13 @@
 // Pieces that several replies share: an array of records followed by its
-// own u16 count, and the bound-column list that execution sends back. Each
-// reader sets its outputs empty first; the count it hands out is never
-// larger than its array. What a failed reader leaves is freed by the Free
-// functions below.
+// own u16 count, and the typed value a request sends. Each reader sets its
+// outputs empty first; the count it hands out is never larger than its
+// array. What a failed reader leaves is freed by the Free function below.
 #pragma once
 
 #include <cstdint>
 
 #include "driver/lna/rpc_stub.h"
 #include "wire/column_desc.h"
-#include "wire/descriptor.h"
 #include "wire/msg_buf.h"
 #include "wire/typed_value.h"
 
@@ -30,16 +28,9 @@ int ReadCountedArray(MsgBuf* buf, T** items, uint16_t* count, MsgBufGetFn get) {
 }
 
 int ReadColumnDescs(MsgBuf* buf, LnaColumnDesc** columns, uint16_t* count);
-int ReadParamDescs(MsgBuf* buf, LnaParamDesc** params, uint16_t* count);
-// An array of descriptor lists of which the first is handed out (the others,
-// which no reply is known to send, are freed).
-int ReadReturnedList(MsgBuf* buf, LnaDescList* list);
 
-// Frees an array from the readers above and empties its outputs.
+// Frees an array from the reader above and empties its outputs.
 void FreeColumnDescs(LnaColumnDesc** columns, uint16_t* count);
-void FreeParamDescs(LnaParamDesc** params, uint16_t* count);
 
-// A descriptor list to send; null sends the empty list.
-int PutDescList(MsgBuf* buf, const LnaDescList* list);
 // A typed value to send; there is none to send without one (code 201).
 int PutValue(MsgBuf* buf, const LnaTypedValue* value);

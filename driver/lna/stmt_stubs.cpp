@@ -5,6 +5,7 @@
 #include "driver/lna/rpc_stub.h"
 #include "wire/calls.h"
 #include "wire/protocol.h"
+#include "wire/statement_calls.h"
 
 namespace {
 
@@ -12,90 +13,84 @@ int NoFields(MsgBuf*) {
   return 1;
 }
 
-// Fetch requests travel as an array of exactly `count` records; a count
-// without its records is a layout the server could only refuse, so it is
-// never sent.
-int PutFetchRequests(MsgBuf* b, uint16_t count, const LnaFetchRequest* requests) {
-  if (requests == nullptr && count > 0) {
-    TlsSlotSet(kWireErrCannotGrow);
-    return 0;
-  }
-  return MsgBufPutU16(b, count) && MsgBufPutArray(b, requests, MsgBufPutElem<XdrPutFetchRequest>,
-                                                  sizeof(LnaFetchRequest), count);
+const LnaDescList kNoDescriptors{};
+
+// A descriptor list to send; null sends the empty list.
+LnaDescList ListOf(const LnaDescList* list) {
+  return list != nullptr ? *list : kNoDescriptors;
 }
 
-// What execute-direct (13, 49) and prepare (25) send back first.
-struct Described {
-  LnaColumnDesc** columns;
-  uint16_t* column_count;
-  LnaParamDesc** params;
-  uint16_t* param_count;
+// Runs `procedure` with `request` and decodes its reply into `reply`, which
+// is handed out only when it came whole: a failed call leaves it as blank
+// as it started.
+template <typename Request, typename Reply>
+int16_t RunWithReply(RpcConnection** handle, uint32_t procedure, const Request& request,
+                     Reply* reply, int32_t no_buffer_kind = kRpcErrNoBuffer) {
+  const Reply blank = *reply;
+  return RpcRun(
+      RpcHandleConn(handle), procedure, [&](MsgBuf* b) { return Encode(b, request); },
+      [&](MsgBuf* b) { return Decode(b, reply); },
+      [&] {
+        Free(reply);
+        *reply = blank;
+      },
+      no_buffer_kind);
+}
 
-  void Clear() const {
-    *columns = nullptr;
-    *column_count = 0;
-    *params = nullptr;
-    *param_count = 0;
-  }
-  int Read(MsgBuf* b) const {
-    return ReadColumnDescs(b, columns, column_count) && ReadParamDescs(b, params, param_count);
-  }
-  void Free() const {
-    FreeColumnDescs(columns, column_count);
-    FreeParamDescs(params, param_count);
-  }
-};
+// The fetch request record only points at the caller's requests.
+LnaFetchRequest* FetchColumns(const LnaFetchRequest* requests) {
+  return const_cast<LnaFetchRequest*>(requests);
+}
+
+// The array forms report a buffer they could not create as a packing
+// failure.
+int32_t NoBufferKind(LnaRowBlock* block) {
+  return block != nullptr ? kRpcErrPack : kRpcErrNoBuffer;
+}
+
+// What an execution hands out, with the first row block for the array forms.
+void HandOut(const ExecuteReply& reply, LnaDescList* returned, int32_t* row_count,
+             LnaRowBlock* block) {
+  *returned = reply.returned;
+  *row_count = reply.row_count;
+  if (block != nullptr) *block = reply.block;
+}
+
+void HandOut(const StatementShape& shape, LnaColumnDesc** columns, uint16_t* column_count,
+             LnaParamDesc** params, uint16_t* param_count) {
+  *columns = shape.columns;
+  *column_count = shape.column_count;
+  *params = shape.params;
+  *param_count = shape.param_count;
+}
 
 // Execute-direct, plain or with its first row block.
 int16_t ExecDirect(RpcConnection** handle, uint32_t procedure, int32_t stmt, const char* sql,
                    const LnaDescList* params, const LnaDescList* bound_columns, uint8_t async,
-                   const Described& described, LnaDescList* returned, int32_t* row_count,
+                   LnaColumnDesc** columns, uint16_t* column_count, LnaParamDesc** param_descs,
+                   uint16_t* param_count, LnaDescList* returned, int32_t* row_count,
                    LnaRowBlock* block) {
-  described.Clear();
-  *returned = LnaDescList{};
-  *row_count = 0;
-  if (block != nullptr) *block = LnaRowBlock{};
-  return RpcRun(
-      RpcHandleConn(handle), procedure,
-      [&](MsgBuf* b) {
-        return MsgBufPutI32(b, stmt) && MsgBufPutString(b, sql) && PutDescList(b, params) &&
-               PutDescList(b, bound_columns) && MsgBufPutU8(b, async);
-      },
-      [&](MsgBuf* b) {
-        return described.Read(b) && ReadReturnedList(b, returned) && MsgBufGetI32(b, row_count) &&
-               (block == nullptr || XdrRowBlock(b, block));
-      },
-      [&] {
-        described.Free();
-        XdrFreeDescList(returned);
-        if (block != nullptr) XdrFreeRowBlock(block);
-      },
-      // The array forms report a buffer they could not create as a packing
-      // failure.
-      block != nullptr ? kRpcErrPack : kRpcErrNoBuffer);
+  ExecDirectReply reply;
+  reply.executed.procedure = procedure;
+  int16_t status = RunWithReply(handle, procedure,
+                                ExecDirectRequest{stmt, sql ? WireText(sql) : std::nullopt,
+                                                  ListOf(params), ListOf(bound_columns), async},
+                                &reply, NoBufferKind(block));
+  HandOut(reply.shape, columns, column_count, param_descs, param_count);
+  HandOut(reply.executed, returned, row_count, block);
+  return status;
 }
 
 int16_t Execute(RpcConnection** handle, uint32_t procedure, int32_t stmt, const LnaDescList* params,
                 const LnaDescList* bound_columns, uint8_t async, LnaDescList* returned,
                 int32_t* row_count, LnaRowBlock* block) {
-  *returned = LnaDescList{};
-  *row_count = 0;
-  if (block != nullptr) *block = LnaRowBlock{};
-  return RpcRun(
-      RpcHandleConn(handle), procedure,
-      [&](MsgBuf* b) {
-        return MsgBufPutI32(b, stmt) && PutDescList(b, params) && PutDescList(b, bound_columns) &&
-               MsgBufPutU8(b, async);
-      },
-      [&](MsgBuf* b) {
-        return ReadReturnedList(b, returned) && MsgBufGetI32(b, row_count) &&
-               (block == nullptr || XdrRowBlock(b, block));
-      },
-      [&] {
-        XdrFreeDescList(returned);
-        if (block != nullptr) XdrFreeRowBlock(block);
-      },
-      block != nullptr ? kRpcErrPack : kRpcErrNoBuffer);
+  ExecuteReply reply;
+  reply.procedure = procedure;
+  int16_t status = RunWithReply(handle, procedure,
+                                ExecuteRequest{stmt, ListOf(params), ListOf(bound_columns), async},
+                                &reply, NoBufferKind(block));
+  HandOut(reply, returned, row_count, block);
+  return status;
 }
 
 }  // namespace
@@ -114,14 +109,12 @@ int16_t _rpcLnaAllocStmtSP(RpcConnection** handle, int32_t server_conn, int32_t*
 
 int16_t _rpcLnaFetchBlockSP(RpcConnection** handle, int32_t server_stmt, uint8_t async,
                             uint16_t count, const LnaFetchRequest* requests, LnaRowBlock* block) {
-  *block = LnaRowBlock{};
-  return RpcRun(
-      RpcHandleConn(handle), kRpcFetchBlock,
-      [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_stmt) && MsgBufPutU8(b, async) &&
-               PutFetchRequests(b, count, requests);
-      },
-      [&](MsgBuf* b) { return XdrRowBlock(b, block); }, [&] { XdrFreeRowBlock(block); });
+  FetchBlockReply reply;
+  int16_t status =
+      RunWithReply(handle, kRpcFetchBlock,
+                   FetchRequest{server_stmt, async, count, FetchColumns(requests)}, &reply);
+  *block = reply.block;
+  return status;
 }
 
 int16_t _rpcLnaCancelSP(RpcConnection** handle, int32_t server_stmt) {
@@ -135,9 +128,8 @@ int16_t _rpcLnaExecDirectMP(RpcConnection** handle, int32_t server_stmt, const c
                             uint8_t async, LnaColumnDesc** columns, uint16_t* column_count,
                             LnaParamDesc** param_descs, uint16_t* param_count,
                             LnaDescList* returned, int32_t* row_count) {
-  return ExecDirect(handle, kRpcExecDirect, server_stmt, sql, params, bound_columns, async,
-                    {columns, column_count, param_descs, param_count}, returned, row_count,
-                    nullptr);
+  return ExecDirect(handle, kRpcExecDirect, server_stmt, sql, params, bound_columns, async, columns,
+                    column_count, param_descs, param_count, returned, row_count, nullptr);
 }
 
 int16_t _rpcLnaExecDirectArrayMP(RpcConnection** handle, int32_t server_stmt, const char* sql,
@@ -146,7 +138,7 @@ int16_t _rpcLnaExecDirectArrayMP(RpcConnection** handle, int32_t server_stmt, co
                                  LnaParamDesc** param_descs, uint16_t* param_count,
                                  LnaDescList* returned, int32_t* row_count, LnaRowBlock* block) {
   return ExecDirect(handle, kRpcExecDirectArray, server_stmt, sql, params, bound_columns, async,
-                    {columns, column_count, param_descs, param_count}, returned, row_count, block);
+                    columns, column_count, param_descs, param_count, returned, row_count, block);
 }
 
 int16_t _rpcLnaExecuteMP(RpcConnection** handle, int32_t server_stmt, const LnaDescList* params,
@@ -166,14 +158,11 @@ int16_t _rpcLnaExecuteArrayMP(RpcConnection** handle, int32_t server_stmt,
 
 int16_t _rpcLnaFetchSP(RpcConnection** handle, int32_t server_stmt, uint8_t async, uint16_t count,
                        const LnaFetchRequest* requests, LnaSizedRow* row) {
-  *row = LnaSizedRow{};
-  return RpcRun(
-      RpcHandleConn(handle), kRpcFetch,
-      [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_stmt) && MsgBufPutU8(b, async) &&
-               PutFetchRequests(b, count, requests);
-      },
-      [&](MsgBuf* b) { return XdrSizedBytes(b, row); }, [&] { XdrFreeSizedRow(row); });
+  FetchReply reply;
+  int16_t status = RunWithReply(
+      handle, kRpcFetch, FetchRequest{server_stmt, async, count, FetchColumns(requests)}, &reply);
+  *row = reply.row;
+  return status;
 }
 
 int16_t _rpcLnaFreeStmtSP(RpcConnection** handle, int32_t server_stmt, uint16_t option) {
@@ -217,14 +206,12 @@ int16_t _rpcLnaParamDataSP(RpcConnection** handle, int32_t server_stmt, int32_t*
 int16_t _rpcLnaPrepareMP(RpcConnection** handle, int32_t server_stmt, const char* sql,
                          uint8_t async, LnaColumnDesc** columns, uint16_t* column_count,
                          LnaParamDesc** param_descs, uint16_t* param_count) {
-  const Described described{columns, column_count, param_descs, param_count};
-  described.Clear();
-  return RpcRun(
-      RpcHandleConn(handle), kRpcPrepare,
-      [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_stmt) && MsgBufPutString(b, sql) && MsgBufPutU8(b, async);
-      },
-      [&](MsgBuf* b) { return described.Read(b); }, [&] { described.Free(); });
+  StatementShape shape;
+  int16_t status =
+      RunWithReply(handle, kRpcPrepare,
+                   PrepareRequest{server_stmt, sql ? WireText(sql) : std::nullopt, async}, &shape);
+  HandOut(shape, columns, column_count, param_descs, param_count);
+  return status;
 }
 
 int16_t _rpcLnaPutLongDataSP(RpcConnection** handle, int32_t server_stmt,
