@@ -26,6 +26,10 @@ class PlatformEnv {
   // The one place where the libraries show an error message to a person.
   // There is no window system underneath: the text goes to standard error.
   virtual void ShowMessage(const char* text);
+  // One whole line of a server's log, without its line break: standard
+  // error, so that the service manager's journal or a redirected file
+  // keeps it.
+  virtual void LogLine(const char* line);
 
  protected:
   // Never deleted through this class; trivial, so that the system's

@@ -40,6 +40,11 @@ void PlatformEnv::ShowMessage(const char* text) {
   std::fflush(stderr);
 }
 
+void PlatformEnv::LogLine(const char* line) {
+  std::fprintf(stderr, "%s\n", line == nullptr ? "" : line);
+  std::fflush(stderr);
+}
+
 PlatformEnv& PlatformEnvGet() {
   return *g_env.load(std::memory_order_acquire);
 }

@@ -6,9 +6,8 @@
 #include <ctime>
 
 #include "server/procedures.h"
+#include "wire/admin_calls.h"
 #include "wire/calls.h"
-#include "wire/pair_list.h"
-#include "wire/user_list.h"
 
 namespace velsrv {
 
@@ -73,9 +72,7 @@ int16_t EnumUsersProc(Call& call) {
   }
   // One list element holds every user.
   LnaUserList list{static_cast<uint16_t>(users.size()), users.empty() ? nullptr : users.data()};
-  call.Put(MsgBufPutArray(call.out(), status == kStatusOk ? &list : nullptr,
-                          MsgBufPutElem<XdrPutUserList>, sizeof(LnaUserList),
-                          status == kStatusOk ? 1 : 0));
+  call.Put(Encode(call.out(), status == kStatusOk ? EnumUsersReply{&list, 1} : EnumUsersReply{}));
   return status;
 }
 
@@ -88,28 +85,21 @@ int16_t ShutdownProc(Call& call) {
 
 // A pair names a connection by its id (first) ; the second word is not used.
 int16_t KillConnectionsProc(Call& call) {
-  void* array = nullptr;
-  uint32_t count = 0;
-  bool ok = MsgBufGetArray(call.in(), &array, MsgBufGetElem<XdrGetPairArray>, sizeof(LnaPairList),
-                           &count, MsgBufRelease<XdrFreePairList>);
-  auto* lists = static_cast<LnaPairList*>(array);
+  KillConnectionsRequest request;
+  if (!call.Parsed(Decode(call.in(), &request)) || !request.connections || !Allowed(call))
+    return kStatusError;
   int16_t status = kStatusOk;
-  if (!call.Parsed(ok) || count != 1 || !Allowed(call)) {
-    status = kStatusError;
-  } else {
-    for (uint16_t i = 0; i < lists[0].count; ++i) {
-      int32_t id = lists[0].pairs[i].first;
-      std::shared_ptr<Session> target = call.session().context().registry().FindByConnectionId(id);
-      if (target == nullptr) {
-        status = kStatusError;
-      } else if (target.get() == &call.session()) {
-        call.session().end_after_reply = true;
-      } else {
-        target->Kill();
-      }
+  for (const LnaPair& pair : *request.connections) {
+    std::shared_ptr<Session> target =
+        call.session().context().registry().FindByConnectionId(pair.first);
+    if (target == nullptr) {
+      status = kStatusError;
+    } else if (target.get() == &call.session()) {
+      call.session().end_after_reply = true;
+    } else {
+      target->Kill();
     }
   }
-  MsgBufFreeArray(array, sizeof(LnaPairList), MsgBufRelease<XdrFreePairList>);
   return status;
 }
 

@@ -83,10 +83,9 @@ LnaColumnDesc DescribeColumn(const ColumnInfo& column, const TypeTable& types) {
 }
 
 int PutColumnDescs(MsgBuf* buf, const std::vector<LnaColumnDesc>& columns) {
-  return MsgBufPutArray(buf, columns.empty() ? nullptr : columns.data(),
-                        MsgBufPutElem<XdrPutColumnDesc>, sizeof(LnaColumnDesc),
-                        static_cast<int32_t>(columns.size())) &&
-         MsgBufPutU16(buf, static_cast<uint16_t>(columns.size()));
+  // The list only reads the descriptions it sends.
+  return Encode(buf, ColumnDescList{const_cast<LnaColumnDesc*>(columns.data()),
+                                    static_cast<uint16_t>(columns.size())});
 }
 
 }  // namespace velsrv

@@ -8,6 +8,7 @@
 #include "server/value_convert.h"
 #include "wire/calls.h"
 #include "wire/diag_record.h"
+#include "wire/option_calls.h"
 
 namespace velsrv {
 
@@ -119,7 +120,9 @@ int16_t GetConnectOptionProc(Call& call) {
     }
   }
   LnaTypedValue v = value.is_text ? TextValue(value.text) : LongValue(value.number);
-  call.Put(PutValueArray(call.out(), have_value ? &v : nullptr));
+  GetOptionReply reply;
+  if (have_value) reply.value = WireValue::Refer(v);
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 
@@ -149,23 +152,20 @@ int16_t GetInfoProc(Call& call) {
   LnaTypedValue v = kind == InfoKind::kText  ? TextValue(value.text)
                     : kind == InfoKind::kU16 ? ShortValue(static_cast<uint16_t>(value.number))
                                              : LongValue(value.number);
-  int32_t full_length = !have_value               ? 0
-                        : kind == InfoKind::kText ? v.length
-                        : kind == InfoKind::kU16  ? 2
-                                                  : 4;
-  call.Put(PutValueArray(call.out(), have_value ? &v : nullptr));
-  call.Put(MsgBufPutI32(call.out(), full_length));
+  GetInfoReply reply;
+  if (have_value) {
+    reply.value = WireValue::Refer(v);
+    reply.full_length = kind == InfoKind::kText ? v.length : kind == InfoKind::kU16 ? 2 : 4;
+  }
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 
 int16_t SetConnectOptionProc(Call& call) {
-  int32_t connection_id = 0;
-  uint16_t option = 0;
-  OwnedTypedValue value;
-  if (!call.Parsed(MsgBufGetI32(call.in(), &connection_id) && MsgBufGetU16(call.in(), &option) &&
-                   GetTypedValue(call.in(), &value)))
-    return call.BadRequest();
-  if (!call.CheckConnection(connection_id)) return kStatusError;
+  SetOptionRequest request;
+  if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
+  if (!call.CheckConnection(request.handle)) return kStatusError;
+  uint16_t option = request.option;
   OptionRule rule = SetConnectionOptionRule(option);
   OptionValue v;
   switch (rule.action) {
@@ -179,7 +179,7 @@ int16_t SetConnectOptionProc(Call& call) {
     case OptionAction::kKeep:
       break;
   }
-  if (!ToOptionValue(value.value, rule.text, &v))
+  if (!ToOptionValue(request.value.get(), rule.text, &v))
     return call.Fail("S1009", "Invalid argument value.");
   if (IsStatementOption(option))
     return SetStatementOptionOnConnection(call, option, v.number, rule);

@@ -42,17 +42,6 @@ class Server {
   velsrv::Listener listener_;
 };
 
-// Logs in on a connected client; returns the login's results.
-LoginResult Login(TestClient& c, const std::string& connection_string, int16_t* status) {
-  Reply reply;
-  LoginResult r;
-  *status = 0x7FFF;
-  uint32_t n = static_cast<uint32_t>(std::min<size_t>(connection_string.size(), 510) + 2);
-  if (c.Call(LoginRequest(connection_string).get(), &reply) && UnpackLogin(reply.buf.get(), n, &r))
-    *status = reply.status;
-  return r;
-}
-
 int32_t AllocStmt(TestClient& c, int32_t connection_id) {
   Reply reply;
   int32_t id = 0;

@@ -1,16 +1,15 @@
 #include "server/log.h"
 
 #include <atomic>
-#include <cstdio>
-#include <mutex>
+#include <string>
+
+#include "platform/env.h"
 
 namespace velsrv {
 
 namespace {
 
 std::atomic<int> g_level{static_cast<int>(LogLevel::kInfo)};
-std::mutex g_sink_mutex;
-LogSink g_sink;
 
 constexpr const char* kNames[] = {"error", "warning", "info", "debug"};
 
@@ -44,18 +43,7 @@ void Log(LogLevel level, const std::string& text) {
   for (char& c : line) {
     if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
   }
-  std::lock_guard<std::mutex> lock(g_sink_mutex);
-  if (g_sink) {
-    g_sink(level, line);
-    return;
-  }
-  std::fprintf(stderr, "velsrv: %s: %s\n", LogLevelName(level), line.c_str());
-  std::fflush(stderr);
-}
-
-void SetLogSink(LogSink sink) {
-  std::lock_guard<std::mutex> lock(g_sink_mutex);
-  g_sink = std::move(sink);
+  PlatformEnvGet().LogLine(("velsrv: " + std::string(LogLevelName(level)) + ": " + line).c_str());
 }
 
 }  // namespace velsrv

@@ -3,7 +3,6 @@
 // set level are dropped.
 #pragma once
 
-#include <functional>
 #include <string>
 
 namespace velsrv {
@@ -17,13 +16,9 @@ const char* LogLevelName(LogLevel level);
 void SetLogLevel(LogLevel level);
 bool LogEnabled(LogLevel level);
 
-// Writes one line ("velsrv: LEVEL: text"); control characters in the text
-// (a client's user name may hold a line break) show as '?'.
+// Writes one line ("velsrv: LEVEL: text") through the environment
+// (platform/env.h); control characters in the text (a client's user name
+// may hold a line break) show as '?'.
 void Log(LogLevel level, const std::string& text);
-
-// Where the lines go instead of standard error; an empty function restores
-// standard error. For tests that read what the server logged.
-using LogSink = std::function<void(LogLevel, const std::string&)>;
-void SetLogSink(LogSink sink);
 
 }  // namespace velsrv

@@ -19,8 +19,6 @@ namespace velsrv {
 
 namespace {
 
-// The client sends at most 512 bytes; anything far beyond is no login.
-constexpr int32_t kMaxScrambledText = 4096;
 constexpr uint16_t kInfoDbmsName = 17;  // SQL_DBMS_NAME
 
 std::string Value(const ConnString& cs, const char* key) {
@@ -53,7 +51,7 @@ void LogRefusal(Session& s, const std::string& server_dsn, const std::optional<s
 
 // Logs in; on failure the diagnostics are on the session and the status is
 // returned.
-int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
+int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
   Session& s = call.session();
   ConnString cs;
   if (!cs.Parse(text)) {
@@ -148,15 +146,9 @@ int16_t Login(Call& call, const std::string& text, LoginReply* reply) {
 
 int16_t ConnectProc(Call& call) {
   Session& s = call.session();
-  LoginReply reply;
-  int32_t n = 0, output_size = 0;
-  std::vector<uint8_t> scrambled;
-  bool ok = MsgBufGetI32(call.in(), &n) && n >= 2 && n <= kMaxScrambledText;
-  if (ok) {
-    scrambled.resize(static_cast<size_t>(n));
-    ok = MsgBufGetBytes(call.in(), scrambled.data(), static_cast<uint32_t>(n)) &&
-         MsgBufGetI32(call.in(), &output_size);
-  }
+  ConnectReply reply;
+  ConnectRequest request;
+  bool ok = Decode(call.in(), &request);
   ok = call.Parsed(ok);
   int16_t status;
   if (s.login_state() != LoginState::kNone) {
@@ -167,6 +159,7 @@ int16_t ConnectProc(Call& call) {
     if (!ok) {
       status = call.BadRequest();
     } else {
+      const std::vector<uint8_t>& scrambled = request.text;
       std::vector<uint8_t> plain(scrambled.size());
       UnscrambleConnString(scrambled.data(), scrambled.size(), plain.data());
       // Behind the 2-byte prefix; a NUL ends the text.
@@ -180,8 +173,8 @@ int16_t ConnectProc(Call& call) {
   // so that the client can read the login's diagnostics.
   reply.connection_id = s.connection_id();
   reply.cancel_key = s.cancel_key();
-  reply.text_length = ok ? n : 0;
-  call.Put(PutLoginReply(call.out(), reply));
+  reply.text = EmptyCompletedText(ok ? request.text.size() : 0);
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 

@@ -77,14 +77,6 @@ uint32_t OptionNumber(BackendConnection& backend, uint16_t option, uint32_t fall
   return Succeeded(backend.GetOption(option, false, &v, &ignored)) ? v.number : fallback;
 }
 
-// 100 u16, no count.
-int PutFunctionFlags(MsgBuf* buf, const std::array<uint16_t, 100>& flags) {
-  for (uint16_t f : flags) {
-    if (!MsgBufPutU16(buf, f)) return 0;
-  }
-  return 1;
-}
-
 }  // namespace
 
 std::vector<LnaTableType> TableTypeRecords(const std::vector<std::string>& names) {
@@ -100,7 +92,7 @@ std::vector<LnaTableType> TableTypeRecords(const std::vector<std::string>& names
 
 void HarvestLogin(BackendConnection& backend, const InfoContext& context, const TypeTable& types,
                   const std::vector<std::string>& table_types,
-                  const std::array<uint16_t, 100>& backend_functions, LoginReply* reply) {
+                  const std::array<uint16_t, 100>& backend_functions, ConnectReply* reply) {
   std::array<TextField, 27> fields = InfoFields(reply->info);
   for (size_t i = 0; i < fields.size(); ++i) {
     InfoValue v;
@@ -147,31 +139,17 @@ void HarvestLogin(BackendConnection& backend, const InfoContext& context, const 
   reply->info52.values[12] = SupportedStatementOptionMask();
 }
 
-int PutLoginReply(MsgBuf* buf, const LoginReply& reply) {
-  std::vector<uint8_t> plain(static_cast<size_t>(std::max(reply.text_length, 0)), 0);
-  std::vector<uint8_t> scrambled(plain.size());
-  if (plain.size() >= 2) {
+std::vector<uint8_t> EmptyCompletedText(size_t length) {
+  std::vector<uint8_t> plain(length, 0);
+  std::vector<uint8_t> scrambled(length);
+  if (length >= 2) {
     thread_local std::mt19937 random{std::random_device{}()};
     uint32_t r = random();
     plain[0] = static_cast<uint8_t>(r);
     plain[1] = static_cast<uint8_t>((r >> 8) & 0x7F);
   }
-  if (!plain.empty()) ScrambleConnString(plain.data(), plain.size(), scrambled.data());
-  return MsgBufPutI32(buf, reply.connection_id) && MsgBufPutU16(buf, reply.cancel_key) &&
-         MsgBufPutI32(buf, static_cast<int32_t>(scrambled.size())) &&
-         MsgBufPutBytes(buf, scrambled.data(), static_cast<uint32_t>(scrambled.size())) &&
-         MsgBufPutU32(buf, reply.extra) && XdrPutServerInfo(buf, &reply.info) &&
-         XdrPutLoginInfo154(buf, &reply.info154) && XdrPutLoginInfo96(buf, &reply.info96) &&
-         MsgBufPutArray(buf, reply.types.empty() ? nullptr : reply.types.data(),
-                        MsgBufPutElem<XdrPutTypeInfo>, sizeof(LnaTypeInfo),
-                        static_cast<int32_t>(reply.types.size())) &&
-         MsgBufPutU16(buf, static_cast<uint16_t>(reply.types.size())) &&
-         MsgBufPutArray(buf, reply.table_types.empty() ? nullptr : reply.table_types.data(),
-                        MsgBufPutElem<XdrPutTableType>, sizeof(LnaTableType),
-                        static_cast<int32_t>(reply.table_types.size())) &&
-         MsgBufPutU16(buf, static_cast<uint16_t>(reply.table_types.size())) &&
-         PutFunctionFlags(buf, reply.functions) && XdrPutConnectResult(buf, &reply.result) &&
-         XdrPutLoginInfo52(buf, &reply.info52);
+  if (length > 0) ScrambleConnString(plain.data(), length, scrambled.data());
+  return scrambled;
 }
 
 }  // namespace velsrv

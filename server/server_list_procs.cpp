@@ -5,6 +5,7 @@
 
 #include "server/offered_sources.h"
 #include "server/procedures.h"
+#include "wire/server_list_calls.h"
 
 namespace velsrv {
 
@@ -20,11 +21,10 @@ std::string ServerPair(const std::string& address, uint16_t port) {
 }  // namespace
 
 int16_t ServerListProc(Call& call) {
-  NullableText request;  // the client's identity; the list is the same for all
-  int32_t size = 0;
+  ServerListRequest request;  // the client's identity; the list is the same for all
   int16_t status = kStatusOk;
   std::string list;
-  if (!call.Parsed(GetText(call.in(), &request) && MsgBufGetI32(call.in(), &size))) {
+  if (!call.Parsed(Decode(call.in(), &request))) {
     status = kStatusError;
   } else {
     std::vector<std::string> pairs;
@@ -39,27 +39,28 @@ int16_t ServerListProc(Call& call) {
     }
     // Whole pairs only, within what the caller's buffer holds with its NUL.
     for (const std::string& p : pairs) {
-      if (static_cast<int64_t>(list.size() + p.size()) > static_cast<int64_t>(size) - 1) break;
+      if (static_cast<int64_t>(list.size() + p.size()) > static_cast<int64_t>(request.size) - 1)
+        break;
       list += p;
     }
   }
-  call.Put(MsgBufPutString(call.out(), status == kStatusOk && size > 0 ? list.c_str() : nullptr));
+  ServerListReply reply;
+  if (status == kStatusOk && request.size > 0) reply.list = std::move(list);
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 
 int16_t DataSourcesProc(Call& call) {
-  NullableText request;
-  int32_t size = 0;
+  ServerListRequest request;
   int16_t status = kStatusOk;
-  std::string bytes;
-  if (!call.Parsed(GetText(call.in(), &request) && MsgBufGetI32(call.in(), &size))) {
+  DataSourcesReply reply;
+  if (!call.Parsed(Decode(call.in(), &request))) {
     status = kStatusError;
   } else {
-    bytes = OfferedSourceList(call.session().context().dsns(),
-                              size > 0 ? static_cast<size_t>(size) : 0);
+    reply.bytes = OfferedSourceList(call.session().context().dsns(),
+                                    request.size > 0 ? static_cast<size_t>(request.size) : 0);
   }
-  call.Put(MsgBufPutI32(call.out(), static_cast<int32_t>(bytes.size())));
-  call.Put(MsgBufPutBytes(call.out(), bytes.data(), static_cast<uint32_t>(bytes.size())));
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 

@@ -109,16 +109,6 @@ std::string LoginText(const std::string& server_dsn) {
          "ExecDesc=tests;";
 }
 
-LoginResult Login(TestClient& c, const std::string& text, int16_t* status) {
-  Reply reply;
-  LoginResult r;
-  *status = 0x7FFF;
-  if (c.Call(LoginRequest(text).get(), &reply) &&
-      UnpackLogin(reply.buf.get(), static_cast<uint32_t>(text.size() + 2), &r))
-    *status = reply.status;
-  return r;
-}
-
 std::vector<LnaDiagRecord> Errors(TestClient& c, int32_t connection_id, int32_t statement_id) {
   Reply reply;
   std::vector<LnaDiagRecord> out;

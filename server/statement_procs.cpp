@@ -3,6 +3,7 @@
 #include "server/procedures.h"
 #include "server/value_convert.h"
 #include "wire/calls.h"
+#include "wire/option_calls.h"
 
 namespace velsrv {
 
@@ -84,8 +85,9 @@ int16_t GetStmtOptionProc(Call& call) {
     }
     have_value = status == kStatusOk || status == kStatusInfo;
   }
-  LnaTypedValue v = LongValue(value);
-  call.Put(PutValueArray(call.out(), have_value ? &v : nullptr));
+  GetOptionReply reply;
+  if (have_value) reply.value = WireValue::Refer(LongValue(value));
+  call.Put(Encode(call.out(), reply));
   return status;
 }
 
@@ -109,19 +111,18 @@ int16_t SetCursorNameProc(Call& call) {
 }
 
 int16_t SetStmtOptionProc(Call& call) {
-  int32_t statement_id = 0;
-  uint16_t option = 0;
-  OwnedTypedValue value;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &option) && GetTypedValue(call.in(), &value)))
-    return call.BadRequest();
+  SetOptionRequest request;
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.handle);
+  if (!call.Parsed(ok)) return call.BadRequest();
   if (s == nullptr) return kStatusError;
+  uint16_t option = request.option;
   OptionRule rule = SetStatementOptionRule(option);
   if (rule.action == OptionAction::kRefuse) return call.Fail("S1092", "Option type out of range.");
   if (rule.action == OptionAction::kNotCapable) return call.Fail("S1C00", "Driver not capable.");
   OptionValue v;
-  if (!ToOptionValue(value.value, false, &v)) return call.Fail("S1009", "Invalid argument value.");
+  if (!ToOptionValue(request.value.get(), false, &v))
+    return call.Fail("S1009", "Invalid argument value.");
   if (rule.action == OptionAction::kForward) {
     DiagList diags;
     int16_t status = call.FromBackend(s->backend->SetOption(option, v.number, &diags), diags);

@@ -28,11 +28,6 @@ LnaTypedValue ShortValue(uint16_t number) {
   return v;
 }
 
-int PutValueArray(MsgBuf* buf, const LnaTypedValue* value) {
-  return MsgBufPutArray(buf, value, MsgBufPutElem<XdrPutTypedValue>, sizeof(LnaTypedValue),
-                        value != nullptr ? 1 : 0);
-}
-
 bool ToOptionValue(const LnaTypedValue& value, bool want_text, OptionValue* out) {
   *out = OptionValue{};
   if (value.length == kValueNull) return false;

@@ -17,9 +17,6 @@ LnaTypedValue TextValue(const std::string& text);
 LnaTypedValue LongValue(uint32_t number);
 LnaTypedValue ShortValue(uint16_t number);
 
-// An array of one value, or the empty array (i32 -1) when `value` is null.
-int PutValueArray(MsgBuf* buf, const LnaTypedValue* value);
-
 // The option value a typed value carries; false for a null value, or for a
 // number where a text is wanted and the other way round.
 bool ToOptionValue(const LnaTypedValue& value, bool want_text, OptionValue* out);

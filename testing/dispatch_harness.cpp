@@ -32,12 +32,11 @@ bool Harness::Call(velsrv::Session& session, MsgBufPtr request, Reply* reply) {
 LoginResult Harness::Login(velsrv::Session& session, const std::string& connection_string,
                            int16_t* status) {
   MsgBufPtr request = LoginRequest(connection_string);
-  uint32_t text_length = static_cast<uint32_t>(std::min<size_t>(connection_string.size(), 510) + 2);
   Reply reply;
   LoginResult result;
   *status = 0x7FFF;
   if (Call(session, std::move(request), &reply) &&
-      UnpackLogin(reply.buf.get(), text_length, &result))
+      UnpackLogin(reply.buf.get(), LoginTextLength(connection_string), &result))
     *status = reply.status;
   return result;
 }

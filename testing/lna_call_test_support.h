@@ -17,6 +17,7 @@
 #include "driver/lna/lna_records.h"
 #include "driver/lna/lna_shared_state.h"
 #include "driver/odbc/diag/drv_messages.h"
+#include "testing/login_outputs.h"
 #include "testing/net_test_support.h"
 #include "wire/byte_order.h"
 
@@ -85,29 +86,12 @@ inline Bytes CatalogFields() {
   return Cat({Null(), Be16(0)});
 }
 
-// Everything a login hands back, freed with it.
-struct LoginOuts {
-  char completed[512] = {};
-  uint32_t extra = 0;
-  LnaServerInfo server_info{};
-  LnaLoginInfo154 info154{};
-  LnaLoginInfo96 info96{};
-  LnaTypeInfo* types = nullptr;
-  uint16_t type_count = 0;
-  LnaTableType* table_types = nullptr;
-  uint16_t table_type_count = 0;
-  uint16_t functions[100] = {};
-  LnaConnectResult connect_result{};
-  LnaLoginInfo52 info52{};
-
+// A login through the call layer.
+struct LoginOuts : LoginOutputs {
   int16_t Login(LnaConnection* conn, const std::string& conn_string) {
     return LnaConnectMP(conn, conn_string.c_str(), completed, sizeof completed, &extra,
                         &server_info, &info154, &info96, &types, &type_count, &table_types,
                         &table_type_count, functions, &connect_result, &info52);
-  }
-  ~LoginOuts() {
-    MemFree(types);
-    MemFree(table_types);
   }
 };
 

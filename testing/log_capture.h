@@ -6,19 +6,17 @@
 #include <string>
 #include <vector>
 
-#include "server/log.h"
+#include "testing/test_env.h"
 
-class LogCapture {
+class LogCapture : public ScopedEnv {
  public:
-  LogCapture() {
-    velsrv::SetLogSink([this](velsrv::LogLevel level, const std::string& line) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      lines_.push_back(std::string(velsrv::LogLevelName(level)) + ": " + line);
-    });
+  void LogLine(const char* line) override {
+    std::string text = line;
+    const std::string prefix = "velsrv: ";
+    if (text.compare(0, prefix.size(), prefix) == 0) text.erase(0, prefix.size());
+    std::lock_guard<std::mutex> lock(mutex_);
+    lines_.push_back(text);
   }
-  ~LogCapture() { velsrv::SetLogSink({}); }
-  LogCapture(const LogCapture&) = delete;
-  LogCapture& operator=(const LogCapture&) = delete;
 
   // How many lines hold `part`.
   int Count(const std::string& part) {

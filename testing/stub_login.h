@@ -6,29 +6,17 @@
 #include <cstdint>
 #include <string>
 
-#include "common/memory.h"
 #include "driver/lna/login.h"
 #include "driver/lna/rpc_connection.h"
+#include "testing/login_outputs.h"
 
 namespace velsrv_test {
 
-struct StubLogin {
+struct StubLogin : LoginOutputs {
   int16_t status = 0x7FFF;
   int32_t server_conn = 0;
   RpcConnection* conn = nullptr;
   uint16_t cancel_key = 0;
-  char completed[512] = {};
-  uint32_t extra = 0;
-  LnaServerInfo server_info{};
-  LnaLoginInfo154 info154{};
-  LnaLoginInfo96 info96{};
-  LnaTypeInfo* types = nullptr;
-  uint16_t type_count = 0;
-  LnaTableType* table_types = nullptr;
-  uint16_t table_type_count = 0;
-  uint16_t functions[kLoginFunctionFlags] = {};
-  LnaConnectResult connect_result{};
-  LnaLoginInfo52 info52{};
 
   // `servers` as a data source's ServerName gives it ("127.0.0.1.port").
   StubLogin(const std::string& servers, const std::string& conn_string) {
@@ -37,13 +25,7 @@ struct StubLogin {
                               &server_info, &info154, &info96, &types, &type_count, &table_types,
                               &table_type_count, functions, &connect_result, &info52);
   }
-  ~StubLogin() {
-    MemFree(types);
-    MemFree(table_types);
-    RpcConnClose(conn);
-  }
-  StubLogin(const StubLogin&) = delete;
-  StubLogin& operator=(const StubLogin&) = delete;
+  ~StubLogin() { RpcConnClose(conn); }
 };
 
 }  // namespace velsrv_test

@@ -19,6 +19,7 @@ class ForwardingEnv : public PlatformEnv {
   void SleepMs(uint32_t milliseconds) override { base_->SleepMs(milliseconds); }
   void DebugOutput(const char* text) override { base_->DebugOutput(text); }
   void ShowMessage(const char* text) override { base_->ShowMessage(text); }
+  void LogLine(const char* line) override { base_->LogLine(line); }
 
  protected:
   PlatformEnv* base_;

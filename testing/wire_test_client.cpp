@@ -6,10 +6,12 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "common/memory.h"
 #include "wire/byte_order.h"
+#include "wire/connect_call.h"
 #include "wire/protocol.h"
 #include "wire/scramble.h"
 
@@ -30,19 +32,26 @@ MsgBufPtr Request(uint32_t procedure, const std::function<int(MsgBuf*)>& body) {
   return b;
 }
 
-MsgBufPtr LoginRequest(const std::string& connection_string) {
-  std::string text = connection_string.substr(0, 510);
+namespace {
+
+// The login text as the driver sends it, cut as it cuts it, with a fixed
+// prefix.
+std::vector<uint8_t> ScrambledLoginText(const std::string& connection_string) {
+  std::string text = connection_string.substr(0, LoginTextLength(connection_string) - 2);
   std::vector<uint8_t> plain(text.size() + 2);
   plain[0] = 0x5A;
   plain[1] = 0x21;
   std::memcpy(plain.data() + 2, text.data(), text.size());
   std::vector<uint8_t> scrambled(plain.size());
   ScrambleConnString(plain.data(), plain.size(), scrambled.data());
-  return Request(kRpcConnect, [&](MsgBuf* b) {
-    return MsgBufPutI32(b, static_cast<int32_t>(scrambled.size())) &&
-           MsgBufPutBytes(b, scrambled.data(), static_cast<uint32_t>(scrambled.size())) &&
-           MsgBufPutI32(b, 8192);
-  });
+  return scrambled;
+}
+
+}  // namespace
+
+MsgBufPtr LoginRequest(const std::string& connection_string) {
+  ConnectRequest request{ScrambledLoginText(connection_string), 8192};
+  return Request(kRpcConnect, [&](MsgBuf* b) { return Encode(b, request); });
 }
 
 bool ParseReply(MsgBufPtr message, Reply* reply) {
@@ -154,44 +163,31 @@ bool TestClient::ServerClosed() {
   }
 }
 
-bool UnpackLogin(MsgBuf* buf, uint32_t text_length, LoginResult* out) {
-  int32_t echoed_length;
-  uint16_t type_count, table_type_count;
-  std::vector<uint8_t> scrambled(text_length);
-  void* types = nullptr;
-  void* table_types = nullptr;
-  uint32_t types_in_array = 0, table_types_in_array = 0;
-  bool ok = MsgBufGetI32(buf, &out->connection_id) && MsgBufGetU16(buf, &out->cancel_key) &&
-            MsgBufGetI32(buf, &echoed_length) &&
-            MsgBufGetBytes(buf, scrambled.data(), text_length) && MsgBufGetU32(buf, &out->extra) &&
-            XdrServerInfo(buf, &out->info) && XdrLoginInfo154(buf, &out->info154) &&
-            XdrLoginInfo96(buf, &out->info96) &&
-            MsgBufGetArray(buf, &types, MsgBufGetElem<XdrTypeInfo>, sizeof(LnaTypeInfo),
-                           &types_in_array) &&
-            MsgBufGetU16(buf, &type_count) &&
-            MsgBufGetArray(buf, &table_types, MsgBufGetElem<XdrTableType>, sizeof(LnaTableType),
-                           &table_types_in_array) &&
-            MsgBufGetU16(buf, &table_type_count) &&
-            MsgBufEachElem(buf, static_cast<void*>(out->functions), MsgBufGetElem<MsgBufGetU16>,
-                           sizeof(uint16_t), 100) &&
-            XdrConnectResult(buf, &out->result) && XdrLoginInfo52(buf, &out->info52) &&
-            MsgBufAllRead(buf);
-  ok = ok && type_count == types_in_array && table_type_count == table_types_in_array;
-  if (ok) {
-    auto* t = static_cast<LnaTypeInfo*>(types);
-    out->types.assign(t, t + types_in_array);
-    auto* tt = static_cast<LnaTableType*>(table_types);
-    out->table_types.assign(tt, tt + table_types_in_array);
-    std::vector<uint8_t> plain(text_length);
-    if (text_length >= 2) {
-      UnscrambleConnString(scrambled.data(), text_length, plain.data());
-      const char* text = reinterpret_cast<const char*>(plain.data()) + 2;
-      out->completed.assign(text, strnlen(text, text_length - 2));
-    }
-  }
-  MsgBufFreeArray(types, sizeof(LnaTypeInfo), nullptr);
-  MsgBufFreeArray(table_types, sizeof(LnaTableType), nullptr);
-  return ok;
+size_t LoginTextLength(const std::string& connection_string) {
+  return std::min<size_t>(connection_string.size(), 510) + 2;
+}
+
+bool UnpackLogin(MsgBuf* buf, size_t text_length, LoginResult* out) {
+  out->text.resize(text_length);
+  if (!Decode(buf, static_cast<ConnectReply*>(out)) || !MsgBufAllRead(buf) ||
+      out->type_count != out->types.size() || out->table_type_count != out->table_types.size())
+    return false;
+  if (text_length < 2) return true;
+  std::vector<uint8_t> plain(text_length);
+  UnscrambleConnString(out->text.data(), text_length, plain.data());
+  const char* text = reinterpret_cast<const char*>(plain.data()) + 2;
+  out->completed.assign(text, strnlen(text, text_length - 2));
+  return true;
+}
+
+LoginResult Login(TestClient& c, const std::string& connection_string, int16_t* status) {
+  Reply reply;
+  LoginResult r;
+  *status = 0x7FFF;
+  if (c.Call(LoginRequest(connection_string).get(), &reply) &&
+      UnpackLogin(reply.buf.get(), LoginTextLength(connection_string), &r))
+    *status = reply.status;
+  return r;
 }
 
 bool UnpackErrors(MsgBuf* buf, std::vector<LnaDiagRecord>* out) {

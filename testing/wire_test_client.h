@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "wire/column_desc.h"
+#include "wire/connect_call.h"
 #include "wire/diag_record.h"
-#include "wire/login_records.h"
 #include "wire/msg_buf.h"
 #include "wire/table_type.h"
 #include "wire/type_info.h"
@@ -68,23 +68,19 @@ class TestClient {
   int fd_ = -1;
 };
 
-// What the driver's login stub unpacks.
-struct LoginResult {
-  int32_t connection_id = 0;
-  uint16_t cancel_key = 0;
-  std::string completed;  // unscrambled, behind its prefix, up to its NUL
-  uint32_t extra = 0;
-  LnaServerInfo info{};
-  LnaLoginInfo154 info154{};
-  LnaLoginInfo96 info96{};
-  std::vector<LnaTypeInfo> types;
-  std::vector<LnaTableType> table_types;
-  uint16_t functions[100] = {};
-  LnaConnectResult result{};
-  LnaLoginInfo52 info52{};
+// What the login reply carries, and its completed connection string
+// unscrambled, behind its prefix, up to its NUL.
+struct LoginResult : ConnectReply {
+  std::string completed;
 };
-// `text_length` is the length of the request's scrambled text.
-bool UnpackLogin(MsgBuf* buf, uint32_t text_length, LoginResult* out);
+// The length of LoginRequest(connection_string)'s scrambled text.
+size_t LoginTextLength(const std::string& connection_string);
+// A login reply to a request whose text was `text_length` bytes long, with
+// every count checked against its array.
+bool UnpackLogin(MsgBuf* buf, size_t text_length, LoginResult* out);
+// Logs in on a connected client; the reply's status goes to `status`
+// (0x7FFF when no reply could be read).
+LoginResult Login(TestClient& c, const std::string& connection_string, int16_t* status);
 bool UnpackErrors(MsgBuf* buf, std::vector<LnaDiagRecord>* out);
 // arr(coldesc), u16 count, with the count checked against the array.
 bool UnpackColumns(MsgBuf* buf, std::vector<LnaColumnDesc>* out);

@@ -20,6 +20,34 @@ int DecodeText(MsgBuf* buf, WireText* text) {
   return 1;
 }
 
+namespace {
+
+// A value travels in an array of typed values: of one value, or the empty
+// array (i32 -1) for none. A reader keeps the first and frees the others.
+int EncodeValueArray(MsgBuf* buf, const std::optional<WireValue>& value) {
+  return MsgBufPutArray(buf, value ? &value->get() : nullptr, MsgBufPutElem<XdrPutTypedValue>,
+                        sizeof(LnaTypedValue), value ? 1 : 0);
+}
+
+int DecodeValueArray(MsgBuf* buf, std::optional<WireValue>* value) {
+  value->reset();
+  void* array;
+  uint32_t received;
+  if (!MsgBufGetArray(buf, &array, MsgBufGetElem<XdrTypedValue>, sizeof(LnaTypedValue), &received,
+                      MsgBufRelease<XdrFreeTypedValue>)) {
+    return 0;
+  }
+  auto* values = static_cast<LnaTypedValue*>(array);
+  if (received > 0) {
+    *value = WireValue::Adopt(values[0]);
+    values[0] = LnaTypedValue{};
+  }
+  MsgBufFreeArray(array, sizeof(LnaTypedValue), MsgBufRelease<XdrFreeTypedValue>);
+  return 1;
+}
+
+}  // namespace
+
 int Encode(MsgBuf* buf, const CancelPendingRequest& request) {
   return MsgBufPutU16(buf, request.cancel_key);
 }
@@ -128,11 +156,24 @@ int Decode(MsgBuf* buf, GetInfoRequest* request) {
          MsgBufGetI32(buf, &request->buffer_size);
 }
 
+int Encode(MsgBuf* buf, const GetInfoReply& reply) {
+  return EncodeValueArray(buf, reply.value) && MsgBufPutI32(buf, reply.full_length);
+}
+int Decode(MsgBuf* buf, GetInfoReply* reply) {
+  return DecodeValueArray(buf, &reply->value) && MsgBufGetI32(buf, &reply->full_length);
+}
+
 int Encode(MsgBuf* buf, const GetOptionRequest& request) {
   return MsgBufPutI32(buf, request.handle) && MsgBufPutU16(buf, request.option);
 }
 int Decode(MsgBuf* buf, GetOptionRequest* request) {
   return MsgBufGetI32(buf, &request->handle) && MsgBufGetU16(buf, &request->option);
+}
+int Encode(MsgBuf* buf, const GetOptionReply& reply) {
+  return EncodeValueArray(buf, reply.value);
+}
+int Decode(MsgBuf* buf, GetOptionReply* reply) {
+  return DecodeValueArray(buf, &reply->value);
 }
 
 size_t CatalogNameCount(uint32_t procedure) {

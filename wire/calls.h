@@ -15,6 +15,7 @@
 
 #include "wire/diag_record.h"
 #include "wire/msg_buf.h"
+#include "wire/wire_value.h"
 
 // A text field: absent (null) or a text.
 using WireText = std::optional<std::string>;
@@ -120,8 +121,16 @@ struct GetInfoRequest {
   uint16_t info_type = 0;
   int32_t buffer_size = 0;
 };
+// The whole value, which the driver cuts to the buffer, and its length on
+// the server; no value when the call failed.
+struct GetInfoReply {
+  std::optional<WireValue> value;
+  int32_t full_length = 0;
+};
 int Encode(MsgBuf* buf, const GetInfoRequest& request);
 int Decode(MsgBuf* buf, GetInfoRequest* request);
+int Encode(MsgBuf* buf, const GetInfoReply& reply);
+int Decode(MsgBuf* buf, GetInfoReply* reply);
 
 // kRpcGetConnectOption and kRpcGetStmtOption: one option of the connection
 // or of the statement that `handle` names.
@@ -129,14 +138,21 @@ struct GetOptionRequest {
   int32_t handle = 0;
   uint16_t option = 0;
 };
+// The option's value; none when the call failed.
+struct GetOptionReply {
+  std::optional<WireValue> value;
+};
 int Encode(MsgBuf* buf, const GetOptionRequest& request);
 int Decode(MsgBuf* buf, GetOptionRequest* request);
+int Encode(MsgBuf* buf, const GetOptionReply& reply);
+int Decode(MsgBuf* buf, GetOptionReply* reply);
 
 // The ten catalog procedures (kRpcColumnPrivileges to kRpcTables): the
 // statement, the procedure's arguments in the ODBC function's order and the
 // async byte. Which arguments travel depends on the procedure, which the
 // frame header names, so `procedure` is set before a decode and is not sent.
-// The reply is the result's column descriptions.
+// The reply is the result's column descriptions (ColumnDescList,
+// wire/column_desc.h).
 struct CatalogRequest {
   uint32_t procedure = 0;
   int32_t statement = 0;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <memory>
 
-#include "testing/wire_test_bytes.h"
+#include "testing/record_wire_check.h"
 #include "wire/protocol.h"
 
 namespace {
@@ -17,28 +17,11 @@ using wire_test::BufFrom;
 using wire_test::BufPtr;
 using wire_test::Bytes;
 using wire_test::Cat;
+using wire_test::ExpectWire;
 using wire_test::NewBuf;
 using wire_test::Null;
 using wire_test::Str;
 using wire_test::Written;
-
-// Encodes `record`, compares with `wire`, decodes `wire` whole into a copy of
-// `blank` (a fresh record, told what a decode needs to know first) and
-// encodes that again: the two sides agree field by field.
-template <typename Record>
-void ExpectWire(const Record& record, const Bytes& wire, const char* name,
-                const Record& blank = Record{}) {
-  BufPtr out = NewBuf();
-  ASSERT_EQ(Encode(out.get(), record), 1) << name;
-  EXPECT_EQ(Written(out.get()), wire) << name;
-  BufPtr in = BufFrom(wire);
-  Record back = blank;
-  ASSERT_EQ(Decode(in.get(), &back), 1) << name;
-  EXPECT_EQ(MsgBufAllRead(in.get()), 1) << name;
-  BufPtr again = NewBuf();
-  ASSERT_EQ(Encode(again.get(), back), 1) << name;
-  EXPECT_EQ(Written(again.get()), wire) << name;
-}
 
 TEST(Calls, RecordsTravelFieldByField) {
   ExpectWire(CancelPendingRequest{0xBEEF}, Be16(0xBEEF), "cancel pending");

@@ -1,5 +1,6 @@
 #include "wire/column_desc.h"
 
+#include "common/memory.h"
 #include "wire/xdr_fields.h"
 
 int XdrColumnDesc(MsgBuf* buf, LnaColumnDesc* c) {
@@ -18,6 +19,28 @@ int XdrPutColumnDesc(MsgBuf* buf, const LnaColumnDesc* c) {
          MsgBufPutU16(buf, c->nullable) && XdrPutField(buf, c->label) &&
          XdrPutField(buf, c->name) && XdrPutField(buf, c->table) && XdrPutField(buf, c->owner) &&
          XdrPutField(buf, c->qualifier);
+}
+
+int Encode(MsgBuf* buf, const ColumnDescList& list) {
+  return MsgBufPutArray(buf, list.columns, MsgBufPutElem<XdrPutColumnDesc>, sizeof(LnaColumnDesc),
+                        list.count) &&
+         MsgBufPutU16(buf, list.count);
+}
+
+int Decode(MsgBuf* buf, ColumnDescList* list) {
+  *list = ColumnDescList{};
+  void* array;
+  uint32_t received;
+  uint16_t count;
+  if (!MsgBufGetArray(buf, &array, MsgBufGetElem<XdrColumnDesc>, sizeof(LnaColumnDesc), &received))
+    return 0;
+  if (!MsgBufGetU16(buf, &count)) {
+    MemFree(array);
+    return 0;
+  }
+  list->columns = static_cast<LnaColumnDesc*>(array);
+  list->count = count < received ? count : static_cast<uint16_t>(received);
+  return 1;
 }
 
 int XdrColumnState(MsgBuf* buf, LnaParamDesc* p) {

@@ -32,5 +32,17 @@ struct LnaParamDesc {
 int XdrColumnDesc(MsgBuf* buf, LnaColumnDesc* c);
 int XdrPutColumnDesc(MsgBuf* buf, const LnaColumnDesc* c);
 
+// The column descriptions of a result as a reply carries them (the catalog
+// procedures' whole reply): the array, then its own u16 count. Encoding
+// sends the sender's `columns`, which it only reads. A decode leaves there
+// an array from MsgBufGetArray that belongs to the decoder (MemFree), with a
+// count no larger than the array, and nothing on failure.
+struct ColumnDescList {
+  LnaColumnDesc* columns = nullptr;
+  uint16_t count = 0;
+};
+int Encode(MsgBuf* buf, const ColumnDescList& list);
+int Decode(MsgBuf* buf, ColumnDescList* list);
+
 int XdrColumnState(MsgBuf* buf, LnaParamDesc* p);
 int XdrPutColumnState(MsgBuf* buf, const LnaParamDesc* p);

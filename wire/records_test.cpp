@@ -75,6 +75,54 @@ TEST(ColumnDesc, BothWays) {
   ExpectBothWays(c, wire, XdrPutColumnDesc, XdrColumnDesc);
 }
 
+// The catalog procedures' reply, and the count it hands out.
+TEST(ColumnDescList, ArrayThenItsCount) {
+  LnaColumnDesc columns[2];
+  for (LnaColumnDesc& c : columns) {
+    c = Zeroed<LnaColumnDesc>();
+    c.display_size = 10;
+    c.nullable = 1;
+  }
+  std::strcpy(columns[0].label, "a");
+  std::strcpy(columns[1].label, "b");
+  auto column = [](const char* label) {
+    return Cat({Be32(10), Be32(0), Be32(0), Be16(0), Be32(0), Be16(0), Be16(1), Str(label), Str(""),
+                Str(""), Str(""), Str("")});
+  };
+  const Bytes wire = Cat({Be32(2), column("a"), column("b"), Be16(2)});
+  BufPtr out = NewBuf();
+  ASSERT_EQ(Encode(out.get(), ColumnDescList{columns, 2}), 1);
+  EXPECT_EQ(Written(out.get()), wire);
+  BufPtr none = NewBuf();
+  ASSERT_EQ(Encode(none.get(), ColumnDescList{}), 1);
+  EXPECT_EQ(Written(none.get()), Cat({Null(), Be16(0)}));
+
+  struct Case {
+    const char* name;
+    Bytes wire;
+    int ok;
+    uint16_t count;
+  };
+  const Case cases[] = {
+      {"two", wire, 1, 2},
+      {"a count beyond the array", Cat({Be32(1), column("a"), Be16(5)}), 1, 1},
+      {"none", Cat({Null(), Be16(0)}), 1, 0},
+      {"without its count", Cat({Be32(1), column("a")}), 0, 0},
+      {"a column cut", Cat({Be32(1), Be32(10), Be32(0)}), 0, 0},
+  };
+  for (const Case& c : cases) {
+    BufPtr in = BufFrom(c.wire);
+    ColumnDescList got;
+    EXPECT_EQ(Decode(in.get(), &got), c.ok) << c.name;
+    EXPECT_EQ(got.count, c.count) << c.name;
+    if (c.ok == 0) {
+      EXPECT_EQ(got.columns, nullptr) << c.name;
+    }
+    for (uint16_t i = 0; i < got.count; ++i) EXPECT_EQ(got.columns[i].label[0], 'a' + i) << c.name;
+    MemFree(got.columns);
+  }
+}
+
 TEST(ParamDesc, BothWays) {
   auto p = Zeroed<LnaParamDesc>();
   p.sql_type = 3;

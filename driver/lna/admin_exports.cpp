@@ -1,6 +1,8 @@
 #include "driver/lna/admin_exports.h"
 
+#include "common/tls_slot.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/admin_calls.h"
 #include "wire/calls.h"
 #include "wire/protocol.h"
 
@@ -10,28 +12,18 @@ int NoFields(MsgBuf*) {
   return 1;
 }
 
-void FreeUsers(LnaUserList** users) {
-  MsgBufFreeArray(*users, sizeof(LnaUserList), MsgBufRelease<XdrFreeUserList>);
-  *users = nullptr;
-}
-
 }  // namespace
 
 int16_t _rpcLnaEnumUsersXP(const char* server, LnaUserList** users) {
   *users = nullptr;
+  EnumUsersReply reply;
   int16_t status = RpcRunOwn(
-      server, kRpcFailed, kRpcEnumUsers, NoFields,
-      [&](MsgBuf* b) {
-        void* array;
-        if (!MsgBufGetArray(b, &array, MsgBufGetElem<XdrUserList>, sizeof(LnaUserList), nullptr,
-                            MsgBufRelease<XdrFreeUserList>)) {
-          return 0;
-        }
-        *users = static_cast<LnaUserList*>(array);
-        return 1;
-      },
-      [&] { FreeUsers(users); });
-  if (status < 0) FreeUsers(users);
+      server, kRpcFailed, kRpcEnumUsers, NoFields, [&](MsgBuf* b) { return Decode(b, &reply); },
+      [&] { FreeUserLists(&reply); });
+  if (status < 0)
+    FreeUserLists(&reply);
+  else
+    *users = reply.lists;
   return status;
 }
 
@@ -39,7 +31,15 @@ int16_t _rpcLnaKillConnectionsXP(const char* server, const LnaPairList* element)
   return RpcRunOwn(
       server, kRpcFailed, kRpcKillConnections,
       [&](MsgBuf* b) {
-        return MsgBufPutArray(b, element, MsgBufPutElem<XdrPutPairArray>, sizeof(LnaPairList), 1);
+        KillConnectionsRequest request;
+        if (element != nullptr) {
+          if (element->count > 0 && element->pairs == nullptr) {  // pairs it does not have
+            TlsSlotSet(kWireErrCannotGrow);
+            return 0;
+          }
+          request.connections.emplace(element->pairs, element->pairs + element->count);
+        }
+        return Encode(b, request);
       },
       NoFields);
 }

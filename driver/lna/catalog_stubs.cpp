@@ -22,12 +22,14 @@ CatalogRequest Named(uint32_t procedure, int32_t stmt, uint8_t async,
 
 int16_t Catalog(RpcConnection** handle, const CatalogRequest& request, LnaColumnDesc** columns,
                 uint16_t* count) {
-  *columns = nullptr;
-  *count = 0;
-  return RpcRun(
+  ColumnDescList reply;
+  int16_t status = RpcRun(
       RpcHandleConn(handle), request.procedure, [&](MsgBuf* b) { return Encode(b, request); },
-      [&](MsgBuf* b) { return ReadColumnDescs(b, columns, count); },
-      [&] { FreeColumnDescs(columns, count); });
+      [&](MsgBuf* b) { return Decode(b, &reply); },
+      [&] { FreeColumnDescs(&reply.columns, &reply.count); });
+  *columns = reply.columns;
+  *count = reply.count;
+  return status;
 }
 
 }  // namespace

@@ -130,6 +130,14 @@ TEST_F(ExportTest, AdministrativeRequests) {
   }
 }
 
+// A list that counts pairs it does not hold is not sent at all.
+TEST_F(ExportTest, KillingWithAListThatLacksItsPairsSendsNothing) {
+  ScriptedPeer peer({{Greet(), ExpectClosed()}});
+  LnaPairList broken{2, nullptr};
+  EXPECT_EQ(_rpcLnaKillConnectionsXP(peer.address().c_str(), &broken), kRpcFailed);
+  EXPECT_TRUE(peer.AllStepsPassed());
+}
+
 TEST_F(ExportTest, UserListingHandsBackTheArrayUnlessTheStatusIsNegative) {
   Bytes user = Cat({Str("ann"), Str("sales"), Str("host"), Str("10.0.0.1"), Str("app"), Be16(1),
                     Be32(1), Be32(2), Be32(3), Be32(4)});

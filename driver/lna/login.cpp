@@ -2,15 +2,16 @@
 
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_random.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/protocol_choice.h"
-#include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
 #include "driver/lna/server_pick.h"
+#include "wire/connect_call.h"
 #include "wire/protocol.h"
 #include "wire/scramble.h"
 
@@ -34,6 +35,21 @@ RpcConnection* OpenFromList(const char* server_list, uint32_t wait_ms) {
   // A list without a usable entry names no server at all.
   if (failed.empty()) TlsSlotSet(kNetErrHostNotFound);
   return nullptr;
+}
+
+// A copy of `items` for the caller (MemFree), at most `count` of them.
+template <typename T>
+bool HandOutArray(const std::vector<T>& items, uint16_t count, T** out, uint16_t* out_count) {
+  *out = nullptr;
+  *out_count = RpcCountOf(count, static_cast<uint32_t>(items.size()));
+  if (items.empty()) return true;
+  *out = static_cast<T*>(MemAlloc(items.size() * sizeof(T)));
+  if (*out == nullptr) {
+    TlsSlotSet(kWireErrNoMemory);
+    return false;
+  }
+  std::memcpy(*out, items.data(), items.size() * sizeof(T));
+  return true;
 }
 
 }  // namespace
@@ -68,7 +84,7 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
     *type_count = 0;
     *table_types = nullptr;
     *table_type_count = 0;
-    std::memset(functions, 0, kLoginFunctionFlags * sizeof(uint16_t));
+    std::memset(functions, 0, kConnectFunctionFlags * sizeof(uint16_t));
     *connect_result = LnaConnectResult{};
     *info52 = LnaLoginInfo52{};
   };
@@ -79,31 +95,33 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
   *conn = OpenFromList(server_list, wait_ms);
   if (*conn == nullptr) return kRpcFailed;
 
-  uint8_t plain[kLoginMaxText], scrambled[kLoginMaxText], echoed[kLoginMaxText];
+  uint8_t plain[kLoginMaxText];
   size_t n = BuildLoginText(conn_string, plain);
-  ScrambleConnString(plain, n, scrambled);
+  ConnectRequest request;
+  request.text.resize(n);
+  request.output_size = out_size;
+  ScrambleConnString(plain, n, request.text.data());
 
+  ConnectReply reply;
+  reply.text.resize(n);
   bool unpacked = false;
   int16_t status = RpcRun(
-      *conn, kRpcConnect,
+      *conn, kRpcConnect, [&](MsgBuf* b) { return Encode(b, request); },
       [&](MsgBuf* b) {
-        return MsgBufPutI32(b, static_cast<int32_t>(n)) &&
-               MsgBufPutBytes(b, scrambled, static_cast<uint32_t>(n)) && MsgBufPutI32(b, out_size);
-      },
-      [&](MsgBuf* b) {
-        int32_t echoed_length;  // the request's length again; the n bytes are what count
         unpacked =
-            MsgBufGetI32(b, server_conn) && MsgBufGetU16(b, cancel_key) &&
-            MsgBufGetI32(b, &echoed_length) &&
-            MsgBufGetBytes(b, echoed, static_cast<uint32_t>(n)) && MsgBufGetU32(b, extra) &&
-            XdrServerInfo(b, server_info) && XdrLoginInfo154(b, info154) &&
-            XdrLoginInfo96(b, info96) &&
-            ReadCountedArray(b, types, type_count, MsgBufGetElem<XdrTypeInfo>) &&
-            ReadCountedArray(b, table_types, table_type_count, MsgBufGetElem<XdrTableType>) &&
-            MsgBufEachElem(b, static_cast<void*>(functions), MsgBufGetElem<MsgBufGetU16>,
-                           sizeof(uint16_t), kLoginFunctionFlags) &&
-            XdrConnectResult(b, connect_result) && XdrLoginInfo52(b, info52);
-        return unpacked;
+            Decode(b, &reply) && HandOutArray(reply.types, reply.type_count, types, type_count) &&
+            HandOutArray(reply.table_types, reply.table_type_count, table_types, table_type_count);
+        if (!unpacked) return 0;
+        *server_conn = reply.connection_id;
+        *cancel_key = reply.cancel_key;
+        *extra = reply.extra;
+        *server_info = reply.info;
+        *info154 = reply.info154;
+        *info96 = reply.info96;
+        std::memcpy(functions, reply.functions.data(), kConnectFunctionFlags * sizeof(uint16_t));
+        *connect_result = reply.result;
+        *info52 = reply.info52;
+        return 1;
       },
       [&] {
         unpacked = false;
@@ -114,7 +132,7 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
   if (!unpacked) return status;
 
   uint8_t completed[kLoginMaxText];
-  UnscrambleConnString(echoed, n, completed);
+  UnscrambleConnString(reply.text.data(), n, completed);
   if (conn_out != nullptr && out_size > 0) {
     size_t length = n - 2;
     if (length > static_cast<size_t>(out_size) - 1) length = static_cast<size_t>(out_size) - 1;

@@ -7,6 +7,7 @@
 #include <cstdint>
 
 #include "driver/lna/rpc_connection.h"
+#include "wire/connect_call.h"
 #include "wire/login_records.h"
 #include "wire/table_type.h"
 #include "wire/type_info.h"
@@ -15,8 +16,6 @@
 // connection string cut to kLoginMaxConnString characters.
 constexpr size_t kLoginMaxText = 512;
 constexpr size_t kLoginMaxConnString = kLoginMaxText - 2;
-// Supported-function flags of the login reply, by ODBC function number.
-constexpr size_t kLoginFunctionFlags = 100;
 
 // The plain login text of `conn_string` into `text` (kLoginMaxText bytes):
 // two bytes of a random 15-bit number, low byte first, then the string

@@ -4,7 +4,11 @@
 #include "common/tls_slot.h"
 
 int ReadColumnDescs(MsgBuf* buf, LnaColumnDesc** columns, uint16_t* count) {
-  return ReadCountedArray(buf, columns, count, MsgBufGetElem<XdrColumnDesc>);
+  ColumnDescList list;
+  int ok = Decode(buf, &list);
+  *columns = list.columns;
+  *count = list.count;
+  return ok;
 }
 
 void FreeColumnDescs(LnaColumnDesc** columns, uint16_t* count) {

@@ -2,11 +2,11 @@
 
 #include <cstring>
 
-#include "common/memory.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/rpc_stub.h"
 #include "wire/protocol.h"
+#include "wire/server_list_calls.h"
 
 namespace {
 
@@ -21,24 +21,19 @@ int BadReply() {
 
 int16_t _rpcServGetServerList(const char* server, const char* request, char* buffer, int32_t size) {
   if (buffer == nullptr) size = 0;
+  ServerListRequest sent{request == nullptr ? WireText() : WireText(request), size};
   return RpcRunOwn(
-      server, kRpcNoServer, kRpcGetServerList,
-      [&](MsgBuf* b) { return MsgBufPutString(b, request) && MsgBufPutI32(b, size); },
+      server, kRpcNoServer, kRpcGetServerList, [&](MsgBuf* b) { return Encode(b, sent); },
       [&](MsgBuf* b) {
-        char* text;
-        if (!MsgBufGetString(b, &text)) return 0;
+        ServerListReply reply;
         // Nothing reaches the caller's buffer unless the whole reply is good.
-        int ok = MsgBufAllRead(b);
-        if (ok && text != nullptr) {
-          size_t length = std::strlen(text);
-          if (size < 1 || length > static_cast<size_t>(size) - 1) {
-            ok = BadReply();
-          } else {
-            std::memcpy(buffer, text, length + 1);
-          }
+        if (!Decode(b, &reply) || !MsgBufAllRead(b)) return 0;
+        if (reply.list) {
+          size_t length = reply.list->size();
+          if (size < 1 || length > static_cast<size_t>(size) - 1) return BadReply();
+          std::memcpy(buffer, reply.list->c_str(), length + 1);
         }
-        MemFree(text);
-        return ok;
+        return 1;
       });
 }
 
@@ -49,19 +44,16 @@ int16_t _rpcServGetDataSources(const char* server, const char* request, uint8_t*
     return kRpcFailed;
   }
   int32_t room = buffer != nullptr ? *size : 0;
+  ServerListRequest sent{request == nullptr ? WireText() : WireText(request), *size};
   return RpcRunOwn(
-      server, kRpcNoServer, kRpcGetDataSources,
-      [&](MsgBuf* b) { return MsgBufPutString(b, request) && MsgBufPutI32(b, *size); },
+      server, kRpcNoServer, kRpcGetDataSources, [&](MsgBuf* b) { return Encode(b, sent); },
       [&](MsgBuf* b) {
-        int32_t n;
-        if (!MsgBufGetI32(b, &n)) return 0;
-        // Exactly n bytes must follow, and they must fit.
-        if (n < 0 || n > room || b->write_len - b->read_pos != static_cast<uint32_t>(n)) {
-          return BadReply();
-        }
-        if (n > 0) std::memcpy(buffer, b->data + b->read_pos, static_cast<size_t>(n));
-        b->read_pos += static_cast<uint32_t>(n);
-        *size = n;
+        DataSourcesReply reply;
+        // Exactly the announced bytes must follow, and they must fit.
+        if (!Decode(b, &reply) || !MsgBufAllRead(b)) return 0;
+        if (reply.bytes.size() > static_cast<size_t>(room)) return BadReply();
+        if (!reply.bytes.empty()) std::memcpy(buffer, reply.bytes.data(), reply.bytes.size());
+        *size = static_cast<int32_t>(reply.bytes.size());
         return 1;
       });
 }

@@ -151,9 +151,9 @@ TEST_F(VelsrvCallTest, RefusalWithoutConnectionIdKeepsTheServersReasons) {
   // The reply carries a completed string as long as the request's text:
   // the login string is padded to a length known before the peer's port.
   constexpr size_t kLoginLength = 80;
-  velsrv::LoginReply reply;
-  reply.text_length = static_cast<int32_t>(kLoginLength + 2);
-  auto login_reply = [&](MsgBuf* b) { return velsrv::PutLoginReply(b, reply); };
+  ConnectReply reply;
+  reply.text = velsrv::EmptyCompletedText(kLoginLength + 2);
+  auto login_reply = [&](MsgBuf* b) { return Encode(b, reply); };
   wire_test::BufPtr buf = wire_test::NewBuf();
   ASSERT_EQ(login_reply(buf.get()), 1);
   Bytes fields = wire_test::Written(buf.get());

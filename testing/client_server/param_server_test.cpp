@@ -18,6 +18,7 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/statement/cursor_name.h"
+#include "driver/odbc/statement/data_at_exec.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/row_count.h"

@@ -9,6 +9,7 @@
 #include "driver/odbc/fetch/stmt_fetch.h"
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/cursor_name.h"
+#include "driver/odbc/statement/data_at_exec.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/row_count.h"

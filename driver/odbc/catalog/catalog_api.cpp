@@ -2,15 +2,14 @@
 
 #include <sqlext.h>
 
-#include "common/trace.h"
+#include <cstdio>
+
 #include "driver/lna/lna_call.h"
 #include "driver/odbc/catalog/catalog_columns.h"
 #include "driver/odbc/catalog/catalog_worker.h"
 #include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/trace_arg.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 #include "wire/column_desc.h"
 
 namespace {
@@ -117,26 +116,16 @@ SQLRETURN DrvTablePrivileges(DrvStmt* statement, const char* qualifier, const ch
 SQLRETURN SQLColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT cbTableQualifier,
                          SQLCHAR* szTableOwner, SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
                          SQLSMALLINT cbTableName, SQLCHAR* szColumnName, SQLSMALLINT cbColumnName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg t = TracedString(szTableName, cbTableName);
-  TraceArg c = TracedString(szColumnName, cbColumnName);
-  TraceEnter(StmtTrace(statement),
-             "SQLColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
-             cbTableOwner, t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
       {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
       {szColumnName, cbColumnName, SQL_MAX_COLUMN_NAME_LEN},
   };
-  return RunCatalog(statement, "SQLColumns", kApiColumns, kKindColumns, strings, 4, nullptr,
-                    [&](const ArgCopy* a) {
-                      return DrvColumns(statement, a[0].text, a[1].text, a[2].text, a[3].text);
-                    });
+  return CatalogFunction(hstmt, "SQLColumns", kApiColumns, kKindColumns, strings, 4, nullptr, "",
+                         [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvColumns(statement, a[0].text, a[1].text, a[2].text, a[3].text);
+                         });
 }
 
 SQLRETURN SQLColumnPrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
@@ -144,27 +133,17 @@ SQLRETURN SQLColumnPrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
                                   SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
                                   SQLSMALLINT cbTableName, SQLCHAR* szColumnName,
                                   SQLSMALLINT cbColumnName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg t = TracedString(szTableName, cbTableName);
-  TraceArg c = TracedString(szColumnName, cbColumnName);
-  TraceEnter(StmtTrace(statement),
-             "SQLColumnPrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
-             cbTableOwner, t.precision, t.text, cbTableName, c.precision, c.text, cbColumnName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
       {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
       {szColumnName, cbColumnName, SQL_MAX_COLUMN_NAME_LEN},
   };
-  return RunCatalog(statement, "SQLColumnPrivileges", kApiColumnPrivileges, kKindColumnPrivileges,
-                    strings, 4, nullptr, [&](const ArgCopy* a) {
-                      return DrvColumnPrivileges(statement, a[0].text, a[1].text, a[2].text,
-                                                 a[3].text);
-                    });
+  return CatalogFunction(hstmt, "SQLColumnPrivileges", kApiColumnPrivileges, kKindColumnPrivileges,
+                         strings, 4, nullptr, "", [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvColumnPrivileges(statement, a[0].text, a[1].text, a[2].text,
+                                                      a[3].text);
+                         });
 }
 
 SQLRETURN SQLForeignKeysImpl(SQLHSTMT hstmt, SQLCHAR* szPkTableQualifier,
@@ -174,21 +153,6 @@ SQLRETURN SQLForeignKeysImpl(SQLHSTMT hstmt, SQLCHAR* szPkTableQualifier,
                              SQLSMALLINT cbFkTableQualifier, SQLCHAR* szFkTableOwner,
                              SQLSMALLINT cbFkTableOwner, SQLCHAR* szFkTableName,
                              SQLSMALLINT cbFkTableName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg pq = TracedString(szPkTableQualifier, cbPkTableQualifier);
-  TraceArg po = TracedString(szPkTableOwner, cbPkTableOwner);
-  TraceArg pt = TracedString(szPkTableName, cbPkTableName);
-  TraceArg fq = TracedString(szFkTableQualifier, cbFkTableQualifier);
-  TraceArg fo = TracedString(szFkTableOwner, cbFkTableOwner);
-  TraceArg ft = TracedString(szFkTableName, cbFkTableName);
-  TraceEnter(StmtTrace(statement),
-             "SQLForeignKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, "
-             "\"%.*s\", %d, \"%.*s\", %d)",
-             TraceAddr(hstmt), pq.precision, pq.text, cbPkTableQualifier, po.precision, po.text,
-             cbPkTableOwner, pt.precision, pt.text, cbPkTableName, fq.precision, fq.text,
-             cbFkTableQualifier, fo.precision, fo.text, cbFkTableOwner, ft.precision, ft.text,
-             cbFkTableName);
   const CatalogString strings[] = {
       {szPkTableQualifier, cbPkTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szPkTableOwner, cbPkTableOwner, SQL_MAX_OWNER_NAME_LEN},
@@ -199,34 +163,26 @@ SQLRETURN SQLForeignKeysImpl(SQLHSTMT hstmt, SQLCHAR* szPkTableQualifier,
   };
   // Both qualifiers, then both owners, then both tables.
   static constexpr uint32_t kPairs[] = {0, 3, 1, 4, 2, 5};
-  return RunCatalog(statement, "SQLForeignKeys", kApiForeignKeys, kKindForeignKeys, strings, 6,
-                    kPairs, [&](const ArgCopy* a) {
-                      return DrvForeignKeys(statement, a[0].text, a[1].text, a[2].text, a[3].text,
-                                            a[4].text, a[5].text);
-                    });
+  return CatalogFunction(hstmt, "SQLForeignKeys", kApiForeignKeys, kKindForeignKeys, strings, 6,
+                         kPairs, "", [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvForeignKeys(statement, a[0].text, a[1].text, a[2].text,
+                                                 a[3].text, a[4].text, a[5].text);
+                         });
 }
 
 SQLRETURN SQLPrimaryKeysImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
                              SQLSMALLINT cbTableQualifier, SQLCHAR* szTableOwner,
                              SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
                              SQLSMALLINT cbTableName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(StmtTrace(statement),
-             "SQLPrimaryKeys(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", TraceAddr(hstmt),
-             q.precision, q.text, cbTableQualifier, o.precision, o.text, cbTableOwner, t.precision,
-             t.text, cbTableName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
       {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
   };
-  return RunCatalog(
-      statement, "SQLPrimaryKeys", kApiPrimaryKeys, kKindPrimaryKeys, strings, 3, nullptr,
-      [&](const ArgCopy* a) { return DrvPrimaryKeys(statement, a[0].text, a[1].text, a[2].text); });
+  return CatalogFunction(hstmt, "SQLPrimaryKeys", kApiPrimaryKeys, kKindPrimaryKeys, strings, 3,
+                         nullptr, "", [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvPrimaryKeys(statement, a[0].text, a[1].text, a[2].text);
+                         });
 }
 
 SQLRETURN SQLProcedureColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier,
@@ -234,49 +190,31 @@ SQLRETURN SQLProcedureColumnsImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier,
                                   SQLSMALLINT cbProcOwner, SQLCHAR* szProcName,
                                   SQLSMALLINT cbProcName, SQLCHAR* szColumnName,
                                   SQLSMALLINT cbColumnName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szProcQualifier, cbProcQualifier);
-  TraceArg o = TracedString(szProcOwner, cbProcOwner);
-  TraceArg p = TracedString(szProcName, cbProcName);
-  TraceArg c = TracedString(szColumnName, cbColumnName);
-  TraceEnter(StmtTrace(statement),
-             "SQLProcedureColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             TraceAddr(hstmt), q.precision, q.text, cbProcQualifier, o.precision, o.text,
-             cbProcOwner, p.precision, p.text, cbProcName, c.precision, c.text, cbColumnName);
   const CatalogString strings[] = {
       {szProcQualifier, cbProcQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szProcOwner, cbProcOwner, SQL_MAX_OWNER_NAME_LEN},
       {szProcName, cbProcName, SQL_MAX_PROCEDURE_NAME_LEN},
       {szColumnName, cbColumnName, SQL_MAX_COLUMN_NAME_LEN},
   };
-  return RunCatalog(statement, "SQLProcedureColumns", kApiProcedureColumns, kKindProcedureColumns,
-                    strings, 4, nullptr, [&](const ArgCopy* a) {
-                      return DrvProcedureColumns(statement, a[0].text, a[1].text, a[2].text,
-                                                 a[3].text);
-                    });
+  return CatalogFunction(hstmt, "SQLProcedureColumns", kApiProcedureColumns, kKindProcedureColumns,
+                         strings, 4, nullptr, "", [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvProcedureColumns(statement, a[0].text, a[1].text, a[2].text,
+                                                      a[3].text);
+                         });
 }
 
 SQLRETURN SQLProceduresImpl(SQLHSTMT hstmt, SQLCHAR* szProcQualifier, SQLSMALLINT cbProcQualifier,
                             SQLCHAR* szProcOwner, SQLSMALLINT cbProcOwner, SQLCHAR* szProcName,
                             SQLSMALLINT cbProcName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szProcQualifier, cbProcQualifier);
-  TraceArg o = TracedString(szProcOwner, cbProcOwner);
-  TraceArg p = TracedString(szProcName, cbProcName);
-  TraceEnter(StmtTrace(statement),
-             "SQLProcedures(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)", TraceAddr(hstmt),
-             q.precision, q.text, cbProcQualifier, o.precision, o.text, cbProcOwner, p.precision,
-             p.text, cbProcName);
   const CatalogString strings[] = {
       {szProcQualifier, cbProcQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szProcOwner, cbProcOwner, SQL_MAX_OWNER_NAME_LEN},
       {szProcName, cbProcName, SQL_MAX_PROCEDURE_NAME_LEN},
   };
-  return RunCatalog(
-      statement, "SQLProcedures", kApiProcedures, kKindProcedures, strings, 3, nullptr,
-      [&](const ArgCopy* a) { return DrvProcedures(statement, a[0].text, a[1].text, a[2].text); });
+  return CatalogFunction(hstmt, "SQLProcedures", kApiProcedures, kKindProcedures, strings, 3,
+                         nullptr, "", [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvProcedures(statement, a[0].text, a[1].text, a[2].text);
+                         });
 }
 
 SQLRETURN SQLSpecialColumnsImpl(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLCHAR* szTableQualifier,
@@ -284,73 +222,50 @@ SQLRETURN SQLSpecialColumnsImpl(SQLHSTMT hstmt, SQLUSMALLINT fColType, SQLCHAR* 
                                 SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
                                 SQLSMALLINT cbTableName, SQLUSMALLINT fScope,
                                 SQLUSMALLINT fNullable) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(StmtTrace(statement),
-             "SQLSpecialColumns(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, %u, %u)",
-             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
-             cbTableOwner, t.precision, t.text, cbTableName, static_cast<unsigned>(fScope),
-             static_cast<unsigned>(fNullable));
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
       {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
   };
-  return RunCatalog(statement, "SQLSpecialColumns", kApiSpecialColumns, kKindSpecialColumns,
-                    strings, 3, nullptr, [&](const ArgCopy* a) {
-                      return DrvSpecialColumns(statement, fColType, a[0].text, a[1].text, a[2].text,
-                                               fScope, fNullable);
-                    });
+  char tail[32];
+  std::snprintf(tail, sizeof tail, ", %u, %u", static_cast<unsigned>(fScope),
+                static_cast<unsigned>(fNullable));
+  return CatalogFunction(hstmt, "SQLSpecialColumns", kApiSpecialColumns, kKindSpecialColumns,
+                         strings, 3, nullptr, tail, [&](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvSpecialColumns(statement, fColType, a[0].text, a[1].text,
+                                                    a[2].text, fScope, fNullable);
+                         });
 }
 
 SQLRETURN SQLStatisticsImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT cbTableQualifier,
                             SQLCHAR* szTableOwner, SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
                             SQLSMALLINT cbTableName, SQLUSMALLINT fUnique, SQLUSMALLINT fAccuracy) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(StmtTrace(statement),
-             "SQLStatistics(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, %u, %u)",
-             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
-             cbTableOwner, t.precision, t.text, cbTableName, static_cast<unsigned>(fUnique),
-             static_cast<unsigned>(fAccuracy));
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
       {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
   };
-  return RunCatalog(statement, "SQLStatistics", kApiStatistics, kKindStatistics, strings, 3,
-                    nullptr, [&](const ArgCopy* a) {
-                      return DrvStatistics(statement, a[0].text, a[1].text, a[2].text, fUnique,
-                                           fAccuracy);
-                    });
+  char tail[32];
+  std::snprintf(tail, sizeof tail, ", %u, %u", static_cast<unsigned>(fUnique),
+                static_cast<unsigned>(fAccuracy));
+  return CatalogFunction(hstmt, "SQLStatistics", kApiStatistics, kKindStatistics, strings, 3,
+                         nullptr, tail, [&](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvStatistics(statement, a[0].text, a[1].text, a[2].text, fUnique,
+                                                fAccuracy);
+                         });
 }
 
 SQLRETURN SQLTablePrivilegesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier,
                                  SQLSMALLINT cbTableQualifier, SQLCHAR* szTableOwner,
                                  SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
                                  SQLSMALLINT cbTableName) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg t = TracedString(szTableName, cbTableName);
-  TraceEnter(StmtTrace(statement),
-             "SQLTablePrivileges(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
-             cbTableOwner, t.precision, t.text, cbTableName);
   const CatalogString strings[] = {
       {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
       {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
       {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
   };
-  return RunCatalog(statement, "SQLTablePrivileges", kApiTablePrivileges, kKindTablePrivileges,
-                    strings, 3, nullptr, [&](const ArgCopy* a) {
-                      return DrvTablePrivileges(statement, a[0].text, a[1].text, a[2].text);
-                    });
+  return CatalogFunction(hstmt, "SQLTablePrivileges", kApiTablePrivileges, kKindTablePrivileges,
+                         strings, 3, nullptr, "", [](DrvStmt* statement, const ArgCopy* a) {
+                           return DrvTablePrivileges(statement, a[0].text, a[1].text, a[2].text);
+                         });
 }

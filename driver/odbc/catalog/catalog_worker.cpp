@@ -2,6 +2,10 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+
 #include "common/memory.h"
 #include "common/trace.h"
 #include "driver/odbc/connect/drv_conn.h"
@@ -9,8 +13,11 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/diag/trace_addr.h"
+#include "driver/odbc/diag/trace_arg.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/text_helpers.h"
 #include "wire/column_desc.h"
@@ -19,11 +26,24 @@ namespace {
 
 // Used when the server gives no maximum for a kind of name.
 constexpr int32_t kDefaultNameMax = 255;
+// Room for the longest text a trace line holds (1024) and its NUL: the
+// trace cuts a longer one at the same place.
+constexpr size_t kTraceTextSize = 1025;
+
+// Appends to the text at `out`, keeping what fits in `size`.
+__attribute__((format(printf, 4, 5))) void Append(char* out, size_t size, size_t* used,
+                                                  const char* format, ...) {
+  if (*used + 1 >= size) return;
+  va_list args;
+  va_start(args, format);
+  int n = std::vsnprintf(out + *used, size - *used, format, args);
+  va_end(args);
+  if (n > 0) *used = std::min(size - 1, *used + static_cast<size_t>(n));
+}
 
 }  // namespace
 
 CatalogEntry CatalogBegin(DrvStmt* statement, uint16_t api) {
-  ClearHandleErrors(nullptr, nullptr, statement);
   if (!StmtIsAsync(statement) || statement->pending == 0) return CatalogEntry::kFresh;
   if (statement->pending_function == api) return CatalogEntry::kResume;
   PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
@@ -101,10 +121,9 @@ SQLRETURN CatalogReply(DrvStmt* statement, int16_t status, LnaColumnDesc* reply,
   return code;
 }
 
-SQLRETURN RunCatalog(DrvStmt* statement, const char* name, uint16_t api, uint16_t kind,
-                     const CatalogString* strings, uint32_t count, const uint32_t* copy_order,
+SQLRETURN RunCatalog(DrvStmt* statement, uint16_t api, uint16_t kind, const CatalogString* strings,
+                     uint32_t count, const uint32_t* copy_order,
                      const std::function<SQLRETURN(const ArgCopy*)>& wrapper) {
-  TraceHandle* trace = statement->conn->trace;
   ArgCopy copies[kMaxCatalogStrings] = {};
   SQLRETURN code = SQL_ERROR;
   switch (CatalogBegin(statement, api)) {
@@ -121,6 +140,40 @@ SQLRETURN RunCatalog(DrvStmt* statement, const char* name, uint16_t api, uint16_
       break;
   }
   FreeArgCopy(copies, kMaxCatalogStrings);
-  TraceReturn(trace, name, code);
   return code;
+}
+
+void FormatCatalogEntry(char* out, size_t size, const char* name, const void* hstmt,
+                        const CatalogString* strings, uint32_t count, const char* tail) {
+  if (size == 0) return;
+  out[0] = '\0';
+  size_t used = 0;
+  Append(out, size, &used, "%s(0x%08lx", name, TraceAddr(hstmt));
+  for (uint32_t i = 0; i < count; ++i) {
+    TraceArg shown = TracedString(strings[i].text, strings[i].length);
+    Append(out, size, &used, ", \"%.*s\", %d", shown.precision, shown.text, strings[i].length);
+  }
+  Append(out, size, &used, "%s)", tail);
+}
+
+void TraceCatalogEntry(const DrvStmt* statement, const char* name, const void* hstmt,
+                       const CatalogString* strings, uint32_t count, const char* tail) {
+  TraceHandle* trace = StmtTrace(statement);
+  if (trace == nullptr) return;
+  char text[kTraceTextSize];
+  FormatCatalogEntry(text, sizeof text, name, hstmt, strings, count, tail);
+  TraceEnter(trace, "%s", text);
+}
+
+SQLRETURN CatalogFunction(SQLHSTMT hstmt, const char* name, uint16_t api, uint16_t kind,
+                          const CatalogString* strings, uint32_t count, const uint32_t* copy_order,
+                          const char* tail,
+                          const std::function<SQLRETURN(DrvStmt*, const ArgCopy*)>& wrapper) {
+  return StatementEntry(
+      hstmt, name,
+      [&](DrvStmt* statement) { TraceCatalogEntry(statement, name, hstmt, strings, count, tail); },
+      [&](DrvStmt* statement) {
+        return RunCatalog(statement, api, kind, strings, count, copy_order,
+                          [&](const ArgCopy* copies) { return wrapper(statement, copies); });
+      });
 }

@@ -5,6 +5,7 @@
 
 #include <sql.h>
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 
@@ -30,8 +31,7 @@ enum class CatalogEntry {
   kResume,  // this function is outstanding: continue it
 };
 
-// Clears the statement's diagnostics and applies the asynchronous rule for
-// the function numbered `api`.
+// Applies the asynchronous rule for the function numbered `api`.
 CatalogEntry CatalogBegin(DrvStmt* statement, uint16_t api);
 // Copies the strings in the order given by `order` (indexes into
 // `strings`), each checked against its maximum with the connection's
@@ -50,8 +50,23 @@ void OpenCatalogResult(DrvStmt* statement, uint16_t kind, SQLRETURN code);
 // runs, the reply array freed.
 SQLRETURN CatalogReply(DrvStmt* statement, int16_t status, LnaColumnDesc* reply, uint16_t count);
 
-// The whole of a catalog function after its entry trace: `wrapper`
+// The work of a catalog function inside its statement shell: `wrapper`
 // receives the copies in API order (all null when a call is resumed).
-SQLRETURN RunCatalog(DrvStmt* statement, const char* name, uint16_t api, uint16_t kind,
-                     const CatalogString* strings, uint32_t count, const uint32_t* copy_order,
+SQLRETURN RunCatalog(DrvStmt* statement, uint16_t api, uint16_t kind, const CatalogString* strings,
+                     uint32_t count, const uint32_t* copy_order,
                      const std::function<SQLRETURN(const ArgCopy*)>& wrapper);
+
+// The entry trace text of catalog function `name` at `out` (cut to `size`):
+// the statement, each string argument as the trace shows it with its
+// length, then `tail` (the function's other traced arguments, formatted).
+void FormatCatalogEntry(char* out, size_t size, const char* name, const void* hstmt,
+                        const CatalogString* strings, uint32_t count, const char* tail);
+// Writes the entry trace line of FormatCatalogEntry on the statement's trace.
+void TraceCatalogEntry(const DrvStmt* statement, const char* name, const void* hstmt,
+                       const CatalogString* strings, uint32_t count, const char* tail);
+// A catalog function whole: the statement shell with the entry trace line
+// of TraceCatalogEntry, and RunCatalog inside it.
+SQLRETURN CatalogFunction(SQLHSTMT hstmt, const char* name, uint16_t api, uint16_t kind,
+                          const CatalogString* strings, uint32_t count, const uint32_t* copy_order,
+                          const char* tail,
+                          const std::function<SQLRETURN(DrvStmt*, const ArgCopy*)>& wrapper);

@@ -6,7 +6,9 @@
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "driver/odbc/catalog/catalog_api.h"
 #include "driver/odbc/catalog/catalog_columns.h"
@@ -44,6 +46,42 @@ TEST(TraceArgTest, ShowsNoMoreThanTheGivenLength) {
       {text, -7, "\"\""},
   };
   for (const Case& c : cases) EXPECT_EQ(Shown(c.text, c.length), c.shown) << c.length;
+}
+
+// The entry line is built from the string arguments in order: it must read
+// as the printf of the whole line would, cut at the trace's limit too.
+TEST(CatalogEntryTraceTest, ReadsAsTheWholeLinePrinted) {
+  const auto* orders = reinterpret_cast<const SQLCHAR*>("orders");
+  const SQLCHAR unterminated[3] = {'a', 'b', 'c'};
+  void* hstmt = reinterpret_cast<void*>(static_cast<uintptr_t>(0x1234));
+  const std::string long_text(2000, 'x');
+  const auto* longest = reinterpret_cast<const SQLCHAR*>(long_text.c_str());
+  struct Case {
+    const char* name;
+    std::vector<CatalogString> strings;
+    const char* tail;
+    std::string line;
+  };
+  const Case cases[] = {
+      {"SQLColumns",
+       {{orders, SQL_NTS, 0}, {nullptr, 0, 0}, {orders, 3, 0}, {unterminated, 3, 0}},
+       "",
+       "SQLColumns(0x00001234, \"orders\", -3, \"NULL\", 0, \"ord\", 3, \"abc\", 3)"},
+      {"SQLStatistics",
+       {{orders, SQL_NULL_DATA, 0}, {orders, -7, 0}, {orders, 0, 0}},
+       ", 1, 0",
+       "SQLStatistics(0x00001234, \"NULL\", -1, \"\", -7, \"\", 0, 1, 0)"},
+      {"SQLTables",
+       {{longest, SQL_NTS, 0}},
+       "",
+       ("SQLTables(0x00001234, \"" + long_text).substr(0, 1024)},
+  };
+  for (const Case& c : cases) {
+    char text[1025];
+    FormatCatalogEntry(text, sizeof text, c.name, hstmt, c.strings.data(),
+                       static_cast<uint32_t>(c.strings.size()), c.tail);
+    EXPECT_EQ(text, c.line) << c.name;
+  }
 }
 
 class CatalogWorkerTest : public ::testing::Test, public StmtFixture {

@@ -4,16 +4,14 @@
 
 #include <cstring>
 
-#include "common/trace.h"
 #include "driver/lna/lna_call.h"
 #include "driver/odbc/catalog/catalog_columns.h"
 #include "driver/odbc/catalog/catalog_worker.h"
 #include "driver/odbc/catalog/table_types.h"
 #include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/trace_arg.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 #include "wire/column_desc.h"
 
 namespace {
@@ -62,27 +60,21 @@ SQLRETURN DrvTablesOwnerList(DrvStmt* statement) {
   return DrvTables(statement, "", "%", "", 0);
 }
 
-SQLRETURN SQLTablesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT cbTableQualifier,
-                        SQLCHAR* szTableOwner, SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
-                        SQLSMALLINT cbTableName, SQLCHAR* szTableType, SQLSMALLINT cbTableType) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = statement->conn->trace;
-  TraceArg q = TracedString(szTableQualifier, cbTableQualifier);
-  TraceArg o = TracedString(szTableOwner, cbTableOwner);
-  TraceArg n = TracedString(szTableName, cbTableName);
-  TraceArg y = TracedString(szTableType, cbTableType);
-  TraceEnter(trace, "SQLTables(0x%08lx, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d, \"%.*s\", %d)",
-             TraceAddr(hstmt), q.precision, q.text, cbTableQualifier, o.precision, o.text,
-             cbTableOwner, n.precision, n.text, cbTableName, y.precision, y.text, cbTableType);
+namespace {
 
+// SQLTables inside its statement shell: the lists its patterns ask for, or
+// the tables themselves. `strings`: qualifier, owner, name and type.
+SQLRETURN ListTables(DrvStmt* statement, const CatalogString* strings) {
+  const CatalogString& qualifier = strings[0];
+  const CatalogString& owner = strings[1];
+  const CatalogString& name = strings[2];
+  const CatalogString& type = strings[3];
   ArgCopy copies[4] = {};
   uint16_t kind = kKindTables;
   SQLRETURN code = SQL_ERROR;
   auto finish = [&] {
     OpenCatalogResult(statement, kind, code);
     FreeArgCopy(copies, 4);
-    TraceReturn(trace, "SQLTables", code);
     return code;
   };
   auto call = [&](auto wrapper) { code = CatalogCall(statement, kApiTables, wrapper); };
@@ -108,38 +100,49 @@ SQLRETURN SQLTablesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT c
   }
   if (!StmtCheckCatalogState(statement)) return finish();
 
-  if (Empty(szTableQualifier, cbTableQualifier) && Empty(szTableName, cbTableName) &&
-      Percent(szTableOwner, cbTableOwner)) {
+  if (Empty(qualifier.text, qualifier.length) && Empty(name.text, name.length) &&
+      Percent(owner.text, owner.length)) {
     DrvResetStmt(statement);
     kind = kKindOwnerList;
     call([&] { return DrvTablesOwnerList(statement); });
     return finish();
   }
-  if (Empty(szTableOwner, cbTableOwner) && Empty(szTableName, cbTableName) &&
-      Percent(szTableQualifier, cbTableQualifier)) {
+  if (Empty(owner.text, owner.length) && Empty(name.text, name.length) &&
+      Percent(qualifier.text, qualifier.length)) {
     DrvResetStmt(statement);
     kind = kKindQualifierList;
     call([&] { return DrvTablesQualifierList(statement); });
     return finish();
   }
-  if (NullOrEmpty(szTableQualifier, cbTableQualifier) && NullOrEmpty(szTableOwner, cbTableOwner) &&
-      NullOrEmpty(szTableName, cbTableName) && AsksTableTypes(szTableType, cbTableType)) {
+  if (NullOrEmpty(qualifier.text, qualifier.length) && NullOrEmpty(owner.text, owner.length) &&
+      NullOrEmpty(name.text, name.length) && AsksTableTypes(type.text, type.length)) {
     DrvResetStmt(statement);
     kind = kKindTableTypeList;
     call([&] { return BuildTableTypeRows(statement); });
     return finish();
   }
 
-  const CatalogString strings[] = {
-      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
-      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
-      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
-      {szTableType, cbTableType, 0},
-  };
   if (!CopyCatalogStrings(statement, strings, nullptr, 4, copies)) return finish();
   uint32_t mask = 0;
   if (ParseTableTypes(statement->conn, copies[3].text, &mask) != 0) mask = kAllTableTypes;
   DrvResetStmt(statement);
   call([&] { return DrvTables(statement, copies[0].text, copies[1].text, copies[2].text, mask); });
   return finish();
+}
+
+}  // namespace
+
+SQLRETURN SQLTablesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT cbTableQualifier,
+                        SQLCHAR* szTableOwner, SQLSMALLINT cbTableOwner, SQLCHAR* szTableName,
+                        SQLSMALLINT cbTableName, SQLCHAR* szTableType, SQLSMALLINT cbTableType) {
+  const CatalogString strings[] = {
+      {szTableQualifier, cbTableQualifier, SQL_MAX_QUALIFIER_NAME_LEN},
+      {szTableOwner, cbTableOwner, SQL_MAX_OWNER_NAME_LEN},
+      {szTableName, cbTableName, SQL_MAX_TABLE_NAME_LEN},
+      {szTableType, cbTableType, 0},
+  };
+  return StatementEntry(
+      hstmt, "SQLTables",
+      [&](DrvStmt* statement) { TraceCatalogEntry(statement, "SQLTables", hstmt, strings, 4, ""); },
+      [&](DrvStmt* statement) { return ListTables(statement, strings); });
 }

@@ -15,6 +15,7 @@
 #include "driver/odbc/fetch/local_column.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
 #include "driver/odbc/statement/text_helpers.h"
@@ -61,27 +62,17 @@ constexpr LocalColumn kTypeInfoColumns[15] = {
     Short(), Short(), Short(),          Short(), Text(), Short(), Short(),
 };
 
-SQLRETURN Finish(TraceHandle* trace, SQLRETURN code) {
-  TraceReturn(trace, "SQLGetTypeInfo", code);
-  return code;
-}
-
-}  // namespace
-
-SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
+// SQLGetTypeInfo inside its statement shell: the local list of the
+// server's types, all of them or those of one SQL type.
+SQLRETURN OpenTypeList(DrvStmt* statement, SQLSMALLINT fSqlType) {
   DrvConn* connection = statement->conn;
-  TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
-  ClearHandleErrors(nullptr, nullptr, statement);
   // The call itself never waits, so whatever is outstanding is another
   // function's.
   if (StmtIsAsync(statement) && statement->pending != 0) {
     PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
-    return Finish(trace, SQL_ERROR);
+    return SQL_ERROR;
   }
-  if (!StmtCheckCatalogState(statement)) return Finish(trace, SQL_ERROR);
+  if (!StmtCheckCatalogState(statement)) return SQL_ERROR;
 
   if (fSqlType == SQL_ALL_TYPES || fSqlType == kAllTypesNoSkip) {
     statement->type_list_selector = fSqlType == SQL_ALL_TYPES ? kAllTypes : kAllTypesNoSkip;
@@ -100,14 +91,24 @@ SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
     }
   }
   DrvResetStmt(statement);
-  if (StoreLocalColumns(statement, kTypeInfoColumns, 15) != SQL_SUCCESS)
-    return Finish(trace, SQL_ERROR);
+  if (StoreLocalColumns(statement, kTypeInfoColumns, 15) != SQL_SUCCESS) return SQL_ERROR;
   statement->result_class = kResultRows;
   statement->result_kind = kKindTypeInfo;
   statement->state = kStmtResultOpen;
   if (statement->cursor_name[0] == '\0') MakeCursorName(statement);
   statement->prepared = 0;
-  return Finish(trace, SQL_SUCCESS);
+  return SQL_SUCCESS;
+}
+
+}  // namespace
+
+SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
+  return StatementEntry(
+      hstmt, "SQLGetTypeInfo",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
+      },
+      [&](DrvStmt* statement) { return OpenTypeList(statement, fSqlType); });
 }
 
 int LookupServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {

@@ -15,7 +15,7 @@
 #include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/text_helpers.h"
+#include "driver/odbc/statement/stmt_state.h"
 
 namespace {
 
@@ -161,7 +161,7 @@ SQLRETURN SQLGetInfoImpl(SQLHDBC hdbc, SQLUSMALLINT fInfoType, SQLPOINTER rgbInf
     TraceReturn(trace, "SQLGetInfo", code);
     return code;
   };
-  if (ConnHasStatements(connection)) {
+  if (ConnHasPendingAsyncCall(connection)) {
     PostDbcError(connection, kMsgErrOutOfSequence, 0, nullptr);
     return finish(SQL_ERROR);
   }

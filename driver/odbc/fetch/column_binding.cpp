@@ -11,6 +11,7 @@
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
 
@@ -23,7 +24,7 @@ constexpr uintptr_t kBookmarkBit = 64;
 
 SQLRETURN Refuse(DrvStmt* statement, uint32_t message) {
   PostStmtError(statement, message, 0, nullptr);
-  return StmtFinish(statement, "SQLBindCol", SQL_ERROR);
+  return SQL_ERROR;
 }
 
 }  // namespace
@@ -42,26 +43,23 @@ uint32_t HighestBoundColumn(const DrvStmt* statement) {
   return 0;
 }
 
-SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
-                         SQLLEN cbValueMax, SQLLEN* pcbValue) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
-             TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
-             TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
-  ClearHandleErrors(nullptr, nullptr, statement);
+namespace {
+
+// SQLBindCol inside its statement shell.
+SQLRETURN BindColumn(DrvStmt* statement, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
+                     SQLLEN cbValueMax, SQLLEN* pcbValue) {
   if (StmtIsAsync(statement) && statement->pending != 0)
     return Refuse(statement, kMsgErrOutOfSequence);
 
   InfoValue info{};
   if (icol == 0) {
     SQLRETURN code = DrvGetInfo(statement->conn, kInfoBookmarkPersistence, 0, &info);
-    if (code == SQL_ERROR) return StmtFinish(statement, "SQLBindCol", code);
+    if (code == SQL_ERROR) return code;
     if ((info.number & kBookmarkBit) == 0) return Refuse(statement, kMsgErrDriverIncapable);
     if (fCType != SQL_C_ULONG) return Refuse(statement, kMsgErrInvalProgType);
   }
   SQLRETURN result = DrvGetInfo(statement->conn, kInfoMaxColumnsInSelect, 0, &info);
-  if (result == SQL_ERROR) return StmtFinish(statement, "SQLBindCol", result);
+  if (result == SQL_ERROR) return result;
   if (info.number != 0 && icol > info.number) return Refuse(statement, kMsgErrInvalColumn);
 
   if (statement->column_bindings == nullptr) {
@@ -81,5 +79,21 @@ SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
     ColumnDesc* column = ResultColumn(statement, icol);
     if (column != nullptr) column->binding[0] = column->binding[1] = nullptr;
   }
-  return StmtFinish(statement, "SQLBindCol", result);
+  return result;
+}
+
+}  // namespace
+
+SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
+                         SQLLEN cbValueMax, SQLLEN* pcbValue) {
+  return StatementEntry(
+      hstmt, "SQLBindCol",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
+                   TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
+                   TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
+      },
+      [&](DrvStmt* statement) {
+        return BindColumn(statement, icol, fCType, rgbValue, cbValueMax, pcbValue);
+      });
 }

@@ -246,6 +246,7 @@ int16_t ColumnSqlType(const DrvStmt* statement, const ColumnDesc* column) {
   return type != nullptr ? type->sql_type : static_cast<int16_t>(column->sql_type);
 }
 
+// Its own shell, not StatementEntry: it clears the diagnostics only in some states.
 SQLRETURN SQLNumResultColsImpl(SQLHSTMT hstmt, SQLSMALLINT* pccol) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;
@@ -312,34 +313,30 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
       });
 }
 
-SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT fDescType,
-                               SQLPOINTER rgbDesc, SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
-                               SQLLEN* pfDesc) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement),
-             "SQLColAttributes(0x%08lx, %u, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-             static_cast<unsigned>(icol), static_cast<unsigned>(fDescType), TraceAddr(rgbDesc),
-             cbDescMax, TraceAddr(pcbDesc), TraceAddr(pfDesc));
-  ClearHandleErrors(nullptr, nullptr, statement);
+namespace {
+
+// SQLColAttributes inside its statement shell.
+SQLRETURN ColumnAttribute(DrvStmt* statement, SQLUSMALLINT icol, SQLUSMALLINT fDescType,
+                          SQLPOINTER rgbDesc, SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
+                          SQLLEN* pfDesc) {
   if (!HasResultSet(statement)) {
     PostStmtError(statement, kMsgErrInvalCursorState, 0, nullptr);
-    return StmtFinish(statement, "SQLColAttributes", SQL_ERROR);
+    return SQL_ERROR;
   }
   bool numeric = fDescType == SQL_COLUMN_COUNT ||
                  (fDescType >= SQL_COLUMN_TYPE && fDescType <= SQL_COLUMN_SEARCHABLE);
-  if (numeric && pfDesc == nullptr) return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
+  if (numeric && pfDesc == nullptr) return SQL_SUCCESS;
   if (fDescType == SQL_COLUMN_COUNT) {
     *pfDesc = static_cast<SQLLEN>(DescribedColumnCount(statement));
-    return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
+    return SQL_SUCCESS;
   }
   if (icol == 0 || icol > DescribedColumnCount(statement)) {
     PostStmtError(statement, kMsgErrInvalColumn, 0, nullptr);
-    return StmtFinish(statement, "SQLColAttributes", SQL_ERROR);
+    return SQL_ERROR;
   }
   if (fDescType > SQL_COLUMN_LABEL) {
     PostStmtError(statement, kMsgErrDriverIncapable, 0, nullptr);
-    return StmtFinish(statement, "SQLColAttributes", SQL_ERROR);
+    return SQL_ERROR;
   }
   const char* text = nullptr;
   if (const CatalogColumnInfo* entry = CatalogColumn(statement, icol); entry != nullptr) {
@@ -348,10 +345,9 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
     CatalogAttribute(statement, *entry, fDescType, &value, &text, name, sizeof name);
     if (numeric) {
       *pfDesc = value;
-      return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
+      return SQL_SUCCESS;
     }
-    return StmtFinish(statement, "SQLColAttributes",
-                      CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
+    return CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc);
   }
   const ColumnDesc* column = ResultColumn(statement, icol);
   int16_t sql_type = ColumnSqlType(statement, column);
@@ -414,7 +410,24 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
     default:
       break;
   }
-  if (numeric) return StmtFinish(statement, "SQLColAttributes", SQL_SUCCESS);
-  return StmtFinish(statement, "SQLColAttributes",
-                    CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc));
+  if (numeric) return SQL_SUCCESS;
+  return CopyOutAttrString(statement, text, rgbDesc, cbDescMax, pcbDesc);
+}
+
+}  // namespace
+
+SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT fDescType,
+                               SQLPOINTER rgbDesc, SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
+                               SQLLEN* pfDesc) {
+  return StatementEntry(
+      hstmt, "SQLColAttributes",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement),
+                   "SQLColAttributes(0x%08lx, %u, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx)",
+                   TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<unsigned>(fDescType),
+                   TraceAddr(rgbDesc), cbDescMax, TraceAddr(pcbDesc), TraceAddr(pfDesc));
+      },
+      [&](DrvStmt* statement) {
+        return ColumnAttribute(statement, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
+      });
 }

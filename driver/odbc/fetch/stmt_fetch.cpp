@@ -13,6 +13,7 @@
 #include "driver/odbc/fetch/local_rows.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
 
@@ -20,15 +21,15 @@ namespace {
 
 constexpr uint32_t kApiFetch = 13;
 
-SQLRETURN Refuse(DrvStmt* statement, const char* name, uint32_t message) {
+SQLRETURN Refuse(DrvStmt* statement, uint32_t message) {
   PostStmtError(statement, message, 0, nullptr);
-  return StmtFinish(statement, name, SQL_ERROR);
+  return SQL_ERROR;
 }
 
 SQLRETURN EndOfRows(DrvStmt* statement) {
   statement->state = kStmtExecuted;
   statement->fetch_status = 2;
-  return StmtFinish(statement, "SQLFetch", SQL_NO_DATA_FOUND);
+  return SQL_NO_DATA_FOUND;
 }
 
 bool IsLocalKind(const DrvStmt* statement) {
@@ -72,28 +73,23 @@ SQLRETURN TransferBoundColumns(DrvStmt* statement) {
   return result;
 }
 
-}  // namespace
-
-SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLFetch(0x%08lx)", TraceAddr(hstmt));
-  ClearHandleErrors(nullptr, nullptr, statement);
+// SQLFetch inside its statement shell: the next row, from the server or
+// from a local list, into the bound columns.
+SQLRETURN FetchRow(DrvStmt* statement) {
   bool resuming = false;
   if (StmtIsAsync(statement) && statement->pending != 0) {
-    if (statement->pending_function != kApiFetch)
-      return Refuse(statement, "SQLFetch", kMsgErrOutOfSequence);
+    if (statement->pending_function != kApiFetch) return Refuse(statement, kMsgErrOutOfSequence);
     resuming = true;
   }
   if (!resuming) {
     SQLRETURN checked = CheckFetch(statement);
     if (checked == SQL_NO_DATA_FOUND) return EndOfRows(statement);
-    if (checked != SQL_SUCCESS) return StmtFinish(statement, "SQLFetch", checked);
+    if (checked != SQL_SUCCESS) return checked;
     if (IsLocalKind(statement)) {
       if (!NextLocalRow(statement)) return EndOfRows(statement);
       // The row count already stands on the new row.
       --statement->row_count;
-      return StmtFinish(statement, "SQLFetch", TransferBoundColumns(statement));
+      return TransferBoundColumns(statement);
     }
   }
 
@@ -101,7 +97,7 @@ SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
   if (code == SQL_STILL_EXECUTING) {
     statement->pending = 1;
     statement->pending_function = kApiFetch;
-    return StmtFinish(statement, "SQLFetch", code);
+    return code;
   }
   if (code == SQL_ERROR && statement->pending != 0) StmtResetFetchState(statement);
   statement->pending = 0;
@@ -110,13 +106,24 @@ SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
     statement->state = kStmtExecuted;
     statement->fetch_status = 2;
   }
-  if (code != SQL_SUCCESS && code != SQL_SUCCESS_WITH_INFO)
-    return StmtFinish(statement, "SQLFetch", code);
+  if (code != SQL_SUCCESS && code != SQL_SUCCESS_WITH_INFO) return code;
   SQLRETURN transfer = TransferBoundColumns(statement);
   if (transfer == SQL_SUCCESS && code == SQL_SUCCESS_WITH_INFO) transfer = code;
-  return StmtFinish(statement, "SQLFetch", transfer);
+  return transfer;
 }
 
+}  // namespace
+
+SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
+  return StatementEntry(
+      hstmt, "SQLFetch",
+      [&](DrvStmt* statement) {
+        TraceEnter(StmtTrace(statement), "SQLFetch(0x%08lx)", TraceAddr(hstmt));
+      },
+      FetchRow);
+}
+
+// Its own shell, not StatementEntry: a resumed call keeps the diagnostics of its earlier turns.
 SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
                          SQLLEN cbValueMax, SQLLEN* pcbValue) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
@@ -127,10 +134,10 @@ SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
   bool resuming = StmtIsAsync(statement) && statement->pending != 0;
   if (!resuming) ClearHandleErrors(nullptr, nullptr, statement);
   if (icol == 0 || icol > DescribedColumnCount(statement))
-    return Refuse(statement, "SQLGetData", kMsgErrInvalColumn);
+    return StmtFinish(statement, "SQLGetData", Refuse(statement, kMsgErrInvalColumn));
   // Without a current row there is no value to read.
   if (statement->state != kStmtOnRow)
-    return Refuse(statement, "SQLGetData", kMsgErrInvalCursorState);
+    return StmtFinish(statement, "SQLGetData", Refuse(statement, kMsgErrInvalCursorState));
   if (statement->data_column != icol) {
     // Moving to another column abandons what was left of the previous one.
     ResetRetrieval(statement, statement->data_column);

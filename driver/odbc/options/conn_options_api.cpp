@@ -16,9 +16,9 @@
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/options/conn_option_kind.h"
-#include "driver/odbc/options/drv_options.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/pending_options.h"
+#include "driver/odbc/options/remote_options.h"
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
 

@@ -4,12 +4,25 @@
 
 #include "common/rec_array.h"
 #include "common/trace.h"
+#include "driver/lna/lna_call.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_env.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/diag/trace_addr.h"
-#include "driver/odbc/options/drv_options.h"
+
+namespace {
+
+SQLRETURN DrvCommit(DrvConn* connection) {
+  return DrvMapRpcStatus(connection, LnaTransactSP(connection->lna, SQL_COMMIT));
+}
+
+SQLRETURN DrvRollback(DrvConn* connection) {
+  return DrvMapRpcStatus(connection, LnaTransactSP(connection->lna, SQL_ROLLBACK));
+}
+
+}  // namespace
 
 SQLRETURN SQLTransactImpl(SQLHENV henv, SQLHDBC hdbc, SQLUSMALLINT type) {
   auto* connection = static_cast<DrvConn*>(hdbc);

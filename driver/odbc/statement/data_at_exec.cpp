@@ -19,7 +19,6 @@
 #include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
-#include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_exec.h"

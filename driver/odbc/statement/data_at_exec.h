@@ -1,4 +1,4 @@
-// The steps below SQLParamData and SQLPutData.
+// SQLParamData and SQLPutData, and the steps below them.
 #pragma once
 
 #include <sql.h>
@@ -6,6 +6,11 @@
 #include <cstdint>
 
 struct DrvStmt;
+
+// SQLParamData and SQLPutData: values the application sends after the
+// execution asked for them.
+SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue);
+SQLRETURN SQLPutDataImpl(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue);
 
 // The next data-at-execution parameter after the current one (from the
 // first when none is current), or -1.

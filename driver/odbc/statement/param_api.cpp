@@ -144,6 +144,7 @@ SQLRETURN SQLBindParameterImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT fP
       });
 }
 
+// Its own shell, not StatementEntry: the call writes no trace lines.
 SQLRETURN SQLNumParamsImpl(SQLHSTMT hstmt, SQLSMALLINT* pcpar) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;

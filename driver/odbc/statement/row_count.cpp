@@ -38,10 +38,12 @@ SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
 }
 
 SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt));
-  SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);
-  return StmtFinish(statement, "SQLMoreResults",
-                    closed == SQL_ERROR ? SQL_ERROR : SQL_NO_DATA_FOUND);
+  return StatementEntry(
+      hstmt, "SQLMoreResults",
+      [&](DrvStmt* s) { TraceEnter(StmtTrace(s), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt)); },
+      [&](DrvStmt* statement) {
+        // A single result set per statement: closing it leaves no more.
+        SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);
+        return closed == SQL_ERROR ? SQL_ERROR : SQL_NO_DATA_FOUND;
+      });
 }

@@ -511,6 +511,7 @@ SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlS
       [&](DrvStmt* s) { return ExecDirectStatement(s, szSqlStr, cbSqlStr); });
 }
 
+// Its own shell, not StatementEntry: it may run while another thread's call is in progress.
 SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;

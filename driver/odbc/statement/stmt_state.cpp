@@ -2,12 +2,26 @@
 
 #include <sqlext.h>
 
+#include "common/rec_array.h"
+#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
 bool StmtIsAsync(const DrvStmt* statement) {
   return statement->options.slot[kOptAsyncEnable] == SQL_ASYNC_ENABLE_ON;
+}
+
+int ConnHasPendingAsyncCall(const DrvConn* connection) {
+  if (connection == nullptr || connection->statements == nullptr) return 0;
+  for (uint32_t i = 0; i < connection->statements->count; ++i) {
+    auto* statement = *static_cast<DrvStmt* const*>(ArrAt(connection->statements, i));
+    if (statement != nullptr && statement->options.slot[kOptAsyncEnable] == 1 &&
+        statement->pending_function != 0) {
+      return 1;
+    }
+  }
+  return 0;
 }
 
 void StmtSaveState(StmtSnapshot* snapshot, const DrvStmt* statement) {

@@ -4,11 +4,14 @@
 
 #include <sql.h>
 
+struct DrvConn;
 struct DrvStmt;
 struct StmtSnapshot;
 
 // True when the statement runs its calls asynchronously.
 bool StmtIsAsync(const DrvStmt* statement);
+// 1 when a statement of the connection has an asynchronous call pending.
+int ConnHasPendingAsyncCall(const DrvConn* connection);
 void StmtSaveState(StmtSnapshot* snapshot, const DrvStmt* statement);
 // After an unsuccessful end (anything but SQL_SUCCESS, SQL_SUCCESS_WITH_INFO,
 // SQL_STILL_EXECUTING or SQL_NEED_DATA) puts back the state, result class

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
+#include "common/pool.h"
+#include "common/rec_array.h"
+#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
@@ -88,6 +91,31 @@ TEST(StmtStateTest, AsyncFollowsTheOption) {
   EXPECT_FALSE(StmtIsAsync(&s));
   s.options.slot[kOptAsyncEnable] = SQL_ASYNC_ENABLE_ON;
   EXPECT_TRUE(StmtIsAsync(&s));
+}
+
+TEST(ConnHasPendingAsyncCall, OnlyAsyncStatementsWithAPendingCall) {
+  PoolTableInit();
+  DrvConn connection = {};
+  connection.statements = ArrCreate(4, sizeof(DrvStmt*), 1, 0);
+  ASSERT_NE(connection.statements, nullptr);
+  DrvStmt sync_pending = {};
+  sync_pending.pending_function = 11;
+  DrvStmt async_idle = {};
+  async_idle.options.slot[kOptAsyncEnable] = 1;
+  DrvStmt async_pending = {};
+  async_pending.options.slot[kOptAsyncEnable] = 1;
+  async_pending.pending_function = 13;
+
+  EXPECT_EQ(ConnHasPendingAsyncCall(&connection), 0);
+  for (DrvStmt* statement : {&sync_pending, &async_idle}) {
+    ASSERT_EQ(ArrAppend(connection.statements, &statement), kArrOk);
+  }
+  EXPECT_EQ(ConnHasPendingAsyncCall(&connection), 0);
+  DrvStmt* pending = &async_pending;
+  ASSERT_EQ(ArrAppend(connection.statements, &pending), kArrOk);
+  EXPECT_EQ(ConnHasPendingAsyncCall(&connection), 1);
+  ArrDestroy(connection.statements);
+  PoolTableTerm();
 }
 
 }  // namespace

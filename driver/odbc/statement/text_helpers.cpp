@@ -5,8 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
@@ -60,18 +58,6 @@ char* TrimSet(char* text, const char* set) {
   while (end > start && std::strchr(set, end[-1]) != nullptr) --end;
   *end = '\0';
   return start;
-}
-
-int ConnHasStatements(const DrvConn* connection) {
-  if (connection == nullptr || connection->statements == nullptr) return 0;
-  for (uint32_t i = 0; i < connection->statements->count; ++i) {
-    auto* statement = *static_cast<DrvStmt* const*>(ArrAt(connection->statements, i));
-    if (statement != nullptr && statement->options.slot[kOptAsyncEnable] == 1 &&
-        statement->pending_function != 0) {
-      return 1;
-    }
-  }
-  return 0;
 }
 
 int32_t ProcessEscapeClauses(DrvConn*, DrvStmt*, const char* text, char* destination, size_t size) {

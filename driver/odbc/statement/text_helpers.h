@@ -1,6 +1,6 @@
 // Small text routines of the statement functions: generated cursor names, a
-// search in SQL text outside quoted literals, trimming, the check for a
-// pending asynchronous call on a connection, and the escape-clause step.
+// search in SQL text outside quoted literals, trimming, and the
+// escape-clause step.
 #pragma once
 
 #include <cstddef>
@@ -21,8 +21,6 @@ const char* FindWordOutsideQuotes(const char* text, const char* word);
 // the first kept one. Null when either is null; the text itself when either
 // is empty.
 char* TrimSet(char* text, const char* set);
-// 1 when a statement of the connection has an asynchronous call pending.
-int ConnHasStatements(const DrvConn* connection);
 // Copies the SQL text as it is into `destination` of `size` bytes (cut to
 // fit and terminated). 0.
 int32_t ProcessEscapeClauses(DrvConn* connection, DrvStmt* statement, const char* text,

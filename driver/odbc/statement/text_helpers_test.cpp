@@ -6,9 +6,6 @@
 #include <set>
 #include <string>
 
-#include "common/pool.h"
-#include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
@@ -70,31 +67,6 @@ TEST(TrimSet, CutsBothEnds) {
   char text[] = "x";
   EXPECT_EQ(TrimSet(nullptr, " "), nullptr);
   EXPECT_EQ(TrimSet(text, nullptr), nullptr);
-}
-
-TEST(ConnHasStatements, OnlyAsyncStatementsWithAPendingCall) {
-  PoolTableInit();
-  DrvConn connection = {};
-  connection.statements = ArrCreate(4, sizeof(DrvStmt*), 1, 0);
-  ASSERT_NE(connection.statements, nullptr);
-  DrvStmt sync_pending = {};
-  sync_pending.pending_function = 11;
-  DrvStmt async_idle = {};
-  async_idle.options.slot[kOptAsyncEnable] = 1;
-  DrvStmt async_pending = {};
-  async_pending.options.slot[kOptAsyncEnable] = 1;
-  async_pending.pending_function = 13;
-
-  EXPECT_EQ(ConnHasStatements(&connection), 0);
-  for (DrvStmt* statement : {&sync_pending, &async_idle}) {
-    ASSERT_EQ(ArrAppend(connection.statements, &statement), kArrOk);
-  }
-  EXPECT_EQ(ConnHasStatements(&connection), 0);
-  DrvStmt* pending = &async_pending;
-  ASSERT_EQ(ArrAppend(connection.statements, &pending), kArrOk);
-  EXPECT_EQ(ConnHasStatements(&connection), 1);
-  ArrDestroy(connection.statements);
-  PoolTableTerm();
 }
 
 TEST(ProcessEscapeClauses, CopiesTheTextWithinTheBuffer) {

@@ -1,4 +1,6 @@
 // SQLAllocStmt and SQLFreeStmt, and the record's allocation and release.
+#include "driver/odbc/statement/drv_stmt.h"
+
 #include <sqlext.h>
 
 #include <cstring>
@@ -14,7 +16,6 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_state.h"
@@ -135,6 +136,7 @@ void RenewStmtList(DrvConn* connection) {
   connection->statements = fresh;
 }
 
+// Its own shell, not StatementEntry: it is called on the connection, and its errors go there.
 SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   auto* connection = static_cast<DrvConn*>(hdbc);
   if (connection == nullptr) return SQL_INVALID_HANDLE;
@@ -179,6 +181,8 @@ SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   return Finish(trace, "SQLAllocStmt", result);
 }
 
+// Its own shell, not StatementEntry: after SQL_DROP the statement is gone, so the
+// closing line goes to the trace taken on entry.
 SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
   auto* statement = static_cast<DrvStmt*>(hstmt);
   if (statement == nullptr) return SQL_INVALID_HANDLE;

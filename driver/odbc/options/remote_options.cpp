@@ -1,4 +1,4 @@
-#include "driver/odbc/options/drv_options.h"
+#include "driver/odbc/options/remote_options.h"
 
 #include <sqlext.h>
 
@@ -101,12 +101,4 @@ SQLRETURN DrvGetStmtOption(DrvStmt* statement, uint16_t option, void* out) {
   if ((statement->option_mask >> (option % kMaskBits)) & 1u) return SQL_SUCCESS;
   PostStmtError(statement, kMsgErrDriverIncapable, 0, nullptr);
   return SQL_ERROR;
-}
-
-SQLRETURN DrvCommit(DrvConn* connection) {
-  return DrvMapRpcStatus(connection, LnaTransactSP(connection->lna, SQL_COMMIT));
-}
-
-SQLRETURN DrvRollback(DrvConn* connection) {
-  return DrvMapRpcStatus(connection, LnaTransactSP(connection->lna, SQL_ROLLBACK));
 }

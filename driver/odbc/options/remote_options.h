@@ -1,6 +1,6 @@
-// The driver's side of the call layer's option and transaction operations:
-// each sends one request for a connection or a statement and maps the
-// status (diagnostics posted on that handle).
+// The options the driver sends to the server or asks it for: each call
+// sends one request for a connection or a statement and maps the status
+// (diagnostics posted on that handle).
 #pragma once
 
 #include <sql.h>
@@ -25,5 +25,3 @@ SQLRETURN DrvSetStmtOption(DrvStmt* statement, uint16_t option, uint32_t value);
 // 32-bit number or a text of at most 256 bytes at `out`); below that
 // SQL_SUCCESS, writing nothing, when the server supports it, else S1C00.
 SQLRETURN DrvGetStmtOption(DrvStmt* statement, uint16_t option, void* out);
-SQLRETURN DrvCommit(DrvConn* connection);
-SQLRETURN DrvRollback(DrvConn* connection);
