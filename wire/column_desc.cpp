@@ -1,6 +1,6 @@
 #include "wire/column_desc.h"
 
-#include "common/memory.h"
+#include "wire/counted_array.h"
 #include "wire/xdr_fields.h"
 
 int XdrColumnDesc(MsgBuf* buf, LnaColumnDesc* c) {
@@ -22,25 +22,11 @@ int XdrPutColumnDesc(MsgBuf* buf, const LnaColumnDesc* c) {
 }
 
 int Encode(MsgBuf* buf, const ColumnDescList& list) {
-  return MsgBufPutArray(buf, list.columns, MsgBufPutElem<XdrPutColumnDesc>, sizeof(LnaColumnDesc),
-                        list.count) &&
-         MsgBufPutU16(buf, list.count);
+  return PutCountedArray(buf, list.columns, list.count, MsgBufPutElem<XdrPutColumnDesc>);
 }
 
 int Decode(MsgBuf* buf, ColumnDescList* list) {
-  *list = ColumnDescList{};
-  void* array;
-  uint32_t received;
-  uint16_t count;
-  if (!MsgBufGetArray(buf, &array, MsgBufGetElem<XdrColumnDesc>, sizeof(LnaColumnDesc), &received))
-    return 0;
-  if (!MsgBufGetU16(buf, &count)) {
-    MemFree(array);
-    return 0;
-  }
-  list->columns = static_cast<LnaColumnDesc*>(array);
-  list->count = count < received ? count : static_cast<uint16_t>(received);
-  return 1;
+  return GetCountedArray(buf, &list->columns, &list->count, MsgBufGetElem<XdrColumnDesc>);
 }
 
 int XdrColumnState(MsgBuf* buf, LnaParamDesc* p) {

@@ -2,42 +2,10 @@
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
+#include "wire/counted_array.h"
 #include "wire/protocol.h"
 
 namespace {
-
-// An array of T records followed by its own u16 count; the count kept is
-// never larger than the array that came. On failure nothing stays
-// allocated.
-template <typename T>
-int GetCountedArray(MsgBuf* buf, T** items, uint16_t* count, MsgBufGetFn get) {
-  *items = nullptr;
-  *count = 0;
-  void* array = nullptr;
-  uint32_t received = 0;
-  uint16_t sent = 0;
-  if (!MsgBufGetArray(buf, &array, get, sizeof(T), &received)) return 0;
-  if (!MsgBufGetU16(buf, &sent)) {
-    MemFree(array);
-    return 0;
-  }
-  *items = static_cast<T*>(array);
-  *count = sent < received ? sent : static_cast<uint16_t>(received);
-  return 1;
-}
-
-template <typename T>
-int PutCountedArray(MsgBuf* buf, const T* items, uint16_t count, MsgBufPutFn put) {
-  return MsgBufPutArray(buf, count > 0 ? items : nullptr, put, sizeof(T), count) &&
-         MsgBufPutU16(buf, count);
-}
-
-template <typename T>
-void FreeArray(T** items, uint16_t* count) {
-  MemFree(*items);
-  *items = nullptr;
-  *count = 0;
-}
 
 // Execution's returned values travel as an array of descriptor lists: one
 // list, or the empty array when there are no values. Of the lists that
@@ -96,8 +64,8 @@ int Decode(MsgBuf* buf, StatementShape* shape) {
   return 0;
 }
 void Free(StatementShape* shape) {
-  FreeArray(&shape->columns, &shape->column_count);
-  FreeArray(&shape->params, &shape->param_count);
+  FreeCountedArray(&shape->columns, &shape->column_count);
+  FreeCountedArray(&shape->params, &shape->param_count);
 }
 
 int Encode(MsgBuf* buf, const PrepareRequest& request) {
@@ -215,7 +183,7 @@ int Decode(MsgBuf* buf, FetchRequest* request) {
   return 1;
 }
 void Free(FetchRequest* request) {
-  FreeArray(&request->columns, &request->count);
+  FreeCountedArray(&request->columns, &request->count);
 }
 
 int Encode(MsgBuf* buf, const FetchReply& reply) {
