@@ -8,6 +8,10 @@ int EncodeText(MsgBuf* buf, const WireText& text) {
   return MsgBufPutString(buf, text ? text->c_str() : nullptr);
 }
 
+WireText TextOrNull(const char* text) {
+  return text == nullptr ? WireText() : WireText(text);
+}
+
 int DecodeText(MsgBuf* buf, WireText* text) {
   char* received = nullptr;
   if (!MsgBufGetString(buf, &received)) return 0;

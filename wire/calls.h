@@ -21,6 +21,8 @@
 using WireText = std::optional<std::string>;
 int EncodeText(MsgBuf* buf, const WireText& text);
 int DecodeText(MsgBuf* buf, WireText* text);
+// A C caller's text, where a null pointer stands for the null text.
+WireText TextOrNull(const char* text);
 
 // kRpcCancelPending: cancels the call in progress on the session that
 // holds the cancel key, over a connection of its own.

@@ -1,5 +1,7 @@
 // The ten catalog operations: each describes a new result by its columns.
+#include <initializer_list>
 #include <string>
+#include <vector>
 
 #include "driver/lna/catalog_stubs.h"
 #include "driver/lna/lna_async.h"
@@ -8,70 +10,75 @@
 #include "driver/lna/lna_stmt_buffers.h"
 #include "driver/lna/lna_stmt_call.h"
 #include "driver/lna/lna_trace_args.h"
+#include "wire/calls.h"
 #include "wire/protocol.h"
 
 namespace {
 
-struct NamedText {
-  const char* label;
-  const char* value;
-};
-
 struct CatalogCall {
-  const char* name;  // the operation, as its trace names it
-  const char* stub;  // the stub's exit name
-  uint32_t procedure;
-  int32_t location;  // of the broken-connection refusal
-  bool trace_stub;   // the stub call has its own lines
-  std::initializer_list<NamedText> texts;
+  const char* name;                           // the operation, as its trace names it
+  const char* stub;                           // the stub's exit name
+  int32_t location;                           // of the broken-connection refusal
+  bool trace_stub;                            // the stub call has its own lines
+  std::initializer_list<const char*> labels;  // the trace's names of the request's names
 };
 
-void TraceTexts(TraceHandle* trace, std::initializer_list<NamedText> texts) {
-  for (const NamedText& t : texts)
-    TracePrintf(trace, "%s = \"%-.512s\"\n", t.label, TraceText(t.value));
+std::vector<WireText> Names(std::initializer_list<const char*> texts) {
+  std::vector<WireText> names;
+  for (const char* text : texts) names.push_back(TextOrNull(text));
+  return names;
 }
 
-std::string ArgList(std::initializer_list<NamedText> texts) {
+void TraceTexts(TraceHandle* trace, const CatalogCall& call, const CatalogRequest& request) {
+  size_t i = 0;
+  for (const char* label : call.labels) {
+    const WireText& name = request.names[i++];
+    TracePrintf(trace, "%s = \"%-.512s\"\n", label, TraceText(name ? name->c_str() : nullptr));
+  }
+}
+
+std::string ArgList(const CatalogCall& call) {
   std::string line;
-  for (const NamedText& t : texts) {
+  for (const char* label : call.labels) {
     line += ", ";
-    line += t.label;
+    line += label;
   }
   return line;
 }
 
-// The frame every catalog operation runs in; `send` (RpcConnection**,
-// server statement) -> status runs the stub.
-template <typename Send>
-int16_t RunCatalog(LnaStatement* stmt, const CatalogCall& call, LnaColumnDesc** columns,
-                   uint16_t* count, uint8_t async, Send&& send) {
+// The frame every catalog operation runs in: `request` goes out with the
+// statement's server id.
+int16_t RunCatalog(LnaStatement* stmt, const CatalogCall& call, CatalogRequest& request,
+                   LnaColumnDesc** columns, uint16_t* count) {
   if (stmt == nullptr) return kLnaNoRecord;
   LnaConnection* conn = stmt->conn;
   TraceHandle* trace = LnaTraceOf(conn);
-  std::string args = ArgList(call.texts);
+  uint8_t async = request.async;
+  std::string args = ArgList(call);
   TraceEnter(trace, "%s(0x%08lx%s, %s)", call.name, TraceAddr(stmt), args.c_str(),
              TraceBool(async));
-  TraceTexts(trace, call.texts);
+  TraceTexts(trace, call, request);
   if (LnaIsBroken(conn)) {
     int16_t refused = RefuseBroken(nullptr, stmt, call.location);
     TraceReturn(trace, call.name, refused);
     return refused;
   }
   uint32_t skip = 0;
-  int16_t rc = _rcLnaCheckStmtAsync(stmt, call.procedure, async, &skip);
+  int16_t rc = _rcLnaCheckStmtAsync(stmt, request.procedure, async, &skip);
   if (rc == kLnaOk) {
     if (call.trace_stub) {
       TracePrintf(trace, "_rpc%s(0x%08lx, 0x%08lx%s, %s)\n", call.name, TraceAddr(conn->rpc),
                   static_cast<unsigned long>(stmt->server_stmt), args.c_str(), TraceBool(async));
-      TraceTexts(trace, call.texts);
+      TraceTexts(trace, call, request);
     }
     {
       LnaStmtCall on_wire(stmt);
-      rc = send(&conn->rpc, stmt->server_stmt);
+      request.statement = stmt->server_stmt;
+      rc = _rpcLnaCatalogSP(&conn->rpc, request, columns, count);
       TraceReturn(trace, call.stub, rc);
-      rc = on_wire.Settle(rc, call.procedure);
+      rc = on_wire.Settle(rc, request.procedure);
     }
-    rc = _rcLnaEndStmtAsync(stmt, call.procedure, rc, async, &skip);
+    rc = _rcLnaEndStmtAsync(stmt, request.procedure, rc, async, &skip);
     if (!skip && (rc == kLnaOk || rc == kLnaInfo || rc == kLnaStillExecuting)) {
       // The server's warning (status 1) is passed on, so that the driver
       // reads it now and it is not left for an unrelated later call.
@@ -92,78 +99,72 @@ int16_t LnaColumnsSP(LnaStatement* stmt, const char* qualifier, const char* owne
                      uint16_t* count, uint8_t async) {
   CatalogCall call{"LnaColumnsSP",
                    "_rpcLnaColumnsSP",
-                   kRpcColumns,
                    kLocCatalogBase + 1,
                    false,
-                   {{"pszTableQual", qualifier},
-                    {"pszTableOwner", owner},
-                    {"pszTableName", table},
-                    {"pszColName", column}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaColumnsSP(rpc, id, qualifier, owner, table, column, async, columns, count);
-  });
+                   {"pszTableQual", "pszTableOwner", "pszTableName", "pszColName"}};
+  CatalogRequest request{
+      .procedure = kRpcColumns, .names = Names({qualifier, owner, table, column}), .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaTablesSP(LnaStatement* stmt, const char* qualifier, const char* owner, const char* table,
                     uint32_t table_types, LnaColumnDesc** columns, uint16_t* count, uint8_t async) {
-  CatalogCall call{
-      "LnaTablesSP",
-      "_rpcLnaTablesSP",
-      kRpcTables,
-      kLocCatalogBase + 2,
-      true,
-      {{"pszTableQualifier", qualifier}, {"pszTableOwner", owner}, {"pszTableName", table}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaTablesSP(rpc, id, qualifier, owner, table, static_cast<int32_t>(table_types),
-                           async, columns, count);
-  });
+  CatalogCall call{"LnaTablesSP",
+                   "_rpcLnaTablesSP",
+                   kLocCatalogBase + 2,
+                   true,
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName"}};
+  CatalogRequest request{.procedure = kRpcTables,
+                         .names = Names({qualifier, owner, table}),
+                         .table_types = table_types,
+                         .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaSpecialColumnsSP(LnaStatement* stmt, uint16_t column_type, const char* qualifier,
                             const char* owner, const char* table, uint16_t scope, uint16_t nullable,
                             LnaColumnDesc** columns, uint16_t* count, uint8_t async) {
-  CatalogCall call{
-      "LnaSpecialColumnsSP",
-      "_rpcSpecialColumnsLnaSP",
-      kRpcSpecialColumns,
-      kLocCatalogBase + 3,
-      true,
-      {{"pszTableQualifier", qualifier}, {"pszTableOwner", owner}, {"pszTableName", table}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaSpecialColumnsSP(rpc, id, column_type, qualifier, owner, table, scope, nullable,
-                                   async, columns, count);
-  });
+  CatalogCall call{"LnaSpecialColumnsSP",
+                   "_rpcSpecialColumnsLnaSP",
+                   kLocCatalogBase + 3,
+                   true,
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName"}};
+  CatalogRequest request{.procedure = kRpcSpecialColumns,
+                         .names = Names({qualifier, owner, table}),
+                         .column_type = column_type,
+                         .scope = scope,
+                         .nullable = nullable,
+                         .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaStatisticsSP(LnaStatement* stmt, const char* qualifier, const char* owner,
                         const char* table, uint16_t unique, uint16_t accuracy,
                         LnaColumnDesc** columns, uint16_t* count, uint8_t async) {
-  CatalogCall call{
-      "LnaStatisticsSP",
-      "_rpcLnaStatisticsSP",
-      kRpcStatistics,
-      kLocCatalogBase + 4,
-      true,
-      {{"pszTableQualifier", qualifier}, {"pszTableOwner", owner}, {"pszTableName", table}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaStatisticsSP(rpc, id, qualifier, owner, table, unique, accuracy, async, columns,
-                               count);
-  });
+  CatalogCall call{"LnaStatisticsSP",
+                   "_rpcLnaStatisticsSP",
+                   kLocCatalogBase + 4,
+                   true,
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName"}};
+  CatalogRequest request{.procedure = kRpcStatistics,
+                         .names = Names({qualifier, owner, table}),
+                         .unique = unique,
+                         .accuracy = accuracy,
+                         .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaPrimaryKeysSP(LnaStatement* stmt, const char* qualifier, const char* owner,
                          const char* table, LnaColumnDesc** columns, uint16_t* count,
                          uint8_t async) {
-  CatalogCall call{
-      "LnaPrimaryKeysSP",
-      "_rpcLnaPrimaryKeysSP",
-      kRpcPrimaryKeys,
-      kLocCatalogBase + 5,
-      true,
-      {{"pszTableQualifier", qualifier}, {"pszTableOwner", owner}, {"pszTableName", table}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaPrimaryKeysSP(rpc, id, qualifier, owner, table, async, columns, count);
-  });
+  CatalogCall call{"LnaPrimaryKeysSP",
+                   "_rpcLnaPrimaryKeysSP",
+                   kLocCatalogBase + 5,
+                   true,
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName"}};
+  CatalogRequest request{
+      .procedure = kRpcPrimaryKeys, .names = Names({qualifier, owner, table}), .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaForeignKeysSP(LnaStatement* stmt, const char* pk_qualifier, const char* pk_owner,
@@ -172,19 +173,15 @@ int16_t LnaForeignKeysSP(LnaStatement* stmt, const char* pk_qualifier, const cha
                          uint8_t async) {
   CatalogCall call{"LnaForeignKeysSP",
                    "_rpcLnaForeignKeysSP",
-                   kRpcForeignKeys,
                    kLocCatalogBase + 6,
                    true,
-                   {{"pszTableQualifier", pk_qualifier},
-                    {"pszTableOwner", pk_owner},
-                    {"pszTableName", pk_table},
-                    {"pszFKTableQualifier", fk_qualifier},
-                    {"pszFKTableOwner", fk_owner},
-                    {"pszFKTableName", fk_table}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaForeignKeysSP(rpc, id, pk_qualifier, pk_owner, pk_table, fk_qualifier, fk_owner,
-                                fk_table, async, columns, count);
-  });
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName", "pszFKTableQualifier",
+                    "pszFKTableOwner", "pszFKTableName"}};
+  CatalogRequest request{
+      .procedure = kRpcForeignKeys,
+      .names = Names({pk_qualifier, pk_owner, pk_table, fk_qualifier, fk_owner, fk_table}),
+      .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaColumnPrivilegesSP(LnaStatement* stmt, const char* qualifier, const char* owner,
@@ -192,32 +189,26 @@ int16_t LnaColumnPrivilegesSP(LnaStatement* stmt, const char* qualifier, const c
                               uint16_t* count, uint8_t async) {
   CatalogCall call{"LnaColumnPrivilegesSP",
                    "_rpcLnaColumnPrivilegesSP",
-                   kRpcColumnPrivileges,
                    kLocCatalogBase + 7,
                    true,
-                   {{"pszTableQualifier", qualifier},
-                    {"pszTableOwner", owner},
-                    {"pszTableName", table},
-                    {"pszColumnName", column}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaColumnPrivilegesSP(rpc, id, qualifier, owner, table, column, async, columns,
-                                     count);
-  });
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName", "pszColumnName"}};
+  CatalogRequest request{.procedure = kRpcColumnPrivileges,
+                         .names = Names({qualifier, owner, table, column}),
+                         .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaTablePrivilegesSP(LnaStatement* stmt, const char* qualifier, const char* owner,
                              const char* table, LnaColumnDesc** columns, uint16_t* count,
                              uint8_t async) {
-  CatalogCall call{
-      "LnaTablePrivilegesSP",
-      "_rpcLnaTablePrivilegesSP",
-      kRpcTablePrivileges,
-      kLocCatalogBase + 8,
-      true,
-      {{"pszTableQualifier", qualifier}, {"pszTableOwner", owner}, {"pszTableName", table}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaTablePrivilegesSP(rpc, id, qualifier, owner, table, async, columns, count);
-  });
+  CatalogCall call{"LnaTablePrivilegesSP",
+                   "_rpcLnaTablePrivilegesSP",
+                   kLocCatalogBase + 8,
+                   true,
+                   {"pszTableQualifier", "pszTableOwner", "pszTableName"}};
+  CatalogRequest request{
+      .procedure = kRpcTablePrivileges, .names = Names({qualifier, owner, table}), .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaProcedureColumnsSP(LnaStatement* stmt, const char* qualifier, const char* owner,
@@ -225,30 +216,24 @@ int16_t LnaProcedureColumnsSP(LnaStatement* stmt, const char* qualifier, const c
                               uint16_t* count, uint8_t async) {
   CatalogCall call{"LnaProcedureColumnsSP",
                    "_rpcLnaProcedureColumnsSP",
-                   kRpcProcedureColumns,
                    kLocCatalogBase + 9,
                    true,
-                   {{"pszProcQual", qualifier},
-                    {"pszProcOwner", owner},
-                    {"pszProcName", procedure},
-                    {"pszColName", column}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaProcedureColumnsSP(rpc, id, qualifier, owner, procedure, column, async, columns,
-                                     count);
-  });
+                   {"pszProcQual", "pszProcOwner", "pszProcName", "pszColName"}};
+  CatalogRequest request{.procedure = kRpcProcedureColumns,
+                         .names = Names({qualifier, owner, procedure, column}),
+                         .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }
 
 int16_t LnaProceduresSP(LnaStatement* stmt, const char* qualifier, const char* owner,
                         const char* procedure, LnaColumnDesc** columns, uint16_t* count,
                         uint8_t async) {
-  CatalogCall call{
-      "LnaProceduresSP",
-      "_rpcLnaProceduresSP",
-      kRpcProcedures,
-      kLocCatalogBase + 10,
-      true,
-      {{"pszProcQual", qualifier}, {"pszProcOwner", owner}, {"pszProcName", procedure}}};
-  return RunCatalog(stmt, call, columns, count, async, [&](RpcConnection** rpc, int32_t id) {
-    return _rpcLnaProceduresSP(rpc, id, qualifier, owner, procedure, async, columns, count);
-  });
+  CatalogCall call{"LnaProceduresSP",
+                   "_rpcLnaProceduresSP",
+                   kLocCatalogBase + 10,
+                   true,
+                   {"pszProcQual", "pszProcOwner", "pszProcName"}};
+  CatalogRequest request{
+      .procedure = kRpcProcedures, .names = Names({qualifier, owner, procedure}), .async = async};
+  return RunCatalog(stmt, call, request, columns, count);
 }

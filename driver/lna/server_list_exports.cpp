@@ -5,6 +5,7 @@
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/calls.h"
 #include "wire/protocol.h"
 #include "wire/server_list_calls.h"
 
@@ -21,7 +22,7 @@ int BadReply() {
 
 int16_t _rpcServGetServerList(const char* server, const char* request, char* buffer, int32_t size) {
   if (buffer == nullptr) size = 0;
-  ServerListRequest sent{request == nullptr ? WireText() : WireText(request), size};
+  ServerListRequest sent{TextOrNull(request), size};
   return RpcRunOwn(
       server, kRpcNoServer, kRpcGetServerList, [&](MsgBuf* b) { return Encode(b, sent); },
       [&](MsgBuf* b) {
@@ -44,7 +45,7 @@ int16_t _rpcServGetDataSources(const char* server, const char* request, uint8_t*
     return kRpcFailed;
   }
   int32_t room = buffer != nullptr ? *size : 0;
-  ServerListRequest sent{request == nullptr ? WireText() : WireText(request), *size};
+  ServerListRequest sent{TextOrNull(request), *size};
   return RpcRunOwn(
       server, kRpcNoServer, kRpcGetDataSources, [&](MsgBuf* b) { return Encode(b, sent); },
       [&](MsgBuf* b) {

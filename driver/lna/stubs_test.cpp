@@ -364,67 +364,81 @@ TEST_F(StubTest, CatalogProcedures) {
     }
     return out;
   };
-  // Each catalog stub, called with its own names; `expect` says whether the
+  // Each catalog request, with its own names; `expect` says whether the
   // reply carried one column.
-  using Call = std::function<int16_t(RpcConnection**, LnaColumnDesc**, uint16_t*)>;
   struct CatalogCase {
     const char* name;
     uint32_t procedure;
     Bytes request;
     Bytes reply;
-    Call call;
+    CatalogRequest record;
   };
   const CatalogCase cases[] = {
-      {"55 column privileges", 55, Cat({Be32(9), names({"q", nullptr, "t", "c"}), U8(0)}),
+      {"55 column privileges",
+       55,
+       Cat({Be32(9), names({"q", nullptr, "t", "c"}), U8(0)}),
        one_column,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaColumnPrivilegesSP(c, 9, "q", nullptr, "t", "c", 0, d, n);
-       }},
-      {"56 columns", 56, Cat({Be32(9), names({nullptr, nullptr, "t", "%"}), U8(1)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaColumnsSP(c, 9, nullptr, nullptr, "t", "%", 1, d, n);
-       }},
-      {"57 foreign keys", 57, Cat({Be32(9), names({"a", "b", "c", "d", "e", "f"}), U8(0)}),
+       {.procedure = 55, .statement = 9, .names = {"q", std::nullopt, "t", "c"}}},
+      {"56 columns",
+       56,
+       Cat({Be32(9), names({nullptr, nullptr, "t", "%"}), U8(1)}),
+       none,
+       {.procedure = 56,
+        .statement = 9,
+        .names = {std::nullopt, std::nullopt, "t", "%"},
+        .async = 1}},
+      {"57 foreign keys",
+       57,
+       Cat({Be32(9), names({"a", "b", "c", "d", "e", "f"}), U8(0)}),
        one_column,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaForeignKeysSP(c, 9, "a", "b", "c", "d", "e", "f", 0, d, n);
-       }},
-      {"58 primary keys", 58, Cat({Be32(9), names({"q", "o", "t"}), U8(0)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaPrimaryKeysSP(c, 9, "q", "o", "t", 0, d, n);
-       }},
-      {"59 procedure columns", 59, Cat({Be32(9), names({"q", "o", "p", "c"}), U8(0)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaProcedureColumnsSP(c, 9, "q", "o", "p", "c", 0, d, n);
-       }},
-      {"60 procedures", 60, Cat({Be32(9), names({"q", "o", "p"}), U8(0)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaProceduresSP(c, 9, "q", "o", "p", 0, d, n);
-       }},
-      {"61 special columns", 61,
-       Cat({Be32(9), Be16(1), names({"q", "o", "t"}), Be16(2), Be16(1), U8(0)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaSpecialColumnsSP(c, 9, 1, "q", "o", "t", 2, 1, 0, d, n);
-       }},
-      {"62 statistics", 62, Cat({Be32(9), names({"q", "o", "t"}), Be16(0), Be16(1), U8(0)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaStatisticsSP(c, 9, "q", "o", "t", 0, 1, 0, d, n);
-       }},
-      {"63 table privileges", 63, Cat({Be32(9), names({"q", "o", "t"}), U8(0)}), none,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaTablePrivilegesSP(c, 9, "q", "o", "t", 0, d, n);
-       }},
-      {"64 tables", 64, Cat({Be32(9), names({"q", "o", "t"}), Be32(15), U8(1)}), one_column,
-       [](RpcConnection** c, LnaColumnDesc** d, uint16_t* n) {
-         return _rpcLnaTablesSP(c, 9, "q", "o", "t", 15, 1, d, n);
-       }},
+       {.procedure = 57, .statement = 9, .names = {"a", "b", "c", "d", "e", "f"}}},
+      {"58 primary keys",
+       58,
+       Cat({Be32(9), names({"q", "o", "t"}), U8(0)}),
+       none,
+       {.procedure = 58, .statement = 9, .names = {"q", "o", "t"}}},
+      {"59 procedure columns",
+       59,
+       Cat({Be32(9), names({"q", "o", "p", "c"}), U8(0)}),
+       none,
+       {.procedure = 59, .statement = 9, .names = {"q", "o", "p", "c"}}},
+      {"60 procedures",
+       60,
+       Cat({Be32(9), names({"q", "o", "p"}), U8(0)}),
+       none,
+       {.procedure = 60, .statement = 9, .names = {"q", "o", "p"}}},
+      {"61 special columns",
+       61,
+       Cat({Be32(9), Be16(1), names({"q", "o", "t"}), Be16(2), Be16(1), U8(0)}),
+       none,
+       {.procedure = 61,
+        .statement = 9,
+        .names = {"q", "o", "t"},
+        .column_type = 1,
+        .scope = 2,
+        .nullable = 1}},
+      {"62 statistics",
+       62,
+       Cat({Be32(9), names({"q", "o", "t"}), Be16(0), Be16(1), U8(0)}),
+       none,
+       {.procedure = 62, .statement = 9, .names = {"q", "o", "t"}, .unique = 0, .accuracy = 1}},
+      {"63 table privileges",
+       63,
+       Cat({Be32(9), names({"q", "o", "t"}), U8(0)}),
+       none,
+       {.procedure = 63, .statement = 9, .names = {"q", "o", "t"}}},
+      {"64 tables",
+       64,
+       Cat({Be32(9), names({"q", "o", "t"}), Be32(15), U8(1)}),
+       one_column,
+       {.procedure = 64, .statement = 9, .names = {"q", "o", "t"}, .table_types = 15, .async = 1}},
   };
   for (const CatalogCase& c : cases) {
     bool has_column = c.reply == one_column;
     Run({c.name, c.procedure, c.request, 0, c.reply, [&](RpcConnection** conn) {
            LnaColumnDesc* columns;
            uint16_t count;
-           int16_t s = c.call(conn, &columns, &count);
+           int16_t s = _rpcLnaCatalogSP(conn, c.record, &columns, &count);
            if (has_column) {
              ExpectOneColumn(columns, count, "TABLE_NAME");
            } else {

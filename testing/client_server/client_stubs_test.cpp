@@ -18,6 +18,7 @@
 #include "testing/dispatch_harness.h"
 #include "testing/scripted_backend.h"
 #include "testing/stub_login.h"
+#include "wire/protocol.h"
 #include "wire/typed_value.h"
 
 namespace velsrv_test {
@@ -178,7 +179,9 @@ TEST(ClientStubsTest, StatementProceduresRefuseOutOfOrderCallsWithTheirReason) {
        [](RpcConnection** c, int32_t s) {
          LnaColumnDesc* cols = nullptr;
          uint16_t n = 0;
-         int16_t status = _rpcLnaTablesSP(c, s, nullptr, nullptr, "t", 0, 0, &cols, &n);
+         ::CatalogRequest tables{
+             .procedure = kRpcTables, .statement = s, .names = {std::nullopt, std::nullopt, "t"}};
+         int16_t status = _rpcLnaCatalogSP(c, tables, &cols, &n);
          MemFree(cols);
          if (status != 0) return status;
          LnaRowBlock block{};

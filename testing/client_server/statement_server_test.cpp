@@ -26,6 +26,7 @@
 #include "testing/private_postgres.h"
 #include "testing/stub_login.h"
 #include "testing/temp_dir.h"
+#include "wire/protocol.h"
 #include "wire/row_block.h"
 #include "wire/row_block_encoder.h"
 
@@ -911,9 +912,10 @@ TEST_P(StatementTest, CatalogResultsAreFetchedLikeQueries) {
   Must("CREATE TABLE listed_table (id INTEGER)");
   LnaColumnDesc* columns = nullptr;
   uint16_t count = 0;
-  ASSERT_EQ(_rpcLnaTablesSP(client_->conn(), client_->stmt(), nullptr, nullptr, "listed_table", 0,
-                            0, &columns, &count),
-            0);
+  CatalogRequest tables{.procedure = kRpcTables,
+                        .statement = client_->stmt(),
+                        .names = {std::nullopt, std::nullopt, "listed_table"}};
+  ASSERT_EQ(_rpcLnaCatalogSP(client_->conn(), tables, &columns, &count), 0);
   MemFree(columns);
   ASSERT_GE(count, 5);
   std::vector<LnaFetchRequest> requests(count, LnaFetchRequest{kCTypeChar, 129, 0});
