@@ -12,7 +12,6 @@
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
 #include "server/statement_params.h"
-#include "server/value_convert.h"
 #include "wire/calls.h"
 #include "wire/column_desc.h"
 #include "wire/descriptor.h"
@@ -346,20 +345,18 @@ int16_t ParamDataProc(Call& call) {
 }
 
 int16_t PutLongDataProc(Call& call) {
-  int32_t statement_id = 0;
-  OwnedTypedValue piece;
-  uint8_t async = 0;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && GetTypedValue(call.in(), &piece) && GetU8(call.in(), &async)))
-    return call.BadRequest();
+  DecodedRecord<PutLongDataRequest> request;
+  bool ok = Decode(call.in(), &request.record);
+  ServerStatement* s = call.NamedStatement(request.record.statement);
+  const LnaTypedValue& piece = request.record.value;
+  if (!call.Parsed(ok)) return call.BadRequest();
   if (s == nullptr) return kStatusError;
   if (!s->awaiting_data || s->current_piece_param < 0)
     return call.Fail("S1010", "Function sequence error: no parameter takes data now.");
-  if (piece.value.c_type != kCTypeChar && piece.value.c_type != kCTypeBinary)
+  if (piece.c_type != kCTypeChar && piece.c_type != kCTypeBinary)
     return call.Fail("S1003", "Program type out of range.");
   ServerParam& p = s->params[static_cast<size_t>(s->current_piece_param)];
-  if (!AppendPiece(&p, piece.value, &s->gathered_bytes)) {
+  if (!AppendPiece(&p, piece, &s->gathered_bytes)) {
     StartOver(*s);
     return call.Fail("22001", "Maximum data-at-execution length exceeded.");
   }

@@ -139,29 +139,28 @@ int16_t ContinuedPiece(Call& call, uint16_t column, int16_t c_type, int32_t buff
 }
 
 int16_t GetLongDataProc(Call& call) {
-  int32_t statement_id = 0;
-  uint16_t column = 0, c_type = 0;
-  int32_t buffer_size = 0;
-  uint8_t async = 0;
+  GetLongDataRequest request;
   Cell cell;
   cell.null = true;
   int64_t total = -1;
   int16_t status;
-  bool ok = MsgBufGetI32(call.in(), &statement_id);
-  ServerStatement* s = ok ? call.LookupStatement(statement_id) : nullptr;
-  if (!call.Parsed(ok && MsgBufGetU16(call.in(), &column) && MsgBufGetU16(call.in(), &c_type) &&
-                   MsgBufGetI32(call.in(), &buffer_size) && GetU8(call.in(), &async))) {
+  bool ok = Decode(call.in(), &request);
+  ServerStatement* s = call.NamedStatement(request.statement);
+  const uint16_t column = request.column;
+  const int16_t c_type = request.c_type;
+  const int32_t buffer_size = request.buffer_size;
+  if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
     status = kStatusError;
   } else if (!s->result.continued_row.empty() && column >= 1 &&
              column <= s->result.continued_row.size()) {
-    status = ContinuedPiece(call, column, static_cast<int16_t>(c_type), buffer_size, &cell, &total);
+    status = ContinuedPiece(call, column, c_type, buffer_size, &cell, &total);
   } else if (!s->result.on_row) {
     status = call.Fail("24000", "Invalid cursor state: no row is current.");
   } else if (column == 0 || column > s->result.columns.size()) {
     status = call.Fail("S1002", "Invalid column number.");
-  } else if (!WireCType(static_cast<int16_t>(c_type))) {
+  } else if (!WireCType(c_type)) {
     status = call.Fail("S1003", "Program type out of range.");
   } else if (buffer_size < 0) {
     status = call.Fail("S1090", "Invalid string or buffer length.");
@@ -170,8 +169,7 @@ int16_t GetLongDataProc(Call& call) {
     BackendRc rc;
     {
       Session::ActiveCall active(call.session(), s->backend.get());
-      rc = ReadCell(*s->backend, column, static_cast<int16_t>(c_type), buffer_size, &cell, &diags,
-                    &total);
+      rc = ReadCell(*s->backend, column, c_type, buffer_size, &cell, &diags, &total);
     }
     status = call.FromBackend(rc, diags);
     if (status != kStatusOk && status != kStatusInfo) {
@@ -180,13 +178,9 @@ int16_t GetLongDataProc(Call& call) {
       total = -1;
     }
   }
-  if (cell.c_type == 0)
-    cell.c_type =
-        WireCType(static_cast<int16_t>(c_type)) ? static_cast<int16_t>(c_type) : kCTypeChar;
-  LnaTypedValue v = CellTypedValue(cell);
-  call.Put(
-      XdrPutTypedValue(call.out(), &v) &&
-      MsgBufPutI32(call.out(), static_cast<int32_t>(std::clamp<int64_t>(total, -4, INT32_MAX))));
+  if (cell.c_type == 0) cell.c_type = WireCType(c_type) ? c_type : kCTypeChar;
+  auto length = static_cast<int32_t>(std::clamp<int64_t>(total, -4, INT32_MAX));
+  call.Put(Encode(call.out(), GetLongDataReply{CellTypedValue(cell), length}));
   return status;
 }
 

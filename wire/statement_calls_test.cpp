@@ -5,6 +5,7 @@
 #include <cstring>
 #include <functional>
 
+#include "testing/record_wire_check.h"
 #include "testing/wire_test_bytes.h"
 #include "wire/protocol.h"
 
@@ -16,29 +17,11 @@ using wire_test::BufFrom;
 using wire_test::BufPtr;
 using wire_test::Bytes;
 using wire_test::Cat;
+using wire_test::ExpectWire;
 using wire_test::NewBuf;
 using wire_test::Null;
 using wire_test::Str;
 using wire_test::Written;
-
-// Encodes `record`, compares with `wire`, decodes `wire` whole into a copy of
-// `blank` (told what a decode needs to know first) and encodes that again:
-// the two sides agree field by field, and what the decode allocated is
-// released.
-template <typename Record>
-void ExpectWire(const Record& record, const Bytes& wire, const char* name,
-                const Record& blank = Record{}) {
-  BufPtr out = NewBuf();
-  ASSERT_EQ(Encode(out.get(), record), 1) << name;
-  EXPECT_EQ(Written(out.get()), wire) << name;
-  BufPtr in = BufFrom(wire);
-  DecodedRecord<Record> back(blank);
-  ASSERT_EQ(Decode(in.get(), &back.record), 1) << name;
-  EXPECT_EQ(MsgBufAllRead(in.get()), 1) << name;
-  BufPtr again = NewBuf();
-  ASSERT_EQ(Encode(again.get(), back.record), 1) << name;
-  EXPECT_EQ(Written(again.get()), wire) << name;
-}
 
 // Records whose wire images the tests below spell out.
 LnaTypedValue Long(int32_t v) {
@@ -94,8 +77,8 @@ LnaColumnDesc Column(const char* name) {
   return c;
 }
 Bytes ColumnWire(const char* name) {
-  return Cat({Be32(11), Be32(4), Be32(0), Be16(4), Be32(10), Be16(0), Be16(1), Str(name),
-              Str(name), Str("t"), Str(""), Str("")});
+  return Cat({Be32(11), Be32(4), Be32(0), Be16(4), Be32(10), Be16(0), Be16(1), Str(name), Str(name),
+              Str("t"), Str(""), Str("")});
 }
 
 const LnaParamDesc kMarker{12, 255, 0, 2};
@@ -112,15 +95,14 @@ TEST(StatementCalls, RequestsTravelFieldByField) {
 
   LnaDescriptor params[] = {Param(1, 5), Param(2, -1)};
   LnaDescriptor bound[] = {Param(3, 0)};
-  const Bytes params_wire =
-      Cat({Be16(2), Be32(2), ParamWire(1, 5), ParamWire(2, -1)});
+  const Bytes params_wire = Cat({Be16(2), Be32(2), ParamWire(1, 5), ParamWire(2, -1)});
   const Bytes bound_wire = Cat({Be16(1), Be32(1), ParamWire(3, 0)});
   ExpectWire(ExecDirectRequest{7, WireText("insert"), {2, params}, {1, bound}, 1},
              Cat({Be32(7), Str("insert"), params_wire, bound_wire, kAsync}), "exec direct");
   ExpectWire(ExecDirectRequest{7, WireText("x"), {}, {}, 0},
              Cat({Be32(7), Str("x"), kNoList, kNoList, Bytes{0}}), "exec direct, no lists");
-  ExpectWire(ExecuteRequest{7, {2, params}, {}, 1},
-             Cat({Be32(7), params_wire, kNoList, kAsync}), "execute");
+  ExpectWire(ExecuteRequest{7, {2, params}, {}, 1}, Cat({Be32(7), params_wire, kNoList, kAsync}),
+             "execute");
 
   LnaFetchRequest columns[] = {{1, 255, 0}, {-2, 0, 1}};
   ExpectWire(FetchRequest{7, 1, 2, columns},
@@ -139,8 +121,8 @@ TEST(StatementCalls, RequestsTravelFieldByField) {
 TEST(StatementCalls, RepliesTravelFieldByField) {
   LnaColumnDesc columns[] = {Column("a"), Column("bc")};
   LnaParamDesc markers[] = {kMarker};
-  const Bytes shape_wire = Cat({Be32(2), ColumnWire("a"), ColumnWire("bc"), Be16(2), Be32(1),
-                                kMarkerWire, Be16(1)});
+  const Bytes shape_wire =
+      Cat({Be32(2), ColumnWire("a"), ColumnWire("bc"), Be16(2), Be32(1), kMarkerWire, Be16(1)});
   const StatementShape shape{columns, 2, markers, 1};
   ExpectWire(shape, shape_wire, "prepare");
   ExpectWire(StatementShape{}, Cat({Null(), Be16(0), Null(), Be16(0)}), "nothing to describe");
@@ -150,8 +132,8 @@ TEST(StatementCalls, RepliesTravelFieldByField) {
   uint8_t rows[] = {9, 8, 7};
   const LnaRowBlock block{-16, 1, 3, rows, 3};
   const Bytes block_wire = Cat({Be16(0xFFF0), Be16(1), Be32(3), Be32(3), Bytes{9, 8, 7}});
-  ExpectWire(ExecuteReply{kRpcExecute, {1, values}, 3, {}},
-             Cat({returned_wire, Be32(3)}), "execute", ExecuteReply{kRpcExecute});
+  ExpectWire(ExecuteReply{kRpcExecute, {1, values}, 3, {}}, Cat({returned_wire, Be32(3)}),
+             "execute", ExecuteReply{kRpcExecute});
   ExpectWire(ExecuteReply{kRpcExecuteArray, {}, -1, block},
              Cat({Null(), Be32(0xFFFFFFFFu), block_wire}), "execute array",
              ExecuteReply{kRpcExecuteArray});
@@ -164,8 +146,7 @@ TEST(StatementCalls, RepliesTravelFieldByField) {
 
   ExpectWire(FetchBlockReply{block}, block_wire, "fetch block");
   ExpectWire(FetchReply{{8, rows, 2}}, Cat({Be32(8), Be32(2), Bytes{9, 8}}), "fetch");
-  ExpectWire(GetLongDataReply{Text("piece"), 12}, Cat({TextWire("piece"), Be32(12)}),
-             "long data");
+  ExpectWire(GetLongDataReply{Text("piece"), 12}, Cat({TextWire("piece"), Be32(12)}), "long data");
 }
 
 TEST(StatementCalls, DecodedArraysAreHandedOverWhole) {
@@ -179,8 +160,8 @@ TEST(StatementCalls, DecodedArraysAreHandedOverWhole) {
   EXPECT_EQ(shape.record.params[0].precision, 255);
 
   // Of the lists of returned values, the first is kept.
-  in = BufFrom(Cat({Be32(2), Be16(1), Be32(1), ParamWire(2, 42), Be16(1), Be32(1),
-                    ParamWire(3, 43), Be32(0)}));
+  in = BufFrom(Cat(
+      {Be32(2), Be16(1), Be32(1), ParamWire(2, 42), Be16(1), Be32(1), ParamWire(3, 43), Be32(0)}));
   DecodedRecord<ExecuteReply> reply(ExecuteReply{kRpcExecute});
   ASSERT_EQ(Decode(in.get(), &reply.record), 1);
   ASSERT_EQ(reply.record.returned.count, 1);
@@ -220,8 +201,8 @@ TEST(StatementCalls, ShortInputsAreRefused) {
        request(ExecDirectRequest{})},
       {"exec direct without async", Cat({Be32(7), Str("x"), params, params}),
        request(ExecDirectRequest{})},
-      {"execute, list longer than its descriptors", Cat({Be32(7), Be16(2), Be32(1),
-                                                          ParamWire(1, 5), kNoList, kAsync}),
+      {"execute, list longer than its descriptors",
+       Cat({Be32(7), Be16(2), Be32(1), ParamWire(1, 5), kNoList, kAsync}),
        request(ExecuteRequest{})},
       {"execute without async", Cat({Be32(7), params, params}), request(ExecuteRequest{})},
       {"fetch, fewer requests than its count",

@@ -1,7 +1,6 @@
 #include "driver/lna/stmt_stubs.h"
 
 #include "common/tls_slot.h"
-#include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
 #include "wire/calls.h"
 #include "wire/protocol.h"
@@ -177,17 +176,13 @@ int16_t _rpcLnaFreeStmtSP(RpcConnection** handle, int32_t server_stmt, uint16_t 
 int16_t _rpcLnaGetLongDataSP(RpcConnection** handle, int32_t server_stmt, uint16_t column,
                              int16_t c_type, int32_t buffer_size, uint8_t async,
                              LnaTypedValue* value, int32_t* length) {
-  *value = LnaTypedValue{};
-  *length = 0;
-  return RpcRun(
-      RpcHandleConn(handle), kRpcGetLongData,
-      [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_stmt) && MsgBufPutU16(b, column) &&
-               MsgBufPutU16(b, static_cast<uint16_t>(c_type)) && MsgBufPutI32(b, buffer_size) &&
-               MsgBufPutU8(b, async);
-      },
-      [&](MsgBuf* b) { return XdrTypedValue(b, value) && MsgBufGetI32(b, length); },
-      [&] { XdrFreeTypedValue(value); });
+  GetLongDataReply reply;
+  int16_t status =
+      RunWithReply(handle, kRpcGetLongData,
+                   GetLongDataRequest{server_stmt, column, c_type, buffer_size, async}, &reply);
+  *value = reply.value;
+  *length = reply.length;
+  return status;
 }
 
 int16_t _rpcLnaParamDataSP(RpcConnection** handle, int32_t server_stmt, int32_t* result) {
@@ -219,7 +214,12 @@ int16_t _rpcLnaPutLongDataSP(RpcConnection** handle, int32_t server_stmt,
   return RpcRun(
       RpcHandleConn(handle), kRpcPutLongData,
       [&](MsgBuf* b) {
-        return MsgBufPutI32(b, server_stmt) && PutValue(b, value) && MsgBufPutU8(b, async);
+        // There is no piece to send without a value.
+        if (value == nullptr) {
+          TlsSlotSet(kWireErrCannotGrow);
+          return 0;
+        }
+        return Encode(b, PutLongDataRequest{server_stmt, *value, async});
       },
       NoFields);
 }
