@@ -86,7 +86,8 @@ int16_t LnaSetConnectOptionMP(LnaConnection* conn, uint16_t option, uintptr_t va
     TracePrintf(trace, "_rpcLnaSetConnectOptionMP(0x%08lx, 0x%08lx, %u, 0x%08lx)\n",
                 TraceAddr(conn->rpc), static_cast<unsigned long>(conn->server_conn), option,
                 TraceAddr(&typed));
-    result = _rpcLnaSetConnectOptionMP(&conn->rpc, conn->server_conn, option, &typed);
+    result =
+        _rpcLnaSetConnectOptionMP(&conn->rpc, {conn->server_conn, option, WireValue::Refer(typed)});
     TraceReturn(trace, "_rpcLnaSetConnectOptionSP", result);
     result = AfterStub(conn, result, kRpcSetConnectOption);
   }
@@ -105,7 +106,7 @@ int16_t LnaGetConnectOptionMP(LnaConnection* conn, uint16_t option, void* value,
     TracePrintf(trace, "_rpcLnaGetConnectOptionMP(0x%08lx, 0x%08lx, %u, 0x%08lx)\n",
                 TraceAddr(conn->rpc), static_cast<unsigned long>(conn->server_conn), option,
                 TraceAddr(&received));
-    result = _rpcLnaGetConnectOptionMP(&conn->rpc, conn->server_conn, option, &received);
+    result = _rpcLnaGetConnectOptionMP(&conn->rpc, {conn->server_conn, option}, &received);
     TraceReturn(trace, "_rpcLnaGetConnectOptionSP", result);
     if (result == kLnaOk || result == kLnaInfo)
       StoreOptionValue(&received, value, c_type);
@@ -132,7 +133,7 @@ int16_t LnaGetInfoSP(LnaConnection* conn, uint16_t info_type, void* buffer, int3
                 TraceAddr(conn->rpc), static_cast<unsigned long>(conn->server_conn), info_type,
                 TraceAddr(buffer), static_cast<unsigned>(buffer_size), TraceAddr(length));
     result =
-        _rpcLnaGetInfoSP(&conn->rpc, conn->server_conn, info_type, buffer_size, &v, &full_length);
+        _rpcLnaGetInfoSP(&conn->rpc, {conn->server_conn, info_type, buffer_size}, &v, &full_length);
     TraceReturn(trace, "_rpcLnaGetInfoSP", result);
     result = AfterStub(conn, result, kRpcGetInfo);
     if (result == kLnaOk || result == kLnaInfo) {

@@ -126,7 +126,8 @@ int16_t LnaSetStmtOptionSP(LnaStatement* stmt, uint16_t option, uintptr_t value,
     TracePrintf(trace, "_rpcLnaSetStmtOptionSP(0x%08lx, 0x%08lx, %u, 0x%08lx)\n",
                 TraceAddr(conn->rpc), static_cast<unsigned long>(stmt->server_stmt), option,
                 TraceAddr(&typed));
-    result = _rpcLnaSetStmtOptionSP(&conn->rpc, stmt->server_stmt, option, &typed);
+    result =
+        _rpcLnaSetStmtOptionSP(&conn->rpc, {stmt->server_stmt, option, WireValue::Refer(typed)});
     TraceReturn(trace, "_rpcLnaSetStmtOptionSP", result);
     result = AfterStub(stmt, result, kRpcSetStmtOption);
   }
@@ -146,7 +147,7 @@ int16_t LnaGetStmtOptionSP(LnaStatement* stmt, uint16_t option, void* value, uin
     TracePrintf(trace, "_rpcLnaGetStmtOptionSP(0x%08lx, 0x%08lx, %u, 0x%08lx)\n",
                 TraceAddr(conn->rpc), static_cast<unsigned long>(stmt->server_stmt), option,
                 TraceAddr(&received));
-    result = _rpcLnaGetStmtOptionSP(&conn->rpc, stmt->server_stmt, option, &received);
+    result = _rpcLnaGetStmtOptionSP(&conn->rpc, {stmt->server_stmt, option}, &received);
     TraceReturn(trace, "_rpcLnaGetStmtOptionSP", result);
     if (result == kLnaOk || result == kLnaInfo)
       StoreOptionValue(&received, value, c_type);

@@ -1,9 +1,6 @@
 #include "driver/lna/option_stubs.h"
 
-#include "common/tls_slot.h"
 #include "driver/lna/rpc_stub.h"
-#include "wire/calls.h"
-#include "wire/option_calls.h"
 #include "wire/protocol.h"
 
 namespace {
@@ -19,65 +16,48 @@ int16_t HandOut(int16_t status, std::optional<WireValue>* received, LnaTypedValu
   return status;
 }
 
-int16_t GetOption(RpcConnection** handle, uint32_t procedure, int32_t id, uint16_t option,
+int16_t GetOption(RpcConnection** handle, uint32_t procedure, const GetOptionRequest& request,
                   LnaTypedValue* value) {
   *value = LnaTypedValue{};
   GetOptionReply reply;
   int16_t status = RpcRun(
-      RpcHandleConn(handle), procedure,
-      [&](MsgBuf* b) {
-        return Encode(b, GetOptionRequest{id, option});
-      },
+      RpcHandleConn(handle), procedure, [&](MsgBuf* b) { return Encode(b, request); },
       [&](MsgBuf* b) { return Decode(b, &reply); });
   return HandOut(status, &reply.value, value);
 }
 
-int16_t SetOption(RpcConnection** handle, uint32_t procedure, int32_t id, uint16_t option,
-                  const LnaTypedValue* value) {
+int16_t SetOption(RpcConnection** handle, uint32_t procedure, const SetOptionRequest& request) {
   return RpcRun(
-      RpcHandleConn(handle), procedure,
-      [&](MsgBuf* b) {
-        if (value == nullptr) {  // there is nothing to send
-          TlsSlotSet(kWireErrCannotGrow);
-          return 0;
-        }
-        return Encode(b, SetOptionRequest{id, option, WireValue::Refer(*value)});
-      },
-      NoFields);
+      RpcHandleConn(handle), procedure, [&](MsgBuf* b) { return Encode(b, request); }, NoFields);
 }
 
 }  // namespace
 
-int16_t _rpcLnaGetConnectOptionMP(RpcConnection** handle, int32_t server_conn, uint16_t option,
+int16_t _rpcLnaGetConnectOptionMP(RpcConnection** handle, const GetOptionRequest& request,
                                   LnaTypedValue* value) {
-  return GetOption(handle, kRpcGetConnectOption, server_conn, option, value);
+  return GetOption(handle, kRpcGetConnectOption, request, value);
 }
 
-int16_t _rpcLnaGetInfoSP(RpcConnection** handle, int32_t server_conn, uint16_t info_type,
-                         int32_t buffer_size, LnaTypedValue* value, int32_t* full_length) {
+int16_t _rpcLnaGetInfoSP(RpcConnection** handle, const GetInfoRequest& request,
+                         LnaTypedValue* value, int32_t* full_length) {
   *value = LnaTypedValue{};
   GetInfoReply reply;
   int16_t status = RpcRun(
-      RpcHandleConn(handle), kRpcGetInfo,
-      [&](MsgBuf* b) {
-        return Encode(b, GetInfoRequest{server_conn, info_type, buffer_size});
-      },
+      RpcHandleConn(handle), kRpcGetInfo, [&](MsgBuf* b) { return Encode(b, request); },
       [&](MsgBuf* b) { return Decode(b, &reply); });
   *full_length = reply.full_length;
   return HandOut(status, &reply.value, value);
 }
 
-int16_t _rpcLnaGetStmtOptionSP(RpcConnection** handle, int32_t server_stmt, uint16_t option,
+int16_t _rpcLnaGetStmtOptionSP(RpcConnection** handle, const GetOptionRequest& request,
                                LnaTypedValue* value) {
-  return GetOption(handle, kRpcGetStmtOption, server_stmt, option, value);
+  return GetOption(handle, kRpcGetStmtOption, request, value);
 }
 
-int16_t _rpcLnaSetConnectOptionMP(RpcConnection** handle, int32_t server_conn, uint16_t option,
-                                  const LnaTypedValue* value) {
-  return SetOption(handle, kRpcSetConnectOption, server_conn, option, value);
+int16_t _rpcLnaSetConnectOptionMP(RpcConnection** handle, const SetOptionRequest& request) {
+  return SetOption(handle, kRpcSetConnectOption, request);
 }
 
-int16_t _rpcLnaSetStmtOptionSP(RpcConnection** handle, int32_t server_stmt, uint16_t option,
-                               const LnaTypedValue* value) {
-  return SetOption(handle, kRpcSetStmtOption, server_stmt, option, value);
+int16_t _rpcLnaSetStmtOptionSP(RpcConnection** handle, const SetOptionRequest& request) {
+  return SetOption(handle, kRpcSetStmtOption, request);
 }

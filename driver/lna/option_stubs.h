@@ -6,20 +6,20 @@
 #include <cstdint>
 
 #include "driver/lna/rpc_connection.h"
+#include "wire/calls.h"
+#include "wire/option_calls.h"
 #include "wire/typed_value.h"
 
-// 19
-int16_t _rpcLnaGetConnectOptionMP(RpcConnection** handle, int32_t server_conn, uint16_t option,
+// 19: the request's handle is the server connection.
+int16_t _rpcLnaGetConnectOptionMP(RpcConnection** handle, const GetOptionRequest& request,
                                   LnaTypedValue* value);
 // 20: `full_length` is the value's whole length on the server.
-int16_t _rpcLnaGetInfoSP(RpcConnection** handle, int32_t server_conn, uint16_t info_type,
-                         int32_t buffer_size, LnaTypedValue* value, int32_t* full_length);
-// 22
-int16_t _rpcLnaGetStmtOptionSP(RpcConnection** handle, int32_t server_stmt, uint16_t option,
+int16_t _rpcLnaGetInfoSP(RpcConnection** handle, const GetInfoRequest& request,
+                         LnaTypedValue* value, int32_t* full_length);
+// 22: the request's handle is the server statement.
+int16_t _rpcLnaGetStmtOptionSP(RpcConnection** handle, const GetOptionRequest& request,
                                LnaTypedValue* value);
-// 33
-int16_t _rpcLnaSetConnectOptionMP(RpcConnection** handle, int32_t server_conn, uint16_t option,
-                                  const LnaTypedValue* value);
-// 35
-int16_t _rpcLnaSetStmtOptionSP(RpcConnection** handle, int32_t server_stmt, uint16_t option,
-                               const LnaTypedValue* value);
+// 33: the request's handle is the server connection.
+int16_t _rpcLnaSetConnectOptionMP(RpcConnection** handle, const SetOptionRequest& request);
+// 35: the request's handle is the server statement.
+int16_t _rpcLnaSetStmtOptionSP(RpcConnection** handle, const SetOptionRequest& request);

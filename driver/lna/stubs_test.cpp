@@ -295,7 +295,7 @@ TEST_F(StubTest, ConnectionAndOptionProcedures) {
        Cat({Be32(1), Be16(4), Be32(4), Be32(3)}),
        [](RpcConnection** c) {
          LnaTypedValue value;
-         int16_t s = _rpcLnaGetConnectOptionMP(c, 5, 109, &value);
+         int16_t s = _rpcLnaGetConnectOptionMP(c, {5, 109}, &value);
          EXPECT_EQ(value.c_type, kCTypeLong);
          EXPECT_EQ(value.value.i32, 3);
          return s;
@@ -305,7 +305,7 @@ TEST_F(StubTest, ConnectionAndOptionProcedures) {
        [](RpcConnection** c) {
          LnaTypedValue value;
          int32_t full;
-         int16_t s = _rpcLnaGetInfoSP(c, 5, 17, 256, &value, &full);
+         int16_t s = _rpcLnaGetInfoSP(c, {5, 17, 256}, &value, &full);
          EXPECT_EQ(value.c_type, kCTypeChar);
          EXPECT_STREQ(value.value.text, "hello");
          EXPECT_EQ(full, 5);
@@ -315,7 +315,7 @@ TEST_F(StubTest, ConnectionAndOptionProcedures) {
       {"22 get stmt option, no value", 22, Cat({Be32(9), Be16(0)}), 0, Null(),
        [](RpcConnection** c) {
          LnaTypedValue value;
-         int16_t s = _rpcLnaGetStmtOptionSP(c, 9, 0, &value);
+         int16_t s = _rpcLnaGetStmtOptionSP(c, {9, 0}, &value);
          EXPECT_EQ(value.c_type, 0);
          return s;
        }},
@@ -329,7 +329,7 @@ TEST_F(StubTest, ConnectionAndOptionProcedures) {
          value.c_type = kCTypeLong;
          value.length = 4;
          value.value.i32 = 1;
-         return _rpcLnaSetConnectOptionMP(c, 5, 102, &value);
+         return _rpcLnaSetConnectOptionMP(c, {5, 102, WireValue::Refer(value)});
        }},
       {"35 set stmt option",
        35,
@@ -341,7 +341,7 @@ TEST_F(StubTest, ConnectionAndOptionProcedures) {
          value.c_type = kCTypeShort;
          value.length = 2;
          value.value.u16 = 7;
-         return _rpcLnaSetStmtOptionSP(c, 9, 0, &value);
+         return _rpcLnaSetStmtOptionSP(c, {9, 0, WireValue::Refer(value)});
        }},
       {"46 transact",
        46,
@@ -577,7 +577,7 @@ TEST_F(StubTest, ANegativeStatusHandsNoValueBack) {
   RpcConnection* conn = RpcConnOpen(peer.address().c_str(), nullptr);
   ASSERT_NE(conn, nullptr);
   LnaTypedValue value;
-  EXPECT_EQ(_rpcLnaGetConnectOptionMP(&conn, 5, 1, &value), -19);
+  EXPECT_EQ(_rpcLnaGetConnectOptionMP(&conn, {5, 1}, &value), -19);
   EXPECT_EQ(value.c_type, 0);
   EXPECT_EQ(value.value.text, nullptr);
   RpcConnClose(conn);

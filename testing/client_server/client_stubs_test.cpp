@@ -57,7 +57,7 @@ TEST(ClientStubsTest, LoginThenConnectionCallsThenLogout) {
 
   LnaTypedValue value{};
   int32_t full_length = 0;
-  ASSERT_EQ(_rpcLnaGetInfoSP(&login.conn, login.server_conn, 17 /* SQL_DBMS_NAME */, 64, &value,
+  ASSERT_EQ(_rpcLnaGetInfoSP(&login.conn, {login.server_conn, 17 /* SQL_DBMS_NAME */, 64}, &value,
                              &full_length),
             0);
   EXPECT_GT(full_length, 0);

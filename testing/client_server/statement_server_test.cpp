@@ -654,7 +654,9 @@ TEST_P(StatementTest, ManyBlocksCompressWhenItPaysAndStartAfreshOnReexecution) {
   std::vector<Row> expected;
   // One transaction for the rows: far quicker than one each.
   LnaTypedValue off = Number(kCTypeLong, 0);
-  ASSERT_EQ(_rpcLnaSetConnectOptionMP(client_->conn(), client_->server_conn(), 102, &off), 0);
+  ASSERT_EQ(_rpcLnaSetConnectOptionMP(client_->conn(),
+                                      {client_->server_conn(), 102, WireValue::Refer(off)}),
+            0);
   for (int i = 1; i <= 600; ++i) {
     std::string s = i % 7 == 0    ? ""
                     : i % 11 == 0 ? "NULL"
