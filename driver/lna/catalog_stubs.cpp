@@ -1,7 +1,7 @@
 #include "driver/lna/catalog_stubs.h"
 
-#include "driver/lna/reply_parts.h"
 #include "driver/lna/rpc_stub.h"
+#include "wire/counted_array.h"
 
 int16_t _rpcLnaCatalogSP(RpcConnection** handle, const CatalogRequest& request,
                          LnaColumnDesc** columns, uint16_t* count) {
@@ -9,7 +9,7 @@ int16_t _rpcLnaCatalogSP(RpcConnection** handle, const CatalogRequest& request,
   int16_t status = RpcRun(
       RpcHandleConn(handle), request.procedure, [&](MsgBuf* b) { return Encode(b, request); },
       [&](MsgBuf* b) { return Decode(b, &reply); },
-      [&] { FreeColumnDescs(&reply.columns, &reply.count); });
+      [&] { FreeCountedArray(&reply.columns, &reply.count); });
   *columns = reply.columns;
   *count = reply.count;
   return status;
