@@ -1,17 +1,21 @@
 #include "wire/connect_call.h"
 
+#include <algorithm>
+
 #include "common/memory.h"
 #include "common/tls_slot.h"
+#include "wire/counted_array.h"
 
 namespace {
 
+// A list longer than its u16 count can say is sent cut to what the count
+// says, so that array and count agree.
 template <typename T>
-int PutCounted(MsgBuf* buf, const std::vector<T>& items, MsgBufPutFn put) {
-  return MsgBufPutArray(buf, items.empty() ? nullptr : items.data(), put, sizeof(T),
-                        static_cast<int32_t>(items.size())) &&
-         MsgBufPutU16(buf, static_cast<uint16_t>(items.size()));
+uint16_t CountOf(const std::vector<T>& items) {
+  return static_cast<uint16_t>(std::min<size_t>(items.size(), UINT16_MAX));
 }
 
+// As the client reads it: the records that came and the count as stated.
 template <typename T>
 int GetCounted(MsgBuf* buf, std::vector<T>* items, uint16_t* count, MsgBufGetFn get) {
   items->clear();
@@ -58,8 +62,10 @@ int Encode(MsgBuf* buf, const ConnectReply& reply) {
          MsgBufPutBytes(buf, reply.text.data(), static_cast<uint32_t>(reply.text.size())) &&
          MsgBufPutU32(buf, reply.extra) && XdrPutServerInfo(buf, &reply.info) &&
          XdrPutLoginInfo154(buf, &reply.info154) && XdrPutLoginInfo96(buf, &reply.info96) &&
-         PutCounted(buf, reply.types, MsgBufPutElem<XdrPutTypeInfo>) &&
-         PutCounted(buf, reply.table_types, MsgBufPutElem<XdrPutTableType>) &&
+         PutCountedArray(buf, reply.types.data(), CountOf(reply.types),
+                         MsgBufPutElem<XdrPutTypeInfo>) &&
+         PutCountedArray(buf, reply.table_types.data(), CountOf(reply.table_types),
+                         MsgBufPutElem<XdrPutTableType>) &&
          PutFunctionFlags(buf, reply.functions) && XdrPutConnectResult(buf, &reply.result) &&
          XdrPutLoginInfo52(buf, &reply.info52);
 }
