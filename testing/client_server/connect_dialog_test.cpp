@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -23,7 +24,13 @@ SQLHWND const kWindow = reinterpret_cast<SQLHWND>(0x1234);
 
 class ConnectDialogTest : public ::testing::Test {
  protected:
-  static void SetUpTestSuite() { testing_registry::UseSandbox(); }
+  static void SetUpTestSuite() {
+    // Another data source of the user's: a call that names none must
+    // neither show nor send anything of it.
+    std::ofstream(testing_registry::UseSandbox().odbc_user_ini, std::ios::app)
+        << "[Others]\nDriver=VeltoTest\nServerDSN=theirs\nServerName=10.9.9.9.1583\nUID=bob\n"
+           "ArrayFetchOn=0\nArrayBufferSize=2\n";
+  }
   void SetUp() override {
     ASSERT_EQ(DrvLoadMessages(), 1);
     ASSERT_EQ(ResDllLoad(VEL_RESOURCE_PATH), 1);
@@ -99,6 +106,22 @@ TEST_F(ConnectDialogTest, TheUserCorrectsThePasswordAndConnects) {
       (std::vector<std::string>{"probe 103 enabled=1 visible=1 check=0 text=scott lines= sel="}));
   EXPECT_EQ(host_.Lines("cursor"), (std::vector<std::string>{"cursor wait", "cursor arrow"}));
   EXPECT_EQ(host_.Record().back(), "end 1");
+}
+
+TEST_F(ConnectDialogTest, WithoutADsnNothingComesFromAnotherDataSource) {
+  host_.Probe().Click(IDCANCEL);
+  EXPECT_EQ(Connect("DRIVER=VeltoTest;PWD=tiger", SQL_DRIVER_PROMPT), SQL_NO_DATA_FOUND);
+  EXPECT_EQ(host_.Lines("caption"), (std::vector<std::string>{"caption Logon to "}));
+  EXPECT_EQ(host_.Lines("probe 101"),
+            (std::vector<std::string>{"probe 101 enabled=1 visible=1 check=0 text= lines= sel="}));
+  EXPECT_EQ(host_.Lines("probe 103"),
+            (std::vector<std::string>{"probe 103 enabled=1 visible=1 check=0 text= lines= sel="}));
+
+  // Nor do the array-fetch settings: without a DSN they are the defaults.
+  ASSERT_EQ(Connect("DRIVER=VeltoTest;" + Base("tiger"), SQL_DRIVER_NOPROMPT), SQL_SUCCESS)
+      << testing::PrintToString(fixture_.States());
+  EXPECT_EQ(fixture_.Value("ArrayFetchOn"), "1");
+  EXPECT_EQ(fixture_.Value("ArrayBufferSize"), "8");
 }
 
 TEST_F(ConnectDialogTest, PromptModeAlwaysShowsTheDialog) {

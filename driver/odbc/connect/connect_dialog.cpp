@@ -10,6 +10,7 @@
 #include "driver/odbc/connect/conn_string.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
+#include "driver/odbc/connect/dsn_keywords.h"
 #include "driver/odbc/diag/drv_messages.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "platform/dialog_host.h"
@@ -35,13 +36,14 @@ ConnKeyword& Keyword(DrvConn* connection, uint32_t index) {
   return connection->keywords[index];
 }
 
-// An unset keyword's value from the data source's section; the set flag
-// stays as it is.
+// An unset keyword's value from the data source's section, when there is
+// one; the set flag stays as it is.
 void ReadFromDataSource(DrvConn* connection, uint32_t index) {
   ConnKeyword& keyword = Keyword(connection, index);
-  if (keyword.set) return;
-  SQLGetPrivateProfileString(Keyword(connection, connection->keyword_dsn).value, keyword.name, "",
-                             keyword.value, kConnKeywordValueSize, "ODBC.INI");
+  const ConnKeyword& dsn = Keyword(connection, connection->keyword_dsn);
+  if (keyword.set || !NamesDataSource(dsn)) return;
+  SQLGetPrivateProfileString(dsn.value, keyword.name, "", keyword.value, kConnKeywordValueSize,
+                             "ODBC.INI");
 }
 
 std::string Message(uint32_t number) {

@@ -29,8 +29,12 @@ ConnKeyword* Find(ConnKeyword* keywords, uint32_t count, const char* name) {
 
 }  // namespace
 
+bool NamesDataSource(const ConnKeyword& dsn) {
+  return dsn.value[0] != '\0';
+}
+
 int32_t ReadDsnKeywords(ConnKeyword* keywords, uint32_t count, uint32_t dsn, uint32_t driver) {
-  if (keywords[driver].set) return 0;
+  if (keywords[driver].set || !NamesDataSource(keywords[dsn])) return 0;
   for (uint32_t k = 0; k < count; ++k) {
     if (k == driver || keywords[k].set) continue;
     int n = ReadKey(keywords[dsn], keywords[k].name, "", keywords[k].value, kConnKeywordValueSize);
@@ -47,12 +51,17 @@ int32_t ReadDsnArrayDefaults(ConnKeyword* keywords, uint32_t count, uint32_t dsn
   ConnKeyword* fetch_on = Find(keywords, count, "ArrayFetchOn");
   ConnKeyword* buffer_size = Find(keywords, count, "ArrayBufferSize");
   if (fetch_on == nullptr || fetch_on->set) return 0;
-  ReadKey(keywords[dsn], fetch_on->name, "1", fetch_on->value, kConnKeywordValueSize);
-  fetch_on->set = 1;
-  if (buffer_size != nullptr && !buffer_size->set) {
-    ReadKey(keywords[dsn], buffer_size->name, "8", buffer_size->value, kConnKeywordValueSize);
-    buffer_size->set = 1;
-  }
+  const bool named = NamesDataSource(keywords[dsn]);
+  auto read = [&](ConnKeyword* keyword, const char* fallback) {
+    if (named) {
+      ReadKey(keywords[dsn], keyword->name, fallback, keyword->value, kConnKeywordValueSize);
+    } else {
+      std::strcpy(keyword->value, fallback);
+    }
+    keyword->set = 1;
+  };
+  read(fetch_on, "1");
+  if (buffer_size != nullptr && !buffer_size->set) read(buffer_size, "8");
   return 0;
 }
 
@@ -60,6 +69,7 @@ int32_t AppendExtraDsnKeys(const ConnKeyword* keywords, uint32_t count, uint32_t
                            char* text, size_t size) {
   size_t length = std::strlen(text);
   if (length > 0 && text[length - 1] == ';') text[--length] = '\0';
+  if (!NamesDataSource(keywords[dsn])) return 0;
   // The section's keys through the registry layer, which reads such lists
   // once in a while: the installer keeps every list it hands out.
   std::string path = std::string(kOdbcIniKey) + keywords[dsn].value;

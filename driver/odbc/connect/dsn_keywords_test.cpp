@@ -61,9 +61,26 @@ TEST_F(DsnKeywordsTest, NothingIsReadWhenDriverIsGiven) {
   EXPECT_EQ(k[kKeywordServerName].set, 0u);
 }
 
+// Asked for section "", the installer answers from the first section that
+// holds the key: another data source's.
+TEST_F(DsnKeywordsTest, WithoutADsnNothingIsRead) {
+  Keywords k;
+  EXPECT_EQ(ReadDsnKeywords(k.table, kDefaultKeywordCount, kKeywordDsn, kKeywordDriver), 0);
+  for (uint32_t i = 0; i < kDefaultKeywordCount; ++i) {
+    EXPECT_EQ(k[i].set, 0u) << k[i].name;
+    EXPECT_STREQ(k[i].value, "") << k[i].name;
+  }
+  char text[256] = "DRIVER=VeltoTest;UID=u;";
+  k.Set(kKeywordDriver, "VeltoTest");
+  EXPECT_EQ(AppendExtraDsnKeys(k.table, kDefaultKeywordCount, kKeywordDsn, kKeywordDriver, text,
+                               sizeof text),
+            0);
+  EXPECT_STREQ(text, "DRIVER=VeltoTest;UID=u");
+}
+
 TEST_F(DsnKeywordsTest, ArrayDefaults) {
   struct Case {
-    const char* dsn;
+    const char* dsn;          // empty: DRIVER given instead
     const char* fetch_given;  // null: not given
     const char* want_fetch;
     const char* want_size;  // null: stays unset
@@ -72,10 +89,15 @@ TEST_F(DsnKeywordsTest, ArrayDefaults) {
       {"bare", nullptr, "1", "8"},
       {"fetchoff", nullptr, "0", "32"},
       {"fetchgiven", "1", "1", nullptr},
+      {"", nullptr, "1", "8"},
   };
   for (const Case& c : cases) {
     Keywords k;
-    UseDsn(k, c.dsn);
+    if (*c.dsn != '\0') {
+      UseDsn(k, c.dsn);
+    } else {
+      k.Set(kKeywordDriver, "VeltoTest");
+    }
     if (c.fetch_given != nullptr) k.Set(kKeywordArrayFetchOn, c.fetch_given);
     ReadDsnArrayDefaults(k.table, kDefaultKeywordCount, kKeywordDsn, kKeywordDriver);
     EXPECT_STREQ(k[kKeywordArrayFetchOn].value, c.want_fetch) << c.dsn;
