@@ -98,9 +98,9 @@ TEST_F(ConfigDsnTest, ValuesAreCheckedCutAndDefaulted) {
                                 "ArrayBufferSize=128", " servername =127.0.0.1.1,127.0.0.1.2",
                                 "ServerNameX=ignored", "DS=ignored", "server name = x", "UID=first",
                                 "uid=second"})));
-  Section expected = {{"Driver", kDriver},           {"Description", description.substr(0, 513)},
-                      {"ArrayFetchOn", "1"},         {"ArrayBufferSize", "12"},
-                      {"ServerName", "127.0.0.1.1"}, {"UID", "second"}};
+  Section expected = {
+      {"Driver", kDriver},       {"Description", description.substr(0, 513)}, {"ArrayFetchOn", "1"},
+      {"ArrayBufferSize", "12"}, {"ServerName", "127.0.0.1.1,127.0.0.1.2"},   {"UID", "second"}};
   EXPECT_EQ(UserIni()["Values"], expected);
 
   ASSERT_TRUE(Config(ODBC_CONFIG_DSN, Attributes({"DSN=Values", "ArrayBufferSize=0"})));
@@ -164,6 +164,28 @@ TEST_F(ConfigDsnTest, RefusedCallsWriteNothingAndSayWhy) {
   }
   EXPECT_EQ(ReadFileText(UseSandbox().odbc_user_ini), user_before);
   EXPECT_EQ(FileDsn("Refused"), "");
+}
+
+TEST_F(ConfigDsnTest, ServerEntriesAreStoredAsTheDriverReadsThem) {
+  struct Row {
+    const char* dsn;
+    const char* given;
+    const char* stored;
+  };
+  // localhost and 127.0.0.1 are one machine; on two ports they are two
+  // servers that back each other up.
+  const Row rows[] = {
+      {"Two1", "127.0.0.1.17584,localhost.17583", "127.0.0.1.17584,localhost.17583"},
+      {"Two2", "127.0.0.1:17584,localhost:17583", "127.0.0.1.17584,localhost.17583"},
+      {"Two3", " 127.0.0.1 : 1583 ", "127.0.0.1.1583"},
+      {"Two4", "127.0.0.1.1583,localhost:1583", "127.0.0.1.1583"},
+  };
+  for (const Row& row : rows) {
+    ASSERT_TRUE(Config(ODBC_ADD_DSN, Attributes({std::string("DSN=") + row.dsn,
+                                                 std::string("ServerName=") + row.given})))
+        << row.given << ": " << LastError().text;
+    EXPECT_EQ(UserIni()[row.dsn]["ServerName"], row.stored) << row.given;
+  }
 }
 
 TEST_F(ConfigDsnTest, WithAWindowButNoDialogHostTheCallFailsWithTheReason) {

@@ -122,7 +122,7 @@ uint32_t SaveConfigureDialog(DlgHwnd dialog, SetupContext* context) {
   char port_token[kFieldSize];
   if (!ValidatePort(port, port_token, sizeof port_token)) return kCfgInvalidPort;
   PrimaryChoice choice;
-  uint32_t code = ChoosePrimaryItem(dialog, context, host_token.c_str(), &choice);
+  uint32_t code = ChoosePrimaryItem(dialog, context, host_token.c_str(), port_token, &choice);
   if (code != kCfgDone) return code;
   if (!choice.found && !AskContinueUnknownServer(dialog, context, kIdcHost, host_token.c_str())) {
     return kCfgCancelled;

@@ -48,6 +48,28 @@ std::string_view FirstToken(const char* text) {
   return std::string_view(start, end - start);
 }
 
+bool SoleToken(std::string_view text, std::string_view* token) {
+  size_t start = 0;
+  while (start < text.size() && IsBlank(text[start])) ++start;
+  size_t end = start;
+  while (end < text.size() && !IsBlank(text[end])) ++end;
+  size_t rest = end;
+  while (rest < text.size() && IsBlank(text[rest])) ++rest;
+  if (start == end || rest != text.size()) return false;
+  *token = text.substr(start, end - start);
+  return true;
+}
+
+int PortNumber(const char* token, uint32_t* port) {
+  long long number = 0;
+  bool overflow = false;
+  if (ReadNumber(token, &number, &overflow)) return CheckNumberRange(token, 1, 65535, port);
+  uint32_t service_port = 0;
+  if (*token == '\0' || !CurrentHostLookup().ServicePort(token, &service_port)) return 0;
+  std::string digits = std::to_string(service_port);
+  return CheckNumberRange(digits.c_str(), 1, 65535, port);
+}
+
 int ValidatePort(const char* port_text, char* token, size_t size) {
   std::string first(FirstToken(port_text));
   if (size > 0) {
@@ -57,13 +79,5 @@ int ValidatePort(const char* port_text, char* token, size_t size) {
   }
   if (first.empty()) return 0;
   uint32_t port = 0;
-  long long number = 0;
-  bool overflow = false;
-  if (ReadNumber(first.c_str(), &number, &overflow)) {
-    return CheckNumberRange(first.c_str(), 1, 65535, &port);
-  }
-  uint32_t service_port = 0;
-  if (!CurrentHostLookup().ServicePort(first.c_str(), &service_port)) return 0;
-  std::string digits = std::to_string(service_port);
-  return CheckNumberRange(digits.c_str(), 1, 65535, &port);
+  return PortNumber(first.c_str(), &port);
 }

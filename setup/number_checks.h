@@ -16,6 +16,13 @@ int ValidateBufferSize(const char* text, uint32_t* value);
 // The first token of a text (tabs and blanks separate tokens); empty when
 // the text has none.
 std::string_view FirstToken(const char* text);
+// True when the text holds exactly one token (blanks around it allowed),
+// which is then in `token`.
+bool SoleToken(std::string_view text, std::string_view* token);
+
+// The port a token names: a number in 1..65535, or the name of a TCP
+// service whose port is. 0 when it names none.
+int PortNumber(const char* token, uint32_t* port);
 
 // 1 when the port text's first token is a port: a number in 1..65535, or
 // the name of a TCP service whose port is. The first token is copied into

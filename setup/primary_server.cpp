@@ -9,7 +9,7 @@
 #include "setup/setup_dialogs.h"
 
 uint32_t ChoosePrimaryItem(DlgHwnd dialog, SetupContext* context, const char* host,
-                           PrimaryChoice* choice) {
+                           const char* port, PrimaryChoice* choice) {
   std::memcpy(choice->servers, context->attributes[kAttrServerName].value, kAttrValueSize);
   std::memcpy(choice->resolved, context->attributes[kAttrResolved].value, kAttrValueSize);
   choice->item[0] = '\0';
@@ -22,17 +22,11 @@ uint32_t ChoosePrimaryItem(DlgHwnd dialog, SetupContext* context, const char* ho
   DlgCursor previous = BeginWaitCursor();
   choice->found = ResolveHostToText(host, choice->item, sizeof choice->item) != 0;
   EndWaitCursor(previous);
-  char secondary[kAttrValueSize];
-  const char* at = nullptr;
-  for (uint32_t n = 1; FindNthListEntry(choice->resolved, &at, n); ++n) {
-    if (!GetNthListEntry(choice->resolved, secondary, sizeof secondary, n) ||
-        StrCaseCompare(secondary, choice->item) != 0) {
-      continue;
-    }
+  uint32_t n = 0;
+  if (FindServer(choice->servers, choice->resolved, choice->item, port, 1, &n)) {
     if (!AskRemoveDuplicatePrimary(dialog, context)) return kCfgMatchPrimary;
     DeleteNthListEntry(choice->servers, n);
     DeleteNthListEntry(choice->resolved, n);
-    break;
   }
   return kCfgDone;
 }

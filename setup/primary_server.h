@@ -15,10 +15,10 @@ struct PrimaryChoice {
 };
 
 // The host's item: taken over from the list when the primary's host is
-// unchanged, else looked up; a secondary server for the same machine is
-// offered for removal from the copies. 0, or kCfgMatchPrimary when the
-// user keeps the duplicate.
+// unchanged, else looked up; a secondary entry for the same server (same
+// machine and port) is offered for removal from the copies. 0, or
+// kCfgMatchPrimary when the user keeps the duplicate.
 uint32_t ChoosePrimaryItem(DlgHwnd dialog, SetupContext* context, const char* host,
-                           PrimaryChoice* choice);
+                           const char* port, PrimaryChoice* choice);
 // The copies become the context's lists.
 void AdoptPrimaryChoice(SetupContext* context, const PrimaryChoice& choice);

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/server_address_text.h"
 #include "setup/number_checks.h"
 #include "setup/primary_server.h"
 #include "setup/server_list.h"
@@ -27,18 +28,11 @@ char* Resolved(SetupContext* context) {
   return context->attributes[kAttrResolved].value;
 }
 
-// The entry with its last "." made a tab.
+// The entry with the separator of host and port made a tab.
 std::string FormatListLine(const char* entry) {
-  std::string line(entry);
-  size_t dot = line.rfind('.');
-  if (dot != std::string::npos) line[dot] = '\t';
-  return line;
-}
-
-// The host of a list line: the text before its tab.
-std::string LineHost(const char* line) {
-  const char* tab = std::strchr(line, '\t');
-  return tab == nullptr ? std::string(line) : std::string(line, tab - line);
+  ServerAddressText split;
+  if (!SplitServerAddress(entry, &split)) return entry;
+  return split.host + "\t" + split.port;
 }
 
 void EnableServerListButtons(DlgHwnd dialog) {
@@ -87,13 +81,22 @@ int SelectedLine(DlgHwnd dialog) {
   return static_cast<int>(SendDlgItemMessage(dialog, kIdcServerLines, LB_GETCURSEL, 0, 0));
 }
 
-// The entry of ServerName that the selected line shows.
+// The secondary entry of ServerName that the selected line shows, found by
+// host and port: one machine may serve on several ports.
 bool SelectedEntry(DlgHwnd dialog, SetupContext* context, int* line, uint32_t* index) {
   *line = SelectedLine(dialog);
   if (*line == LB_ERR) return false;
   char text[kFieldSize];
   if (DlgGetListText(dialog, kIdcServerLines, *line, text, sizeof text) == LB_ERR) return false;
-  return FindListEntryByHost(Servers(context), LineHost(text).c_str(), index) != 0;
+  const char* at = nullptr;
+  for (uint32_t n = 1; FindNthListEntry(Servers(context), &at, n); ++n) {
+    char entry[kAttrValueSize];
+    if (CopyListEntry(at, entry, sizeof entry) && FormatListLine(entry) == text) {
+      *index = n;
+      return true;
+    }
+  }
+  return false;
 }
 
 uint32_t AddSecondaryServer(DlgHwnd dialog, SetupContext* context) {
@@ -234,7 +237,8 @@ uint32_t RunSecondaryServersDialog(DlgHwnd dialog, SetupContext* context) {
   PrimaryChoice choice;
   const char* item = nullptr;
   if (!host_token.empty()) {
-    uint32_t code = ChoosePrimaryItem(dialog, context, host_token.c_str(), &choice);
+    uint32_t code =
+        ChoosePrimaryItem(dialog, context, host_token.c_str(), port_token.c_str(), &choice);
     if (code != kCfgDone) return code;
     AdoptPrimaryChoice(context, choice);
     item = choice.item;

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "common/messages.h"
+#include "common/str_util.h"
 #include "setup/host_lookup.h"
 #include "setup/number_checks.h"
 #include "setup/server_list.h"
@@ -78,9 +79,20 @@ uint32_t SaveServerDialog(DlgHwnd dialog, ServerDialogParams* params) {
   DlgCursor previous = BeginWaitCursor();
   bool found = ResolveHostToText(host_token.c_str(), item, sizeof item) != 0;
   EndWaitCursor(previous);
+  const AttributeRecord* records = params->context->attributes;
+  const char* servers = records[kAttrServerName].value;
+  const char* resolved = records[kAttrResolved].value;
+  // Another server on the same machine is a server of its own; only the
+  // same address with the same port is a duplicate.
   uint32_t at = 0;
-  if (FindListEntry(params->context->attributes[kAttrResolved].value, item, &at)) {
+  for (uint32_t from = 0; FindServer(servers, resolved, item, port_token, from, &at);
+       from = at + 1) {
     if (params->add || at != params->index) return kCfgMatchSecondary;
+  }
+  char own[kAttrValueSize];
+  // A host that was taken before counts as resolved.
+  if (!params->add && GetNthListEntry(resolved, own, sizeof own, params->index) &&
+      StrCaseCompare(own, item) == 0) {
     found = true;
   }
   if (!found &&

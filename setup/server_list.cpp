@@ -5,6 +5,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/server_address_text.h"
 #include "common/str_util.h"
 #include "setup/host_lookup.h"
 #include "setup/number_checks.h"
@@ -50,13 +51,45 @@ bool CopyOut(std::string_view text, char* buffer, size_t size) {
   return true;
 }
 
-std::string_view HostPart(std::string_view entry) {
-  size_t dot = entry.rfind('.');
-  return dot == std::string_view::npos ? entry : entry.substr(0, dot);
-}
-
 bool EqualNoCase(std::string_view a, std::string_view b) {
   return a.size() == b.size() && StrCaseNCompare(a.data(), b.data(), a.size()) == 0;
+}
+
+// An entry read as the driver reads it. It is clean when host and port are
+// one token each and the host holds no ':' (which the driver would split
+// at); host and port are then those tokens, else the texts as split.
+struct EntryParts {
+  std::string host;
+  std::string port;
+  bool clean = false;
+};
+
+EntryParts ReadEntry(std::string_view entry) {
+  EntryParts parts;
+  ServerAddressText split;
+  if (!SplitServerAddress(entry, &split)) {
+    parts.host.assign(entry);
+    return parts;
+  }
+  std::string_view host;
+  std::string_view port;
+  parts.clean = SoleToken(split.host, &host) && SoleToken(split.port, &port) &&
+                host.find(':') == std::string_view::npos;
+  parts.host = parts.clean ? std::string(host) : split.host;
+  parts.port = parts.clean ? std::string(port) : split.port;
+  return parts;
+}
+
+std::string HostPart(std::string_view entry) {
+  return ReadEntry(entry).host;
+}
+
+// A service name and its number are the same port.
+bool SamePort(const std::string& a, const std::string& b) {
+  uint32_t port_a = 0;
+  uint32_t port_b = 0;
+  if (PortNumber(a.c_str(), &port_a) && PortNumber(b.c_str(), &port_b)) return port_a == port_b;
+  return EqualNoCase(a, b);
 }
 
 }  // namespace
@@ -78,13 +111,13 @@ int CopyListEntry(const char* position, char* buffer, size_t size) {
 void SplitServerEntry(const char* entry, char* host, size_t host_size, char* port,
                       size_t port_size) {
   std::string_view text(entry);
-  size_t dot = text.rfind('.');
-  if (dot == std::string_view::npos) {
+  ServerAddressText split;
+  if (!SplitServerAddress(text, &split)) {
     CopyOut(text.substr(0, host_size > 0 ? host_size - 1 : 0), host, host_size);
     return;
   }
-  std::string_view host_part = text.substr(0, dot);
-  std::string_view port_part = text.substr(dot + 1);
+  std::string_view host_part(split.host);
+  std::string_view port_part(split.port);
   CopyOut(host_part.substr(0, host_size > 0 ? host_size - 1 : 0), host, host_size);
   CopyOut(port_part.substr(0, port_size > 0 ? port_size - 1 : 0), port, port_size);
 }
@@ -163,6 +196,19 @@ int FindListEntryByHost(const char* list, const char* host, uint32_t* index) {
   return 0;
 }
 
+int FindServer(const char* list, const char* resolved, const char* item, const char* port,
+               uint32_t from, uint32_t* index) {
+  Entries entries = SplitList(list);
+  Entries items = SplitList(resolved);
+  for (size_t i = from; i < entries.size() && i < items.size(); ++i) {
+    if (EqualNoCase(items[i], item) && SamePort(ReadEntry(entries[i]).port, port)) {
+      *index = static_cast<uint32_t>(i);
+      return 1;
+    }
+  }
+  return 0;
+}
+
 int IsNthEntryHost(const SetupContext* context, const char* host, uint32_t n) {
   Entries entries = SplitList(context->attributes[kAttrServerName].value);
   return n < entries.size() && EqualNoCase(HostPart(entries[n]), host) ? 1 : 0;
@@ -194,12 +240,9 @@ int ValidateServerList(const char* list) {
   Entries entries = SplitList(list);
   if (entries.empty()) return 0;
   for (const std::string& entry : entries) {
-    size_t dot = entry.rfind('.');
-    if (dot == std::string::npos) return 0;
-    // A host of blanks names no machine the driver could reach.
-    if (FirstToken(entry.substr(0, dot).c_str()).empty()) return 0;
-    char token[kServerListMax + 1];
-    if (!ValidatePort(entry.c_str() + dot + 1, token, sizeof token)) return 0;
+    EntryParts parts = ReadEntry(entry);
+    uint32_t port = 0;
+    if (!parts.clean || !PortNumber(parts.port.c_str(), &port)) return 0;
   }
   return 1;
 }
@@ -208,17 +251,23 @@ int NormalizeServerList(char* list, char* resolved) {
   Entries entries = SplitList(list);
   if (entries.empty()) return 1;
   Entries kept;
+  Entries ports;
   Entries items;
   for (const std::string& entry : entries) {
     if (entry.empty()) continue;
-    std::string host(HostPart(entry));
+    EntryParts parts = ReadEntry(entry);
     char item[kServerListMax + 1];
-    ResolveHostToText(host.c_str(), item, sizeof item);
+    ResolveHostToText(parts.host.c_str(), item, sizeof item);
     bool seen = false;
-    for (const std::string& earlier : items) seen = seen || EqualNoCase(earlier, item);
+    for (size_t i = 0; i < items.size() && !seen; ++i) {
+      seen = EqualNoCase(items[i], item) && SamePort(ports[i], parts.port);
+    }
     if (seen) continue;
     items.emplace_back(item);
-    kept.push_back(entry);
+    ports.push_back(parts.port);
+    // Written in the list's own form, which the driver and the dialogs
+    // read alike; an entry that cannot be read so stays as it is.
+    kept.push_back(parts.clean ? parts.host + "." + parts.port : entry);
   }
   std::string new_list = JoinList(kept);
   std::string new_resolved = JoinList(items);

@@ -1,10 +1,12 @@
 // The data source's server list (ServerName: comma-separated entries
-// host "." port, the first the primary server) and the parallel list of
-// resolved addresses, one item per entry, that tells two entries for the
-// same machine apart. Lists are NUL-terminated texts in buffers of at least
-// kServerListMax + 1 characters; an edit whose result would not fit is
-// refused, the list left as it was. Entry numbers are 0-based; an empty
-// text is a list without entries.
+// host "." port, the first the primary server; an entry host ":" port is
+// read too, as the driver reads it) and the parallel list of resolved
+// addresses, one item per entry, that tells which entries are on the same
+// machine: two entries are the same server when address and port match.
+// Lists are NUL-terminated texts in buffers of at least kServerListMax + 1
+// characters; an edit whose result would not fit is refused, the list left
+// as it was. Entry numbers are 0-based; an empty text is a list without
+// entries.
 #pragma once
 
 #include <cstddef>
@@ -22,8 +24,9 @@ const char* NextListEntry(const char* position);
 // buffer untouched for a null position or one at the end of the text or
 // an entry that does not fit.
 int CopyListEntry(const char* position, char* buffer, size_t size);
-// Host and port split at the entry's last "."; without a "." the whole
-// entry is the host and the port is left as it was.
+// Host and port split as the driver splits them (at the last ":", else at
+// the last "."); without either the whole entry is the host and the port
+// is left as it was.
 void SplitServerEntry(const char* entry, char* host, size_t host_size, char* port,
                       size_t port_size);
 // First token of the host text "." first token of the port text; 0 when
@@ -48,6 +51,11 @@ int ReplaceNthListEntry(char* list, const char* entry, uint32_t n);
 int FindListEntry(const char* list, const char* text, uint32_t* index);
 // The same, comparing only each entry's host part.
 int FindListEntryByHost(const char* list, const char* host, uint32_t* index);
+// 1 and the index of the first entry from `from` on that is the same
+// server: its resolved item equals `item` ignoring case and its port is
+// the same port (a service name and its number are); 0 when none is.
+int FindServer(const char* list, const char* resolved, const char* item, const char* port,
+               uint32_t from, uint32_t* index);
 // 1 when entry n of the context's ServerName exists and its host part
 // equals the host ignoring case.
 int IsNthEntryHost(const SetupContext* context, const char* host, uint32_t n);
@@ -58,10 +66,11 @@ int ReplacePrimaryServer(SetupContext* context, const char* host, const char* po
                          const char* item);
 
 // Whole lists.
-// 1 when the list is not empty and every entry has a host, a "." and a
-// valid port.
+// 1 when the list is not empty and every entry is one host, a "." or ":"
+// and one valid port, blanks around them allowed and nothing else.
 int ValidateServerList(const char* list);
-// Drops empty entries and entries whose host resolves to an item already
-// seen (the first keeps its port), and builds the resolved list beside it.
-// 0, both lists unchanged, when either would not fit.
+// Drops empty entries and entries for a server already listed (same
+// resolved address and same port), writes each entry that reads cleanly
+// as host "." port without blanks, and builds the resolved list beside
+// it. 0, both lists unchanged, when either would not fit.
 int NormalizeServerList(char* list, char* resolved);

@@ -59,6 +59,13 @@ std::string Found(int rc, uint32_t index) {
   return Result(rc, rc ? std::to_string(index) : "-");
 }
 
+std::string Server(const char* list, const char* resolved, const char* item, const char* port,
+                   uint32_t from) {
+  uint32_t index = 0;
+  int rc = FindServer(list, resolved, item, port, from, &index);
+  return Found(rc, index);
+}
+
 std::string Normalized(const std::string& list) {
   ListText servers(list);
   ListText resolved("");
@@ -160,6 +167,7 @@ TEST_F(ServerListTest, Operations) {
       {"split a.b.c.21", [] { return Split("a.b.c.21"); }, "a.b.c|21"},
       {"split dotted address", [] { return Split("10.1.2.3.1583"); }, "10.1.2.3|1583"},
       {"split without dot", [] { return Split("hostA"); }, "hostA|kept"},
+      {"split colon form", [] { return Split("10.1.2.3:1583"); }, "10.1.2.3|1583"},
       {"primary of two",
        [] {
          char primary[40];
@@ -230,6 +238,10 @@ TEST_F(ServerListTest, Operations) {
          return Found(rc, i);
        },
        "0 -"},
+      {"server by address and port",
+       [] { return Server("a.1,b.2,c.ftp", "i1,i2,i2", "I2", "21", 0); }, "1 2"},
+      {"server from an index on", [] { return Server("a.1,b.1", "i1,i1", "i1", "1", 1); }, "1 1"},
+      {"server on another port", [] { return Server("a.1", "i1", "i1", "2", 0); }, "0 -"},
       {"nth entry host", [] { return std::to_string(NthHost("a.1,hostB.2", "hostb", 1)); }, "1"},
       {"nth entry host missing", [] { return std::to_string(NthHost("a.1", "a", 1)); }, "0"},
 
@@ -303,13 +315,46 @@ TEST_F(ServerListTest, Operations) {
        "0"},
       {"blank host", [] { return std::to_string(ValidateServerList(" .1583")); }, "0"},
       {"empty list", [] { return std::to_string(ValidateServerList("")); }, "0"},
-      {"same address twice", [] { return Normalized("10.0.0.1.1583,10.0.0.1.1600"); },
+      // An entry is read as the driver reads it: one host, "." or ":", one
+      // port, blanks around them and nothing else.
+      {"junk after the port", [] { return std::to_string(ValidateServerList("hostA. 1583 x")); },
+       "0"},
+      {"junk in the host", [] { return std::to_string(ValidateServerList("hostA x.1583")); }, "0"},
+      {"blanks around", [] { return std::to_string(ValidateServerList(" hostA . 1583 ")); }, "1"},
+      {"colon form", [] { return std::to_string(ValidateServerList("hostA:1583,hostB.ftp")); },
+       "1"},
+      {"colon form with junk", [] { return std::to_string(ValidateServerList("hostA:1583 x")); },
+       "0"},
+      {"colon in the host", [] { return std::to_string(ValidateServerList("a:b:1583")); }, "0"},
+      {"empty port", [] { return std::to_string(ValidateServerList("hostA:")); }, "0"},
+
+      // One machine may serve on several ports: only address and port
+      // together make a duplicate.
+      {"same address, other port", [] { return Normalized("10.0.0.1.1583,10.0.0.1.1600"); },
+       "1 10.0.0.1.1583,10.0.0.1.1600 | " + std::to_string(Ipv4("10.0.0.1")) + "," +
+           std::to_string(Ipv4("10.0.0.1"))},
+      {"same address and port", [] { return Normalized("10.0.0.1.1583,10.0.0.1.1583"); },
        "1 10.0.0.1.1583 | " + std::to_string(Ipv4("10.0.0.1"))},
-      {"name and its address", [] { return Normalized("hostA.1583,10.0.0.5.2000,hostB.1"); },
+      {"name and its address", [] { return Normalized("hostA.1583,10.0.0.5.1583,hostB.1"); },
        "1 hostA.1583,hostB.1 | " + std::to_string(Ipv4("10.0.0.5")) + "," +
            std::to_string(Ipv4("10.0.0.6"))},
-      {"unresolved names by text", [] { return Normalized("hosta.1583,HOSTA.2000"); },
+      {"name and its address, other port", [] { return Normalized("hostA.1583,10.0.0.5.2000"); },
+       "1 hostA.1583,10.0.0.5.2000 | " + std::to_string(Ipv4("10.0.0.5")) + "," +
+           std::to_string(Ipv4("10.0.0.5"))},
+      {"a service and its number", [] { return Normalized("hostA.ftp,hostA.21"); },
+       "1 hostA.ftp | " + std::to_string(Ipv4("10.0.0.5"))},
+      {"unresolved names by text", [] { return Normalized("hosta.1583,HOSTA.1583"); },
        "1 hosta.1583 | hosta"},
+      {"unresolved names, other port", [] { return Normalized("hosta.1583,HOSTA.2000"); },
+       "1 hosta.1583,HOSTA.2000 | hosta,HOSTA"},
+      {"colon form and blanks written as host.port",
+       [] { return Normalized(" hostA : 1583 ,hostB:1583"); },
+       "1 hostA.1583,hostB.1583 | " + std::to_string(Ipv4("10.0.0.5")) + "," +
+           std::to_string(Ipv4("10.0.0.6"))},
+      {"colon and dot forms of one server", [] { return Normalized("hostA:1583,hostA.1583"); },
+       "1 hostA.1583 | " + std::to_string(Ipv4("10.0.0.5"))},
+      {"an entry that reads unclean stays", [] { return Normalized("hostA x.1,hostB.2"); },
+       "1 hostA x.1,hostB.2 | hostA x," + std::to_string(Ipv4("10.0.0.6"))},
       {"empty entries dropped", [] { return Normalized("nowhere.1,,other.2,"); },
        "1 nowhere.1,other.2 | nowhere,other"},
       {"empty list stays", [] { return Normalized(""); }, "1  | "},

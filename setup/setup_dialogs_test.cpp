@@ -237,7 +237,7 @@ TEST_F(SetupDialogTest, AFailedWriteIsShownAndTheDialogStaysOpen) {
 TEST_F(SetupDialogTest, APrimaryRepeatingASecondaryIsOfferedForRemoval) {
   MakeUserDsn("Dup", kDriver, {{"ServerName", "hostA.1,hostB.2,hostC.3"}, {"ServerDSN", "s"}});
   // No: no box, the host field has the focus and the dialog stays open.
-  host_.Type(kIdcHost, "hostB").Click(IDOK).Answer(IDNO);
+  host_.Type(kIdcHost, "hostB").Type(kIdcPort, "2").Click(IDOK).Answer(IDNO);
   // Yes: that secondary goes before the write.
   host_.Click(IDOK).Answer(IDYES);
   EXPECT_EQ(Run(Attributes({"DSN=Dup"})), kCfgDone);
@@ -247,7 +247,15 @@ TEST_F(SetupDialogTest, APrimaryRepeatingASecondaryIsOfferedForRemoval) {
   EXPECT_EQ(host_.Lines("box"), (std::vector<std::string>{kWarningYesNo + question + " -> 7",
                                                           kWarningYesNo + question + " -> 6"}));
   EXPECT_EQ(host_.Lines("focus 1105").size(), 1u);
-  EXPECT_EQ(UserSection("Dup")["ServerName"], "hostB.1,hostC.3");
+  EXPECT_EQ(UserSection("Dup")["ServerName"], "hostB.2,hostC.3");
+}
+
+TEST_F(SetupDialogTest, APrimaryOnASecondarysMachineWithAnotherPortIsAServerOfItsOwn) {
+  MakeUserDsn("Beside", kDriver, {{"ServerName", "hostA.1,hostB.2"}, {"ServerDSN", "s"}});
+  host_.Type(kIdcHost, "10.0.0.2").Click(IDOK);
+  EXPECT_EQ(Run(Attributes({"DSN=Beside"})), kCfgDone);
+  EXPECT_TRUE(host_.Lines("box").empty());
+  EXPECT_EQ(UserSection("Beside")["ServerName"], "10.0.0.2.1,hostB.2");
 }
 
 TEST_F(SetupDialogTest, AnUnknownPrimaryHostIsAskedAbout) {
@@ -262,8 +270,9 @@ TEST_F(SetupDialogTest, AnUnknownPrimaryHostIsAskedAbout) {
 TEST_F(SetupDialogTest, SecondaryServersAreAddedModifiedAndRemoved) {
   MakeUserDsn("Edit", kDriver, {{"ServerName", "hostA.1,hostB.2"}, {"ServerDSN", "s"}});
   host_.Click(kIdcSecondaryServers);
-  // Add: the primary's address is refused, a new machine is added.
-  host_.Click(kIdcAddServer).Type(kIdcServerHost, "10.0.0.1").Type(kIdcServerPort, "9");
+  // Add: the primary's address and port are refused, a new machine is
+  // added.
+  host_.Click(kIdcAddServer).Type(kIdcServerHost, "10.0.0.1").Type(kIdcServerPort, "1");
   host_.Click(IDOK).Type(kIdcServerHost, "hostC").Click(IDOK);
   // Modify by double click, keeping the host, changing the port.
   host_.DoubleClick(kIdcServerLines, 0).Probe().Type(kIdcServerPort, "20").Click(IDOK);
@@ -284,6 +293,32 @@ TEST_F(SetupDialogTest, SecondaryServersAreAddedModifiedAndRemoved) {
   EXPECT_EQ(UserSection("Edit")["ServerName"], "hostA.1,hostB.20");
 }
 
+TEST_F(SetupDialogTest, ServersOnOneMachineAreKeptApartByTheirPorts) {
+  MakeUserDsn("Ports", kDriver, {{"ServerName", "hostA.1,hostA.2,hostA:3"}, {"ServerDSN", "s"}});
+  host_.Click(kIdcSecondaryServers).Probe();
+  // Another port of the machine is added; its address on a listed port is
+  // refused.
+  host_.Click(kIdcAddServer).Type(kIdcServerHost, "hostA").Type(kIdcServerPort, "4").Click(IDOK);
+  host_.Click(kIdcAddServer).Type(kIdcServerHost, "10.0.0.1").Type(kIdcServerPort, "2");
+  host_.Click(IDOK).Click(IDCANCEL);
+  // Remove and Modify act on the line chosen, not on the first line of
+  // its host.
+  host_.Select(kIdcServerLines, {1}).Click(kIdcRemoveServer).Answer(IDYES);
+  host_.Select(kIdcServerLines, {0}).Click(kIdcModifyServer).Type(kIdcServerPort, "5");
+  host_.Click(IDOK).Probe().Click(IDOK).Click(IDOK);
+  EXPECT_EQ(Run(Attributes({"DSN=Ports"})), kCfgDone);
+  EXPECT_EQ(
+      host_.Lines("box"),
+      (std::vector<std::string>{
+          kNotice + "Duplicate addresses are not permitted in the server list. -> 1 (default)",
+          kQuestion + "Are you sure you want to remove the server? -> 6"}));
+  const std::vector<std::string> probes = host_.Lines("probe 1304 ");
+  ASSERT_EQ(probes.size(), 2u);
+  EXPECT_NE(probes[0].find("lines=hostA\t2|hostA\t3 sel=0"), std::string::npos) << probes[0];
+  EXPECT_NE(probes[1].find("lines=hostA\t5|hostA\t4 sel=0"), std::string::npos) << probes[1];
+  EXPECT_EQ(UserSection("Ports")["ServerName"], "hostA.1,hostA.5,hostA.4");
+}
+
 TEST_F(SetupDialogTest, CancelInTheSecondaryServersRestoresBothLists) {
   MakeUserDsn("Restore", kDriver, {{"ServerName", "hostA.1,hostB.2"}, {"ServerDSN", "s"}});
   host_.Type(kIdcHost, "hostC").Type(kIdcPort, "3").Click(kIdcSecondaryServers);
@@ -293,11 +328,11 @@ TEST_F(SetupDialogTest, CancelInTheSecondaryServersRestoresBothLists) {
   // hostD may be added again: the resolved list was restored with the
   // server list.
   host_.Click(kIdcSecondaryServers).Probe().Click(kIdcAddServer).Type(kIdcServerHost, "hostD");
-  host_.Type(kIdcServerPort, "6").Click(IDOK).Click(IDOK).Click(IDOK);
+  host_.Type(kIdcServerPort, "4").Click(IDOK).Click(IDOK).Click(IDOK);
   EXPECT_EQ(Run(Attributes({"DSN=Restore"})), kCfgDone);
   EXPECT_TRUE(host_.Lines("box").empty());
   EXPECT_NE(Probed(kIdcServerLines).find("lines=hostB\t2 sel="), std::string::npos);
-  EXPECT_EQ(UserSection("Restore")["ServerName"], "hostC.3,hostB.2,hostD.6");
+  EXPECT_EQ(UserSection("Restore")["ServerName"], "hostC.3,hostB.2,hostD.4");
 }
 
 TEST_F(SetupDialogTest, CancelWritesNothingAndIsNoFailure) {
@@ -320,7 +355,7 @@ TEST_F(SetupDialogTest, ASilentCallShowsNothing) {
   // A name and its address are one machine; the look-up shows no cursor.
   ConfigOutcome outcome =
       RunConfigDsn(nullptr, ODBC_ADD_DSN, kDriver,
-                   Attributes({"DSN=Quiet", "ServerName=hostA.1,10.0.0.1.2"}).c_str());
+                   Attributes({"DSN=Quiet", "ServerName=hostA.1,10.0.0.1.1"}).c_str());
   EXPECT_EQ(outcome.code, kCfgDone);
   EXPECT_EQ(UserSection("Quiet")["ServerName"], "hostA.1");
   EXPECT_GT(lookup_.lookups, 0);
