@@ -3,6 +3,7 @@
 #include <odbcinst.h>
 
 #include <cstring>
+#include <string>
 
 #include "common/str_util.h"
 #include "setup/attribute_list.h"
@@ -110,7 +111,8 @@ ConfigOutcome RunConfigDsn(void* parent, uint16_t request, const char* driver,
       request = static_cast<uint16_t>(request - ODBC_ADD_SYS_DSN + ODBC_ADD_DSN);
       break;
     default:
-      outcome.code = kCfgBadRequest;
+      outcome.code = kCfgUnknownRequest;
+      SetArgument(&outcome, std::to_string(request).c_str());
       return outcome;
   }
   ConfigModeScope scope(mode);

@@ -153,7 +153,8 @@ TEST_F(ConfigDsnTest, RefusedCallsWriteNothingAndSayWhy) {
        named(" ")},
       {"unknown request", ODBC_REMOVE_DEFAULT_DSN, Attributes({"DSN=Refused"}),
        ODBC_ERROR_INVALID_REQUEST_TYPE,
-       "Add new VeltoClient data sources using the administration utility"},
+       "Request 7 is unknown: a data source can only be added, configured or removed (requests 1 "
+       "to 3 for user data sources, 4 to 6 for system ones)."},
   };
   const std::string user_before = ReadFileText(UseSandbox().odbc_user_ini);
   for (const Refusal& r : refusals) {

@@ -25,6 +25,7 @@ ConfigMessage BuildConfigMessage(uint32_t code, const char* argument, const char
     case kCfgBadServerDsn:
     case kCfgInvalidPort:
     case kCfgOtherDriver:
+    case kCfgUnknownRequest:
       message.body =
           MsgFormatChecked(format.c_str(), {MsgArg::Text(argument != nullptr ? argument : "")});
       break;

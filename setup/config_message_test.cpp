@@ -40,6 +40,10 @@ TEST_F(ConfigMessageTest, BoxesByCode) {
        ConfigBoxKind::kQuestionYesNo},
       {kCfgInvalidPort, "x", nullptr, 0, "Port must be in the range 1 - 65535.",
        ConfigBoxKind::kNotice},
+      {kCfgUnknownRequest, "9", nullptr, 0,
+       "Request 9 is unknown: a data source can only be added, configured or removed (requests 1 "
+       "to 3 for user data sources, 4 to 6 for system ones).",
+       ConfigBoxKind::kNotice},
   };
   for (const Row& row : rows) {
     ConfigMessage message = BuildConfigMessage(row.code, row.argument, row.label, row.range);

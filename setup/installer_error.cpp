@@ -15,6 +15,7 @@ uint32_t InstallerErrorOf(uint32_t code) {
     case kCfgSyntax:
       return ODBC_ERROR_INVALID_KEYWORD_VALUE;
     case kCfgBadRequest:
+    case kCfgUnknownRequest:
       return ODBC_ERROR_INVALID_REQUEST_TYPE;
     case kCfgNoDialog:
       return ODBC_ERROR_INVALID_HWND;

@@ -45,4 +45,5 @@ enum : uint32_t {
   kCfgSyntax = 20018,
   kCfgOtherDriver = 20019,
   kCfgNoDialog = 20020,
+  kCfgUnknownRequest = 20021,
 };

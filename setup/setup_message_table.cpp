@@ -47,5 +47,9 @@ const MsgDefault kSetupMessages[] = {
     {kCfgNoDialog, "VEL_IDS_NO_DIALOG",
      "The configuration dialog cannot be shown here (it needs a terminal). Give the data "
      "source's attributes without a window to set it up silently."},
+    // A request outside 1 to 6, named by its number.
+    {kCfgUnknownRequest, "VEL_IDS_UNKNOWN_REQUEST",
+     "Request %s is unknown: a data source can only be added, configured or removed (requests 1 "
+     "to 3 for user data sources, 4 to 6 for system ones)."},
     {0, nullptr, nullptr},
 };
