@@ -24,9 +24,26 @@ AttributeRecord* FindRecord(SetupContext* context, std::string_view key) {
   return nullptr;
 }
 
+// What a value too long for the record is refused with; 0 when it may be
+// cut.
+uint32_t OverlongCode(uint32_t index) {
+  switch (index) {
+    case kAttrDsn:
+    case kAttrUid:
+      return kCfgBadDsn;
+    case kAttrServerDsn:
+      return kCfgBadServerDsn;
+    case kAttrServerName:
+      return kCfgBadServerList;
+    default:
+      return kCfgDone;
+  }
+}
+
 }  // namespace
 
-uint32_t ParseAttributes(const char* list, SetupContext* context) {
+uint32_t ParseAttributes(const char* list, SetupContext* context, std::string* refused) {
+  const char* last_value[kAttrCount] = {};
   for (const char* item = list; *item != '\0'; item += std::strlen(item) + 1) {
     const char* key = item;
     while (IsSpace(*key)) ++key;
@@ -42,6 +59,13 @@ uint32_t ParseAttributes(const char* list, SetupContext* context) {
     if (std::strpbrk(equals + 1, "\r\n") != nullptr) return kCfgSyntax;
     record->given = 1;
     SetAttributeValue(record, equals + 1);
+    last_value[record - context->attributes] = equals + 1;
+  }
+  for (uint32_t i = 0; i < context->count && i < kAttrCount; ++i) {
+    uint32_t code = OverlongCode(i);
+    if (code == kCfgDone || !context->attributes[i].truncated) continue;
+    refused->assign(last_value[i]);
+    return code;
   }
   return kCfgDone;
 }

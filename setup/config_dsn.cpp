@@ -80,8 +80,12 @@ uint32_t Configure(SetupContext* context, uint16_t request, const char* attribut
   if (context->attributes == nullptr) return kCfgOutOfMemory;
   context->count = kAttrCount;
   if (attributes != nullptr) {
-    uint32_t code = ParseAttributes(attributes, context);
-    if (code != kCfgDone) return code;
+    std::string refused;
+    uint32_t code = ParseAttributes(attributes, context, &refused);
+    if (code != kCfgDone) {
+      SetArgument(outcome, refused.c_str());
+      return code;
+    }
   }
   if (context->silent) {
     uint32_t code = CheckSilentAttributes(context, outcome);

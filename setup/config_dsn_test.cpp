@@ -9,6 +9,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "testing/installer_test_support.h"
 #include "testing/registry_sandbox.h"
@@ -19,12 +20,44 @@ using namespace setup_testing;
 using testing_registry::ReadFileText;
 using testing_registry::UseSandbox;
 
+// Message 20001 about the name.
+std::string BadName(const std::string& name) {
+  return "'" + name +
+         "'\n cannot be used as a data source name. Make sure that it \ncontains at least one "
+         "non-blank character, and that it doesn't contain any of\nthe following characters: [ ] "
+         "{ } ( ) ? * = ! @ , ";
+}
+
+const std::string kBadList =
+    "Verify that the Secondary Server Addresses and Ports are in the correct format.";
+
+struct Refusal {
+  const char* what;
+  WORD request;
+  std::string attributes;
+  DWORD code;
+  std::string text;
+};
+
 class ConfigDsnTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() { UseInstallerSandbox(VEL_SETUP_PATH); }
 
   static bool Config(WORD request, const std::string& attributes, HWND window = nullptr) {
     return SQLConfigDataSource(window, request, kDriver, attributes.c_str()) != 0;
+  }
+
+  // Each call fails with its installer error, and the user's odbc.ini
+  // stays as it was.
+  static void ExpectRefused(const std::vector<Refusal>& refusals) {
+    const std::string user_before = ReadFileText(UseSandbox().odbc_user_ini);
+    for (const Refusal& r : refusals) {
+      EXPECT_FALSE(Config(r.request, r.attributes)) << r.what;
+      InstallerError error = LastError();
+      EXPECT_EQ(error.code, r.code) << r.what;
+      EXPECT_EQ(error.text, r.text) << r.what;
+    }
+    EXPECT_EQ(ReadFileText(UseSandbox().odbc_user_ini), user_before);
   }
 };
 
@@ -111,25 +144,9 @@ TEST_F(ConfigDsnTest, ValuesAreCheckedCutAndDefaulted) {
 }
 
 TEST_F(ConfigDsnTest, RefusedCallsWriteNothingAndSayWhy) {
-  const std::string bad_name =
-      "'%s'\n cannot be used as a data source name. Make sure that it \ncontains at least one "
-      "non-blank character, and that it doesn't contain any of\nthe following characters: [ ] "
-      "{ } ( ) ? * = ! @ , ";
-  auto named = [&](const std::string& name) {
-    std::string text = bad_name;
-    return text.replace(1, 2, name);
-  };
-  struct Refusal {
-    const char* what;
-    WORD request;
-    std::string attributes;
-    DWORD code;
-    std::string text;
-  };
   const std::string syntax = "Syntax error in attribute string.";
-  const std::string bad_list =
-      "Verify that the Secondary Server Addresses and Ports are in the correct format.";
-  const Refusal refusals[] = {
+  MakeUserDsn("Spaced", kDriver, {{"ServerDSN", "kept"}, {"UID", "bob"}});
+  ExpectRefused({
       {"no equals sign", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerDSN"}),
        ODBC_ERROR_INVALID_KEYWORD_VALUE, syntax},
       {"empty key", ODBC_ADD_DSN, Attributes({"DSN=Refused", " =x"}),
@@ -137,34 +154,82 @@ TEST_F(ConfigDsnTest, RefusedCallsWriteNothingAndSayWhy) {
       {"line break in a value", ODBC_ADD_DSN,
        Attributes({"DSN=Refused", "Description=a\nDriver=/tmp/evil.so"}),
        ODBC_ERROR_INVALID_KEYWORD_VALUE, syntax},
-      {"no name", ODBC_ADD_DSN, Attributes({"ServerDSN=x"}), ODBC_ERROR_INVALID_DSN, named("")},
+      {"no name", ODBC_ADD_DSN, Attributes({"ServerDSN=x"}), ODBC_ERROR_INVALID_DSN, BadName("")},
       {"blank name", ODBC_ADD_DSN, Attributes({"DSN=   ", "ServerDSN=x"}), ODBC_ERROR_INVALID_DSN,
-       named("   ")},
+       BadName("   ")},
       {"invalid name", ODBC_ADD_DSN, Attributes({"DSN=Re[fused]"}), ODBC_ERROR_INVALID_DSN,
-       named("Re[fused]")},
+       BadName("Re[fused]")},
       {"blank server name", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerDSN= "}),
-       ODBC_ERROR_INVALID_KEYWORD_VALUE, named(" ")},
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, BadName(" ")},
       {"server list without port", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerName=hostA"}),
-       ODBC_ERROR_INVALID_KEYWORD_VALUE, bad_list},
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, kBadList},
       {"port past 32 bits", ODBC_ADD_DSN,
        Attributes({"DSN=Refused", "ServerName=127.0.0.1.4294967297"}),
-       ODBC_ERROR_INVALID_KEYWORD_VALUE, bad_list},
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, kBadList},
       {"blank name removed", ODBC_REMOVE_DSN, Attributes({"DSN= "}), ODBC_ERROR_INVALID_DSN,
-       named(" ")},
+       BadName(" ")},
+      // The installer trims section names: such a name would write one
+      // section and read another.
+      {"blanks around the name", ODBC_ADD_DSN, Attributes({"DSN= Spaced ", "ServerDSN=x"}),
+       ODBC_ERROR_INVALID_DSN, BadName(" Spaced ")},
+      {"tab after the name", ODBC_CONFIG_DSN, Attributes({"DSN=Spaced\t", "ServerDSN=x"}),
+       ODBC_ERROR_INVALID_DSN, BadName("Spaced\t")},
+      {"blank before the name removed", ODBC_REMOVE_DSN, Attributes({"DSN= Spaced"}),
+       ODBC_ERROR_INVALID_DSN, BadName(" Spaced")},
+      {"blank after the server name", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerDSN=x "}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, BadName("x ")},
+      {"junk after the port", ODBC_ADD_DSN, Attributes({"DSN=Refused", "ServerName=hostA. 1583 x"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, kBadList},
+      {"host:port with junk", ODBC_ADD_DSN,
+       Attributes({"DSN=Refused", "ServerName=127.0.0.1:1583,hostA:1583 x"}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, kBadList},
       {"unknown request", ODBC_REMOVE_DEFAULT_DSN, Attributes({"DSN=Refused"}),
        ODBC_ERROR_INVALID_REQUEST_TYPE,
        "Request 7 is unknown: a data source can only be added, configured or removed (requests 1 "
        "to 3 for user data sources, 4 to 6 for system ones)."},
-  };
-  const std::string user_before = ReadFileText(UseSandbox().odbc_user_ini);
-  for (const Refusal& r : refusals) {
-    EXPECT_FALSE(Config(r.request, r.attributes)) << r.what;
-    InstallerError error = LastError();
-    EXPECT_EQ(error.code, r.code) << r.what;
-    EXPECT_EQ(error.text, r.text) << r.what;
-  }
-  EXPECT_EQ(ReadFileText(UseSandbox().odbc_user_ini), user_before);
+  });
   EXPECT_EQ(FileDsn("Refused"), "");
+}
+
+TEST_F(ConfigDsnTest, NamesTooLongForTheirFieldsAreRefusedNotCut) {
+  const std::string name = "Name_of_thirty-two_characters_32";
+  ASSERT_EQ(name.size(), 32u);
+  const std::string longer = name + "_Other";
+  // Cut at 256 characters, the list would end in a whole but wrong entry:
+  // host 10.0.0, port 18.
+  std::string servers = "h.1583,";
+  for (int i = 0; i < 16; ++i) servers += "127.0.0.1.1583,";
+  servers += "10.0.0.18.1583";
+  ASSERT_EQ(servers.substr(0, 256).substr(247), "10.0.0.18");
+  MakeUserDsn(name.c_str(), kDriver, {{"ServerDSN", "kept"}, {"UID", "bob"}});
+  ExpectRefused({
+      {"add a longer name", ODBC_ADD_DSN, Attributes({"DSN=" + longer, "ServerDSN=x"}),
+       ODBC_ERROR_INVALID_DSN, BadName(longer)},
+      {"configure a longer name", ODBC_CONFIG_DSN, Attributes({"DSN=" + longer, "UID=eve"}),
+       ODBC_ERROR_INVALID_DSN, BadName(longer)},
+      {"remove a longer name", ODBC_REMOVE_DSN, Attributes({"DSN=" + longer}),
+       ODBC_ERROR_INVALID_DSN, BadName(longer)},
+      {"a long name given last", ODBC_CONFIG_DSN,
+       Attributes({"DSN=" + name, "DSN=" + longer, "UID=eve"}), ODBC_ERROR_INVALID_DSN,
+       BadName(longer)},
+      {"server data source name", ODBC_CONFIG_DSN,
+       Attributes({"DSN=" + name, "ServerDSN=" + std::string(33, 's')}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, BadName(std::string(33, 's'))},
+      {"user id", ODBC_CONFIG_DSN, Attributes({"DSN=" + name, "UID=" + std::string(65, 'u')}),
+       ODBC_ERROR_INVALID_DSN, BadName(std::string(65, 'u'))},
+      {"server list", ODBC_CONFIG_DSN, Attributes({"DSN=" + name, "ServerName=" + servers}),
+       ODBC_ERROR_INVALID_KEYWORD_VALUE, kBadList},
+  });
+  EXPECT_EQ(FileDsn(name), "");
+
+  // Values that fill their fields exactly are taken whole.
+  const std::string fits = "DSN=" + name;
+  ASSERT_TRUE(Config(ODBC_CONFIG_DSN,
+                     Attributes({fits, "DSN=" + longer, fits, "UID=" + std::string(64, 'u'),
+                                 "ServerDSN=" + std::string(32, 's')})));
+  Section expected = {
+      {"Driver", kDriver}, {"ServerDSN", std::string(32, 's')}, {"UID", std::string(64, 'u')}};
+  EXPECT_EQ(UserIni()[name], expected);
 }
 
 TEST_F(ConfigDsnTest, ServerEntriesAreStoredAsTheDriverReadsThem) {

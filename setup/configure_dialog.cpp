@@ -115,8 +115,11 @@ uint32_t SaveConfigureDialog(DlgHwnd dialog, SetupContext* context) {
     GetPrimaryServerEntry(records[kAttrServerName].value, primary, sizeof primary);
     SplitServerEntry(primary, host, sizeof host, port, sizeof port);
   }
-  if (!UsableDsnName(records[kAttrDsn].value)) return kCfgBadDsn;
-  if (!UsableDsnName(records[kAttrServerDsn].value)) return kCfgBadServerDsn;
+  // A name cut to its field would name another data source.
+  if (records[kAttrDsn].truncated || !UsableDsnName(records[kAttrDsn].value)) return kCfgBadDsn;
+  if (records[kAttrServerDsn].truncated || !UsableDsnName(records[kAttrServerDsn].value)) {
+    return kCfgBadServerDsn;
+  }
   std::string host_token(FirstToken(host));
   if (host_token.empty()) return kCfgEmpty;
   char port_token[kFieldSize];

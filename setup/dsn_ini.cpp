@@ -11,6 +11,10 @@ namespace {
 
 constexpr int kValueSize = 1024;
 
+bool IsBlank(char c) {
+  return c == ' ' || c == '\t';
+}
+
 }  // namespace
 
 DsnSection FindDsnSection(const char* dsn, const char* driver) {
@@ -49,5 +53,7 @@ bool WriteDsnValue(const char* dsn, const char* key, const char* value) {
 }
 
 bool UsableDsnName(const char* name) {
-  return std::strspn(name, " \t") != std::strlen(name) && SQLValidDSN(name) != 0;
+  size_t length = std::strlen(name);
+  if (length == 0 || IsBlank(name[0]) || IsBlank(name[length - 1])) return false;
+  return SQLValidDSN(name) != 0;
 }

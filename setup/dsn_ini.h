@@ -23,6 +23,8 @@ bool PrepareDsnSection(const char* dsn, const char* driver, DsnSection found);
 // value has a line break, which would add stray lines to the file.
 bool WriteDsnValue(const char* dsn, const char* key, const char* value);
 
-// Whether the name may name a data source: the installer's check, and at
-// least one character that is not a blank.
+// Whether the name may name a data source: the installer's check, and no
+// blank at either end (the installer does not keep those blanks in the
+// section's header, so such a name writes one section and looks for
+// another).
 bool UsableDsnName(const char* name);

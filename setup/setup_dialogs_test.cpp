@@ -203,6 +203,8 @@ TEST_F(SetupDialogTest, RefusedFieldsAreNamedAndFocused) {
        kIdcPort},
       {"Refused", "s", "4294967297",
        kNotice + "Port must be in the range 1 - 65535. -> 1 (default)", kIdcPort},
+      // The installer trims section names when it reads them.
+      {" Refused ", "s", "1", named(" Refused "), kIdcDsn},
   };
   for (const Row& row : rows) {
     ScriptedDlgHost host;
@@ -215,6 +217,16 @@ TEST_F(SetupDialogTest, RefusedFieldsAreNamedAndFocused) {
   }
   DlgUseHost(&host_);
   EXPECT_TRUE(UserSection("Refused").empty());
+
+  // A server data source name that its field cannot hold whole would be
+  // written cut.
+  const std::string server_dsn(40, 's');
+  MakeUserDsn("LongServerDsn", kDriver, {{"ServerName", "hostA.1"}, {"ServerDSN", server_dsn}});
+  host_.Click(IDOK).Click(IDCANCEL);
+  EXPECT_EQ(Run(Attributes({"DSN=LongServerDsn"})), kCfgCancelled);
+  EXPECT_EQ(host_.Lines("box"), std::vector<std::string>{named(server_dsn.substr(0, 32))});
+  EXPECT_EQ(host_.Lines("focus").back(), "focus " + std::to_string(kIdcServerDsn));
+  EXPECT_EQ(UserSection("LongServerDsn")["ServerDSN"], server_dsn);
 }
 
 TEST_F(SetupDialogTest, AFailedWriteIsShownAndTheDialogStaysOpen) {
