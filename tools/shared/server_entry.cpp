@@ -50,7 +50,7 @@ uint32_t CountOfferedDataSources(const ServerEntries& servers) {
   return n;
 }
 
-bool AllSourcesReceived(const ServerEntries& servers) {
+bool CspAllSourcesReceived(const ServerEntries& servers) {
   for (const ServerEntry& e : servers) {
     if (!e.HasList() || e.received < e.length) return false;
   }

@@ -35,4 +35,4 @@ const ServerEntry* FindServerByAddress(uint32_t address, const ServerEntries& se
 // Items in all offered lists.
 uint32_t CountOfferedDataSources(const ServerEntries& servers);
 // True when every entry has its whole list (also when there are none).
-bool AllSourcesReceived(const ServerEntries& servers);
+bool CspAllSourcesReceived(const ServerEntries& servers);
