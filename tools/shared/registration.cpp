@@ -196,7 +196,8 @@ int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSe
     // A data source that names no usable server is not this run's to judge.
     if (parsed.empty()) continue;
     for (const DsnServer& s : parsed) {
-      const ServerEntry* found = s.resolved ? FindServerByAddress(s.address, servers) : nullptr;
+      // Only the server at this very address and port was asked about it.
+      const ServerEntry* found = s.resolved ? FindServer(s.address, s.port, servers) : nullptr;
       if (found == nullptr || (found->HasList() && StillOffered(env, *found, name)))
         kept.push_back(s);
     }

@@ -6,6 +6,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -165,6 +166,31 @@ TEST_F(RegistrationTest, ServersThatAnsweredWithoutADataSourceLeaveIt) {
   EXPECT_EQ(Value("Sales", "ServerName"), "10.0.0.5.1583");
 }
 
+TEST_F(RegistrationTest, OnlyTheServerAtThatAddressAndPortJudgesADataSource) {
+  // 10.0.0.5:1583 answers offering none of them; another server shares its
+  // host on 1584 and was not asked.
+  const struct {
+    const char* server_name;
+    const char* after;  // null: removed
+  } cases[] = {
+      {"10.0.0.5.1584", "10.0.0.5.1584"},
+      {"10.0.0.5:1584", "10.0.0.5.1584"},
+      {"10.0.0.5.1583", nullptr},
+      {"10.0.0.5:1583", nullptr},
+      {"10.0.0.5:1583,10.0.0.5.1584", "10.0.0.5.1584"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Install("Dsn" + std::to_string(i), {{"Driver", kDriver}, {"ServerName", cases[i].server_name}});
+  }
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"Sales"}))};
+  ASSERT_EQ(RunAll(servers), kCspDone);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].server_name);
+    const std::string dsn = "Dsn" + std::to_string(i);
+    EXPECT_EQ(Value(dsn, "ServerName"), cases[i].after ? cases[i].after : "<missing>");
+  }
+}
+
 TEST_F(RegistrationTest, NamesThatCannotBeDataSourcesAreSkipped) {
   const std::string long_name(36, 'n');
   ServerEntries servers = {
@@ -215,6 +241,9 @@ TEST(ServerNameValueTest, ItemsReadAndWrittenBack) {
       {"10.0.0.5.1583", "10.0.0.5.1583"},
       {"dbhost.sqlsrv", "10.0.0.4.1600"},
       {"dbhost.1583, 10.0.0.5.1583", "10.0.0.4.1583,10.0.0.5.1583"},
+      // The driver's other form, host:port.
+      {"10.0.0.5:1583,dbhost:sqlsrv", "10.0.0.5.1583,10.0.0.4.1600"},
+      {"10.0.0.5:", ""},
       {"10.0.0.5.,noport,10.0.0.6.0,10.0.0.6.99999,10.0.0.6.nosuch,10.0.0.7.1", "10.0.0.7.1"},
       {"gone.example.1583", "gone.example.1583"},
       {"", ""},

@@ -32,6 +32,9 @@ std::string_view OfferedDescription(std::string_view item);
 // The first entry with the same address, or null.
 ServerEntry* FindServerByAddress(uint32_t address, ServerEntries& servers);
 const ServerEntry* FindServerByAddress(uint32_t address, const ServerEntries& servers);
+// The entry of that address and port (both network order), or null: two
+// servers on one host are two servers.
+const ServerEntry* FindServer(uint32_t address, uint16_t port, const ServerEntries& servers);
 // Items in all offered lists.
 uint32_t CountOfferedDataSources(const ServerEntries& servers);
 // True when every entry has its whole list (also when there are none).
