@@ -118,6 +118,11 @@ int32_t CollectOffered(const ToolEnv& env, const ServerEntries& servers, PlatDsn
     for (std::string_view item : OfferedItems(server)) {
       std::string server_dsn(OfferedName(item));
       std::string name = AddLocalSuffix(*env.resolver, server_dsn, server.address);
+      // Its File DSN is written, and later deleted, by this name.
+      if (!server_dsn.empty() && (!FileDsnNameUsable(server_dsn) || !FileDsnNameUsable(name))) {
+        skip(name, "its name is a path");
+        continue;
+      }
       if (server_dsn.empty() || !UsableName(name)) {
         skip(name, "not a usable data source name");
         continue;
