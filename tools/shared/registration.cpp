@@ -203,7 +203,8 @@ int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSe
     for (const DsnServer& s : parsed) {
       // Only the server at this very address and port was asked about it.
       const ServerEntry* found = s.resolved ? FindServer(s.address, s.port, servers) : nullptr;
-      if (found == nullptr || (found->HasList() && StillOffered(env, *found, name)))
+      if (found == nullptr || found->partial ||
+          (found->HasList() && StillOffered(env, *found, name)))
         kept.push_back(s);
     }
     if (kept.empty()) {

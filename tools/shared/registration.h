@@ -24,7 +24,8 @@ int32_t RegisterServerDataSources(const ToolEnv& env, const ServerEntries& serve
                                   const ServiceSettings& settings, RegistrationResult* result);
 // Takes out of every data source of this driver the servers that answered
 // and no longer offer it, and removes a data source left without servers.
-// Servers that did not answer stay.
+// A server is the one at the same address and port; servers that did not
+// answer stay, and so do servers whose list may have been cut (partial).
 int32_t UpdateDataSourceServers(const ToolEnv& env, const ServerEntries& servers,
                                 const ServiceSettings& settings);
 // ServerList: the servers of this run, for the next one to ask.

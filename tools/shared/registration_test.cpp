@@ -169,6 +169,19 @@ TEST_F(RegistrationTest, ServersThatAnsweredWithoutADataSourceLeaveIt) {
   EXPECT_EQ(Value("Sales", "ServerName"), "10.0.0.5.1583");
 }
 
+TEST_F(RegistrationTest, AListThatMayHaveBeenCutWithdrawsNothing) {
+  Install("d349", {{"Driver", kDriver}, {"ServerName", "10.0.0.5.1583"}, {"UID", "bob"}});
+  ASSERT_TRUE(WriteFileDsn("d349"));
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"d1", "d2"}))};
+  servers[0].partial = true;
+  RegistrationResult result;
+  ASSERT_EQ(RunAll(servers, &result), kCspDone);
+  EXPECT_EQ(result.data_sources, 2u);  // what it did offer is registered
+  EXPECT_EQ(Value("d349", "ServerName"), "10.0.0.5.1583");
+  EXPECT_EQ(Value("d349", "UID"), "bob");
+  EXPECT_TRUE(FileDsnExists("d349"));
+}
+
 TEST_F(RegistrationTest, OnlyTheServerAtThatAddressAndPortJudgesADataSource) {
   // 10.0.0.5:1583 answers offering none of them; another server shares its
   // host on 1584 and was not asked.

@@ -15,6 +15,10 @@ struct ServerEntry {
   std::vector<char> offered;
   uint32_t length = 0;    // bytes of the list (the total the server announced)
   uint32_t received = 0;  // bytes arrived so far over UDP
+  // The list may lack items: a reply over TCP that the server may have cut
+  // to the room it was given. Such a list shows what the server offers,
+  // never what it no longer offers.
+  bool partial = false;
 
   bool HasList() const { return !offered.empty(); }
 };
