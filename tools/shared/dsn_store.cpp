@@ -7,6 +7,7 @@
 
 #include "common/profile.h"
 #include "common/str_util.h"
+#include "platform/file_system.h"
 #include "tools/shared/tool_text.h"
 
 PlatDsnScope DsnScope(const ServiceSettings& settings) {
@@ -55,8 +56,10 @@ bool FileDsnNameUsable(const std::string& dsn) {
 }
 
 std::string FileDsnPath(const std::string& dsn) {
-  if (!FileDsnNameUsable(dsn)) return "";
-  return FileDsnDirectory() + "/" + dsn + " (not sharable).DSN";
+  static constexpr char kEnding[] = " (not sharable).DSN";
+  // A name too long for a file has no File DSN: registration wrote none.
+  if (!FileDsnNameUsable(dsn) || dsn.size() + sizeof kEnding > kPlatNameMax) return "";
+  return FileDsnDirectory() + "/" + dsn + kEnding;
 }
 
 bool WriteFileDsn(const std::string& dsn) {

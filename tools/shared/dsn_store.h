@@ -33,7 +33,8 @@ std::string FileDsnDirectory();
 // separator, not "." or "..". Names come from servers and from hand-edited
 // files, and a File DSN is written and deleted by name.
 bool FileDsnNameUsable(const std::string& dsn);
-// The File DSN's path; empty for a name that cannot name one.
+// The File DSN's path; empty for a name that cannot name one (also one too
+// long for a file name).
 std::string FileDsnPath(const std::string& dsn);
 // Writes "[ODBC]\nDSN=<dsn>"; false when the file cannot be written or the
 // name cannot name one.
