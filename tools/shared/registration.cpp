@@ -52,6 +52,16 @@ bool UsableName(const std::string& name) {
   return PlatDsnNameValid(name);
 }
 
+// Why registration leaves an offered name out (null: it does not). `name`
+// is the client name, with any local suffix.
+const char* WhyNameIsSkipped(const std::string& server_dsn, const std::string& name) {
+  // Its File DSN is written, and later deleted, by this name.
+  if (!server_dsn.empty() && (!FileDsnNameUsable(server_dsn) || !FileDsnNameUsable(name)))
+    return "its name is a path";
+  if (server_dsn.empty() || !UsableName(name)) return "not a usable data source name";
+  return nullptr;
+}
+
 // A description from the network goes into one line of the file: a line
 // break would start a key of its own.
 std::string CleanDescription(std::string_view text) {
@@ -118,13 +128,8 @@ int32_t CollectOffered(const ToolEnv& env, const ServerEntries& servers, PlatDsn
     for (std::string_view item : OfferedItems(server)) {
       std::string server_dsn(OfferedName(item));
       std::string name = AddLocalSuffix(*env.resolver, server_dsn, server.address);
-      // Its File DSN is written, and later deleted, by this name.
-      if (!server_dsn.empty() && (!FileDsnNameUsable(server_dsn) || !FileDsnNameUsable(name))) {
-        skip(name, "its name is a path");
-        continue;
-      }
-      if (server_dsn.empty() || !UsableName(name)) {
-        skip(name, "not a usable data source name");
+      if (const char* why = WhyNameIsSkipped(server_dsn, name)) {
+        skip(name, why);
         continue;
       }
       if (DataSourceRecord* r = FindDataSourceRecord(name, *records)) {
@@ -244,10 +249,14 @@ void FindRemovals(const ToolEnv& env, const ServerEntries& servers, PlatDsnScope
     if (!j.judged || !j.kept.empty()) continue;
     // Registration, which runs first, adds every server that offers it under
     // a name it registers; that server then keeps it.
-    bool offered = UsableName(name) && FileDsnNameUsable(name) &&
-                   std::any_of(servers.begin(), servers.end(), [&](const ServerEntry& server) {
-                     return StillOffered(env, server, name);
-                   });
+    bool offered = std::any_of(servers.begin(), servers.end(), [&](const ServerEntry& server) {
+      for (std::string_view item : OfferedItems(server)) {
+        std::string server_dsn(OfferedName(item));
+        std::string client = AddLocalSuffix(*env.resolver, server_dsn, server.address);
+        if (SameName(client, name) && RegistersOfferedName(server_dsn, client)) return true;
+      }
+      return false;
+    });
     if (!offered) removals->push_back(DataSourceRemoval{name, j.withdrawn});
   }
 }
@@ -271,6 +280,10 @@ int32_t UpdateDataSourceServers(const ToolEnv& env, const ServerEntries& servers
   } catch (const std::bad_alloc&) {
     return kCspNoMemory;
   }
+}
+
+bool RegistersOfferedName(const std::string& server_dsn, const std::string& name) {
+  return WhyNameIsSkipped(server_dsn, name) == nullptr;
 }
 
 int32_t FindDataSourceRemovals(const ToolEnv& env, const ServerEntries& servers,

@@ -35,6 +35,10 @@ int32_t UpdateDataSourceServers(const ToolEnv& env, const ServerEntries& servers
                                 const ServiceSettings& settings,
                                 RegistrationResult* result = nullptr);
 
+// Whether registration takes an offered name (`server_dsn` as offered,
+// `name` with any local suffix): not a path, and one the installer holds.
+bool RegistersOfferedName(const std::string& server_dsn, const std::string& name);
+
 // A data source of this driver that an update would remove, with the
 // discovered servers (indices into their array) that no longer offer it.
 struct DataSourceRemoval {

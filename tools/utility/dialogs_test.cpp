@@ -470,6 +470,9 @@ TEST_F(ReportDialogTest, TheReportListsWhatTheUpdateWouldRemove) {
       {"Sales", "10.0.0.7.1583"},               // withdrawn there, but 10.0.0.9 offers it
       {"Both", "10.0.0.7.1583,10.0.0.9.1584"},  // withdrawn by both
   };
+  // A name registration leaves out is not reported as one it adds.
+  fake_.data_sources["10.0.0.9.1584"] = std::string("Sales;Sales data\0../../evil;x\0\0", 31);
+  env_.driver = fake_.Exports();
   for (const auto& dsn : installed) {
     ASSERT_TRUE(PlatDsnSetValue(PlatDsnScope::kUser, dsn.name, "Driver", kDriver));
     ASSERT_TRUE(PlatDsnSetValue(PlatDsnScope::kUser, dsn.name, "ServerName", dsn.server_name));

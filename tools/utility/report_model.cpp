@@ -26,7 +26,10 @@ std::vector<ReportServer> BuildReport(const Resolver& resolver, const ServerEntr
     line.description = DescribeAddress(resolver, server.address);
     for (std::string_view item : OfferedItems(server)) {
       ReportSource source;
-      source.name = AddLocalSuffix(resolver, std::string(OfferedName(item)), server.address);
+      std::string offered(OfferedName(item));
+      source.name = AddLocalSuffix(resolver, offered, server.address);
+      // What registration leaves out is neither added nor updated.
+      if (!RegistersOfferedName(offered, source.name)) continue;
       for (const std::string& name : installed) {
         if (StrCaseCompare(name.c_str(), source.name.c_str()) == 0) source.installed = true;
       }
