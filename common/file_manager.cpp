@@ -201,7 +201,7 @@ int32_t FilRename(FilHandle handle, const char* new_path) {
   if (handle->fd < 0) return kFilOpenError;
   // A descriptor survives the rename, so the file stays open until its new
   // name is known to work: a failed rename loses nothing.
-  if (rename(handle->path, new_path) != 0) return kFilRenameError;
+  if (!PlatRenameNoReplace(handle->path, new_path)) return kFilRenameError;
   std::strcpy(handle->path, new_path);
   bool closed = close(handle->fd) == 0;
   // Access only: the create and truncate flags of the first open would

@@ -2,8 +2,10 @@
 // (common/file_errors.h). A user keeps a FilList; each open file is a record
 // in the list's record array, and the record's address is the handle handed
 // out. A record is valid only while it starts with its signature: closing
-// zero-fills it, so a stale handle is refused with 4010 as long as its list
-// lives.
+// zero-fills it, so a stale handle is refused with 4010 until a later open
+// of the same list takes that record again; from then on the stale handle
+// names the new file. A handle must not be used after its close (nor after
+// its list is destroyed, which frees the records).
 #pragma once
 
 #include <cstdint>
@@ -77,8 +79,9 @@ int FilGetHandle(FilHandle handle);
 
 // Gives the open file the new path and reopens it there with the access it
 // had, at position 0. 4012 when renaming fails (the file stays open under
-// its old path) or when the path does not fit the record; 4003 when the
-// reopen fails, after which reads and writes fail until the record is closed.
+// its old path), also when a file already has the new path (it is never
+// replaced) or the path does not fit the record; 4003 when the reopen
+// fails, after which reads and writes fail until the record is closed.
 int32_t FilRename(FilHandle handle, const char* new_path);
 
 // Appends `length` bytes of the source (0: up to its end as it was when the

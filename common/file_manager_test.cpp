@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <functional>
@@ -220,9 +221,16 @@ TEST_F(FilManager, RenameKeepsTheAccessAndTheData) {
 
 TEST_F(FilManager, AFailedRenameLeavesTheFileOpenUnderItsName) {
   FilHandle handle = Open(dir_.Write("stay", "s"), kFilOpenReadWrite);
-  EXPECT_EQ(FilRename(handle, dir_.Path("no/such/dir").c_str()), kFilRenameError);
-  EXPECT_EQ(FilRename(handle, (dir_.path() + "/" + std::string(kPlatPathMax, 'n')).c_str()),
-            kFilRenameError);
+  dir_.Write("taken", "keep me");
+  ASSERT_EQ(mkdir(dir_.Path("folder").c_str(), 0700), 0);
+  for (const std::string& target :
+       {dir_.Path("no/such/dir"), dir_.Path("taken"), dir_.Path("folder"),
+        dir_.path() + "/" + std::string(kPlatPathMax, 'n')}) {
+    SCOPED_TRACE(target.substr(0, 80));
+    EXPECT_EQ(FilRename(handle, target.c_str()), kFilRenameError);
+  }
+  // A file that has the new name is never replaced.
+  EXPECT_EQ(dir_.Read("taken"), "keep me");
   EXPECT_EQ(FilWriteAt(handle, 1, 1, "t"), kFilOk);
   EXPECT_EQ(FilClose(handle, 0), kFilOk);
   EXPECT_EQ(dir_.Read("stay"), "st");

@@ -48,6 +48,7 @@ struct DlgEvent {
     kCursor,      // value: 1 wait, 0 arrow
     kForeground,  // text: the caption of the window brought forward
     kRefused,     // an action the user could not take; text: why
+    kShown,       // initialised and visible, before the work it posted itself runs
   };
   Kind kind;
   int control = 0;

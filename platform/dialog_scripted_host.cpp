@@ -296,6 +296,8 @@ void ScriptedDlgHost::Notify(DlgHwnd, const DlgEvent& event) {
     case DlgEvent::kRefused:
       Write("refused " + id + " " + event.text);
       break;
+    case DlgEvent::kShown:
+      break;  // every dialog is: the record keeps what the procedures do
   }
 }
 

@@ -35,7 +35,7 @@ class TerminalHost : public DlgHost {
     for (;;) {
       DlgView view = DlgSnapshot(dialog);
       std::vector<const DlgControlView*> numbered;
-      Draw(view, &numbered);
+      DrawForm(view, &numbered);
       std::string line;
       if (!Ask("Number of a field or button, Enter for the default button, q to cancel: ", false,
                &line))
@@ -89,21 +89,37 @@ class TerminalHost : public DlgHost {
 
   bool AskSaveFile(DlgSaveFile* request) override {
     if (!Open()) return false;
-    std::string line;
-    if (!Ask(std::string("Save to file [") + request->file + "] (q cancels): ", false, &line) ||
-        line == "q")
-      return false;
-    if (line.empty()) line = request->file;
-    if (line.size() + 1 > request->file_size) {
-      Say("That name is too long.\n");
-      return false;
+    for (;;) {
+      std::string line;
+      if (!Ask(std::string("Save to file [") + request->file + "] (q cancels): ", false, &line) ||
+          line == "q")
+        return false;
+      if (line.empty()) line = request->file;
+      if (line.size() + 1 > request->file_size) {
+        Say("That name is too long.\n");
+        return false;
+      }
+      // As the prompt it stands for: a file that is there is replaced only
+      // when the user says so; otherwise another name is asked for.
+      if ((request->flags & OFN_OVERWRITEPROMPT) != 0 && access(line.c_str(), F_OK) == 0) {
+        std::string answer;
+        if (!Ask(line + " already exists. Replace it? (y)es or (n)o: ", false, &answer))
+          return false;
+        if (answer != "y" && answer != "Y") continue;
+      }
+      line.copy(request->file, line.size());
+      request->file[line.size()] = '\0';
+      return true;
     }
-    line.copy(request->file, line.size());
-    request->file[line.size()] = '\0';
-    return true;
   }
 
-  void Notify(DlgHwnd, const DlgEvent& event) override {
+  void Notify(DlgHwnd dialog, const DlgEvent& event) override {
+    if (event.kind == DlgEvent::kShown) {
+      // A notice with work behind it is seen before the work starts.
+      std::vector<const DlgControlView*> numbered;
+      if (Open()) DrawForm(DlgSnapshot(dialog), &numbered);
+      return;
+    }
     if (fd_ < 0) return;
     switch (event.kind) {
       case DlgEvent::kCursor:
@@ -132,12 +148,25 @@ class TerminalHost : public DlgHost {
   }
 
   void Say(const std::string& text) {
+    Write(text);
+    drawn_.clear();  // the form, if any, has scrolled on
+  }
+
+  void Write(const std::string& text) {
     size_t done = 0;
     while (done < text.size()) {
       ssize_t n = write(fd_, text.data() + done, text.size() - done);
       if (n <= 0) return;
       done += static_cast<size_t>(n);
     }
+  }
+
+  // The form, unless it is what was drawn last with nothing said since.
+  void DrawForm(const DlgView& view, std::vector<const DlgControlView*>* numbered) {
+    std::string form = Form(view, numbered);
+    if (form == drawn_) return;
+    Write(form);
+    drawn_ = form;
   }
 
   // One line from the terminal, without its line end; false at its end.
@@ -165,24 +194,41 @@ class TerminalHost : public DlgHost {
     return got;
   }
 
-  void Draw(const DlgView& view, std::vector<const DlgControlView*>* numbered) {
-    std::ostringstream out;
-    out << "\n=== " << view.caption << " ===\n";
-    std::string label;
+  std::string Form(const DlgView& view, std::vector<const DlgControlView*>* numbered) {
+    std::vector<std::string> lines{"", "=== " + view.caption + " ==="};
+    std::string label;               // the last label's text, not shown yet
+    bool label_after_field = false;  // that label stands right after a field
+    bool after_field = false;        // the last control shown is a field
+    size_t field_line = 0;           // the line of the last field, 0 for none
     std::string buttons;
+    // A label that names no field after it ("hours" after the hours field)
+    // goes on the line of the field it follows, else on a line of its own.
+    auto flush = [&] {
+      if (label.empty()) return;
+      if (label_after_field && field_line != 0) {
+        lines[field_line] += " " + label;
+      } else {
+        lines.push_back("    " + label);
+      }
+      label.clear();
+    };
     for (const auto& control : view.controls) {
       if (!control.visible) {
         label.clear();
+        after_field = false;
         continue;
       }
       if (control.kind == DlgItemKind::kStatic) {
-        if (!label.empty()) out << "    " << label << "\n";
+        flush();
         label = Plain(control.text);
+        label_after_field = after_field;
+        after_field = false;
         continue;
       }
       if (control.kind == DlgItemKind::kGroupBox) {
-        out << "  -- " << Plain(control.text) << " --\n";
-        label.clear();
+        flush();
+        lines.push_back("  -- " + Plain(control.text) + " --");
+        after_field = false;
         continue;
       }
       if (!Interactive(control)) continue;
@@ -190,45 +236,50 @@ class TerminalHost : public DlgHost {
       const std::string number = std::to_string(numbered->size());
       const std::string off = control.enabled ? "" : " (disabled)";
       if (control.kind == DlgItemKind::kButton) {
+        flush();
         buttons += "<" + Plain(control.text) + ">=" + number +
                    (control.id == view.default_button ? " (Enter)" : "") + off + "   ";
-        label.clear();
+        after_field = false;
         continue;
       }
-      out << (number.size() < 2 ? "  " : " ") << number << "  ";
-      if (!label.empty()) out << label << " ";
+      std::string line = (number.size() < 2 ? "  " : " ") + number + "  ";
+      if (!label.empty()) line += label + " ";
       label.clear();
       switch (control.kind) {
         case DlgItemKind::kCheckBox:
-          out << (control.check != 0 ? "[x] " : "[ ] ") << Plain(control.text);
+          line += (control.check != 0 ? "[x] " : "[ ] ") + Plain(control.text);
           break;
         case DlgItemKind::kRadioButton:
-          out << (control.check != 0 ? "(*) " : "( ) ") << Plain(control.text);
+          line += (control.check != 0 ? "(*) " : "( ) ") + Plain(control.text);
           break;
         case DlgItemKind::kEdit:
-          out << ((control.style & kDlgPassword) != 0 ? std::string(control.text.size(), '*')
-                                                      : control.text);
+          line += (control.style & kDlgPassword) != 0 ? std::string(control.text.size(), '*')
+                                                      : control.text;
           break;
         case DlgItemKind::kComboEdit:
         case DlgItemKind::kComboList:
-          out << control.text;
+          line += control.text;
           break;
         default:
           break;
       }
-      out << off << "\n";
+      lines.push_back(line + off);
+      field_line = lines.size() - 1;
+      after_field = true;
       if (control.kind == DlgItemKind::kListBox || control.kind == DlgItemKind::kComboList ||
           control.kind == DlgItemKind::kComboEdit) {
         for (size_t i = 0; i < control.lines.size(); ++i) {
           const bool on = control.LineChosen(i);
-          out << "        " << i + 1 << ")" << (on ? "* " : "  ") << Plain(control.lines[i])
-              << "\n";
+          lines.push_back("        " + std::to_string(i + 1) + ")" + (on ? "* " : "  ") +
+                          Plain(control.lines[i]));
         }
       }
     }
-    if (!label.empty()) out << "    " << label << "\n";
-    if (!buttons.empty()) out << "    " << buttons << "\n";
-    Say(out.str());
+    flush();
+    if (!buttons.empty()) lines.push_back("    " + buttons);
+    std::string out;
+    for (const std::string& line : lines) out += line + "\n";
+    return out;
   }
 
   // Asks what the chosen control needs; false when the user changed
@@ -296,6 +347,7 @@ class TerminalHost : public DlgHost {
 
   std::mutex lock_;
   int fd_ = -1;
+  std::string drawn_;  // the form drawn last, while nothing else was said
 };
 
 }  // namespace

@@ -13,8 +13,12 @@
 // Choosing an edit field asks for its new value (Enter keeps it, a lone
 // "-" empties it; passwords are not echoed); a check box or radio button
 // toggles; a list asks for line numbers ("2!" opens line 2); a button is
-// pressed. Message boxes are printed and answered with Enter, y/n or o/c.
-// The form is drawn again after every command. End of input cancels.
+// pressed. Message boxes are printed and answered with Enter, y/n or o/c;
+// the save-file prompt asks before it names a file that is there when the
+// request says so (OFN_OVERWRITEPROMPT). The form is drawn once the dialog
+// is initialised, before any work it posted itself runs, and again after
+// every command; a label that follows a field and names nothing after it
+// stays on that field's line. End of input cancels.
 #pragma once
 
 #include "platform/dialog_host.h"

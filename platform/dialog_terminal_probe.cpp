@@ -1,6 +1,9 @@
-// A small program with one dialog, for the test that answers the terminal
-// host through a pseudo-terminal. It prints what the dialog ended with.
+// A small program for the test that answers the terminal host through a
+// pseudo-terminal: a logon dialog (no argument), a notice that posts itself
+// its work ("notice") or the save-file prompt ("save PATH"). It prints what
+// the dialog or the prompt ended with.
 #include <cstdio>
+#include <cstring>
 
 #include "platform/dialog_host.h"
 
@@ -43,10 +46,56 @@ DlgResult LogonProc(DlgHwnd dialog, uint32_t message, DlgWParam wparam, DlgLPara
   return 1;
 }
 
+const DlgItemTemplate kNoticeItems[] = {
+    {-1, DlgItemKind::kStatic, "Working, please wait...", 0, 4, 4, 120, 10, 0},
+    {-1, DlgItemKind::kGroupBox, "Period", 0, 4, 16, 120, 30, 0},
+    {107, DlgItemKind::kCheckBox, "&Every", kDlgTabStop, 8, 28, 40, 10, 0},
+    {108, DlgItemKind::kEdit, "12", kDlgTabStop, 50, 26, 24, 12, 3},
+    {-1, DlgItemKind::kStatic, "hours", 0, 78, 28, 40, 10, 0},
+    {1, DlgItemKind::kButton, "OK", kDlgTabStop | kDlgDefault, 4, 50, 40, 14, 0},
+};
+const DlgTemplate kNotice = {101, nullptr, "Notice", nullptr,      0,
+                             0,   130,     70,       kNoticeItems, DLG_COUNT(kNoticeItems)};
+
+DlgResult NoticeProc(DlgHwnd dialog, uint32_t message, DlgWParam wparam, DlgLParam) {
+  if (message == WM_INITDIALOG) {
+    PostMessage(dialog, WM_APP, 0, 0);
+    return 1;
+  }
+  if (message == WM_APP) {
+    std::printf("working\n");
+    std::fflush(stdout);
+    return 1;
+  }
+  if (message == WM_COMMAND && (LOWORD(wparam) == IDOK || LOWORD(wparam) == IDCANCEL)) {
+    EndDialog(dialog, LOWORD(wparam));
+    return 1;
+  }
+  return 0;
+}
+
+int Save(const char* proposed) {
+  char file[256];
+  std::snprintf(file, sizeof file, "%s", proposed);
+  DlgSaveFile request;
+  request.file = file;
+  request.file_size = sizeof file;
+  request.flags = OFN_OVERWRITEPROMPT;
+  if (GetSaveFileName(&request)) {
+    std::printf("saved=%s\n", file);
+  } else {
+    std::printf("cancelled\n");
+  }
+  return 0;
+}
+
 }  // namespace
 
-int main() {
-  DlgResult result = DialogBoxIndirectParam(&kLogon, nullptr, LogonProc, 0);
+int main(int argc, char** argv) {
+  if (argc == 3 && std::strcmp(argv[1], "save") == 0) return Save(argv[2]);
+  const bool notice = argc == 2 && std::strcmp(argv[1], "notice") == 0;
+  DlgResult result = notice ? DialogBoxIndirectParam(&kNotice, nullptr, NoticeProc, 0)
+                            : DialogBoxIndirectParam(&kLogon, nullptr, LogonProc, 0);
   std::printf("result=%ld\n", static_cast<long>(result));
   return 0;
 }

@@ -1,6 +1,8 @@
 """Answers the terminal host of a dialog program through a pseudo-terminal."""
 import os
+import re
 import sys
+import tempfile
 
 import pexpect
 
@@ -47,6 +49,34 @@ def main(program):
     child.sendeof()
     child.expect("result=2")
     child.expect(pexpect.EOF)
+
+    # A notice is drawn before the work it posted itself runs, and a label
+    # after a field stays on that field's line.
+    child = pexpect.spawn(program, ["notice"], env=env, encoding="utf-8", timeout=10)
+    child.expect(r"=== Notice ===\r?\n    Working, please wait\.\.\.\r?\n  -- Period --\r?\n"
+                 r"  1  \[ \] Every\r?\n  2  12 hours\r?\n.*working")
+    child.expect(PROMPT)
+    child.sendline("")
+    child.expect("result=1")
+    child.expect(pexpect.EOF)
+
+    # Saving over a file that is there asks first; no asks for another name.
+    with tempfile.TemporaryDirectory() as folder:
+        taken = os.path.join(folder, "report.txt")
+        other = os.path.join(folder, "other.txt")
+        with open(taken, "w") as f:
+            f.write("kept")
+        for answer, saved in (("n", other), ("y", taken)):
+            child = pexpect.spawn(program, ["save", taken], env=env, encoding="utf-8", timeout=10)
+            child.expect(r"Save to file \[")
+            child.sendline("")
+            child.expect(r"already exists\. Replace it\? \(y\)es or \(n\)o")
+            child.sendline(answer)
+            if answer == "n":
+                child.expect(r"Save to file \[")
+                child.sendline(other)
+            child.expect("saved=" + re.escape(saved))
+            child.expect(pexpect.EOF)
 
 
 if __name__ == "__main__":

@@ -96,6 +96,8 @@ DlgResult RunModal(DlgWindow* dialog, DlgLParam param) {
       first != nullptr && dialog->focus == nullptr) {
     dialog->focus = first;
   }
+  // A dialog posts itself its work so that it is seen before the work runs.
+  if (!dialog->ended) DlgNotify(dialog, DlgEvent{DlgEvent::kShown, 0, 0, 0, {}});
   Pump(dialog);
   bool cancelled = false;
   while (!dialog->ended) {

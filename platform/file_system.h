@@ -11,6 +11,11 @@ constexpr size_t kPlatNameMax = 256;
 // for directories, devices, pipes and files it may not read.
 bool PlatFileReadable(const char* path);
 
+// Gives the file `from` the name `to`, never replacing a file that already
+// has it: false with the system error (EEXIST for an existing `to`) left
+// behind.
+bool PlatRenameNoReplace(const char* from, const char* to);
+
 // The calling thread's last system error (the number that system calls
 // leave behind).
 long PlatLastError();

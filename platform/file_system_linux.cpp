@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/file_system.h"
@@ -20,6 +21,19 @@ bool PlatFileReadable(const char* path) {
   bool regular = fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   close(fd);
   return regular;
+}
+
+bool PlatRenameNoReplace(const char* from, const char* to) {
+  if (renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without the flag: a hard link fails just the same on an
+  // existing name, and the old name goes once the new one stands.
+  if (link(from, to) != 0) return false;
+  if (unlink(from) == 0) return true;
+  int error = errno;
+  unlink(to);
+  errno = error;
+  return false;
 }
 
 long PlatLastError() {

@@ -11,8 +11,12 @@
 enum class PlatDsnScope { kUser, kSystem };
 
 // The scope's data source names (the sections of its odbc.ini). 1, or 0
-// when the file cannot be read.
+// when the file is there but cannot be read (a missing file holds none).
 int PlatDsnList(PlatDsnScope scope, std::vector<std::string>* names);
+// The odbc.ini the installer reads for the scope: ODBCINI, else
+// ~/.odbc.ini, for the user; odbc.ini in ODBCSYSINI, else /etc, for the
+// system.
+std::string PlatDsnFilePath(PlatDsnScope scope);
 // 1 with the value; 0 when the data source or the key is missing.
 int PlatDsnGetValue(PlatDsnScope scope, const std::string& dsn, const std::string& key,
                     std::string* value);

@@ -59,16 +59,23 @@ SapDatagram SapMakeRespondSources(std::string_view list, uint32_t offset) {
   return d;
 }
 
+size_t CopySapServerRecord(SapServerRecord* target, const uint8_t* source, size_t available) {
+  if (available < kSapServerRecordSize) return 0;
+  std::memcpy(&target->address, source, 4);
+  std::memcpy(&target->port, source + 4, 2);
+  return kSapServerRecordSize;
+}
+
 bool SapReadRespondServers(const uint8_t* data, size_t size, SapServerRecord* records,
                            size_t* count) {
   if (size < kSapServersOffset || SapType(data, size) != kSapRespondServers) return false;
   size = std::min(size, kSapDatagramSize);
-  size_t carried = (size - kSapServersOffset) / kSapServerRecordSize;
-  size_t n = std::min<size_t>(LoadBe16(data + 2), carried);
-  for (size_t i = 0; i < n; ++i) {
-    const uint8_t* at = data + kSapServersOffset + i * kSapServerRecordSize;
-    std::memcpy(&records[i].address, at, 4);
-    std::memcpy(&records[i].port, at + 4, 2);
+  size_t wanted = std::min<size_t>(LoadBe16(data + 2), kSapMaxServerRecords);
+  size_t n = 0;
+  for (size_t at = kSapServersOffset; n < wanted; ++n) {
+    size_t copied = CopySapServerRecord(&records[n], data + at, size - at);
+    if (copied == 0) break;
+    at += copied;
   }
   *count = n;
   return true;

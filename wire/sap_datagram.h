@@ -48,6 +48,10 @@ SapDatagram SapMakeRequestSources(uint32_t offset, std::string_view attrib);
 // The piece of `list` from `offset` (nothing when it lies beyond the end).
 SapDatagram SapMakeRespondSources(std::string_view list, uint32_t offset);
 
+// Copies one server record from `source`, of which `available` bytes may
+// be read: kSapServerRecordSize, or 0 (nothing copied) when fewer remain.
+size_t CopySapServerRecord(SapServerRecord* target, const uint8_t* source, size_t available);
+
 // Reading what arrived, within its real size. Each gives false for a
 // datagram too short for its fixed fields or of another type.
 // The records the datagram holds: its count, but never more than its bytes

@@ -12,6 +12,7 @@
 #include "driver/lna/lna_messages.h"
 #include "tools/shared/tool_message_file.h"
 #include "tools/shared/tool_messages.h"
+#include "tools/shared/tool_program.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/tool_text.h"
 #include "tools/shared/update_run.h"
@@ -46,14 +47,18 @@ int32_t Update() {
   ToolEnv env = MakeToolEnv(&exports);
   ServiceSettings settings;
   ReadServiceSettings(env, &settings);
-  return RunDataSourceUpdate(env, settings).Status();
+  UpdateRun run = RunDataSourceUpdate(env, settings);
+  // The result file keeps its code alone; the removals are told beside it.
+  if (run.counts.removed != 0)
+    ToolSay("velloc32", ToolMessageWithNumber(kIdsRemoved, run.counts.removed));
+  return run.Status();
 }
 
 }  // namespace
 
 const MsgDefault* LocatorMessageRows() {
   static const std::vector<MsgDefault> rows =
-      JoinMessageRows({kToolCoreMessages, kLnaMessages, kFilMessages});
+      JoinMessageRows({kToolCoreMessages, kToolUpdateMessages, kLnaMessages, kFilMessages});
   return rows.data();
 }
 

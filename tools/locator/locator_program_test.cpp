@@ -4,9 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "testing/fake_resolver.h"
 #include "testing/registry_sandbox.h"
@@ -59,6 +61,70 @@ TEST_F(LocatorTest, RegistersWhatAReachableServerOffers) {
   std::string list = ToolSandbox::IniValue(box_.Path("registry/current_user.conf"),
                                            "Software\\Velto\\Client\\6.1", "ServerList");
   EXPECT_NE(list.find(":" + std::to_string(server.port())), std::string::npos) << list;
+}
+
+TEST_F(LocatorTest, AListLongerThanOneReplyIsTakenWhole) {
+  std::vector<std::string> offered;
+  for (int i = 1; i <= 250; ++i)
+    offered.push_back("d" + std::to_string(i) + ";data source number " + std::to_string(i));
+  testing_velsrv::VelsrvProcess server(VELSRV_PATH, offered);
+  ASSERT_TRUE(server.running());
+  box_.SetClientValue("ServerList", server.Address());
+  // Registered by an earlier run, past where one reply ends.
+  const std::string d200 = Registered("d200");
+  ToolSandbox::AddDsn(box_.UserIni(), d200,
+                      {{"Driver", "VeltoClient-Debug"},
+                       {"ServerDSN", "d200"},
+                       {"ServerName", "127.0.0.1." + std::to_string(server.port())},
+                       {"UID", "bob"}});
+  std::ofstream(box_.FileDsnPath(d200)) << "[ODBC]\nDSN=" << d200;
+
+  ProgramRun run = Locate("result");
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_EQ(ToolSandbox::IniSections(box_.UserIni()).size(), 250u);
+  EXPECT_EQ(ToolSandbox::IniValue(box_.UserIni(), Registered("d250"), "ServerDSN"), "d250");
+  EXPECT_EQ(ToolSandbox::IniValue(box_.UserIni(), d200, "UID"), "bob");
+  EXPECT_TRUE(std::filesystem::exists(box_.FileDsnPath(d200)));
+  EXPECT_EQ(run.output.find("Removed"), std::string::npos) << run.output;
+}
+
+TEST_F(LocatorTest, RemovalsAreToldBesideTheResult) {
+  testing_velsrv::VelsrvProcess server(VELSRV_PATH, {"sales"});
+  ASSERT_TRUE(server.running());
+  box_.SetClientValue("ServerList", server.Address());
+  const std::string port = std::to_string(server.port());
+  for (const char* name : {"mine", "yours"}) {
+    ToolSandbox::AddDsn(box_.UserIni(), name,
+                        {{"Driver", "VeltoClient-Debug"}, {"ServerName", "127.0.0.1:" + port}});
+  }
+  ProgramRun run = Locate("result");
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  EXPECT_EQ(Result("result"), "0");
+  EXPECT_NE(run.output.find("velloc32: Removed 2 data sources.\n"), std::string::npos)
+      << run.output;
+  EXPECT_EQ(ToolSandbox::IniSections(box_.UserIni()),
+            std::vector<std::string>{Registered("sales")});
+}
+
+TEST_F(LocatorTest, AnOfferedNameThatIsAPathWritesNothingOutsideTheFolder) {
+  testing_velsrv::VelsrvProcess server(VELSRV_PATH, {"../../../evil", "sales"});
+  ASSERT_TRUE(server.running());
+  box_.SetClientValue("ServerList", server.Address());
+  // File DSNs three folders down, so that "../../../" stays in the sandbox.
+  const std::string folder = box_.Path("a/b/c/dsn");
+  std::filesystem::create_directories(folder);
+  ToolSandbox::AddDsn(box_.UserIni(), "ODBC File DSN", {{"DefaultDSNDir", folder}});
+  ProgramRun run = Locate("result");
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(box_.root())) {
+    if (entry.path().string().find("DSN") != std::string::npos && entry.is_regular_file())
+      files.push_back(entry.path().lexically_relative(box_.root()).string());
+  }
+  EXPECT_EQ(files,
+            std::vector<std::string>{"a/b/c/dsn/" + Registered("sales") + " (not sharable).DSN"});
+  std::vector<std::string> sections = ToolSandbox::IniSections(box_.UserIni());
+  EXPECT_EQ(std::count(sections.begin(), sections.end(), Registered("../../../evil")), 0);
 }
 
 TEST_F(LocatorTest, AServerThatDoesNotAnswerFindsNothing) {

@@ -10,6 +10,10 @@ constexpr uint32_t kMsgWorkDone = WM_USER + 1001;
 
 }  // namespace
 
+void RunRefresh(DlgHwnd dialog, const RefreshContext& context) {
+  UpdateDataSourcesNow(dialog, kIdsCaptionScr, *context.env, *context.settings);
+}
+
 DlgResult RefreshDialogProc(DlgHwnd dialog, uint32_t message, DlgWParam /*wparam*/,
                             DlgLParam lparam) {
   switch (message) {
@@ -18,13 +22,11 @@ DlgResult RefreshDialogProc(DlgHwnd dialog, uint32_t message, DlgWParam /*wparam
       SetWindowLongPtr(dialog, DWL_USER, lparam);
       PostMessage(dialog, kMsgStartWork, 0, 0);
       return 1;
-    case kMsgStartWork: {
-      const auto* context =
-          reinterpret_cast<const RefreshContext*>(GetWindowLongPtr(dialog, DWL_USER));
-      UpdateDataSourcesNow(dialog, kIdsCaptionScr, *context->env, *context->settings);
+    case kMsgStartWork:
+      RunRefresh(dialog,
+                 *reinterpret_cast<const RefreshContext*>(GetWindowLongPtr(dialog, DWL_USER)));
       PostMessage(dialog, kMsgWorkDone, 0, 0);
       return 1;
-    }
     case kMsgWorkDone:
       EndDialog(dialog, 0);
       return 1;

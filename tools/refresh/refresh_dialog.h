@@ -13,5 +13,9 @@ struct RefreshContext {
   const ServiceSettings* settings = nullptr;
 };
 
+// The update with the notice as owner, its outcome in boxes captioned
+// VEL_IDS_CAPTION_SCR.
+void RunRefresh(DlgHwnd dialog, const RefreshContext& context);
+
 // The parameter is a RefreshContext; ends with 0.
 DlgResult RefreshDialogProc(DlgHwnd dialog, uint32_t message, DlgWParam wparam, DlgLParam lparam);

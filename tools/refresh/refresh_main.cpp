@@ -11,9 +11,10 @@
 #include "tools/shared/tool_text.h"
 
 const MsgDefault* RefreshMessageRows() {
-  // Every text of the utility but the remove dialog's.
+  // Every text of the utility but the remove dialog's and the report's.
   static const std::vector<MsgDefault> rows = JoinMessageRows(
-      {kToolDialogMessages, kToolCoreMessages, kLnaMessages, kFilMessages}, kIdsRemoveErr);
+      {kToolDialogMessages, kToolUpdateMessages, kToolCoreMessages, kLnaMessages, kFilMessages},
+      {kIdsRemoveErr, kIdsReportRemoved, kIdsReadErr});
   return rows.data();
 }
 

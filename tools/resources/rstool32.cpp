@@ -49,12 +49,13 @@ const DlgItemTemplate kReportItems[] = {
     {-1, DlgItemKind::kStatic, "Server", 0, 8, 6, 70, 10, 0},
     {-1, DlgItemKind::kStatic, "Added", 0, 82, 6, 30, 10, 0},
     {-1, DlgItemKind::kStatic, "Updated", 0, 98, 6, 40, 10, 0},
-    {101, DlgItemKind::kListBox, "", kTab | kDlgUseTabs | kDlgNotify, 8, 18, 200, 90, 0},
+    {-1, DlgItemKind::kStatic, "Removed", 0, 114, 6, 40, 10, 0},
+    {101, DlgItemKind::kListBox, "", kTab | kDlgUseTabs | kDlgNotify, 8, 18, 232, 90, 0},
     {100, DlgItemKind::kButton, "&Details...", kTab | kDlgDisabled, 8, 112, 56, 14, 0},
     {102, DlgItemKind::kButton, "&Save...", kTab | kDlgDisabled, 70, 112, 56, 14, 0},
-    {1, DlgItemKind::kButton, "OK", kTab | kDlgDefault, 216, 6, 50, 14, 0},
-    {2, DlgItemKind::kButton, "Cancel", kTab, 216, 24, 50, 14, 0},
-    {2000, DlgItemKind::kButton, "&Help", kTab, 216, 42, 50, 14, 0},
+    {1, DlgItemKind::kButton, "OK", kTab | kDlgDefault, 248, 6, 50, 14, 0},
+    {2, DlgItemKind::kButton, "Cancel", kTab, 248, 24, 50, 14, 0},
+    {2000, DlgItemKind::kButton, "&Help", kTab, 248, 42, 50, 14, 0},
 };
 
 const DlgItemTemplate kDetailItems[] = {
@@ -78,7 +79,7 @@ const DlgTemplate kTemplates[] = {
      DLG_COUNT(kAdvancedItems)},
     {0, "VCCREMOVE", "Remove Data Sources", nullptr, 0, 0, 292, 114, kRemoveItems,
      DLG_COUNT(kRemoveItems)},
-    {0, "DSREPORT", "Data Source Report", nullptr, 0, 0, 274, 132, kReportItems,
+    {0, "DSREPORT", "Data Source Report", nullptr, 0, 0, 306, 132, kReportItems,
      DLG_COUNT(kReportItems)},
     {0, "DetailReport", "Report Details", nullptr, 0, 0, 274, 118, kDetailItems,
      DLG_COUNT(kDetailItems)},

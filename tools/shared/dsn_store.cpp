@@ -7,6 +7,7 @@
 
 #include "common/profile.h"
 #include "common/str_util.h"
+#include "platform/file_system.h"
 #include "tools/shared/tool_text.h"
 
 PlatDsnScope DsnScope(const ServiceSettings& settings) {
@@ -50,12 +51,21 @@ std::string FileDsnDirectory() {
   return PlatFileDsnDirectory();
 }
 
+bool FileDsnNameUsable(const std::string& dsn) {
+  return !dsn.empty() && dsn != "." && dsn != ".." && dsn.find('/') == std::string::npos;
+}
+
 std::string FileDsnPath(const std::string& dsn) {
-  return FileDsnDirectory() + "/" + dsn + " (not sharable).DSN";
+  static constexpr char kEnding[] = " (not sharable).DSN";
+  // A name too long for a file has no File DSN: registration wrote none.
+  if (!FileDsnNameUsable(dsn) || dsn.size() + sizeof kEnding > kPlatNameMax) return "";
+  return FileDsnDirectory() + "/" + dsn + kEnding;
 }
 
 bool WriteFileDsn(const std::string& dsn) {
-  std::FILE* f = std::fopen(FileDsnPath(dsn).c_str(), "w");
+  std::string path = FileDsnPath(dsn);
+  if (path.empty()) return false;
+  std::FILE* f = std::fopen(path.c_str(), "w");
   if (f == nullptr) return false;
   bool ok = std::fprintf(f, "[ODBC]\nDSN=%s", dsn.c_str()) > 0;
   return std::fclose(f) == 0 && ok;
@@ -71,5 +81,6 @@ bool RemoveDataSource(PlatDsnScope scope, const std::string& dsn) {
     if (StrCaseCompare(name.c_str(), dsn.c_str()) == 0) return false;
   }
   // The File DSN registration wrote carries the same name, suffix and all.
-  return ::unlink(FileDsnPath(dsn).c_str()) == 0 || errno == ENOENT;
+  std::string path = FileDsnPath(dsn);
+  return path.empty() || ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }

@@ -29,10 +29,17 @@ bool CollectDriverDataSources(const ToolEnv& env, PlatDsnScope scope,
 // user's, else the machine's "ODBC File DSN" section, else the installer's
 // folder of file data sources.
 std::string FileDsnDirectory();
+// Whether a data source name can name a file in that folder: no path
+// separator, not "." or "..". Names come from servers and from hand-edited
+// files, and a File DSN is written and deleted by name.
+bool FileDsnNameUsable(const std::string& dsn);
+// The File DSN's path; empty for a name that cannot name one (also one too
+// long for a file name).
 std::string FileDsnPath(const std::string& dsn);
-// Writes "[ODBC]\nDSN=<dsn>"; false when the file cannot be written.
+// Writes "[ODBC]\nDSN=<dsn>"; false when the file cannot be written or the
+// name cannot name one.
 bool WriteFileDsn(const std::string& dsn);
-// Removes the data source and the File DSN registration wrote for it;
-// false when the data source is still there afterwards or its File DSN
-// could not be deleted.
+// Removes the data source and the File DSN registration wrote for it (none
+// for a name that cannot name one); false when the data source is still
+// there afterwards or its File DSN could not be deleted.
 bool RemoveDataSource(PlatDsnScope scope, const std::string& dsn);

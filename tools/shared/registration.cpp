@@ -52,6 +52,16 @@ bool UsableName(const std::string& name) {
   return PlatDsnNameValid(name);
 }
 
+// Why registration leaves an offered name out (null: it does not). `name`
+// is the client name, with any local suffix.
+const char* WhyNameIsSkipped(const std::string& server_dsn, const std::string& name) {
+  // Its File DSN is written, and later deleted, by this name.
+  if (!server_dsn.empty() && (!FileDsnNameUsable(server_dsn) || !FileDsnNameUsable(name)))
+    return "its name is a path";
+  if (server_dsn.empty() || !UsableName(name)) return "not a usable data source name";
+  return nullptr;
+}
+
 // A description from the network goes into one line of the file: a line
 // break would start a key of its own.
 std::string CleanDescription(std::string_view text) {
@@ -118,8 +128,8 @@ int32_t CollectOffered(const ToolEnv& env, const ServerEntries& servers, PlatDsn
     for (std::string_view item : OfferedItems(server)) {
       std::string server_dsn(OfferedName(item));
       std::string name = AddLocalSuffix(*env.resolver, server_dsn, server.address);
-      if (server_dsn.empty() || !UsableName(name)) {
-        skip(name, "not a usable data source name");
+      if (const char* why = WhyNameIsSkipped(server_dsn, name)) {
+        skip(name, why);
         continue;
       }
       if (DataSourceRecord* r = FindDataSourceRecord(name, *records)) {
@@ -184,36 +194,78 @@ bool StillOffered(const ToolEnv& env, const ServerEntry& server, const std::stri
   return false;
 }
 
-int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSettings& settings) {
+// What discovery says of one data source of this driver.
+struct Judgement {
+  bool judged = false;            // false: it names no usable server
+  DsnServers kept;                // the servers of its ServerName that stay
+  std::vector<size_t> withdrawn;  // the discovered servers that no longer offer it
+};
+
+Judgement Judge(const ToolEnv& env, const ServerEntries& servers, PlatDsnScope scope,
+                const std::string& name) {
+  Judgement j;
+  std::string current;
+  PlatDsnGetValue(scope, name, "ServerName", &current);
+  DsnServers parsed = ParseServerNameValue(*env.resolver, current);
+  // A data source that names no usable server is not this run's to judge.
+  if (parsed.empty()) return j;
+  j.judged = true;
+  for (const DsnServer& s : parsed) {
+    // Only the server at this very address and port was asked about it.
+    const ServerEntry* found = s.resolved ? FindServer(s.address, s.port, servers) : nullptr;
+    if (found == nullptr || found->partial ||
+        (found->HasList() && StillOffered(env, *found, name))) {
+      j.kept.push_back(s);
+    } else {
+      j.withdrawn.push_back(static_cast<size_t>(found - servers.data()));
+    }
+  }
+  return j;
+}
+
+int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSettings& settings,
+               RegistrationResult* result) {
   PlatDsnScope scope = DsnScope(settings);
   std::vector<std::string> names;
   if (!CollectDriverDataSources(env, scope, &names)) return kCspWriteFailed;
   for (const std::string& name : names) {
-    std::string current;
-    PlatDsnGetValue(scope, name, "ServerName", &current);
-    DsnServers kept;
-    DsnServers parsed = ParseServerNameValue(*env.resolver, current);
-    // A data source that names no usable server is not this run's to judge.
-    if (parsed.empty()) continue;
-    for (const DsnServer& s : parsed) {
-      const ServerEntry* found = s.resolved ? FindServerByAddress(s.address, servers) : nullptr;
-      if (found == nullptr || (found->HasList() && StillOffered(env, *found, name)))
-        kept.push_back(s);
-    }
-    if (kept.empty()) {
+    Judgement j = Judge(env, servers, scope, name);
+    if (!j.judged) continue;
+    if (j.kept.empty()) {
       if (!RemoveDataSource(scope, name)) return kCspWriteFailed;
-    } else if (!PlatDsnSetValue(scope, name, "ServerName", FormatServerNameValue(kept))) {
+      if (result != nullptr) ++result->removed;
+    } else if (!PlatDsnSetValue(scope, name, "ServerName", FormatServerNameValue(j.kept))) {
       return kCspWriteFailed;
     }
   }
   return kCspDone;
 }
 
+void FindRemovals(const ToolEnv& env, const ServerEntries& servers, PlatDsnScope scope,
+                  const std::vector<std::string>& installed,
+                  std::vector<DataSourceRemoval>* removals) {
+  for (const std::string& name : installed) {
+    Judgement j = Judge(env, servers, scope, name);
+    if (!j.judged || !j.kept.empty()) continue;
+    // Registration, which runs first, adds every server that offers it under
+    // a name it registers; that server then keeps it.
+    bool offered = std::any_of(servers.begin(), servers.end(), [&](const ServerEntry& server) {
+      for (std::string_view item : OfferedItems(server)) {
+        std::string server_dsn(OfferedName(item));
+        std::string client = AddLocalSuffix(*env.resolver, server_dsn, server.address);
+        if (SameName(client, name) && RegistersOfferedName(server_dsn, client)) return true;
+      }
+      return false;
+    });
+    if (!offered) removals->push_back(DataSourceRemoval{name, j.withdrawn});
+  }
+}
+
 }  // namespace
 
 int32_t RegisterServerDataSources(const ToolEnv& env, const ServerEntries& servers,
                                   const ServiceSettings& settings, RegistrationResult* result) {
-  if (result != nullptr) *result = RegistrationResult{static_cast<uint32_t>(servers.size()), 0};
+  if (result != nullptr) *result = RegistrationResult{static_cast<uint32_t>(servers.size()), 0, 0};
   try {
     return Register(env, servers, settings, result);
   } catch (const std::bad_alloc&) {
@@ -222,10 +274,28 @@ int32_t RegisterServerDataSources(const ToolEnv& env, const ServerEntries& serve
 }
 
 int32_t UpdateDataSourceServers(const ToolEnv& env, const ServerEntries& servers,
-                                const ServiceSettings& settings) {
+                                const ServiceSettings& settings, RegistrationResult* result) {
   try {
-    return Update(env, servers, settings);
+    return Update(env, servers, settings, result);
   } catch (const std::bad_alloc&) {
+    return kCspNoMemory;
+  }
+}
+
+bool RegistersOfferedName(const std::string& server_dsn, const std::string& name) {
+  return WhyNameIsSkipped(server_dsn, name) == nullptr;
+}
+
+int32_t FindDataSourceRemovals(const ToolEnv& env, const ServerEntries& servers,
+                               const ServiceSettings& settings,
+                               const std::vector<std::string>& installed,
+                               std::vector<DataSourceRemoval>* removals) {
+  removals->clear();
+  try {
+    FindRemovals(env, servers, DsnScope(settings), installed, removals);
+    return kCspDone;
+  } catch (const std::bad_alloc&) {
+    removals->clear();
     return kCspNoMemory;
   }
 }

@@ -4,8 +4,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -23,6 +26,7 @@ namespace {
 using testing_tools::Ip;
 
 constexpr char kDrivers[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI";
+constexpr char kMachineOdbcIni[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI";
 constexpr char kDriver[] = "VeltoClient-Debug";
 constexpr char kLibrary[] = "/opt/velto/velclt32.so";
 
@@ -165,18 +169,112 @@ TEST_F(RegistrationTest, ServersThatAnsweredWithoutADataSourceLeaveIt) {
   EXPECT_EQ(Value("Sales", "ServerName"), "10.0.0.5.1583");
 }
 
-TEST_F(RegistrationTest, NamesThatCannotBeDataSourcesAreSkipped) {
-  const std::string long_name(36, 'n');
-  ServerEntries servers = {
-      Offering("10.0.0.5", 1583,
-               NulSeparatedList({"bad[name];x", ";no name", long_name + ";too long",
-                                 "Good;line\r\nDriver=/evil.so", "trailing ;x"}))};
+TEST_F(RegistrationTest, AListThatMayHaveBeenCutWithdrawsNothing) {
+  Install("d349", {{"Driver", kDriver}, {"ServerName", "10.0.0.5.1583"}, {"UID", "bob"}});
+  ASSERT_TRUE(WriteFileDsn("d349"));
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"d1", "d2"}))};
+  servers[0].partial = true;
   RegistrationResult result;
   ASSERT_EQ(RunAll(servers, &result), kCspDone);
-  EXPECT_EQ(Installed(), std::vector<std::string>{"Good"});
-  EXPECT_EQ(result.data_sources, 1u);
-  EXPECT_EQ(Value("Good", "Description"), "line  Driver=/evil.so");
-  EXPECT_EQ(Value("Good", "Driver"), kDriver);
+  EXPECT_EQ(result.data_sources, 2u);  // what it did offer is registered
+  EXPECT_EQ(Value("d349", "ServerName"), "10.0.0.5.1583");
+  EXPECT_EQ(Value("d349", "UID"), "bob");
+  EXPECT_TRUE(FileDsnExists("d349"));
+}
+
+TEST_F(RegistrationTest, OnlyTheServerAtThatAddressAndPortJudgesADataSource) {
+  // 10.0.0.5:1583 answers offering none of them; another server shares its
+  // host on 1584 and was not asked.
+  const struct {
+    const char* server_name;
+    const char* after;  // null: removed
+  } cases[] = {
+      {"10.0.0.5.1584", "10.0.0.5.1584"},
+      {"10.0.0.5:1584", "10.0.0.5.1584"},
+      {"10.0.0.5.1583", nullptr},
+      {"10.0.0.5:1583", nullptr},
+      {"10.0.0.5:1583,10.0.0.5.1584", "10.0.0.5.1584"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    Install("Dsn" + std::to_string(i), {{"Driver", kDriver}, {"ServerName", cases[i].server_name}});
+  }
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"Sales"}))};
+  ASSERT_EQ(RunAll(servers), kCspDone);
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    SCOPED_TRACE(cases[i].server_name);
+    const std::string dsn = "Dsn" + std::to_string(i);
+    EXPECT_EQ(Value(dsn, "ServerName"), cases[i].after ? cases[i].after : "<missing>");
+  }
+}
+
+TEST_F(RegistrationTest, NamesThatCannotBeDataSourcesAreSkipped) {
+  const std::string long_name(36, 'n');
+  // 10.0.0.7 is this host: its names get the local suffix, "..." too.
+  const std::string trace = testing_registry::UseSandbox().odbc_sys_dir + "/csp.log";
+  std::filesystem::remove(trace);
+  ProfileWriteString(kDrivers, kDriver, "CSPTrace", "1");
+  ProfileWriteString(kDrivers, kDriver, "TraceOutput", trace.c_str());
+  // File DSNs go three folders down, so that "../../../" stays in the sandbox.
+  const std::string deep = file_dsn_dir_ + "/a/b/c";
+  std::filesystem::create_directories(deep);
+  ProfileWriteString(kMachineOdbcIni, "ODBC File DSN", "DefaultDSNDir", deep.c_str());
+  const struct {
+    const char* address;
+    std::vector<std::string> installed;
+  } servers_at[] = {
+      {"10.0.0.5", {"Good"}},
+      // The suffix makes the long name short enough and ends the blank.
+      {"10.0.0.7", {long_name.substr(0, 28) + "_C32", "Good_C32", "trailing _C32"}},
+  };
+  for (const auto& [address, installed] : servers_at) {
+    SCOPED_TRACE(address);
+    ServerEntries servers = {
+        Offering(address, 1583,
+                 NulSeparatedList({"bad[name];x", ";no name", long_name + ";too long",
+                                   "Good;line\r\nDriver=/evil.so", "trailing ;x", "../../../evil;x",
+                                   "sub/dir", ".", "..", "/abs"}))};
+    RegistrationResult result;
+    ASSERT_EQ(RunAll(servers, &result), kCspDone);
+    EXPECT_EQ(Installed(), installed);
+    EXPECT_EQ(result.data_sources, installed.size());
+    const std::string good = installed.size() == 1 ? "Good" : "Good_C32";
+    EXPECT_EQ(Value(good, "Description"), "line  Driver=/evil.so");
+    EXPECT_EQ(Value(good, "Driver"), kDriver);
+    for (const std::string& name : installed) PlatDsnRemove(PlatDsnScope::kUser, name);
+  }
+  ProfileWriteString(kDrivers, kDriver, "CSPTrace", nullptr);
+  ProfileWriteString(kDrivers, kDriver, "TraceOutput", nullptr);
+  ProfileWriteString(kMachineOdbcIni, "ODBC File DSN", "DefaultDSNDir", nullptr);
+  // Only the good names have File DSNs, in the folder itself.
+  std::vector<std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(file_dsn_dir_)) {
+    if (entry.is_regular_file())
+      files.push_back(entry.path().lexically_relative(file_dsn_dir_).string());
+  }
+  std::sort(files.begin(), files.end());
+  EXPECT_EQ(files, (std::vector<std::string>{
+                       "a/b/c/Good (not sharable).DSN", "a/b/c/Good_C32 (not sharable).DSN",
+                       "a/b/c/" + long_name.substr(0, 28) + "_C32 (not sharable).DSN",
+                       "a/b/c/trailing _C32 (not sharable).DSN"}));
+  std::string log = testing_registry::ReadFileText(trace);
+  for (const char* line : {"CSP: Skipping data source ../../../evil: its name is a path.",
+                           "CSP: Skipping data source ../../../evil_C32: its name is a path.",
+                           "CSP: Skipping data source sub/dir: its name is a path.",
+                           "CSP: Skipping data source ..: its name is a path."}) {
+    EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+  }
+}
+
+TEST_F(RegistrationTest, RemovingADataSourceNamedLikeAPathDeletesNoFileByThatPath) {
+  // Left by an earlier registration, or written by hand.
+  const std::string outside = file_dsn_dir_ + "/../escape (not sharable).DSN";
+  { std::ofstream(outside) << "[ODBC]"; }
+  Install("../escape", {{"Driver", kDriver}, {"ServerName", "10.0.0.5.1583"}});
+  ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({"Sales"}))};
+  ASSERT_EQ(RunAll(servers), kCspDone);
+  EXPECT_EQ(Value("../escape", "Driver"), "<missing>");
+  EXPECT_TRUE(std::filesystem::exists(outside));
+  std::filesystem::remove(outside);
 }
 
 TEST_F(RegistrationTest, SystemDataSourcesGoToTheSystemFileNamingTheLibrary) {
@@ -215,6 +313,9 @@ TEST(ServerNameValueTest, ItemsReadAndWrittenBack) {
       {"10.0.0.5.1583", "10.0.0.5.1583"},
       {"dbhost.sqlsrv", "10.0.0.4.1600"},
       {"dbhost.1583, 10.0.0.5.1583", "10.0.0.4.1583,10.0.0.5.1583"},
+      // The driver's other form, host:port.
+      {"10.0.0.5:1583,dbhost:sqlsrv", "10.0.0.5.1583,10.0.0.4.1600"},
+      {"10.0.0.5:", ""},
       {"10.0.0.5.,noport,10.0.0.6.0,10.0.0.6.99999,10.0.0.6.nosuch,10.0.0.7.1", "10.0.0.7.1"},
       {"gone.example.1583", "gone.example.1583"},
       {"", ""},

@@ -44,13 +44,20 @@ const ServerEntry* FindServerByAddress(uint32_t address, const ServerEntries& se
   return nullptr;
 }
 
+const ServerEntry* FindServer(uint32_t address, uint16_t port, const ServerEntries& servers) {
+  for (const ServerEntry& e : servers) {
+    if (e.address == address && e.port == port) return &e;
+  }
+  return nullptr;
+}
+
 uint32_t CountOfferedDataSources(const ServerEntries& servers) {
   uint32_t n = 0;
   for (const ServerEntry& e : servers) n += static_cast<uint32_t>(OfferedItems(e).size());
   return n;
 }
 
-bool AllSourcesReceived(const ServerEntries& servers) {
+bool CspAllSourcesReceived(const ServerEntries& servers) {
   for (const ServerEntry& e : servers) {
     if (!e.HasList() || e.received < e.length) return false;
   }

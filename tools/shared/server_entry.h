@@ -15,6 +15,10 @@ struct ServerEntry {
   std::vector<char> offered;
   uint32_t length = 0;    // bytes of the list (the total the server announced)
   uint32_t received = 0;  // bytes arrived so far over UDP
+  // The list may lack items: a reply over TCP that the server may have cut
+  // to the room it was given. Such a list shows what the server offers,
+  // never what it no longer offers.
+  bool partial = false;
 
   bool HasList() const { return !offered.empty(); }
 };
@@ -32,7 +36,10 @@ std::string_view OfferedDescription(std::string_view item);
 // The first entry with the same address, or null.
 ServerEntry* FindServerByAddress(uint32_t address, ServerEntries& servers);
 const ServerEntry* FindServerByAddress(uint32_t address, const ServerEntries& servers);
+// The entry of that address and port (both network order), or null: two
+// servers on one host are two servers.
+const ServerEntry* FindServer(uint32_t address, uint16_t port, const ServerEntries& servers);
 // Items in all offered lists.
 uint32_t CountOfferedDataSources(const ServerEntries& servers);
 // True when every entry has its whole list (also when there are none).
-bool AllSourcesReceived(const ServerEntries& servers);
+bool CspAllSourcesReceived(const ServerEntries& servers);

@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <cstdlib>
 
+#include "common/server_address_text.h"
+
 namespace {
 
 std::string Trim(const std::string& s) {
@@ -46,10 +48,10 @@ DsnServers ParseServerNameValue(const Resolver& resolver, const std::string& val
     if (comma == std::string::npos) comma = text.size();
     std::string item = Trim(text.substr(start, comma - start));
     start = comma + 1;
-    size_t dot = item.rfind('.');
-    if (dot == std::string::npos) continue;
-    std::string host = item.substr(0, dot);
-    uint16_t port = ParsePort(resolver, item.substr(dot + 1));
+    ServerAddressText split;
+    if (!SplitServerAddress(item, &split)) continue;
+    const std::string& host = split.host;
+    uint16_t port = ParsePort(resolver, split.port);
     if (host.empty() || port == 0) continue;
     DsnServer server;
     server.port = htons(port);

@@ -25,9 +25,10 @@ struct DsnServer {
 };
 using DsnServers = std::vector<DsnServer>;
 
-// In each item the last "." separates the host (dotted address or name)
-// from the port (a number, or a TCP service name). Items without "." or
-// whose port is 0 or unknown are left out.
+// Each item is read as the driver reads it: the last ":", else the last
+// ".", separates the host (dotted address or name) from the port (a number,
+// or a TCP service name). Items without either or whose port is 0 or
+// unknown are left out.
 DsnServers ParseServerNameValue(const Resolver& resolver, const std::string& text);
 std::string FormatServerNameValue(const DsnServers& servers);
 // "host:port" per server, the host from a reverse look-up, else dotted.

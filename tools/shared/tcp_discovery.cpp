@@ -13,11 +13,18 @@
 #include "tools/shared/tool_text.h"
 #include "tools/shared/udp_discovery_run.h"
 #include "tools/shared/user_attrib.h"
+#include "wire/sap_datagram.h"
 
 namespace {
 
 constexpr int32_t kServerListCapacity = 2048;
 constexpr int32_t kDataSourcesCapacity = 4096;
+// A server stops its list at the last whole item that fits the room it was
+// given, without saying so. A reply that leaves less room than this, more
+// than any name and description need, may have lost items; it is asked for
+// again once, with room for the longest list either side accepts.
+constexpr int32_t kItemRoom = 1024;
+constexpr int32_t kLargestList = static_cast<int32_t>(kSapMaxSourceList);
 // Labels before the values of a server list's items: "Server=" and "Port=".
 constexpr size_t kAddressLabel = 7;
 constexpr size_t kPortLabel = 5;
@@ -47,6 +54,25 @@ bool ParseAddress(const std::string& text, uint32_t* address) {
   if (inet_pton(AF_INET, text.c_str(), &a) != 1) return false;
   *address = a.s_addr;
   return true;
+}
+
+// The server's data sources with `room` bytes to fill; false when it did
+// not answer or answered beyond the room.
+bool AskDataSources(const ToolEnv& env, const std::string& server, const std::string& attrib,
+                    int32_t room, std::vector<uint8_t>* list) {
+  list->assign(static_cast<size_t>(room), 0);
+  int32_t length = room;
+  if (!env.driver.get_data_sources ||
+      env.driver.get_data_sources(server.c_str(), attrib.c_str(), list->data(), &length) != 0 ||
+      length < 0 || length > room) {
+    return false;
+  }
+  list->resize(static_cast<size_t>(length));
+  return true;
+}
+
+bool MayBeCut(const std::vector<uint8_t>& list, int32_t room) {
+  return room - static_cast<int32_t>(list.size()) < kItemRoom;
 }
 
 bool ParsePort(const std::string& text, uint16_t* port) {
@@ -87,19 +113,31 @@ int32_t CspGetServerSources(const ToolEnv& env, TraceHandle* trace, const std::s
     }
     std::string server = address_text + "." + std::to_string(port);
     TracePrintf(trace, "CSP: Getting data sources from %s.\n", server.c_str());
-    std::vector<uint8_t> buffer(kDataSourcesCapacity, 0);
-    int32_t length = kDataSourcesCapacity;
-    if (!env.driver.get_data_sources ||
-        env.driver.get_data_sources(server.c_str(), attrib.c_str(), buffer.data(), &length) != 0 ||
-        length < 0 || length > kDataSourcesCapacity) {
-      continue;
+    std::vector<uint8_t> list;
+    if (!AskDataSources(env, server, attrib, kDataSourcesCapacity, &list)) continue;
+    bool partial = MayBeCut(list, kDataSourcesCapacity);
+    if (partial) {
+      TracePrintf(trace, "CSP: The list of %s may be cut at %d bytes; asking again.\n",
+                  server.c_str(), static_cast<int>(list.size()));
+      std::vector<uint8_t> longer;
+      if (AskDataSources(env, server, attrib, kLargestList, &longer)) {
+        list.swap(longer);
+        partial = MayBeCut(list, kLargestList);
+      }
+      if (partial) {
+        TracePrintf(trace,
+                    "CSP: The list of %s may still lack data sources: none of them counts as "
+                    "withdrawn.\n",
+                    server.c_str());
+      }
     }
     ServerEntry entry;
     entry.address = address;
     entry.port = htons(port);
-    AllocateOfferedList(&entry, static_cast<uint32_t>(length));
-    std::copy(buffer.begin(), buffer.begin() + length, entry.offered.begin());
+    AllocateOfferedList(&entry, static_cast<uint32_t>(list.size()));
+    std::copy(list.begin(), list.end(), entry.offered.begin());
     entry.received = 0;
+    entry.partial = partial;
     servers->push_back(std::move(entry));
     answered = true;
     TracePrintf(trace, "CSP: first data sources from server: %s.\n",

@@ -5,11 +5,13 @@
 
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "common/profile.h"
 #include "testing/fake_resolver.h"
+#include "testing/name_list.h"
 #include "testing/registry_sandbox.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/user_attrib.h"
@@ -24,7 +26,19 @@ struct FakeServers {
   std::map<std::string, std::string> server_lists;
   std::map<std::string, std::string> data_sources;
   std::vector<std::string> calls;
+  std::vector<int32_t> rooms;          // the room of each data-source request
+  std::set<std::string> answers_once;  // servers that fail every later request
+  std::map<std::string, int> answered;
   std::string last_attrib;
+
+  static std::vector<std::string> Items(const std::string& list) {
+    std::vector<std::string> items;
+    for (size_t at = 0; at < list.size() && list[at] != '\0';) {
+      items.emplace_back(list.c_str() + at);
+      at += items.back().size() + 1;
+    }
+    return items;
+  }
 
   DriverExports Exports() {
     DriverExports e;
@@ -40,10 +54,20 @@ struct FakeServers {
     e.get_data_sources = [this](const char* server, const char*, uint8_t* buffer,
                                 int32_t* size) -> int16_t {
       calls.push_back(std::string("sources ") + server);
+      rooms.push_back(*size);
       auto it = data_sources.find(server);
       if (it == data_sources.end()) return -20;
-      std::memcpy(buffer, it->second.data(), it->second.size());
-      *size = static_cast<int32_t>(it->second.size());
+      if (answers_once.count(server) != 0 && ++answered[server] > 1) return -20;
+      // As velsrv does: the items that fit the room whole, and the empty one.
+      std::string list;
+      for (const std::string& item : Items(it->second)) {
+        if (list.size() + item.size() + 2 > static_cast<size_t>(*size)) break;
+        list += item;
+        list.push_back('\0');
+      }
+      list.push_back('\0');
+      std::memcpy(buffer, list.data(), list.size());
+      *size = static_cast<int32_t>(list.size());
       return 0;
     };
     return e;
@@ -179,6 +203,48 @@ TEST_F(TcpDiscoveryTest, CandidatesAndOutcomes) {
     EXPECT_EQ(Discover(), c.result);
     EXPECT_EQ(servers_.size(), c.entries);
     EXPECT_EQ(fake_.calls, c.calls);
+  }
+}
+
+TEST_F(TcpDiscoveryTest, AListTheReplyMayHaveCutIsAskedForAgainWithMoreRoom) {
+  // Items of 27 bytes with their NUL: 151 fit 4096 bytes, 2427 fit 65536.
+  auto offering = [](int count) {
+    std::vector<std::string> items;
+    for (int i = 0; i < count; ++i) {
+      char item[40];
+      std::snprintf(item, sizeof item, "dsn%05d;description of it", i);
+      items.push_back(item);
+    }
+    return NulSeparatedList(items);
+  };
+  struct Case {
+    const char* name;
+    int items;
+    bool second_ask_fails;
+    std::vector<int32_t> rooms;
+    size_t items_kept;
+    bool partial;
+  } cases[] = {
+      {"a list that leaves room", 90, false, {4096}, 90, false},
+      {"a list the first reply cuts", 250, false, {4096, 65536}, 250, false},
+      {"a list that leaves little room but is whole", 130, false, {4096, 65536}, 130, false},
+      {"a list even the larger reply cuts", 2500, false, {4096, 65536}, 2427, true},
+      {"a server that fails the second request", 250, true, {4096, 65536}, 151, true},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fake_ = FakeServers();
+    env_.driver = fake_.Exports();
+    servers_.clear();
+    std::snprintf(settings_.server_list, sizeof settings_.server_list, "db:1583");
+    fake_.server_lists["db:1583"] = "Server=10.0.0.5;Port=1583;";
+    fake_.data_sources["10.0.0.5.1583"] = offering(c.items);
+    if (c.second_ask_fails) fake_.answers_once.insert("10.0.0.5.1583");
+    EXPECT_EQ(Discover(), kCspDone);
+    EXPECT_EQ(fake_.rooms, c.rooms);
+    ASSERT_EQ(servers_.size(), 1u);
+    EXPECT_EQ(OfferedItems(servers_[0]).size(), c.items_kept);
+    EXPECT_EQ(servers_[0].partial, c.partial);
   }
 }
 

@@ -1,5 +1,9 @@
 #include "tools/shared/tool_messages.h"
 
+#include <algorithm>
+
+#include "common/msg_format.h"
+
 const MsgDefault kToolDialogMessages[] = {
     {kIdsCaption, "VEL_IDS_CAPTION", "VeltoClient Configuration"},
     {kIdsWinsockErr, "VEL_IDS_WINSOCKERR",
@@ -50,15 +54,23 @@ const MsgDefault kToolDialogMessages[] = {
     {kIdsCantResolveName, "VEL_IDS_CANTRESOLVENAME",
      "You have entered an unknown computer name. Please check it or contact your system "
      "administrator for assistance."},
+    {kIdsReportRemoved, "VEL_IDS_REPORT_REMOVED", "Data Sources to be removed:\n"},
+    {kIdsReadErr, "VEL_IDS_READ_ERR",
+     "Can not read the data source file %s. Check that it is a file you may read."},
+    {0, nullptr, nullptr},
+};
+
+const MsgDefault kToolUpdateMessages[] = {
+    {kIdsRemoved, "VEL_IDS_REMOVED", "Removed %d data sources."},
     {0, nullptr, nullptr},
 };
 
 std::vector<MsgDefault> JoinMessageRows(std::initializer_list<const MsgDefault*> tables,
-                                        uint32_t skip) {
+                                        std::initializer_list<uint32_t> skip) {
   std::vector<MsgDefault> rows;
   for (const MsgDefault* table : tables) {
     for (const MsgDefault* row = table; row->number != 0; ++row) {
-      if (skip == 0 || row->number != skip) rows.push_back(*row);
+      if (std::find(skip.begin(), skip.end(), row->number) == skip.end()) rows.push_back(*row);
     }
   }
   rows.push_back(MsgDefault{0, nullptr, nullptr});
@@ -66,9 +78,17 @@ std::vector<MsgDefault> JoinMessageRows(std::initializer_list<const MsgDefault*>
 }
 
 std::string ToolMessage(uint32_t number) {
+  const MsgDefault* rows = kToolDialogMessages;
+  for (const MsgDefault* row = kToolUpdateMessages; row->number != 0; ++row) {
+    if (row->number == number) rows = kToolUpdateMessages;
+  }
   char text[1024];
-  MsgGetTextOr(kToolDialogMessages, number, text, sizeof text);
+  MsgGetTextOr(rows, number, text, sizeof text);
   return text;
+}
+
+std::string ToolMessageWithNumber(uint32_t number, long value) {
+  return MsgFormatChecked(ToolMessage(number).c_str(), {MsgArg::Number(value)});
 }
 
 int ShowToolText(DlgHwnd owner, uint32_t caption, const std::string& text, uint32_t type) {

@@ -39,20 +39,31 @@ enum : uint32_t {
   kIdsCaptionScr = 0x80004E9Bu,
   kIdsWriteErr = 20124,
   kIdsCantResolveName = 20125,
+  // After those: what an update removes, and a data source file that
+  // cannot be read.
+  kIdsRemoved = 20126,
+  kIdsReportRemoved = 20127,
+  kIdsReadErr = 20128,
 };
 
-// The 26 rows, ended by a row of number 0.
+// The 26 rows and the utility's VEL_IDS_REPORT_REMOVED and
+// VEL_IDS_READ_ERR, ended by a row of number 0.
 extern const MsgDefault kToolDialogMessages[];
+// VEL_IDS_REMOVED, which every tool tells after an update that removed
+// data sources; ended by a row of number 0.
+extern const MsgDefault kToolUpdateMessages[];
 
 // The rows of `tables` one after the other (each ended by number 0),
-// leaving out the number `skip` (0: none), ended by a row of number 0: a
-// program's built-in table, which must outlive the catalogue.
+// leaving out the numbers `skip`, ended by a row of number 0: a program's
+// built-in table, which must outlive the catalogue.
 std::vector<MsgDefault> JoinMessageRows(std::initializer_list<const MsgDefault*> tables,
-                                        uint32_t skip = 0);
+                                        std::initializer_list<uint32_t> skip = {});
 
 // The catalogue's text of `number` (the built-in one of these rows when the
 // catalogue has none).
 std::string ToolMessage(uint32_t number);
+// The text of `number` used as a format with one number.
+std::string ToolMessageWithNumber(uint32_t number, long value);
 
 // A box titled with the text of `caption`, showing the text of `number`;
 // the box's answer. An empty text of VEL_IDS_CANTRESOLVENAME is replaced by

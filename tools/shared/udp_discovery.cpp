@@ -36,8 +36,8 @@ void UdpDiscovery::Start(uint32_t now) {
   }
 }
 
-void UdpDiscovery::OnDatagram(uint32_t now, const uint8_t* data, size_t size,
-                              uint32_t sender_address) {
+void UdpDiscovery::CspOnDatagram(uint32_t now, const uint8_t* data, size_t size,
+                                 uint32_t sender_address) {
   if (done_) return;
   last_activity_ = now;
   switch (SapType(data, size)) {
@@ -121,7 +121,7 @@ void UdpDiscovery::OnSources(const uint8_t* data, size_t size, uint32_t sender_a
   std::memcpy(entry->offered.data() + entry->received, piece, n);
   entry->received += static_cast<uint32_t>(n);
   if (entry->received < entry->length && !RequestSources(index)) return;
-  if (AllSourcesReceived(*servers_)) Finish(kCspDone);
+  if (CspAllSourcesReceived(*servers_)) Finish(kCspDone);
 }
 
 bool UdpDiscovery::RequestSources(size_t index) {

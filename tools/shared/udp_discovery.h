@@ -37,7 +37,7 @@ class UdpDiscovery {
   // Broadcasts SAP_REQUEST_SERVERS; `now` starts the silence count.
   void Start(uint32_t now);
   // One datagram of `size` bytes from `sender_address` (network order).
-  void OnDatagram(uint32_t now, const uint8_t* data, size_t size, uint32_t sender_address);
+  void CspOnDatagram(uint32_t now, const uint8_t* data, size_t size, uint32_t sender_address);
   // The periodic check: ends the run once more than the time-out has
   // passed since the start or the last datagram.
   void OnTick(uint32_t now);

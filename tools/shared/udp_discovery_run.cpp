@@ -74,8 +74,8 @@ int32_t Run(const ToolEnv& env, ServerEntries* servers, const ServiceSettings& s
       int64_t n = PlatRecvFrom(s, buffer, sizeof buffer, &from);
       if (n < 0) return kCspSocketError;
       if (n == 0) break;
-      machine.OnDatagram(seconds(PlatMonotonicMillis()), buffer, static_cast<size_t>(n),
-                         from.address);
+      machine.CspOnDatagram(seconds(PlatMonotonicMillis()), buffer, static_cast<size_t>(n),
+                            from.address);
     }
   }
   return machine.result();

@@ -82,7 +82,7 @@ class UdpDiscoveryTest : public ::testing::Test {
     machine_ = std::make_unique<UdpDiscovery>(env_, settings_, &servers_, sender_, nullptr);
   }
   void Deliver(uint32_t now, const std::vector<uint8_t>& d, const char* from) {
-    machine_->OnDatagram(now, d.data(), d.size(), Ip(from));
+    machine_->CspOnDatagram(now, d.data(), d.size(), Ip(from));
   }
   std::vector<Sent> SourceRequests() const {
     std::vector<Sent> out;
@@ -223,8 +223,8 @@ TEST_F(UdpDiscoveryTest, SilenceEndsTheRunAtTheFirstTickPastTheTimeOut) {
     size_t next = 0;
     for (uint32_t tick = 5; tick <= 30; tick += 5) {
       while (next < c.datagrams_at.size() && c.datagrams_at[next] < tick) {
-        machine.OnDatagram(c.datagrams_at[next++], empty_list.data(), empty_list.size(),
-                           Ip("10.0.0.5"));
+        machine.CspOnDatagram(c.datagrams_at[next++], empty_list.data(), empty_list.size(),
+                              Ip("10.0.0.5"));
       }
       machine.OnTick(tick);
       if (machine.done()) {
@@ -265,7 +265,7 @@ TEST_F(UdpDiscoveryTest, ASendThatFailsEndsTheRunWithASocketError) {
   later.Start(0);
   sender.fail = true;
   std::vector<uint8_t> d = ServersReply({"10.0.0.5"}, 1583);
-  later.OnDatagram(0, d.data(), d.size(), Ip("10.0.0.5"));
+  later.CspOnDatagram(0, d.data(), d.size(), Ip("10.0.0.5"));
   ASSERT_TRUE(later.done());
   EXPECT_EQ(later.result(), kCspSocketError);
 }

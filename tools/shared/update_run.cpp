@@ -1,6 +1,5 @@
 #include "tools/shared/update_run.h"
 
-#include "common/msg_format.h"
 #include "tools/shared/tcp_discovery.h"
 #include "tools/shared/tool_messages.h"
 #include "tools/shared/tool_status.h"
@@ -11,7 +10,8 @@ UpdateRun RunDataSourceUpdate(const ToolEnv& env, const ServiceSettings& setting
   run.discovery = DiscoverDataSources(env, &servers, settings);
   if (run.discovery != kCspDone) return run;
   run.registration = RegisterServerDataSources(env, servers, settings, &run.counts);
-  if (run.registration >= 0) run.registration = UpdateDataSourceServers(env, servers, settings);
+  if (run.registration >= 0)
+    run.registration = UpdateDataSourceServers(env, servers, settings, &run.counts);
   if (run.registration >= 0) run.registration = SaveServerList(env, servers);
   if (run.registration >= 0) run.registration = SaveLastUpdateTime(env);
   return run;
@@ -43,8 +43,11 @@ void ShowUpdateOutcome(DlgHwnd owner, uint32_t caption, const UpdateRun& run) {
   } else if (run.registration < 0) {
     ShowToolMessage(owner, caption, kIdsWriteErr, MB_ICONEXCLAMATION);
   } else {
-    std::string text =
-        MsgFormatChecked(ToolMessage(kIdsAdded).c_str(), {MsgArg::Number(run.counts.data_sources)});
+    std::string text = ToolMessageWithNumber(kIdsAdded, run.counts.data_sources);
+    // What went is said too: removed data sources may have held the user's
+    // own settings.
+    if (run.counts.removed != 0)
+      text += " " + ToolMessageWithNumber(kIdsRemoved, run.counts.removed);
     ShowToolText(owner, caption, text, MB_ICONINFORMATION);
   }
 }

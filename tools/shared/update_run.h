@@ -28,7 +28,8 @@ UpdateRun RunDataSourceUpdate(const ToolEnv& env, const ServiceSettings& setting
 void ShowDiscoveryFailure(DlgHwnd owner, uint32_t caption, int32_t status);
 // The update's boxes: a discovery failure as above, a failed registration
 // as VEL_IDS_WRITE_ERR, else VEL_IDS_ADDED with the number of data sources
-// added or updated.
+// added or updated, followed by VEL_IDS_REMOVED with the number removed
+// when there are any.
 void ShowUpdateOutcome(DlgHwnd owner, uint32_t caption, const UpdateRun& run);
 
 // The update behind the wait cursor, then those boxes, captioned with the

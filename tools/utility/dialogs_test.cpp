@@ -366,6 +366,51 @@ TEST_F(UtilityDialogTest, AFileDsnThatCannotBeDeletedStopsTheRemoval) {
   EXPECT_TRUE(Installed(PlatDsnScope::kUser, "Beta"));  // the action stopped before it
 }
 
+TEST_F(UtilityDialogTest, RemoveTakesTheChosenNameWholeHoweverLong) {
+  // The first is what the others' first 98 characters name: it must stay.
+  const std::string kept(98, 'n');
+  std::vector<std::string> chosen;
+  for (size_t length : {99, 120, 236, 255}) chosen.push_back(std::string(length, 'n'));
+  ASSERT_TRUE(PlatDsnSetValue(PlatDsnScope::kUser, kept, "Driver", kDriver));
+  for (const std::string& name : chosen)
+    ASSERT_TRUE(PlatDsnSetValue(PlatDsnScope::kUser, name, "Driver", kDriver));
+  host_.Select(kRmvList, {1, 2, 3, 4}).Click(kRmvRemove).Answer(IDYES);
+  Run("VCCREMOVE", RemoveDlgProc);
+  EXPECT_TRUE(host_.Lines("box 48").empty()) << testing::PrintToString(host_.Record());
+  for (const std::string& name : chosen)
+    EXPECT_FALSE(Installed(PlatDsnScope::kUser, name)) << name.size();
+  EXPECT_TRUE(Installed(PlatDsnScope::kUser, kept));
+}
+
+TEST_F(UtilityDialogTest, ADataSourceFileThatCannotBeReadIsSaidSo) {
+  TempDir dir;
+  std::string unreadable = dir.Path("odbc.ini");
+  std::filesystem::create_directory(unreadable);  // a folder where the file should be
+  const std::string box = "box 48 VeltoClient Configuration|Can not read the data source file " +
+                          unreadable + ". Check that it is a file you may read. -> 1 (default)";
+  const struct {
+    const char* dialog;
+    DlgProc proc;
+  } dialogs[] = {{"VCCREMOVE", RemoveDlgProc}, {"DSREPORT", ReportDlgProc}};
+  const std::string user_ini = testing_registry::UseSandbox().odbc_user_ini;
+  for (const auto& d : dialogs) {
+    SCOPED_TRACE(d.dialog);
+    ScriptedDlgHost host;
+    DlgUseHost(&host);
+    setenv("ODBCINI", unreadable.c_str(), 1);
+    if (std::string(d.dialog) == "DSREPORT") {
+      fake_.server_list = "Server=10.0.0.9;Port=1584;";
+      fake_.data_sources["10.0.0.9.1584"] = std::string("Sales;\0\0", 8);
+      RunReportDialog(nullptr, &context_);
+    } else {
+      Run(d.dialog, d.proc);
+    }
+    setenv("ODBCINI", user_ini.c_str(), 1);
+    EXPECT_EQ(host.Lines("box"), std::vector<std::string>{box});
+  }
+  DlgUseHost(&host_);
+}
+
 class ReportDialogTest : public UtilityDialogTest {
  protected:
   void SetUp() override {
@@ -386,7 +431,7 @@ TEST_F(ReportDialogTest, ListDetailsAndFileNameTheDataSourcesAlike) {
   EXPECT_EQ(RunReportDialog(nullptr, &context_), IDOK);
 
   std::vector<std::string> probes = host_.Lines("probe");
-  EXPECT_EQ(ProbedLines(probes, kRptList), "10.0.0.7\t1\t1|10.0.0.9\t1\t0");
+  EXPECT_EQ(ProbedLines(probes, kRptList), "10.0.0.7\t1\t1\t0|10.0.0.9\t1\t0\t0");
   EXPECT_TRUE(Enabled(probes)[kRptDetails]);
   EXPECT_TRUE(Recorded("probe 101 enabled=1 visible=1 check=0 text=10.0.0.7 lines= sel="));
   bool detail_seen = false;
@@ -406,10 +451,62 @@ TEST_F(ReportDialogTest, ListDetailsAndFileNameTheDataSourcesAlike) {
   EXPECT_EQ(text.substr(static_cast<size_t>(match.length(0))),
             "Server: 10.0.0.7\n"
             "Data Sources to be added:\n\tStock_C32\n"
-            "Data Sources to be updated:\n\tSales_C32\n\n"
+            "Data Sources to be updated:\n\tSales_C32\n"
+            "Data Sources to be removed:\n\n"
             "Server: 10.0.0.9\n"
             "Data Sources to be added:\n\tSales\n"
-            "Data Sources to be updated:\n\n");
+            "Data Sources to be updated:\n"
+            "Data Sources to be removed:\n\n");
+}
+
+TEST_F(ReportDialogTest, TheReportListsWhatTheUpdateWouldRemove) {
+  const struct {
+    const char* name;
+    const char* server_name;
+  } installed[] = {
+      {"Old", "10.0.0.9.1584"},                 // its server answered without it: removed
+      {"Older", "10.0.0.9:1584"},               // the same, in the other form
+      {"Elsewhere", "10.0.0.9.1585"},           // another server on that host, not asked
+      {"Sales", "10.0.0.7.1583"},               // withdrawn there, but 10.0.0.9 offers it
+      {"Both", "10.0.0.7.1583,10.0.0.9.1584"},  // withdrawn by both
+  };
+  // A name registration leaves out is not reported as one it adds.
+  fake_.data_sources["10.0.0.9.1584"] = std::string("Sales;Sales data\0../../evil;x\0\0", 31);
+  env_.driver = fake_.Exports();
+  for (const auto& dsn : installed) {
+    ASSERT_TRUE(PlatDsnSetValue(PlatDsnScope::kUser, dsn.name, "Driver", kDriver));
+    ASSERT_TRUE(PlatDsnSetValue(PlatDsnScope::kUser, dsn.name, "ServerName", dsn.server_name));
+  }
+  std::string file = dir_.Path("removed.txt");
+  host_.Probe()
+      .Select(kRptList, {1})
+      .Click(kRptDetails)
+      .Probe()
+      .Click(IDOK)
+      .Click(kRptSave)
+      .SaveAs(file)
+      .Click(IDOK);
+  RunReportDialog(nullptr, &context_);
+  std::vector<std::string> probes = host_.Lines("probe");
+  EXPECT_EQ(ProbedLines(probes, kRptList), "10.0.0.7\t1\t1\t1|10.0.0.9\t0\t1\t3");
+  bool detail_seen = false;
+  for (const std::string& p : probes) {
+    if (p.find("lines=Sales\tUpdated|Old\tRemoved|Older\tRemoved|Both\tRemoved") !=
+        std::string::npos)
+      detail_seen = true;
+  }
+  EXPECT_TRUE(detail_seen) << testing::PrintToString(probes);
+  std::string text = testing_registry::ReadFileText(file);
+  EXPECT_NE(text.find("Server: 10.0.0.7\n"
+                      "Data Sources to be added:\n\tStock_C32\n"
+                      "Data Sources to be updated:\n\tSales_C32\n"
+                      "Data Sources to be removed:\n\tBoth\n\n"
+                      "Server: 10.0.0.9\n"
+                      "Data Sources to be added:\n"
+                      "Data Sources to be updated:\n\tSales\n"
+                      "Data Sources to be removed:\n\tOld\n\tOlder\n\tBoth\n\n"),
+            std::string::npos)
+      << text;
 }
 
 TEST_F(ReportDialogTest, AFileThatCannotBeCreatedIsSaid) {

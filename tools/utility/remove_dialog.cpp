@@ -33,8 +33,9 @@ void FillList(DlgHwnd dialog) {
     ShowDiscoveryFailure(dialog, kIdsCaption, found);
   } else {
     std::vector<std::string> names;
-    if (!CollectDriverDataSources(*context->env, DsnScope(*context->settings), &names)) {
-      ShowCatalogMessage(dialog, kIdsMemoryErr, MB_OK);
+    PlatDsnScope scope = DsnScope(*context->settings);
+    if (!CollectDriverDataSources(*context->env, scope, &names)) {
+      ShowDataSourceFileError(dialog, scope);
     }
     for (const std::string& name : names) {
       SendDlgItemMessage(dialog, kRmvList, LB_ADDSTRING, 0,
@@ -52,8 +53,14 @@ std::vector<std::string> ChosenNames(DlgHwnd dialog) {
   DlgResult got = SendDlgItemMessage(dialog, kRmvList, LB_GETSELITEMS, lines.size(),
                                      reinterpret_cast<DlgLParam>(lines.data()));
   for (DlgResult i = 0; i < got; ++i) {
-    char name[kDsnNameMax + 64];
-    if (DlgGetListText(dialog, kRmvList, lines[i], name, sizeof name) >= 0) names.push_back(name);
+    // Whole, however long: a name cut short would remove another one, or
+    // none.
+    DlgResult length = SendDlgItemMessage(dialog, kRmvList, LB_GETTEXTLEN, lines[i], 0);
+    if (length < 0) continue;
+    std::vector<char> name(static_cast<size_t>(length) + 1, '\0');
+    if (DlgGetListText(dialog, kRmvList, lines[i], name.data(), static_cast<int>(name.size())) ==
+        length)
+      names.emplace_back(name.data(), static_cast<size_t>(length));
   }
   return names;
 }

@@ -6,6 +6,7 @@
 
 #include "common/res_dll.h"
 #include "tools/shared/dsn_store.h"
+#include "tools/shared/registration.h"
 #include "tools/shared/tcp_discovery.h"
 #include "tools/shared/tool_messages.h"
 #include "tools/shared/tool_status.h"
@@ -62,11 +63,23 @@ void Fill(DlgHwnd dialog) {
     return;
   }
   std::vector<std::string> installed;
-  CollectDriverDataSources(*context.env, DsnScope(*context.settings), &installed);
-  state->report = BuildReport(*context.env->resolver, servers, installed);
+  PlatDsnScope scope = DsnScope(*context.settings);
+  // Without the installed names every offered one would look new.
+  if (!CollectDriverDataSources(*context.env, scope, &installed)) {
+    ShowDataSourceFileError(dialog, scope);
+    return;
+  }
+  std::vector<DataSourceRemoval> removals;
+  if (FindDataSourceRemovals(*context.env, servers, *context.settings, installed, &removals) !=
+      kCspDone) {
+    ShowCatalogMessage(dialog, kIdsMemoryErr, MB_OK);
+    return;
+  }
+  state->report = BuildReport(*context.env->resolver, servers, installed, removals);
   for (const ReportServer& server : state->report) {
-    char counts[64];
-    std::snprintf(counts, sizeof counts, "\t%ld\t%ld", server.Added(), server.Updated());
+    char counts[96];
+    std::snprintf(counts, sizeof counts, "\t%ld\t%ld\t%ld", server.Added(), server.Updated(),
+                  server.Removed());
     AddLine(dialog, kRptList, server.description + counts);
   }
   if (!state->report.empty()) {
@@ -92,7 +105,7 @@ DlgResult ReportDlgProc(DlgHwnd dialog, uint32_t message, DlgWParam wparam, DlgL
     case WM_INITDIALOG: {
       SetWindowLongPtr(dialog, DWL_USER, lparam);
       DlgCenterOverParent(dialog);
-      SetTabStops(dialog, kRptList, {148, 180});
+      SetTabStops(dialog, kRptList, {148, 180, 212});
       EnableWindow(GetDlgItem(dialog, kRptDetails), false);
       EnableWindow(GetDlgItem(dialog, kRptSave), false);
       PostMessage(dialog, kMsgStartWork, 0, 0);
@@ -130,6 +143,8 @@ DlgResult DetailReportDlgProc(DlgHwnd dialog, uint32_t message, DlgWParam wparam
       for (const ReportSource& source : server->sources) {
         AddLine(dialog, kRptDetails, source.name + (source.installed ? "\tUpdated" : "\tAdded"));
       }
+      for (const std::string& name : server->removed)
+        AddLine(dialog, kRptDetails, name + "\tRemoved");
       return 1;
     }
     case WM_COMMAND:

@@ -26,6 +26,8 @@ std::string ReportText(const std::vector<ReportServer>& report, std::time_t when
         if (source.installed == installed) text += "\t" + source.name + "\n";
       }
     }
+    text += ToolMessage(kIdsReportRemoved);
+    for (const std::string& name : server.removed) text += "\t" + name + "\n";
     text += "\n";
   }
   return text;

@@ -11,7 +11,8 @@
 
 // The file's text: the heading with `when` (local time, in the 24-character
 // "Wed Jun  5 10:00:00 2024" form and a line end), then per server its line,
-// the data sources to be added and those to be updated.
+// the data sources to be added, those to be updated and those to be
+// removed.
 std::string ReportText(const std::vector<ReportServer>& report, std::time_t when);
 
 // Asks for a file name (proposing "VeltoDS.Txt") and writes the report

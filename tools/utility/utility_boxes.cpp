@@ -13,6 +13,12 @@ int ShowCatalogMessageRange(DlgHwnd owner, uint32_t number, uint32_t type, long 
   return ShowToolText(owner, kIdsCaption, text, type);
 }
 
+void ShowDataSourceFileError(DlgHwnd owner, PlatDsnScope scope) {
+  std::string text = MsgFormatChecked(ToolMessage(kIdsReadErr).c_str(),
+                                      {MsgArg::Text(PlatDsnFilePath(scope).c_str())});
+  ShowToolText(owner, kIdsCaption, text, MB_ICONEXCLAMATION);
+}
+
 void FocusControl(DlgHwnd dialog, int id) {
   DlgHwnd control = GetDlgItem(dialog, id);
   if (control == nullptr) return;

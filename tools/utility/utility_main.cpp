@@ -12,8 +12,8 @@
 #include "tools/utility/utility_context.h"
 
 const MsgDefault* UtilityMessageRows() {
-  static const std::vector<MsgDefault> rows =
-      JoinMessageRows({kToolDialogMessages, kToolCoreMessages, kLnaMessages, kFilMessages});
+  static const std::vector<MsgDefault> rows = JoinMessageRows(
+      {kToolDialogMessages, kToolUpdateMessages, kToolCoreMessages, kLnaMessages, kFilMessages});
   return rows.data();
 }
 

@@ -5,6 +5,7 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -93,9 +94,41 @@ TEST_F(UtilityProgramTest, TheReportFileNamesWhatAnUpdateWouldDo) {
   EXPECT_EQ(run.exit_code, 0) << run.output;
   std::string text = testing_registry::ReadFileText(file);
   EXPECT_NE(text.find("(127.0.0.1)\nData Sources to be added:\n\t" + Registered("stock") +
-                      "\nData Sources to be updated:\n\t" + Registered("sales") + "\n\n"),
+                      "\nData Sources to be updated:\n\t" + Registered("sales") +
+                      "\nData Sources to be removed:\n\n"),
             std::string::npos)
       << text;
+}
+
+TEST_F(UtilityProgramTest, TheReportAndTheUpdateShowWhatIsRemoved) {
+  StartServer();
+  const std::string port = std::to_string(server_->port());
+  const std::string other_port = std::to_string(server_->port() + 1);
+  // Made by hand: velsrv no longer offers the first two; the third belongs
+  // to another server on this host, which nobody asked.
+  ToolSandbox::AddDsn(box_.UserIni(), "mine",
+                      {{"Driver", "VeltoClient-Debug"},
+                       {"ServerName", "127.0.0.1." + port},
+                       {"UID", "bob"},
+                       {"PWD", "secret"}});
+  ToolSandbox::AddDsn(box_.UserIni(), "colon",
+                      {{"Driver", "VeltoClient-Debug"}, {"ServerName", "127.0.0.1:" + port}});
+  ToolSandbox::AddDsn(box_.UserIni(), "neighbour",
+                      {{"Driver", "VeltoClient-Debug"}, {"ServerName", "127.0.0.1." + other_port}});
+  std::string file = box_.Path("report.txt");
+  ProgramRun run =
+      Utility("click 102\nclick 102\nsave " + file + "\nclick 1\nclick 100\nclick 2\n");
+  EXPECT_EQ(run.exit_code, 0) << run.output;
+  std::string text = testing_registry::ReadFileText(file);
+  EXPECT_NE(text.find("\nData Sources to be removed:\n\tmine\n\tcolon\n\n"), std::string::npos)
+      << text;
+  EXPECT_TRUE(run.Recorded(Box(64, "Added/updated 2 data sources. Removed 2 data sources.")))
+      << testing::PrintToString(run.record);
+  std::vector<std::string> left = ToolSandbox::IniSections(box_.UserIni());
+  EXPECT_EQ(std::count(left.begin(), left.end(), "mine"), 0);
+  EXPECT_EQ(std::count(left.begin(), left.end(), "colon"), 0);
+  EXPECT_EQ(ToolSandbox::IniValue(box_.UserIni(), "neighbour", "ServerName"),
+            "127.0.0.1." + other_port);
 }
 
 TEST_F(UtilityProgramTest, AFailedWriteOfTheSettingsIsShown) {
