@@ -97,8 +97,9 @@ int16_t LnaGetDiagnostics(LnaConnection* conn, LnaStatement* stmt, LnaDiagRecord
                           uint16_t* count);
 
 // The application's login timeout in seconds for the next login (0: the
-// data source's LoginTimeout, else 30 seconds): it bounds the greeting and
-// the login's reply.
+// data source's LoginTimeout, else 30 seconds): it bounds the connect, the
+// greeting and the login's reply together, and then the reply of every call
+// that runs no statement.
 void LnaSetLoginTimeout(LnaConnection* conn, uint32_t seconds);
 // The login. The completed connection string goes to conn_out (out_size
 // bytes); the arrays are the caller's (MemFree).
