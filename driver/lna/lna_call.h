@@ -125,7 +125,12 @@ int16_t LnaAllocStmtSP(LnaConnection* conn, LnaStatement** stmt);
 // Option 0 closes the result, 1 drops the record (the handle is gone after
 // a result of 0 or 1).
 int16_t LnaFreeStmtSP(LnaStatement* stmt, uint16_t option);
-int16_t LnaCancelSP(LnaStatement* stmt);
+// While another thread's call of the statement is on the wire, the cancel
+// travels the cancel route within the connection's call wait (at most
+// 10 s); one that could not be delivered gives -20 with its reason in
+// *undelivered (when given) and nothing saved on the statement, whose call
+// is still running.
+int16_t LnaCancelSP(LnaStatement* stmt, LnaDiagRecord* undelivered = nullptr);
 int16_t LnaSetStmtOptionSP(LnaStatement* stmt, uint16_t option, uintptr_t value, int16_t c_type);
 int16_t LnaGetStmtOptionSP(LnaStatement* stmt, uint16_t option, void* value, uint16_t* c_type);
 int16_t LnaSetCursorNameSP(LnaStatement* stmt, const char* name);

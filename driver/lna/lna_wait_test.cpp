@@ -3,7 +3,7 @@
 // call through the cancel route and ends it with S1T00, the connection
 // still usable. Once logged in, a call that runs no statement waits at most
 // the login's wait and leaves a silent server's connection broken; the
-// cancel route is bounded too.
+// cancel route is bounded too, and says when it could not cancel.
 #include <chrono>
 #include <cstring>
 #include <functional>
@@ -176,6 +176,52 @@ TEST_F(WaitTest, AQueryTimeoutAgainstAStoppedServerEndsSoonAfterIt) {
   EXPECT_EQ(LnaIsBroken(conn), 1u);
   EXPECT_EQ(peer.accepted(), 2);
   Free(conn);
+}
+
+// A cancel from another thread that cannot reach the server, or that the
+// server refuses, fails and says why, without touching the statement's own
+// diagnostics; the statement's call goes on to its end.
+TEST_F(WaitTest, ACancelThatIsNotDeliveredFailsWithItsReason) {
+  struct Case {
+    const char* name;
+    Script cancel_route;
+    const char* sqlstate;
+    std::string text;
+  };
+  const Case cases[] = {
+      {"the route never greets",
+       {ReadGreeting(), SilentUntilHangUp(2500)},
+       "S1T00",
+       Text(0x80001FC5u)},
+      {"the server refuses",
+       {Greet(), ExpectRequest(), Reply(ReplyBytes(-19, {}))},
+       "S1000",
+       Text(0x80001FC6u)},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    ScriptedPeer peer(
+        {Steps({{ExpectRequest(), StallMs(1500)}, {Reply(ReplyBytes(0, ExecDirectFields()))}}),
+         c.cancel_route});
+    LnaConnection* conn = Connected(peer);
+    SetCallWait(conn, 500);
+    std::strcpy(conn->server_name, peer.address().c_str());
+    LnaStatement* stmt = Stmt(conn);
+    int16_t executed = kLnaFailed;
+    std::thread running([&] { executed = ExecDirect(stmt, "select slowly"); });
+    while (!LnaStmtInCall(stmt)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    LnaDiagRecord why{};
+    Clock::time_point start = Clock::now();
+    EXPECT_EQ(LnaCancelSP(stmt, &why), kLnaFailed);
+    EXPECT_LT(MsSince(start), 1400);
+    running.join();
+    EXPECT_EQ(executed, kLnaOk);
+    EXPECT_STREQ(why.sqlstate, c.sqlstate);
+    EXPECT_EQ(why.native_error, 2003);
+    EXPECT_EQ(std::string(why.text), Prefixed(c.text));
+    EXPECT_EQ(LnaIsBroken(conn), 0u);
+    Free(conn);
+  }
 }
 
 TEST_F(WaitTest, AQueryTimeoutCancelsTheCallOnASecondConnection) {
