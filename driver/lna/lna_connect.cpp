@@ -27,6 +27,7 @@ void DropPreviousLogin(LnaConnection* conn) {
   conn->trace = nullptr;
   LnaFieldGuard guard;
   conn->login_diag_count = 0;
+  conn->source_lost = 0;
 }
 
 // A login the server refused without a connection id: its reasons are
