@@ -190,7 +190,14 @@ int16_t LnaDisconnectSP(LnaConnection* conn) {
                   TraceAddr(conn->rpc));
       result = _rpcLnaDisconnectSP(&conn->rpc, conn->server_conn);
       TraceReturn(trace, "_rpcLnaDisconnectSP", result);
-      if (result == kLnaFailed) PostTransportError(conn, nullptr, kRpcDisconnect);
+      if (result == kLnaFailed && TlsSlotGet() != 0) {
+        // The request or its reply was lost (a server that stopped or
+        // went): the connection is closed all the same, as a broken one's
+        // is, and the server rolls back what it held open.
+        PostTransportError(conn, nullptr, kRpcDisconnect);
+        PostLnaError(conn, nullptr, kLnaMsgDisconnect, 0, kLocDisconnect);
+        result = kLnaInfo;
+      }
     }
     conn->rpc = nullptr;
   }
