@@ -12,6 +12,7 @@
 #include "common/memory.h"
 #include "common/profile.h"
 #include "platform/debug_output.h"
+#include "platform/file_system.h"
 
 namespace {
 
@@ -83,7 +84,7 @@ TraceSink* AttachSink(const char* name, bool append) {
     sink.kind = kStandardStream;
     sink.stream = stderr;
   } else {
-    sink.stream = std::fopen(name, append ? "a" : "w");
+    sink.stream = PlatOpenPrivateStream(name, append);
     if (sink.stream == nullptr) {
       // The entry stays free: a later open of the name must not find a sink
       // without a stream.

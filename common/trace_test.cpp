@@ -92,6 +92,25 @@ TEST_F(Trace, LinesAreByteExact) {
             "*raw");
 }
 
+// A trace holds statement texts and values: whatever the umask, a file it
+// creates is its owner's alone, appended to or truncated.
+TEST_F(Trace, ATraceFileItCreatesIsTheOwnersAlone) {
+  mode_t before = umask(022);
+  for (const char* append : {"1", "0"}) {
+    SCOPED_TRACE(append);
+    const std::string name = std::string("private-") + append + ".log";
+    Set("App", "TraceAppend", append);
+    TraceHandle* trace = OpenToFile(name);
+    ASSERT_NE(trace, nullptr);
+    TracePrintf(trace, "SELECT secret\n");
+    TraceClose(trace);
+    struct stat info {};
+    ASSERT_EQ(stat(dir_.Path(name).c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 0777, 0600u);
+  }
+  umask(before);
+}
+
 TEST_F(Trace, TimestampsFollowEntryAndExitLines) {
   Set("Velto Trace", "Time", "1");
   TraceHandle* trace = OpenToFile("t.log");

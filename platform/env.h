@@ -1,6 +1,6 @@
 // What the libraries ask of the system where a test may want to give the
-// answer itself: memory for the runtime's blocks, the pause between connect
-// attempts, the debug output and the message box. Code asks the environment
+// answer itself: memory for the runtime's blocks, a connect attempt and the
+// pause between connect attempts, the debug output and the message box. Code asks the environment
 // in force; by default it answers from the system. A test derives its own
 // from PlatformEnv, overrides what it changes and installs it for as long as
 // it needs it, so that nothing in the deliverables carries a switch for
@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/net_socket.h"
+
 class PlatformEnv {
  public:
   // A zero-filled block of `size` bytes, or null. Blocks from Allocate and
@@ -18,6 +20,8 @@ class PlatformEnv {
   // The block resized (bytes beyond the old size are not cleared), or null
   // with the block unchanged.
   virtual void* Reallocate(void* block, size_t size);
+  // One TCP connect attempt of at most `timeout_ms` (PlatConnect).
+  virtual int Connect(PlatSocket s, const PlatInetAddress* to, int timeout_ms);
   // Pauses the calling thread.
   virtual void SleepMs(uint32_t milliseconds);
   // Text for a debugger or log watcher: one message of the system log at

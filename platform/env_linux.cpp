@@ -27,6 +27,10 @@ void* PlatformEnv::Reallocate(void* block, size_t size) {
   return std::realloc(block, size);
 }
 
+int PlatformEnv::Connect(PlatSocket s, const PlatInetAddress* to, int timeout_ms) {
+  return PlatConnect(s, to, timeout_ms);
+}
+
 void PlatformEnv::SleepMs(uint32_t milliseconds) {
   PlatSleepMs(milliseconds);
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 
 // Longest path and longest file name, each counting its NUL.
 constexpr size_t kPlatPathMax = 4096;
@@ -23,3 +24,9 @@ long PlatLastError();
 // The directory for temporary files: $TMPDIR when it is set and not empty,
 // else "/tmp".
 const char* PlatTempDirectory();
+
+// A stream writing to `path`, appending or from an emptied file; a file it
+// creates is readable and writable by its owner only (what goes into it,
+// such as traces of statements and their values, is nobody else's).
+// Null on failure.
+std::FILE* PlatOpenPrivateStream(const char* path, bool append);

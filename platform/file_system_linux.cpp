@@ -44,3 +44,13 @@ const char* PlatTempDirectory() {
   const char* dir = std::getenv("TMPDIR");
   return dir != nullptr && dir[0] != '\0' ? dir : "/tmp";
 }
+
+std::FILE* PlatOpenPrivateStream(const char* path, bool append) {
+  if (path == nullptr) return nullptr;
+  int flags = O_WRONLY | O_CREAT | O_CLOEXEC | O_NOCTTY | (append ? O_APPEND : O_TRUNC);
+  int fd = open(path, flags, S_IRUSR | S_IWUSR);
+  if (fd < 0) return nullptr;
+  std::FILE* stream = fdopen(fd, append ? "a" : "w");
+  if (stream == nullptr) close(fd);
+  return stream;
+}

@@ -101,9 +101,11 @@ int64_t PlatSend(PlatSocket s, const void* data, size_t n);
 // One receive of at most n bytes: the bytes received, 0 when the peer
 // closed, -1 on error. Interrupted receives are repeated.
 int64_t PlatRecv(PlatSocket s, void* buffer, size_t n);
-// Bounds each later receive of `s` to `ms` milliseconds (0: no bound); a
-// receive that waits longer fails with kWsaEtimedout. 1, or 0.
-int PlatSetRecvTimeout(PlatSocket s, uint32_t ms);
+// The same without waiting: -1 with kWsaEwouldblock when nothing has
+// arrived.
+int64_t PlatRecvNow(PlatSocket s, void* buffer, size_t n);
+// What PlatWaitReadable takes for a wait without a bound.
+constexpr uint32_t kPlatWaitForever = UINT32_MAX;
 // Waits up to `ms` milliseconds for `s` to have bytes (or its end) to read:
 // 1 when it has, 0 when the time passed, -1 on error.
 int PlatWaitReadable(PlatSocket s, uint32_t ms);

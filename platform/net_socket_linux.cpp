@@ -5,7 +5,6 @@
 #include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/socket.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -299,25 +298,26 @@ int64_t PlatRecv(PlatSocket s, void* buffer, size_t n) {
     ssize_t r = ::recv(s, buffer, n, 0);
     if (r >= 0) return r;
     if (errno == EINTR) continue;
-    // The sockets block: a receive gives up only when its bound passed.
-    FailErrno(errno == EAGAIN || errno == EWOULDBLOCK ? ETIMEDOUT : errno);
+    FailErrno(errno);
     return -1;
   }
 }
 
-int PlatSetRecvTimeout(PlatSocket s, uint32_t ms) {
-  timeval bound{};
-  bound.tv_sec = static_cast<time_t>(ms / 1000);
-  bound.tv_usec = static_cast<suseconds_t>((ms % 1000) * 1000);
-  if (::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &bound, sizeof bound) == 0) return 1;
-  FailErrno(errno);
-  return 0;
+int64_t PlatRecvNow(PlatSocket s, void* buffer, size_t n) {
+  for (;;) {
+    ssize_t r = ::recv(s, buffer, n, MSG_DONTWAIT);
+    if (r >= 0) return r;
+    if (errno == EINTR) continue;
+    FailErrno(errno);
+    return -1;
+  }
 }
 
 int PlatWaitReadable(PlatSocket s, uint32_t ms) {
   pollfd p{s, POLLIN, 0};
+  int timeout = ms == kPlatWaitForever ? -1 : ms > INT_MAX ? INT_MAX : static_cast<int>(ms);
   for (;;) {
-    int rc = ::poll(&p, 1, ms > INT_MAX ? INT_MAX : static_cast<int>(ms));
+    int rc = ::poll(&p, 1, timeout);
     if (rc > 0) return 1;
     if (rc == 0) return 0;
     if (errno == EINTR) continue;

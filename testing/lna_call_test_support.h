@@ -124,8 +124,9 @@ class CallLayerTest : public NetTest {
     LnaConnection* conn = NewRecord();
     conn->rpc = RpcConnOpen(peer.address().c_str(), "");
     EXPECT_NE(conn->rpc, nullptr);
-    // Logged in, replies take as long as they need.
-    if (conn->rpc != nullptr) conn->rpc->reply_wait_ms = 0;
+    // As a login with the default wait leaves it.
+    conn->call_wait_ms = kRpcDefaultWaitMs;
+    if (conn->rpc != nullptr) conn->rpc->call_wait_ms = conn->call_wait_ms;
     conn->server_conn = kServerConn;
     return conn;
   }

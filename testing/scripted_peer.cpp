@@ -80,6 +80,20 @@ bool PeerConnection::WaitClosed() {
   return ::recv(fd_, &byte, 1, 0) == 0;
 }
 
+void PeerConnection::DrainUntilClosed(int milliseconds) {
+  auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  uint8_t sink[4096];
+  while (fd_ >= 0) {
+    auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                    end - std::chrono::steady_clock::now())
+                    .count();
+    if (left <= 0) return;
+    pollfd p{fd_, POLLIN, 0};
+    if (::poll(&p, 1, static_cast<int>(left)) <= 0) return;
+    if (::recv(fd_, sink, sizeof sink, 0) <= 0) return;
+  }
+}
+
 bool PeerConnection::WriteAll(const uint8_t* data, size_t n) {
   size_t sent = 0;
   while (sent < n) {
@@ -210,6 +224,13 @@ Step CloseConnection() {
 Step StallMs(int milliseconds) {
   return [milliseconds](PeerConnection&, std::vector<Bytes>&) {
     std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+    return true;
+  };
+}
+
+Step SilentUntilHangUp(int milliseconds) {
+  return [milliseconds](PeerConnection& c, std::vector<Bytes>&) {
+    c.DrainUntilClosed(milliseconds);
     return true;
   };
 }

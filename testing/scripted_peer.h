@@ -31,6 +31,9 @@ class PeerConnection {
   // True when the client closes its end (a read finds the end of the stream)
   // within the time-out, before sending anything more.
   bool WaitClosed();
+  // Reads and drops whatever comes until the client closes its end or
+  // `milliseconds` pass.
+  void DrainUntilClosed(int milliseconds);
   bool WriteAll(const uint8_t* data, size_t n);
   // Reads one frame and returns its payload (the message with its length
   // slot); false on a bad magic, a short read or a time-out.
@@ -63,6 +66,9 @@ Step SendRaw(const Bytes& bytes);      // bytes as they stand, no frame
 Step ReadBytesThenClose(size_t n);     // read n bytes, then hang up
 Step CloseConnection();
 Step StallMs(int milliseconds);
+// Answer nothing until the client hangs up, at most `milliseconds`: a
+// server that stopped, for a script that should end with its client.
+Step SilentUntilHangUp(int milliseconds);
 Step ExpectClosed();  // fail the script unless the client hangs up next
 
 // A loopback port on which nothing listens, outside the range the system

@@ -59,14 +59,26 @@ ServerSession::~ServerSession() {
   if (connected_) SQLDisconnectImpl(conn_.conn());
 }
 
-std::vector<std::string> ServerSession::Messages() {
+namespace {
+
+std::vector<std::string> DrainMessages(DrvConn* connection, DrvStmt* statement) {
   std::vector<std::string> out;
   SQLCHAR state[6] = {};
   SQLCHAR text[1024] = {};
-  while (SQLErrorImpl(nullptr, nullptr, stmt_, state, nullptr, text, sizeof text, nullptr) !=
+  while (SQLErrorImpl(nullptr, connection, statement, state, nullptr, text, sizeof text, nullptr) !=
          SQL_NO_DATA_FOUND) {
     out.push_back(std::string(reinterpret_cast<char*>(state)) + ":" +
                   reinterpret_cast<char*>(text));
   }
   return out;
+}
+
+}  // namespace
+
+std::vector<std::string> ServerSession::Messages() {
+  return DrainMessages(nullptr, stmt_);
+}
+
+std::vector<std::string> ServerSession::ConnMessages() {
+  return DrainMessages(conn(), nullptr);
 }

@@ -59,8 +59,10 @@ class ServerSession {
   DrvStmt* stmt() const { return stmt_; }
   DrvConn* conn() const { return conn_.conn(); }
 
-  // "SQLSTATE:text" of every diagnostic on the statement; emptied.
+  // "SQLSTATE:text" of every diagnostic on the statement, on the
+  // connection; emptied.
   std::vector<std::string> Messages();
+  std::vector<std::string> ConnMessages();
 
  private:
   ConnFixture conn_;

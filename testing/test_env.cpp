@@ -1,6 +1,8 @@
 #include "testing/test_env.h"
 
 #include <atomic>
+#include <chrono>
+#include <thread>
 
 namespace {
 
@@ -49,4 +51,19 @@ void MemFailAfter(long n) {
   } else {
     g_failing.Disarm();
   }
+}
+
+int ScopedSilentConnects::Connect(PlatSocket, const PlatInetAddress*, int timeout_ms) {
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    timeouts_.push_back(timeout_ms);
+  }
+  std::this_thread::sleep_for(std::chrono::milliseconds(timeout_ms));
+  PlatSockSetLastError(kWsaEtimedout);
+  return 0;
+}
+
+std::vector<int> ScopedSilentConnects::timeouts() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return timeouts_;
 }

@@ -6,6 +6,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <mutex>
+#include <vector>
 
 #include "platform/env.h"
 
@@ -16,6 +18,9 @@ class ForwardingEnv : public PlatformEnv {
 
   void* Allocate(size_t size) override { return base_->Allocate(size); }
   void* Reallocate(void* block, size_t size) override { return base_->Reallocate(block, size); }
+  int Connect(PlatSocket s, const PlatInetAddress* to, int timeout_ms) override {
+    return base_->Connect(s, to, timeout_ms);
+  }
   void SleepMs(uint32_t milliseconds) override { base_->SleepMs(milliseconds); }
   void DebugOutput(const char* text) override { base_->DebugOutput(text); }
   void ShowMessage(const char* text) override { base_->ShowMessage(text); }
@@ -46,6 +51,19 @@ class ScopedSleep : public ScopedEnv {
 
  private:
   WaitFn wait_;
+};
+
+// While it lives, TCP connects go to a server whose SYNs are dropped: each
+// attempt waits out its whole timeout and fails as timed out. The timeouts
+// the attempts were given are kept.
+class ScopedSilentConnects : public ScopedEnv {
+ public:
+  int Connect(PlatSocket s, const PlatInetAddress* to, int timeout_ms) override;
+  std::vector<int> timeouts() const;
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<int> timeouts_;
 };
 
 // The n-th allocation or reallocation of the runtime's blocks from now

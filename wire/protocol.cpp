@@ -32,6 +32,13 @@ bool FrameHeaderValid(const FrameHeader& header, uint32_t max_payload) {
          uint64_t{header.payload_length} + kFrameHeaderSize == header.frame_length;
 }
 
+uint32_t FrameReadStep(uint32_t have, uint32_t payload_length) {
+  if (have >= payload_length) return 0;
+  uint32_t left = payload_length - have;
+  uint32_t step = have > kFrameFirstReadStep ? have : kFrameFirstReadStep;
+  return left < step ? left : step;
+}
+
 void SetLengthSlot(MsgBuf* message) {
   StoreBe32(message->data, message->write_len);
 }

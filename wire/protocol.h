@@ -83,6 +83,13 @@ FrameHeader ParseFrameHeader(const uint8_t in[kFrameHeaderSize]);
 // header and at most `max_payload` bytes.
 bool FrameHeaderValid(const FrameHeader& header, uint32_t max_payload);
 
+// A received payload's buffer grows with the bytes that have arrived, never
+// ahead of them by more than they already are (or the first step): a frame
+// header alone cannot make a peer reserve what it declares. How many more
+// bytes to make room for once `have` of `payload_length` are there.
+constexpr uint32_t kFrameFirstReadStep = 64u << 10;
+uint32_t FrameReadStep(uint32_t have, uint32_t payload_length);
+
 // Writes the message's length into its length slot.
 void SetLengthSlot(MsgBuf* message);
 

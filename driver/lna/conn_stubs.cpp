@@ -15,10 +15,11 @@ int NoFields(MsgBuf*) {
 
 }  // namespace
 
-int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key) {
+int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key, uint32_t wait_ms) {
   return RpcRunOwn(
       server, kRpcFailed, kRpcCancelPending,
-      [&](MsgBuf* b) { return Encode(b, CancelPendingRequest{cancel_key}); }, NoFields);
+      [&](MsgBuf* b) { return Encode(b, CancelPendingRequest{cancel_key}); }, NoFields,
+      RpcNothingToDiscard{}, wait_ms);
 }
 
 int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {

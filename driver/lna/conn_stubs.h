@@ -11,8 +11,10 @@
 // Diagnostic records one call fetches at most.
 constexpr uint16_t kRpcMaxDiagnostics = 10;
 
-// 3: to `server` ("host:port" or "host.port"); -20 when it cannot be reached.
-int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key);
+// 3: to `server` ("host:port" or "host.port"), all of it within `wait_ms`
+// (0: no bound); -20 when it cannot be reached or does not answer in time.
+int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key,
+                               uint32_t wait_ms = kRpcDefaultWaitMs);
 // 10: closes the RPC connection afterwards whatever the outcome, and clears
 // the handle.
 int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn);

@@ -61,8 +61,16 @@ int RpcRecvFrame(NetSocket s, const NetTransport* table, MsgBuf* message) {
     message->write_len = 0;
     return Fail(kWireErrBadRead);
   }
-  int ok = MsgBufReserve(message, length - 4) && ReadAll(s, table, message->data + 4, length - 4);
-  message->write_len = ok ? length : 0;
+  // Room is made as the bytes come, so that a peer declaring a payload
+  // it never sends costs no more than what it did send.
+  int ok = 1;
+  while (ok && message->write_len < length) {
+    uint32_t step = FrameReadStep(message->write_len, length);
+    ok =
+        MsgBufReserve(message, step) && ReadAll(s, table, message->data + message->write_len, step);
+    if (ok) message->write_len += step;
+  }
+  if (!ok) message->write_len = 0;
   message->read_pos = 0;
   return ok;
 }

@@ -16,7 +16,8 @@ constexpr uint32_t kRpcMaxPayload = 256u << 20;
 // last error.
 int RpcSendFrame(NetSocket s, const NetTransport* table, MsgBuf* message);
 // Reads one frame into the message (write length = payload length, read
-// position 0). A wrong magic, length fields that disagree, or a payload
-// shorter than a message header or above kRpcMaxPayload fail with 202;
-// short reads with the transport's code.
+// position 0), growing it with the payload bytes as they arrive. A wrong
+// magic, length fields that disagree, or a payload shorter than a message
+// header or above kRpcMaxPayload fail with 202; short reads with the
+// transport's code.
 int RpcRecvFrame(NetSocket s, const NetTransport* table, MsgBuf* message);

@@ -71,6 +71,29 @@ TEST(Frame, ReplyIsReadIntoTheMessage) {
   EXPECT_EQ(Written(buf.get()), Bytes(frame.begin() + 16, frame.end()));
 }
 
+// A peer that declares the largest payload and sends little of it makes the
+// buffer grow only with what it sent; a payload that does come whole is
+// read whole, however it was split.
+TEST(Frame, ThePayloadIsReservedAsItArrives) {
+  Bytes sent(100 << 10, 0x44);
+  Bytes head = Cat({Be32(0x27B25D1A), Be32(kRpcMaxPayload + 16), Be16(0), Be16(0),
+                    Be32(kRpcMaxPayload), Be32(kRpcMaxPayload)});
+  Serve(Cat({head, sent}));
+  auto buf = NewBuf();
+  TlsSlotSet(0);
+  EXPECT_EQ(RpcRecvFrame(0, &kFake, buf.get()), 0);
+  EXPECT_EQ(TlsSlotGet(), kNetErrClosed);
+  EXPECT_LE(buf->capacity, 4 * sent.size());
+
+  Bytes payload(3 << 20);
+  for (size_t i = 0; i < payload.size(); ++i) payload[i] = static_cast<uint8_t>(i % 251);
+  Serve(testing_peer::Frame(payload));
+  buf = NewBuf();
+  ASSERT_EQ(RpcRecvFrame(0, &kFake, buf.get()), 1);
+  Bytes frame = testing_peer::Frame(payload);
+  EXPECT_EQ(Written(buf.get()), Bytes(frame.begin() + 16, frame.end()));
+}
+
 TEST(Frame, BadRepliesFailTheReceive) {
   Bytes good_head = Cat({Be32(0x27B25D1A), Be32(16 + 20), Be16(0), Be16(0), Be32(20)});
   struct Case {

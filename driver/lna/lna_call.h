@@ -97,8 +97,9 @@ int16_t LnaGetDiagnostics(LnaConnection* conn, LnaStatement* stmt, LnaDiagRecord
                           uint16_t* count);
 
 // The application's login timeout in seconds for the next login (0: the
-// data source's LoginTimeout, else 30 seconds): it bounds the greeting and
-// the login's reply.
+// data source's LoginTimeout, else 30 seconds): it bounds the connect, the
+// greeting and the login's reply together, and then the reply of every call
+// that runs no statement.
 void LnaSetLoginTimeout(LnaConnection* conn, uint32_t seconds);
 // The login. The completed connection string goes to conn_out (out_size
 // bytes); the arrays are the caller's (MemFree).
@@ -124,7 +125,12 @@ int16_t LnaAllocStmtSP(LnaConnection* conn, LnaStatement** stmt);
 // Option 0 closes the result, 1 drops the record (the handle is gone after
 // a result of 0 or 1).
 int16_t LnaFreeStmtSP(LnaStatement* stmt, uint16_t option);
-int16_t LnaCancelSP(LnaStatement* stmt);
+// While another thread's call of the statement is on the wire, the cancel
+// travels the cancel route within the connection's call wait (at most
+// 10 s); one that could not be delivered gives -20 with its reason in
+// *undelivered (when given) and nothing saved on the statement, whose call
+// is still running.
+int16_t LnaCancelSP(LnaStatement* stmt, LnaDiagRecord* undelivered = nullptr);
 int16_t LnaSetStmtOptionSP(LnaStatement* stmt, uint16_t option, uintptr_t value, int16_t c_type);
 int16_t LnaGetStmtOptionSP(LnaStatement* stmt, uint16_t option, void* value, uint16_t* c_type);
 int16_t LnaSetCursorNameSP(LnaStatement* stmt, const char* name);

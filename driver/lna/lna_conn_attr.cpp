@@ -1,5 +1,6 @@
 #include "driver/lna/lna_conn_attr.h"
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -106,12 +107,59 @@ TraceHandle* LnaOpenTrace(const char* conn_string, int32_t* level) {
                    level != nullptr ? level : &ignored);
 }
 
+namespace {
+
+// The end of the value that starts at `value`: the next ';' outside double
+// quotes or braces, or the end of the text.
+char* ValueEnd(char* value) {
+  char close = '\0';
+  for (char* c = value; *c != '\0'; ++c) {
+    if (close != '\0') {
+      if (*c == close) close = '\0';
+    } else if (*c == '"') {
+      close = '"';
+    } else if (*c == '{') {
+      close = '}';
+    } else if (*c == ';') {
+      return c;
+    }
+  }
+  return value + std::strlen(value);
+}
+
+// True when [key, end) is a password key: PWD, or the Password other
+// drivers take, in any letter case, white space around it allowed.
+bool IsPasswordKey(const char* key, const char* end) {
+  while (key < end && std::isspace(static_cast<unsigned char>(*key))) ++key;
+  while (end > key && std::isspace(static_cast<unsigned char>(end[-1]))) --end;
+  size_t n = static_cast<size_t>(end - key);
+  return (n == 3 && StrCaseNCompare(key, "PWD", 3) == 0) ||
+         (n == 8 && StrCaseNCompare(key, "Password", 8) == 0);
+}
+
+}  // namespace
+
 void MaskConnPassword(char* conn_string) {
   if (conn_string == nullptr) return;
   // A string may name the password more than once (a DSN's and the
   // application's own); none of them may reach the trace.
-  for (char* p = std::strstr(conn_string, "PWD"); p != nullptr; p = std::strstr(p + 1, "PWD")) {
-    if (p[3] != '=') continue;
-    for (char* c = p + 4; *c != '\0' && *c != ';'; ++c) *c = '*';
+  char* item = conn_string;
+  while (*item != '\0') {
+    char* equals = item;
+    while (*equals != '\0' && *equals != '=' && *equals != ';') ++equals;
+    if (*equals != '=') {
+      item = *equals == ';' ? equals + 1 : equals;
+      continue;
+    }
+    // Only a password's own value is read as quoted: another item's
+    // stray quote must not hide the password after it.
+    char* end = IsPasswordKey(item, equals) ? ValueEnd(equals + 1) : nullptr;
+    if (end != nullptr) {
+      for (char* c = equals + 1; c < end; ++c) *c = '*';
+    } else {
+      end = std::strchr(equals + 1, ';');
+      if (end == nullptr) end = equals + 1 + std::strlen(equals + 1);
+    }
+    item = *end == ';' ? end + 1 : end;
   }
 }

@@ -25,5 +25,7 @@ void LnaReadArrayFetch(LnaConnection* conn, const char* conn_string);
 void LnaReadAsyncEnable(LnaConnection* conn, const char* conn_string);
 // The `LnaTrace` of the data source the string names, or null.
 TraceHandle* LnaOpenTrace(const char* conn_string, int32_t* level);
-// Replaces every password value by '*' characters, in place.
+// Replaces the value of every PWD or Password item (any letter case) by
+// '*' characters, in place; a value in double quotes or braces is masked
+// whole.
 void MaskConnPassword(char* conn_string);

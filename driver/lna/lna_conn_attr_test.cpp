@@ -93,6 +93,15 @@ TEST_F(ConnAttrTest, PasswordMasking) {
       {"XPWD;PWD=tiger", "XPWD;PWD=*****"},
       {"PWD=;UID=u", "PWD=;UID=u"},
       {"UID=u", "UID=u"},
+      // Other drivers' key, which users paste into connection strings.
+      {"DSN=a;Password=secret;UID=u", "DSN=a;Password=******;UID=u"},
+      {"pwd=x; PASSWORD =y", "pwd=*; PASSWORD =*"},
+      {"OldPassword=1;PWDX=2", "OldPassword=1;PWDX=2"},
+      // A quoted or braced password is masked whole; another item's stray
+      // quote hides nothing.
+      {"PWD=\"a;b\";UID=u", "PWD=*****;UID=u"},
+      {"PWD={a;b};UID=u", "PWD=*****;UID=u"},
+      {"DSN={x;PWD=secret", "DSN={x;PWD=******"},
   };
   for (const auto& [in, out] : cases) {
     std::string s = in;

@@ -25,6 +25,17 @@ int16_t AfterStub(LnaConnection* conn, int16_t status, uint32_t procedure) {
   return status;
 }
 
+// A commit or rollback the server took after it had reported the data
+// source's connection gone ended nothing: the work went with the
+// connection, and that is what the application learns.
+int16_t RefuseLostTransaction(LnaConnection* conn, int16_t status) {
+  LnaFieldGuard guard;
+  if (!conn->source_lost) return status;
+  conn->diag = conn->source_lost_reason;
+  conn->diag_waiting = 1;
+  return kLnaFailed;
+}
+
 // The text of an information value into the caller's buffer, cut to fit.
 int16_t StoreInfoText(LnaConnection* conn, const LnaTypedValue& v, int32_t full_length,
                       char* buffer, int32_t buffer_size, int32_t* length) {
@@ -173,6 +184,7 @@ int16_t LnaTransactSP(LnaConnection* conn, uint16_t type) {
     result = _rpcLnaTransactSP(&conn->rpc, conn->server_conn, type);
     TraceReturn(trace, "_rpcLnaTransactSP", result);
     result = AfterStub(conn, result, kRpcTransact);
+    if (result == kLnaOk || result == kLnaInfo) result = RefuseLostTransaction(conn, result);
   }
   TraceReturn(trace, "LnaTransactSP", result);
   return result;

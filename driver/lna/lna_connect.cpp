@@ -27,6 +27,7 @@ void DropPreviousLogin(LnaConnection* conn) {
   conn->trace = nullptr;
   LnaFieldGuard guard;
   conn->login_diag_count = 0;
+  conn->source_lost = 0;
 }
 
 // A login the server refused without a connection id: its reasons are
@@ -109,13 +110,14 @@ int16_t LnaConnectMP(LnaConnection* conn, const char* conn_in, char* conn_out, i
                 TraceAddr(server_info), TraceAddr(info154), TraceAddr(info96), TraceAddr(types),
                 TraceAddr(type_count), TraceAddr(table_types), TraceAddr(table_type_count),
                 TraceAddr(functions), TraceAddr(connect_result), TraceAddr(info52));
-    result = _rpcLnaConnectMP(server, &server_conn, &conn->rpc, &cancel_key, conn_in, conn_out,
-                              out_size, extra, server_info, info154, info96, types, type_count,
-                              table_types, table_type_count, functions, connect_result, info52,
-                              LoginWaitMs(conn, conn_in));
-    // Logged in, a call may take as long as it needs unless its statement
-    // has a query timeout.
-    if (conn->rpc != nullptr) conn->rpc->reply_wait_ms = 0;
+    conn->call_wait_ms = LoginWaitMs(conn, conn_in);
+    result =
+        _rpcLnaConnectMP(server, &server_conn, &conn->rpc, &cancel_key, conn_in, conn_out, out_size,
+                         extra, server_info, info154, info96, types, type_count, table_types,
+                         table_type_count, functions, connect_result, info52, conn->call_wait_ms);
+    // Logged in, a call that runs no statement waits as long as the login
+    // might have; a statement's call as long as its query timeout says.
+    if (conn->rpc != nullptr) conn->rpc->call_wait_ms = conn->call_wait_ms;
     TraceReturn(trace, "_rpcLnaConnectMP", result);
     bool transport_failed = result == kLnaFailed && TlsSlotGet() != 0;
 
@@ -188,7 +190,14 @@ int16_t LnaDisconnectSP(LnaConnection* conn) {
                   TraceAddr(conn->rpc));
       result = _rpcLnaDisconnectSP(&conn->rpc, conn->server_conn);
       TraceReturn(trace, "_rpcLnaDisconnectSP", result);
-      if (result == kLnaFailed) PostTransportError(conn, nullptr, kRpcDisconnect);
+      if (result == kLnaFailed && TlsSlotGet() != 0) {
+        // The request or its reply was lost (a server that stopped or
+        // went): the connection is closed all the same, as a broken one's
+        // is, and the server rolls back what it held open.
+        PostTransportError(conn, nullptr, kRpcDisconnect);
+        PostLnaError(conn, nullptr, kLnaMsgDisconnect, 0, kLocDisconnect);
+        result = kLnaInfo;
+      }
     }
     conn->rpc = nullptr;
   }

@@ -30,6 +30,32 @@ uint16_t TakeLoginDiags(LnaConnection* conn, LnaDiagRecord* out) {
   return n;
 }
 
+// A server diagnostic that says the data source's connection behind the
+// login is gone: a connection exception (class 08), or the backend's
+// session ended by its operator or a crash (PostgreSQL's 57P01, 57P02).
+bool SaysSourceLost(const char* sqlstate) {
+  return std::strncmp(sqlstate, "08", 2) == 0 || std::strcmp(sqlstate, "57P01") == 0 ||
+         std::strcmp(sqlstate, "57P02") == 0;
+}
+
+// The server's records, remembering the first that says the data source's
+// connection is gone: work of an open transaction went with it, whatever a
+// later commit or rollback is told.
+int16_t ServerDiagnostics(LnaConnection* conn, int32_t server_conn, int32_t server_stmt,
+                          LnaDiagRecord* records, uint16_t* count) {
+  int16_t status = _rpcLnaGetErrorsSP(&conn->rpc, server_conn, server_stmt, records, count);
+  for (uint16_t i = 0; i < *count; ++i) {
+    if (!SaysSourceLost(records[i].sqlstate)) continue;
+    LnaFieldGuard guard;
+    if (!conn->source_lost) {
+      conn->source_lost = 1;
+      conn->source_lost_reason = records[i];
+    }
+    break;
+  }
+  return status;
+}
+
 }  // namespace
 
 int16_t LnaGetDiagnostics(LnaConnection* conn, LnaStatement* stmt, LnaDiagRecord* records,
@@ -42,7 +68,7 @@ int16_t LnaGetDiagnostics(LnaConnection* conn, LnaStatement* stmt, LnaDiagRecord
       return kLnaOk;
     }
     if (LnaIsBroken(stmt->conn)) return RefuseBroken(nullptr, stmt, kLocStmtDiagnostics);
-    return _rpcLnaGetErrorsSP(&stmt->conn->rpc, 0, stmt->server_stmt, records, count);
+    return ServerDiagnostics(stmt->conn, 0, stmt->server_stmt, records, count);
   }
   if (conn == nullptr) return kLnaNoRecord;
   if (TakeSaved(&conn->diag_waiting, &conn->diag, records)) {
@@ -55,5 +81,5 @@ int16_t LnaGetDiagnostics(LnaConnection* conn, LnaStatement* stmt, LnaDiagRecord
     return kLnaOk;
   }
   if (LnaIsBroken(conn)) return RefuseBroken(conn, nullptr, kLocConnDiagnostics);
-  return _rpcLnaGetErrorsSP(&conn->rpc, conn->server_conn, 0, records, count);
+  return ServerDiagnostics(conn, conn->server_conn, 0, records, count);
 }

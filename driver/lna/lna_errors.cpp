@@ -60,22 +60,8 @@ void CopySqlState(char* out, const char* text) {
   out[n] = '\0';
 }
 
-}  // namespace
-
-void AppendDiagText(char* buffer, const char* text) {
-  StrAppendBounded(buffer, text, kLnaDiagTextMax + 1);
-}
-
-void SaveLnaDiagnostic(LnaConnection* conn, LnaStatement* stmt, const char* sqlstate,
-                       int32_t location, const char* text) {
-  LnaDiagRecord made{};
-  CopySqlState(made.sqlstate, sqlstate != nullptr ? sqlstate : "");
-  made.native_error = location;
-  char prefix[kLnaDiagTextMax + 1];
-  LnaMessageText(kLnaMsgLayerPrefix, prefix, sizeof prefix);
-  AppendDiagText(made.text, prefix);
-  AppendDiagText(made.text, text != nullptr ? text : "");
-
+// Into the statement's slot, else the connection's, else nowhere.
+void Store(LnaConnection* conn, LnaStatement* stmt, const LnaDiagRecord& made) {
   LnaFieldGuard guard;
   if (stmt != nullptr) {
     stmt->diag = made;
@@ -86,19 +72,42 @@ void SaveLnaDiagnostic(LnaConnection* conn, LnaStatement* stmt, const char* sqls
   }
 }
 
-void PostLnaError(LnaConnection* conn, LnaStatement* stmt, uint32_t message,
-                  uint32_t native_message, int32_t location) {
+}  // namespace
+
+void AppendDiagText(char* buffer, const char* text) {
+  StrAppendBounded(buffer, text, kLnaDiagTextMax + 1);
+}
+
+LnaDiagRecord MakeLnaDiagnostic(const char* sqlstate, int32_t location, const char* text) {
+  LnaDiagRecord made{};
+  CopySqlState(made.sqlstate, sqlstate != nullptr ? sqlstate : "");
+  made.native_error = location;
+  char prefix[kLnaDiagTextMax + 1];
+  LnaMessageText(kLnaMsgLayerPrefix, prefix, sizeof prefix);
+  AppendDiagText(made.text, prefix);
+  AppendDiagText(made.text, text != nullptr ? text : "");
+  return made;
+}
+
+void SaveLnaDiagnostic(LnaConnection* conn, LnaStatement* stmt, const char* sqlstate,
+                       int32_t location, const char* text) {
+  Store(conn, stmt, MakeLnaDiagnostic(sqlstate, location, text));
+}
+
+LnaDiagRecord MakeLnaError(uint32_t message, uint32_t native_message, int32_t location) {
   char primary[kLnaDiagTextMax + 1];
   LnaMessageText(message, primary, sizeof primary);
   char sqlstate[kSqlStateLength + 1];
   CopySqlState(sqlstate, primary);
-  if (native_message != 0) {
-    char text[kLnaDiagTextMax + 1];
-    LnaMessageText(native_message, text, sizeof text);
-    SaveLnaDiagnostic(conn, stmt, sqlstate, location, text);
-  } else {
-    SaveLnaDiagnostic(conn, stmt, sqlstate, location, AfterSqlState(primary));
-  }
+  if (native_message == 0) return MakeLnaDiagnostic(sqlstate, location, AfterSqlState(primary));
+  char text[kLnaDiagTextMax + 1];
+  LnaMessageText(native_message, text, sizeof text);
+  return MakeLnaDiagnostic(sqlstate, location, text);
+}
+
+void PostLnaError(LnaConnection* conn, LnaStatement* stmt, uint32_t message,
+                  uint32_t native_message, int32_t location) {
+  Store(conn, stmt, MakeLnaError(message, native_message, location));
 }
 
 int16_t RefuseBroken(LnaConnection* conn, LnaStatement* stmt, int32_t location) {
@@ -112,9 +121,9 @@ int16_t RefuseBroken(LnaConnection* conn, LnaStatement* stmt, int32_t location) 
   return kLnaFailed;
 }
 
-void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t procedure) {
+bool LnaTransportDiagnostic(uint32_t procedure, LnaDiagRecord* out) {
   uint32_t code = TlsSlotGet();
-  if (code == 0) return;
+  if (code == 0) return false;
 
   char sqlstate[kSqlStateLength + 1] = "";
   char message[kLnaDiagTextMax + 1] = "";
@@ -173,9 +182,14 @@ void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t proced
     AppendDiagText(message, text);
   }
   if (sqlstate[0] == '\0') LnaMessageText(kLnaMsgSqlState, sqlstate, sizeof sqlstate);
+  *out = MakeLnaDiagnostic(sqlstate, kLocTransportBase + static_cast<int32_t>(procedure), message);
+  return true;
+}
 
-  SaveLnaDiagnostic(conn, stmt, sqlstate, kLocTransportBase + static_cast<int32_t>(procedure),
-                    message);
+void PostTransportError(LnaConnection* conn, LnaStatement* stmt, uint32_t procedure) {
+  LnaDiagRecord made;
+  if (!LnaTransportDiagnostic(procedure, &made)) return;
+  Store(conn, stmt, made);
   LnaConnection* owner = conn != nullptr ? conn : (stmt != nullptr ? stmt->conn : nullptr);
   LnaSetBroken(owner, 1);
 }

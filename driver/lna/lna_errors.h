@@ -36,6 +36,7 @@ enum : uint32_t {
   kLnaMsgProtocolLib = 0x80001FC3u,
   kLnaMsgUnknownHost = 0x80001FC4u,
   kLnaMsgNoReply = 0x80001FC5u,
+  kLnaMsgCancelRefused = 0x80001FC6u,
 };
 
 // Location numbers: the native number of a client-made diagnostic.
@@ -83,16 +84,24 @@ enum : int32_t {
 // Message text buffers hold this many characters and a NUL.
 constexpr size_t kLnaDiagTextMax = 512;
 
+// The diagnostic PostLnaError saves, without saving it.
+LnaDiagRecord MakeLnaError(uint32_t message, uint32_t native_message, int32_t location);
 // Builds the diagnostic of `message` (its first five characters the
 // SQLSTATE) with the text of `native_message` (0: the rest of `message`)
 // and saves it at `location`.
 void PostLnaError(LnaConnection* conn, LnaStatement* stmt, uint32_t message,
                   uint32_t native_message, int32_t location);
+// A client diagnostic: the SQLSTATE, the location as its native number,
+// "[VeltoClient LNA]" and the text, cut to fit.
+LnaDiagRecord MakeLnaDiagnostic(const char* sqlstate, int32_t location, const char* text);
 // Saves into the statement's slot, else the connection's, else nowhere.
 void SaveLnaDiagnostic(LnaConnection* conn, LnaStatement* stmt, const char* sqlstate,
                        int32_t location, const char* text);
 // Appends `text` to `buffer` (kLnaDiagTextMax + 1 bytes), cutting it.
 void AppendDiagText(char* buffer, const char* text);
+// The diagnostic of the thread's last transport error for a failure of
+// `procedure`, into *out; false when no transport error is set.
+bool LnaTransportDiagnostic(uint32_t procedure, LnaDiagRecord* out);
 // After a remote call returned -20: when the thread's last transport error
 // is set, saves its diagnostic at 2000 + procedure and marks the connection
 // broken; otherwise does nothing (the server's own failure).

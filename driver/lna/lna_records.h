@@ -64,6 +64,14 @@ struct LnaConnection {
   // The application's login timeout in milliseconds; 0 takes the data
   // source's LoginTimeout.
   uint32_t login_wait_ms;
+  // What the login waited for at most (0: no bound): the bound, once logged
+  // in, of every call that runs no statement, the cancel route's included.
+  uint32_t call_wait_ms;
+  // Set when the server reported that the data source's connection behind
+  // this login is gone, with the first record that said so; a commit or
+  // rollback then fails with it (until the next login).
+  uint32_t source_lost;
+  LnaDiagRecord source_lost_reason;
   // The statement whose call is on the wire, for a cancel from another
   // thread (read and written through LnaStmtCall only).
   LnaStatement* calling_stmt;

@@ -18,7 +18,8 @@ std::atomic_ref<LnaStatement*> Calling(LnaConnection* conn) {
 // own, to cancel what runs for this login.
 bool CancelOverdue(void* context) {
   auto* conn = static_cast<LnaConnection*>(context);
-  return _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key) == kLnaOk;
+  return _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key, LnaCancelWaitMs(conn)) ==
+         kLnaOk;
 }
 
 }  // namespace
@@ -27,9 +28,11 @@ LnaStmtCall::LnaStmtCall(LnaStatement* stmt)
     : stmt_(stmt), rpc_(stmt != nullptr && stmt->conn != nullptr ? stmt->conn->rpc : nullptr) {
   if (rpc_ == nullptr) return;
   uint64_t wait = uint64_t{stmt->query_timeout_s} * 1000;
-  rpc_->reply_wait_ms = wait > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(wait);
-  rpc_->overdue_fn = CancelOverdue;
-  rpc_->overdue_context = stmt->conn;
+  wait_.conn = rpc_;
+  wait_.wait_ms = wait > UINT32_MAX ? UINT32_MAX : static_cast<uint32_t>(wait);
+  wait_.overdue_fn = CancelOverdue;
+  wait_.overdue_context = stmt->conn;
+  outer_ = RpcSetStatementWait(&wait_);
   Calling(stmt->conn).store(stmt);
 }
 
@@ -40,17 +43,12 @@ LnaStmtCall::~LnaStmtCall() {
 void LnaStmtCall::End() {
   if (rpc_ == nullptr) return;
   Calling(stmt_->conn).store(nullptr);
-  // Procedure 10 closes the connection; statement calls never do.
-  if (stmt_->conn->rpc == rpc_) {
-    rpc_->reply_wait_ms = 0;
-    rpc_->overdue_fn = nullptr;
-    rpc_->overdue_context = nullptr;
-  }
+  RpcSetStatementWait(outer_);
   rpc_ = nullptr;
 }
 
 int16_t LnaStmtCall::Settle(int16_t status, uint32_t procedure) {
-  bool overdue = rpc_ != nullptr && rpc_->overdue;
+  bool overdue = rpc_ != nullptr && wait_.overdue;
   End();
   if (status == kLnaFailed) PostTransportError(nullptr, stmt_, procedure);
   if (overdue && status != kLnaOk && status != kLnaInfo && status != kLnaNeedData)
@@ -66,4 +64,9 @@ bool LnaStmtInCall(const LnaStatement* stmt) {
 
 void LnaSetQueryTimeout(LnaStatement* stmt, uint32_t seconds) {
   if (stmt != nullptr) stmt->query_timeout_s = seconds;
+}
+
+uint32_t LnaCancelWaitMs(const LnaConnection* conn) {
+  uint32_t wait = conn != nullptr ? conn->call_wait_ms : 0;
+  return wait != 0 && wait < kRpcCancelGraceMs ? wait : kRpcCancelGraceMs;
 }

@@ -9,6 +9,7 @@
 
 #include "driver/lna/lna_call.h"
 #include "driver/lna/lna_records.h"
+#include "driver/lna/rpc_call.h"
 
 class LnaStmtCall {
  public:
@@ -28,9 +29,15 @@ class LnaStmtCall {
   void End();
   LnaStatement* stmt_;
   RpcConnection* rpc_;
+  RpcStatementWait wait_{};
+  RpcStatementWait* outer_ = nullptr;  // the thread's wait before this call
 };
 
 // True while a call of `stmt` is on the wire (any thread may ask).
 bool LnaStmtInCall(const LnaStatement* stmt);
 // The query timeout, in seconds, that bounds the statement's replies.
 void LnaSetQueryTimeout(LnaStatement* stmt, uint32_t seconds);
+// How long the cancel route's own connection may take to deliver a cancel
+// of a call of `conn`: the connection's call wait, at most
+// kRpcCancelGraceMs.
+uint32_t LnaCancelWaitMs(const LnaConnection* conn);

@@ -25,6 +25,14 @@ int16_t AfterStub(LnaStatement* stmt, int16_t status, uint32_t procedure) {
 
 enum class CancelStep { kBroken, kSend, kCancelPending, kWrongStatement, kNothing };
 
+// Why the cancel route failed: its transport error, else the server's
+// refusal, whose own diagnostics went with the cancel's connection.
+void UndeliveredCancel(LnaDiagRecord* out) {
+  if (LnaTransportDiagnostic(kRpcCancelPending, out)) return;
+  *out = MakeLnaError(kLnaMsgGeneric, kLnaMsgCancelRefused,
+                      kLocTransportBase + static_cast<int32_t>(kRpcCancelPending));
+}
+
 }  // namespace
 
 int16_t LnaFreeStmtSP(LnaStatement* stmt, uint16_t option) {
@@ -48,7 +56,7 @@ int16_t LnaFreeStmtSP(LnaStatement* stmt, uint16_t option) {
   return result;
 }
 
-int16_t LnaCancelSP(LnaStatement* stmt) {
+int16_t LnaCancelSP(LnaStatement* stmt, LnaDiagRecord* undelivered) {
   if (stmt == nullptr) return kLnaNoRecord;
   LnaConnection* conn = stmt->conn;
   TraceHandle* trace = LnaTraceOf(conn);
@@ -59,10 +67,13 @@ int16_t LnaCancelSP(LnaStatement* stmt) {
     // not posted on the statement, whose call is still running.
     TracePrintf(trace, "LnaCancelSP(0x%08lx, 0x%08lx)\n", TraceAddr(conn->rpc),
                 static_cast<unsigned long>(conn->cancel_key));
-    int16_t sent = _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key);
+    int16_t sent =
+        _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key, LnaCancelWaitMs(conn));
     TraceReturn(trace, "_rpcLnaCancelSP", sent);
-    TraceReturn(trace, "LnaCancelSP", kLnaOk);
-    return kLnaOk;
+    int16_t result = sent == kLnaOk || sent == kLnaInfo ? kLnaOk : kLnaFailed;
+    if (result != kLnaOk && undelivered != nullptr) UndeliveredCancel(undelivered);
+    TraceReturn(trace, "LnaCancelSP", result);
+    return result;
   }
   CancelStep step;
   {
@@ -96,7 +107,8 @@ int16_t LnaCancelSP(LnaStatement* stmt) {
       if (conn->async_cancel) {
         TracePrintf(trace, "LnaCancelSP(0x%08lx, 0x%08lx)\n", TraceAddr(conn->rpc),
                     static_cast<unsigned long>(conn->cancel_key));
-        int16_t sent = _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key);
+        int16_t sent =
+            _rpcLnaCancelPendingSP(conn->server_name, conn->cancel_key, LnaCancelWaitMs(conn));
         TraceReturn(trace, "_rpcLnaCancelSP", sent);
         if (sent == kLnaFailed) PostTransportError(nullptr, stmt, kRpcCancelPending);
       }

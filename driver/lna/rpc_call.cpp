@@ -8,20 +8,30 @@
 
 namespace {
 
-// Waits for the reply within the connection's bound. A reply that outlasts
-// it runs the overdue hook once; after a cancel the reply gets a little
-// more time. 1 when the reply can be read, 0 (code 132) when it never came.
+thread_local RpcStatementWait* t_statement_wait = nullptr;
+
+// Waits for the reply within its bound. A statement's reply that outlasts
+// its wait runs the overdue hook once; after a cancel the reply gets a
+// little more time. 1 when the reply can be read, 0 when it never came
+// (code 132), also when no cancel could be delivered.
 int AwaitReply(RpcConnection* conn) {
-  uint32_t wait = conn->reply_wait_ms;
+  RpcStatementWait* statement = t_statement_wait;
+  if (statement != nullptr && statement->conn != conn) statement = nullptr;
+  uint32_t wait = statement != nullptr ? statement->wait_ms : conn->call_wait_ms;
   // A reply that stalls half-way is bounded too: every read of it is.
-  uint32_t per_read = wait > 0 ? wait + kRpcCancelGraceMs : 0;
-  if (conn->applied_wait_ms != per_read && NetBoundReceives(conn->socket, per_read))
-    conn->applied_wait_ms = per_read;
-  if (wait == 0) return 1;
+  uint32_t per_read = conn->call_wait_ms;
+  if (per_read == 0 && wait > 0) per_read = wait + kRpcCancelGraceMs;
+  NetBoundReceives(conn->socket, per_read);
+  if (wait == 0) return NetWaitReadable(conn->socket, kNetWaitForever) > 0;
   int ready = NetWaitReadable(conn->socket, wait);
   if (ready != 0) return ready > 0;
-  conn->overdue = 1;
-  if (conn->overdue_fn == nullptr || !conn->overdue_fn(conn->overdue_context)) return 0;
+  if (statement == nullptr) return 0;
+  statement->overdue = 1;
+  if (statement->overdue_fn == nullptr || !statement->overdue_fn(statement->overdue_context)) {
+    // The cancel's own connection left its code; the reply is what failed.
+    TlsSlotSet(kNetErrTimedOut);
+    return 0;
+  }
   return NetWaitReadable(conn->socket, kRpcCancelGraceMs) > 0;
 }
 
@@ -32,6 +42,12 @@ int Failed(RpcConnection* conn, ReplyHeader* header, int32_t kind) {
 }
 
 }  // namespace
+
+RpcStatementWait* RpcSetStatementWait(RpcStatementWait* wait) {
+  RpcStatementWait* previous = t_statement_wait;
+  t_statement_wait = wait;
+  return previous;
+}
 
 int RpcBeginCall(MsgBuf* message, RpcConnection* conn, uint32_t procedure) {
   if (message == nullptr) return 0;
@@ -55,7 +71,6 @@ int RpcDoCall(RpcConnection* conn, MsgBuf* message, ReplyHeader* header) {
   RequestHeader request{};
   PeekRequestHeader(message, &request);
   bool locked = conn->lock_valid && rcSynObjLock(conn->lock) == kSynObjOk;
-  conn->overdue = 0;
   int sent = RpcSendRequest(conn, message);
   int received = sent && AwaitReply(conn) && RpcRecvReply(conn, message);
   if (locked) SemLeave(conn->lock);

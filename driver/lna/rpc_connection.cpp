@@ -21,19 +21,32 @@ RpcConnection* RpcConnOpen(const char* server, const char* /*protocol*/, uint32_
     TlsSlotSet(kWireErrNoMemory);
     return nullptr;
   }
+  NetDeadline deadline = NetDeadline::After(wait_ms);
   conn->transport = kNetNoSocket;
   conn->socket = kNetNoSocket;
-  conn->transport = hNetConnect(server);
+  conn->transport = hNetConnect(server, deadline);
   if (conn->transport == kNetNoSocket) {
     MemFree(conn);
     return nullptr;
   }
-  if (wait_ms > 0 && NetBoundReceives(conn->transport, wait_ms)) conn->applied_wait_ms = wait_ms;
-  conn->reply_wait_ms = wait_ms;
-  if (!RpcHandshake(conn->transport, &conn->socket, &conn->table)) {
+  // What the connect left of the wait bounds the greeting, and then the
+  // first call.
+  uint32_t left = deadline.LeftMs();
+  bool greeted = false;
+  if (left == 0) {
+    TlsSlotSet(kNetErrTimedOut);
+  } else {
+    NetBoundReceives(conn->transport, deadline.bounded() ? left : 0);
+    greeted = RpcHandshake(conn->transport, &conn->socket, &conn->table);
+  }
+  if (!greeted) {
     NetClose(conn->transport);
     MemFree(conn);
     return nullptr;
+  }
+  if (deadline.bounded()) {
+    left = deadline.LeftMs();
+    conn->call_wait_ms = left > 0 ? left : 1;
   }
   // A connection whose lock could not be made still works, unlocked.
   conn->lock_valid = SynObjCreate(&conn->lock) == kSynObjOk ? 1 : 0;

@@ -19,17 +19,13 @@ enum : int32_t {
   kRpcErrUnpack = 7,    // the reply could not be unpacked or had bytes left over
 };
 
-// How long a new connection waits for the greeting and, until told
-// otherwise, for each reply: a server that accepts and then stays silent
-// must not hold the application for ever.
+// How long a new connection may take to connect, greet and answer its
+// first call: a server that accepts and then stays silent must not hold the
+// application for ever.
 constexpr uint32_t kRpcDefaultWaitMs = 30000;
 // How long a reply may still take once its bound passed and the overdue
 // hook cancelled the call.
 constexpr uint32_t kRpcCancelGraceMs = 10000;
-
-// Called once when a reply outlasts its bound; true when it asked the
-// server to end the call, so that the reply is worth waiting for a little.
-using RpcOverdueFn = bool (*)(void* context);
 
 struct RpcConnection {
   NetSocket transport;  // the socket hNetConnect returned
@@ -39,19 +35,18 @@ struct RpcConnection {
   NetTransport table;
   SynObj* lock;
   uint32_t lock_valid;  // 1 when the lock was created
-  // The wait for each reply, in milliseconds; 0 waits as long as it takes.
-  uint32_t reply_wait_ms;
-  uint32_t applied_wait_ms;  // the receive bound the socket has now
-  RpcOverdueFn overdue_fn;   // may be null
-  void* overdue_context;
-  uint32_t overdue;  // 1 when the last call's reply outlasted its bound
+  // How long a call that runs no statement waits for its reply, and any
+  // call for the rest of a reply that has begun, in milliseconds; 0 waits
+  // as long as it takes. A statement's call has its own wait (rpc_call.h).
+  uint32_t call_wait_ms;
 };
 
-// Connects to the server text ("host:port" or "host.port"), exchanges the
-// greeting within `wait_ms` (0: no bound) and creates the lock; replies are
-// then waited for as long, until reply_wait_ms says otherwise. The protocol
-// text is accepted and not used. Null on failure, with the code in the
-// thread's last error (132 for a silent server) and nothing left open.
+// Connects to the server text ("host:port" or "host.port") and exchanges
+// the greeting, both within `wait_ms` (0: no bound), and creates the lock;
+// the connection's calls then wait for what is left of `wait_ms`, until
+// call_wait_ms says otherwise. The protocol text is accepted and not used.
+// Null on failure, with the code in the thread's last error (132 for a
+// silent server) and nothing left open.
 RpcConnection* RpcConnOpen(const char* server, const char* protocol,
                            uint32_t wait_ms = kRpcDefaultWaitMs);
 // Sends the 255-byte greeting and reads the server's 255 bytes through a

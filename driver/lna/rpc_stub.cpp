@@ -18,10 +18,10 @@ int16_t RpcStubFail(RpcConnection* conn, MsgBuf* buf, int32_t kind) {
   return kRpcFailed;
 }
 
-RpcConnection* RpcOpenOwn(const char* server) {
+RpcConnection* RpcOpenOwn(const char* server, uint32_t wait_ms) {
   TlsSlotSet(kNetErrNone);
   char* protocol = ResolveServerProtocol(server);
-  RpcConnection* conn = RpcConnOpen(server, protocol);
+  RpcConnection* conn = RpcConnOpen(server, protocol, wait_ms);
   MemFree(protocol);
   return conn;
 }

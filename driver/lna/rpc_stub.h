@@ -28,8 +28,9 @@ MsgBuf* RpcStubStart(RpcConnection* conn, int32_t no_buffer_kind);
 int16_t RpcStubFail(RpcConnection* conn, MsgBuf* buf, int32_t kind);
 
 // Opens a connection of its own to `server` for an administrative call,
-// with the protocol text chosen for it. Null on failure.
-RpcConnection* RpcOpenOwn(const char* server);
+// with the protocol text chosen for it; the connect, the greeting and the
+// call share `wait_ms`. Null on failure.
+RpcConnection* RpcOpenOwn(const char* server, uint32_t wait_ms = kRpcDefaultWaitMs);
 
 // A reply's count field and the number of elements its array carried: the
 // count handed out is the smaller, so that no caller reads past an array.
@@ -65,12 +66,12 @@ int16_t RpcRun(RpcConnection* conn, uint32_t procedure, Pack&& pack, Unpack&& un
 }
 
 // The same on a connection of its own to `server`, opened for the one call
-// and closed again on every path. When no connection can be opened the
-// result is `no_connection_status`.
+// and closed again on every path, all of it within `wait_ms`. When no
+// connection can be opened the result is `no_connection_status`.
 template <typename Pack, typename Unpack, typename Discard = RpcNothingToDiscard>
 int16_t RpcRunOwn(const char* server, int16_t no_connection_status, uint32_t procedure, Pack&& pack,
-                  Unpack&& unpack, Discard&& discard = {}) {
-  RpcConnection* conn = RpcOpenOwn(server);
+                  Unpack&& unpack, Discard&& discard = {}, uint32_t wait_ms = kRpcDefaultWaitMs) {
+  RpcConnection* conn = RpcOpenOwn(server, wait_ms);
   if (conn == nullptr) return no_connection_status;
   int16_t status = RpcRun(conn, procedure, pack, unpack, discard);
   RpcConnClose(conn);

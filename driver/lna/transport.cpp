@@ -7,6 +7,7 @@
 #include "common/memory.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
+#include "driver/lna/net_stash.h"
 #include "driver/lna/protocol_trace.h"
 #include "driver/lna/proxy.h"
 #include "driver/lna/server_address.h"
@@ -40,7 +41,7 @@ void SetRealServer(const char* host_port) {
   std::memcpy(g_real_server, text, sizeof text);
 }
 
-NetSocket ConnectTo(const char* address) {
+NetSocket ConnectTo(const char* address, const NetDeadline& deadline) {
   PlatInetAddress to{};
   if (!NetResolveAddress(address, &to)) return kNetNoSocket;
   NetSocket s = PlatSocketTcp();
@@ -48,10 +49,13 @@ NetSocket ConnectTo(const char* address) {
     NetMapError();
     return kNetNoSocket;
   }
-  if (!NetConnectRetry(s, &to)) {
+  if (!NetConnectRetry(s, &to, deadline)) {
     PlatCloseSocket(s);
     return kNetNoSocket;
   }
+  // A descriptor closed by other means than NetClose must not pass on
+  // what arrived for its earlier socket.
+  NetStashDrop(s);
   return s;
 }
 
@@ -93,7 +97,7 @@ int NetStartup() {
   return result;
 }
 
-NetSocket hNetConnect(const char* host_port) {
+NetSocket hNetConnect(const char* host_port, const NetDeadline& deadline) {
   OpenProtocolTrace();
   if (!NetStartup()) return kNetNoSocket;
   TraceHandle* trace = ProtocolTrace();
@@ -113,20 +117,31 @@ NetSocket hNetConnect(const char* host_port) {
   if (address == nullptr || std::strlen(address) > kNetMaxAddress) {
     TlsSlotSet(kNetErrHostNotFound);
   } else {
-    s = ConnectTo(address);
+    s = ConnectTo(address, deadline);
   }
   TraceReturn(trace, "iNetConnect", s);
   return s;
 }
 
-int NetConnectRetry(NetSocket s, const PlatInetAddress* address) {
+int NetConnectRetry(NetSocket s, const PlatInetAddress* address, const NetDeadline& deadline) {
   uint32_t wait = kNetFirstRetryWaitMs;
   for (int attempt = 1; attempt <= kNetConnectAttempts; ++attempt) {
+    uint32_t left = deadline.LeftMs();
     if (attempt > 1) {
+      // A retry that could not begin before the deadline is not waited
+      // for: the last failure's code says why the connect failed.
+      if (wait >= left) return 0;
       Wait(wait);
       wait *= 2;
+      left = deadline.LeftMs();
     }
-    if (PlatConnect(s, address, kNetConnectAttemptMs)) {
+    if (left == 0) {
+      if (attempt == 1) TlsSlotSet(kNetErrTimedOut);
+      return 0;
+    }
+    int timeout = left < static_cast<uint32_t>(kNetConnectAttemptMs) ? static_cast<int>(left)
+                                                                     : kNetConnectAttemptMs;
+    if (PlatformEnvGet().Connect(s, address, timeout)) {
       TlsSlotSet(kNetErrNone);
       return 1;
     }
@@ -161,43 +176,24 @@ int32_t i32NetRead(NetSocket s, void* buffer, int32_t n) {
   if (io)
     TraceEnter(trace, "i32NetRead(0x%08lx, 0x%08lx, %d)", static_cast<unsigned long>(s),
                Hex(buffer), n);
-  auto* p = static_cast<uint8_t*>(buffer);
-  int32_t got = 0;
-  int32_t result = n;
-  while (got < n) {
-    int64_t r = PlatRecv(s, p + got, static_cast<size_t>(n - got));
-    if (r == 0) {
-      TracePrintf(trace, "  Connection closed in i32NetRead.\n");
-      TlsSlotSet(kNetErrClosed);
-      result = 0;
-      break;
-    }
-    if (r < 0) {
-      NetMapError();
-      result = -1;
-      break;
-    }
-    got += static_cast<int32_t>(r);
-  }
+  int32_t result = NetStashRead(s, buffer, n);
+  if (result == 0) TracePrintf(trace, "  Connection closed in i32NetRead.\n");
   if (io) TraceReturn(trace, "i32NetRead", result);
   return result;
 }
 
-int NetBoundReceives(NetSocket s, uint32_t ms) {
-  if (PlatSetRecvTimeout(s, ms)) return 1;
-  NetMapError();
-  return 0;
+void NetBoundReceives(NetSocket s, uint32_t ms) {
+  NetStashBound(s, ms);
 }
 
 int NetWaitReadable(NetSocket s, uint32_t ms) {
-  int r = PlatWaitReadable(s, ms);
-  if (r == 0) TlsSlotSet(kNetErrTimedOut);
-  if (r < 0) NetMapError();
-  return r;
+  return NetStashWait(s, ms);
 }
 
 void NetClose(NetSocket s) {
-  if (s != kNetNoSocket) PlatCloseSocket(s);
+  if (s == kNetNoSocket) return;
+  NetStashDrop(s);
+  PlatCloseSocket(s);
 }
 
 void NetCloseHandle(NetSocket s, const NetTransport* table) {

@@ -7,12 +7,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <numeric>
 #include <string>
+#include <thread>
 
 #include "common/profile.h"
 #include "common/tls_slot.h"
 #include "driver/lna/net_error.h"
+#include "driver/lna/net_stash.h"
 #include "driver/lna/server_address.h"
 #include "testing/net_test_support.h"
 #include "testing/temp_dir.h"
@@ -21,6 +25,12 @@ namespace {
 
 using namespace lna_test;
 using testing_peer::ScriptedPeer;
+using Clock = std::chrono::steady_clock;
+
+long MsSince(Clock::time_point start) {
+  return static_cast<long>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
 
 constexpr char kProxyPath[] = "\\HKEY_CURRENT_USER\\SOFTWARE\\Velto";
 constexpr char kProxySection[] = "Client\\6.1\\Firewall Tunneling";
@@ -206,6 +216,39 @@ TEST_F(TransportTest, RefusedConnectsAreRetriedWithDoublingWaits) {
   EXPECT_EQ(Waits(), (std::vector<uint32_t>{10, 20, 40, 80, 160, 320, 640, 1280, 2560}));
 }
 
+// A server whose SYNs are dropped answers no attempt: the connect ends with
+// its deadline, not after ten attempts of 5 s each.
+TEST_F(TransportTest, AnUnansweredConnectEndsAtItsDeadline) {
+  ScopedSilentConnects silent;
+  Clock::time_point start = Clock::now();
+  TlsSlotSet(0);
+  EXPECT_EQ(hNetConnect("127.0.0.1:1583", NetDeadline::After(700)), kNetNoSocket);
+  EXPECT_LT(MsSince(start), 3000);
+  EXPECT_EQ(TlsSlotGet(), kNetErrTimedOut);
+  std::vector<int> timeouts = silent.timeouts();
+  ASSERT_FALSE(timeouts.empty());
+  EXPECT_LE(std::accumulate(timeouts.begin(), timeouts.end(), 0), 700);
+}
+
+void SleepAndRecord(uint32_t milliseconds) {
+  RecordWait(milliseconds);
+  std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
+
+// Refused attempts are retried only while the deadline leaves time for the
+// next one; the code still says refused.
+TEST_F(TransportTest, RefusedConnectsStopRetryingAtTheDeadline) {
+  ScopedSleep sleeping(SleepAndRecord);
+  Clock::time_point start = Clock::now();
+  TlsSlotSet(0);
+  EXPECT_EQ(hNetConnect(RefusedAddress().c_str(), NetDeadline::After(300)), kNetNoSocket);
+  EXPECT_LT(MsSince(start), 2000);  // the whole retry waits 5.1 s
+  EXPECT_EQ(TlsSlotGet(), kNetErrRefused);
+  std::vector<uint32_t> waits = Waits();
+  EXPECT_LE(std::accumulate(waits.begin(), waits.end(), 0u), 300u);
+  EXPECT_LT(waits.size(), 9u);
+}
+
 // Listens on the refused port once the second wait comes: the attempts after
 // the failed ones must still be able to connect on the same socket.
 int g_late_listener = -1;
@@ -269,6 +312,41 @@ TEST_F(TransportTest, ReadsGatherPiecesAndReportAPeerThatCloses) {
   EXPECT_EQ(i32NetRead(cut, buffer, 0), 0);
   NetClose(whole);
   NetClose(cut);
+}
+
+// What arrived in one piece serves several reads; the wait for readable
+// bytes knows of it; a read larger than the stash arrives whole; a read
+// whose bytes do not come fails at its bound.
+TEST_F(TransportTest, ReadsAreServedFromWhatArrivedAndEndAtTheirBound) {
+  using testing_peer::SendRaw;
+  using testing_peer::StallMs;
+  Bytes small(300);
+  for (size_t i = 0; i < small.size(); ++i) small[i] = static_cast<uint8_t>(i);
+  Bytes large(3 * kNetStashSize + 17);
+  for (size_t i = 0; i < large.size(); ++i) large[i] = static_cast<uint8_t>(i * 7);
+  ScriptedPeer peer({{SendRaw(small), StallMs(100), SendRaw(large), StallMs(1200)}});
+  NetSocket s = hNetConnect(peer.address().c_str());
+  ASSERT_NE(s, kNetNoSocket);
+
+  ASSERT_EQ(NetWaitReadable(s, 2000), 1);
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  Bytes got(small.size());
+  EXPECT_EQ(i32NetRead(s, got.data(), 4), 4);
+  EXPECT_EQ(NetWaitReadable(s, 0), 1);  // the rest is held already
+  EXPECT_EQ(i32NetRead(s, got.data() + 4, 296), 296);
+  EXPECT_EQ(got, small);
+
+  got.assign(large.size(), 0);
+  EXPECT_EQ(i32NetRead(s, got.data(), static_cast<int32_t>(got.size())),
+            static_cast<int32_t>(got.size()));
+  EXPECT_EQ(got, large);
+
+  // Timed out, not closed: the peer hangs up only after 1.2 s.
+  NetBoundReceives(s, 200);
+  TlsSlotSet(0);
+  EXPECT_EQ(i32NetRead(s, got.data(), 1), -1);
+  EXPECT_EQ(TlsSlotGet(), kNetErrTimedOut);
+  NetClose(s);
 }
 
 TEST_F(TransportTest, SendingToAVanishedPeerFailsWithoutASignal) {

@@ -7,12 +7,18 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
+#include <cstring>
 #include <string>
 #include <thread>
 
+#include "driver/lna/lna_records.h"
+#include "driver/lna/lna_stmt_call.h"
+#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "testing/scripted_peer.h"
 #include "testing/server_backends.h"
 
 namespace {
@@ -56,6 +62,42 @@ TEST_P(CancelTest, SQLCancelFromAnotherThreadEndsTheStatement) {
   SQLRETURN rc = RunOne(s, GetParam()->endless);
   done = true;
   canceller.join();
+  EXPECT_EQ(rc, SQL_ERROR);
+  s.Messages();
+  EXPECT_EQ(RunOne(s, "select 1"), SQL_SUCCESS) << testing::PrintToString(s.Messages());
+}
+
+// A cancel whose own connection cannot reach the server fails within the
+// connection's wait and says why; the statement runs on until a cancel
+// that is delivered ends it.
+TEST_P(CancelTest, ACancelThatCannotReachTheServerFailsAndSaysWhy) {
+  ServerSession s(GetParam()->dsn, GetParam()->uid);
+  ASSERT_TRUE(s.ok()) << testing::PrintToString(s.Messages());
+  LnaConnection* lna = s.conn()->lna;
+  lna->call_wait_ms = 1000;  // as a login timeout of 1 s leaves it
+  SQLRETURN rc = SQL_SUCCESS;
+  std::thread running([&] { rc = RunOne(s, GetParam()->endless); });
+  while (!LnaStmtInCall(s.stmt()->lna)) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+
+  char server[kLnaServerNameSize];
+  std::memcpy(server, lna->server_name, sizeof server);
+  const std::string refused = "127.0.0.1:" + std::to_string(testing_peer::UnusedLoopbackPort());
+  std::snprintf(lna->server_name, sizeof lna->server_name, "%s", refused.c_str());
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(SQLCancelImpl(s.stmt()), SQL_ERROR);
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));  // 5.1 s before
+  std::vector<std::string> why = s.Messages();
+  ASSERT_EQ(why.size(), 1u);
+  EXPECT_EQ(why[0].substr(0, 6), "08S01:") << why[0];
+  EXPECT_NE(why[0].find("not running at the specified port"), std::string::npos) << why[0];
+  EXPECT_TRUE(LnaStmtInCall(s.stmt()->lna));
+
+  std::memcpy(lna->server_name, server, sizeof server);
+  while (LnaStmtInCall(s.stmt()->lna)) {
+    SQLCancelImpl(s.stmt());
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  }
+  running.join();
   EXPECT_EQ(rc, SQL_ERROR);
   s.Messages();
   EXPECT_EQ(RunOne(s, "select 1"), SQL_SUCCESS) << testing::PrintToString(s.Messages());

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <sstream>
@@ -11,12 +12,14 @@
 #include <vector>
 
 #include "common/rec_array.h"
+#include "driver/odbc/connect/conn_keyword.h"
 #include "driver/odbc/connect/connect_api.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "testing/conn_test_support.h"
 #include "testing/odbc_harness.h"
+#include "testing/scripted_peer.h"
 #include "testing/temp_dir.h"
 
 namespace {
@@ -41,6 +44,35 @@ class DrvLoginTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(g_harness->ok()) << g_harness->error(); }
 };
 
+// LoginTimeout given in the connection string bounds the login against a
+// server that accepts and never answers, with or without a data source,
+// and wins over the section's own.
+TEST_F(DrvLoginTest, TheConnectionStringsLoginTimeoutBoundsTheLogin) {
+  using namespace testing_peer;
+  g_harness->AddDsn("VelPatient", {"LoginTimeout=30"});
+  Script silent = {Greet(), ExpectRequest(), SilentUntilHangUp(8000)};
+  ScriptedPeer peer({silent, silent});
+  const std::string texts[] = {
+      "DRIVER=VeltoClient;ServerName=" + peer.address() + ";ServerDSN=x;LoginTimeout=1",
+      "DSN=VelPatient;ServerName=" + peer.address() + ";LoginTimeout=1",
+  };
+  for (const std::string& text : texts) {
+    SCOPED_TRACE(text);
+    ConnFixture f;
+    char out[512];
+    SQLSMALLINT length = 0;
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(SQLDriverConnectImpl(f.conn(), nullptr, Text(text.c_str()), SQL_NTS,
+                                   reinterpret_cast<SQLCHAR*>(out), sizeof out, &length,
+                                   SQL_DRIVER_NOPROMPT),
+              SQL_ERROR);
+    // The default wait is 30 s.
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(6));
+    EXPECT_EQ(f.States(), std::vector<std::string>{"S1T00"});
+  }
+  EXPECT_EQ(peer.accepted(), 2);
+}
+
 TEST_F(DrvLoginTest, TheConnectionKeepsWhatTheServerAnswered) {
   ConnFixture f;
   DrvConn* c = f.conn();
@@ -62,7 +94,7 @@ TEST_F(DrvLoginTest, TheConnectionKeepsWhatTheServerAnswered) {
   EXPECT_EQ(c->functions[SQL_API_SQLEXECDIRECT], SQL_TRUE);
   EXPECT_EQ(c->functions[SQL_API_SQLSETPARAM], SQL_FALSE);
   EXPECT_EQ(c->stmt_defaults.slot[kOptRowsetSize], 1u);
-  const uint32_t default_keywords = 10;
+  const uint32_t default_keywords = kDefaultKeywordCount;
   EXPECT_GE(c->keyword_count, default_keywords);
 
   // Statements raise the connection's state, and dropping the last lowers

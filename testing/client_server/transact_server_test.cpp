@@ -60,6 +60,8 @@ class Session : public ServerSession {
 
 ServerBackends* const g_servers = AddServerBackends(kSqlite.dsn, kPostgres.dsn);
 
+using BackendLossTest = ::testing::Test;
+
 class TransactServerTest : public ::testing::TestWithParam<const Database*> {
  protected:
   void SetUp() override { g_servers->Require(GetParam()->dsn); }
@@ -162,6 +164,49 @@ TEST_P(TransactServerTest, StatementTextReachesTheServerTranslated) {
   }
   EXPECT_EQ(reader.Column("SELECT CAST(id AS VARCHAR(5)) || ':' || word FROM words ORDER BY id"),
             stored);
+}
+
+// A transaction whose backend connection died cannot be ended: neither a
+// rollback nor a commit may report success, also after a statement learnt
+// of the loss first (the backend's driver then answers the end with
+// success).
+TEST_F(BackendLossTest, EndingATransactionWhoseBackendDiedFails) {
+  g_servers->Require(kPostgres.dsn);
+  struct Case {
+    SQLUSMALLINT end;
+    bool statement_first;
+  } const cases[] = {
+      {SQL_ROLLBACK, false}, {SQL_ROLLBACK, true}, {SQL_COMMIT, false}, {SQL_COMMIT, true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.end == SQL_ROLLBACK ? "rollback" : "commit") +
+                 (c.statement_first ? " after a statement" : ""));
+    Session killer(kPostgres);
+    ASSERT_TRUE(killer.ok());
+    killer.Run("CREATE TABLE IF NOT EXISTS orphans (id INTEGER)");
+    Session writer(kPostgres);
+    ASSERT_TRUE(writer.ok());
+    ASSERT_EQ(SQLSetConnectOptionImpl(writer.conn(), SQL_AUTOCOMMIT, SQL_AUTOCOMMIT_OFF),
+              SQL_SUCCESS);
+    std::vector<std::string> pid = writer.Column("SELECT pg_backend_pid()");
+    ASSERT_EQ(pid.size(), 1u);
+    writer.Run("INSERT INTO orphans VALUES (1)");
+    killer.Column("SELECT pg_terminate_backend(" + pid[0] + ")");
+    if (c.statement_first) {
+      EXPECT_EQ(SQLExecDirectImpl(writer.stmt(), Text("INSERT INTO orphans VALUES (2)"), SQL_NTS),
+                SQL_ERROR);
+      writer.Messages();
+    }
+    EXPECT_EQ(SQLTransactImpl(SQL_NULL_HENV, writer.conn(), c.end), SQL_ERROR);
+    States messages = writer.ConnMessages();
+    ASSERT_FALSE(messages.empty());
+    if (c.statement_first) {
+      EXPECT_EQ(messages[0].substr(0, 5), "57P01") << messages[0];
+    }
+  }
+  Session reader(kPostgres);
+  ASSERT_TRUE(reader.ok());
+  EXPECT_TRUE(reader.Column("SELECT id FROM orphans").empty());
+  reader.Run("DROP TABLE orphans");
 }
 
 INSTANTIATE_TEST_SUITE_P(Databases, TransactServerTest, ::testing::Values(&kSqlite, &kPostgres),

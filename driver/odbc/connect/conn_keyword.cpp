@@ -13,6 +13,9 @@ const ConnKeyword kDefaultConnKeywords[kDefaultKeywordCount] = {
     {"ArrayBufferSize", 20007, 0, kKeywordOptional, {}, nullptr, 0},
     {"AsyncEnable", 20008, 0, kKeywordOptional, {}, nullptr, 0},
     {"DMAccess", 0, 0, kKeywordOptional, {}, nullptr, 0},
+    // Read by the call layer from the login string; a connection string's
+    // value wins over the data source's like any other keyword's.
+    {"LoginTimeout", 0, 0, kKeywordOptional | kKeywordUnlisted, {}, nullptr, 0},
 };
 
 void ClearConnectKeywords(DrvConn* connection) {

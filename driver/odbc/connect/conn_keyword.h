@@ -15,7 +15,8 @@ enum : uint16_t {
   kKeywordSelector = 1,  // DSN, DRIVER
   kKeywordRequired = 2,
   kKeywordOptional = 4,
-  kKeywordChoices = 0x1000,  // browse output offers `choices`
+  kKeywordChoices = 0x1000,   // browse output offers `choices`
+  kKeywordUnlisted = 0x2000,  // browse output does not ask for it
 };
 
 struct ConnKeyword {
@@ -40,7 +41,8 @@ enum : uint32_t {
   kKeywordArrayBufferSize = 7,
   kKeywordAsyncEnable = 8,
   kKeywordDmAccess = 9,
-  kDefaultKeywordCount = 10,
+  kKeywordLoginTimeout = 10,
+  kDefaultKeywordCount = 11,
 };
 
 extern const ConnKeyword kDefaultConnKeywords[kDefaultKeywordCount];

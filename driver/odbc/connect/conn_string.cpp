@@ -193,7 +193,7 @@ int32_t BuildConnectString(DrvConn* connection, char* out, int32_t size, int32_t
         fits = Append(work, keyword.name) && Append(work, "=") && Append(work, keyword.value) &&
                Append(work, ";");
       }
-    } else if (!keyword.set) {
+    } else if (!keyword.set && (keyword.kind & kKeywordUnlisted) == 0) {
       switch (keyword.kind & kClassMask) {
         case kKeywordSelector:
           if (!selector_set) fits = Append(work, keyword.name) && Append(work, "=?;");

@@ -31,6 +31,9 @@ TEST(ConnAttributesTest, ParsesIntoTheKeywordTable) {
       {"DSN=A;DRIVER=x", 0, {}, {{"DSN", "A"}, {"DRIVER", "<unset>"}}},
       {"Foo=1;DSN=A", 1, {"01S00"}, {{"DSN", "A"}}},
       {"uid = ann ;pwd=se cret", 0, {}, {{"UID", "ann "}, {"PWD", "se cret"}}},
+      // The call layer's wait is a keyword of its own: no warning, and it
+      // reaches the login string.
+      {"DSN=A;logintimeout=3", 0, {}, {{"LoginTimeout", "3"}}},
       {"UID=" + v512, 0, {}, {{"UID", v512}}},
       {"UID=" + v512 + "w", -1, {"08004"}, {{"UID", "<unset>"}}},
       // A string that does not split stores nothing.
@@ -72,6 +75,12 @@ TEST(ConnAttributesTest, BuildsTheSetKeywordsInTableOrder) {
   EXPECT_EQ(BuildConnectString(f.conn(), out, sizeof out, &length, 0), 0);
   EXPECT_STREQ(out, "DSN=d;ServerName=h.1;PWD=p;");
   EXPECT_EQ(length, 27);
+  {
+    ConnFixture timed;
+    ASSERT_EQ(ParseConnectAttributes(timed.conn(), "LoginTimeout=3;DSN=d"), 0);
+    EXPECT_EQ(BuildConnectString(timed.conn(), out, sizeof out, &length, 0), 0);
+    EXPECT_STREQ(out, "DSN=d;LoginTimeout=3;");
+  }
 
   char small[8];
   EXPECT_EQ(BuildConnectString(f.conn(), small, sizeof small, &length, 0), 1);

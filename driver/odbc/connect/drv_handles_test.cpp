@@ -67,10 +67,11 @@ TEST_F(HandlesTest, FreshConnectionStartsFromTheDefaults) {
   EXPECT_EQ(connection->env, env);
   EXPECT_EQ(connection->state, kConnAllocated);
   EXPECT_EQ(connection->trace, nullptr);
-  EXPECT_EQ(connection->keyword_count, 10u);
-  const char* const names[] = {"DSN", "DRIVER",       "ServerName",      "ServerDSN",   "UID",
-                               "PWD", "ArrayFetchOn", "ArrayBufferSize", "AsyncEnable", "DMAccess"};
-  for (uint32_t i = 0; i < 10; ++i) {
+  EXPECT_EQ(connection->keyword_count, 11u);
+  const char* const names[] = {"DSN",         "DRIVER",   "ServerName",   "ServerDSN",
+                               "UID",         "PWD",      "ArrayFetchOn", "ArrayBufferSize",
+                               "AsyncEnable", "DMAccess", "LoginTimeout"};
+  for (uint32_t i = 0; i < 11; ++i) {
     EXPECT_STREQ(connection->keywords[i].name, names[i]);
     EXPECT_EQ(connection->keywords[i].set, 0u);
     EXPECT_STREQ(connection->keywords[i].value, "");

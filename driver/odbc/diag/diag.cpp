@@ -1,6 +1,7 @@
 #include "driver/odbc/diag/diag.h"
 
 #include <cstring>
+#include <mutex>
 
 #include "common/memory.h"
 #include "common/rec_array.h"
@@ -11,6 +12,8 @@
 namespace {
 
 constexpr uint32_t kDiagGrowth = 3;
+
+std::mutex g_lists;
 
 char* CopyText(const char* text) {
   size_t size = std::strlen(text) + 1;
@@ -28,6 +31,7 @@ void FreeTexts(RecArray* list) {
 }
 
 void ClearList(RecArray* list, uint32_t* overflow) {
+  DiagListLock hold;
   if (list != nullptr) {
     FreeTexts(list);
     ArrClear(list);
@@ -37,12 +41,21 @@ void ClearList(RecArray* list, uint32_t* overflow) {
 
 int32_t Post(RecArray* list, uint32_t* overflow, uint32_t number, const char* sqlstate,
              int32_t native, const char* text) {
+  DiagListLock hold;
   if (AddDiagRecord(list, number, sqlstate, native, text) == 0) return 0;
   *overflow = 1;
   return -1;
 }
 
 }  // namespace
+
+DiagListLock::DiagListLock() {
+  g_lists.lock();
+}
+
+DiagListLock::~DiagListLock() {
+  g_lists.unlock();
+}
 
 RecArray* CreateDiagList() {
   return ArrCreate(kDiagGrowth, sizeof(DiagRecord), 0, 0);

@@ -21,6 +21,17 @@ struct DiagRecord {
   char* text;                    // owned; null to use the catalogue's words
 };
 
+// Held while a list is changed or read: a cancel of another thread's call
+// posts on the statement that call will post on too. Posting and clearing
+// take it themselves.
+class DiagListLock {
+ public:
+  DiagListLock();
+  ~DiagListLock();
+  DiagListLock(const DiagListLock&) = delete;
+  DiagListLock& operator=(const DiagListLock&) = delete;
+};
+
 // A handle's empty list, or null.
 RecArray* CreateDiagList();
 // Frees every record's text and the list. Null is ignored.

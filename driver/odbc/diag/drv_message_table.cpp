@@ -191,6 +191,8 @@ const MsgDefault kDrvMessages[] = {
     {0x80001FC5u, "VEL_LNA_ERR_NO_REPLY",
      "VeltoServer did not answer in time. Contact your system administrator if the server should "
      "be running."},
+    {0x80001FC6u, "VEL_LNA_ERR_CANCEL_REFUSED",
+     "VeltoServer did not accept the cancel; the statement may still be running."},
 
     // The logon dialog.
     {kMsgIdsMsgTitle, "VEL_IDS_MSGTITLE", "Logon to "},

@@ -68,6 +68,7 @@ TEST(TraceMaskTest, PasswordsNeverReachATraceLine) {
       {"pwd = ab;PWD=cd", "pwd =***;PWD=**"},
       {"DSN=a;PWDX=1", "DSN=a;PWDX=1"},
       {"PWD=", "PWD="},
+      {"DSN=a;Password=secret", "DSN=a;Password=******"},
       {"DSN=a", "DSN=a"},
   };
   for (const Case& c : cases) EXPECT_EQ(MaskPasswordValue(c.text), c.want) << c.text;

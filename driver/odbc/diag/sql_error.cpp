@@ -84,6 +84,7 @@ SQLRETURN NoData(SQLCHAR* szSqlState, SQLINTEGER* pfNativeError, SQLCHAR* szErro
 SQLRETURN Pass(PickedHandle& picked, SQLCHAR* szSqlState, SQLINTEGER* pfNativeError,
                SQLCHAR* szErrorMsg, SQLSMALLINT cbErrorMsgMax, SQLSMALLINT* pcbErrorMsg) {
   if (picked.overflow) return SQL_ERROR;
+  DiagListLock hold;
   if (picked.list == nullptr || picked.list->count == 0) {
     return NoData(szSqlState, pfNativeError, szErrorMsg, cbErrorMsgMax, pcbErrorMsg);
   }

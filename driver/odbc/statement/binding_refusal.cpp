@@ -66,8 +66,28 @@ std::string Named(const TypeName (&names)[N], int16_t code) {
   return number;
 }
 
-bool IsWide(int16_t type) {
-  return type == SQL_C_WCHAR || type == SQL_WVARCHAR || type == SQL_WLONGVARCHAR;
+// The narrow SQL type of a wide one, else null.
+const char* NarrowSqlType(int16_t sql_type) {
+  switch (sql_type) {
+    case SQL_WCHAR:
+      return "SQL_CHAR";
+    case SQL_WVARCHAR:
+      return "SQL_VARCHAR";
+    case SQL_WLONGVARCHAR:
+      return "SQL_LONGVARCHAR";
+    default:
+      return nullptr;
+  }
+}
+
+// What to bind instead of wide text: only what is wide needs changing.
+std::string WideAdvice(int16_t c_type, int16_t sql_type) {
+  const char* narrow = NarrowSqlType(sql_type);
+  if (c_type == SQL_C_WCHAR && narrow != nullptr)
+    return std::string("; bind text as SQL_C_CHAR with the SQL type ") + narrow;
+  if (c_type == SQL_C_WCHAR) return "; bind text as SQL_C_CHAR";
+  if (narrow != nullptr) return std::string("; bind text with the SQL type ") + narrow;
+  return "";
 }
 
 }  // namespace
@@ -79,8 +99,7 @@ std::string BindingRefusalText(uint32_t number, int16_t c_type, int16_t sql_type
   if (DrvMessageText(number, words, sizeof words) == 1 && std::char_traits<char>::length(words) > 5)
     text = words + 5;
   text += " (C type " + Named(kCTypes, c_type) + ", SQL type " + Named(kSqlTypes, sql_type);
-  if (IsWide(c_type) || IsWide(sql_type)) text += "; bind text as SQL_C_CHAR";
-  return text + ")";
+  return text + WideAdvice(c_type, sql_type) + ")";
 }
 
 SQLRETURN RefuseBindingTypes(DrvStmt* statement, uint32_t number, int16_t c_type,

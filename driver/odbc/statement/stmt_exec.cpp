@@ -264,7 +264,15 @@ SQLRETURN DrvExecDirect(DrvStmt* statement, const char* text) {
 }
 
 SQLRETURN DrvCancel(DrvStmt* statement) {
-  return DrvStmtStatus(statement, LnaCancelSP(statement->lna));
+  // A cancel of another thread's call that did not reach the server says
+  // why itself: the statement's own diagnostics belong to that call.
+  LnaDiagRecord undelivered{};
+  int16_t status = LnaCancelSP(statement->lna, &undelivered);
+  if (status != kLnaOk && undelivered.sqlstate[0] != '\0') {
+    PostStmtStateError(statement, undelivered.sqlstate, undelivered.native_error, undelivered.text);
+    return SQL_ERROR;
+  }
+  return DrvStmtStatus(statement, status);
 }
 
 namespace {
@@ -521,7 +529,7 @@ SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
     // Another thread's call of the statement is on the wire: it is
     // cancelled, and that thread ends the call, its state and its
     // diagnostics itself.
-    code = DrvStmtStatus(statement, LnaCancelSP(statement->lna));
+    code = DrvCancel(statement);
     TraceReturn(StmtTrace(statement), "SQLCancel", code);
     return code;
   }
