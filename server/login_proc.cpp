@@ -9,6 +9,7 @@
 
 #include "server/backend_limits.h"
 #include "server/conn_string.h"
+#include "server/diag_summary.h"
 #include "server/log.h"
 #include "server/login_reply.h"
 #include "server/login_types.h"
@@ -119,10 +120,11 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
                                   "; the login is refused, try again.");
   }
   std::string dbms;
-  if (Succeeded(backend->GetInfoText(kInfoDbmsName, &dbms, &ignored)))
-    ApplyBackendLimits(dbms, &rows);
+  bool limits = Succeeded(backend->GetInfoText(kInfoDbmsName, &dbms, &ignored)) &&
+                ApplyBackendLimits(dbms, &rows);
   TypeTable types;
   types.Build(rows);
+  types.set_rows_state_limits(limits);
   std::vector<std::string> table_types;
   if (!Succeeded(backend->TableTypes(&table_types, &ignored)) || table_types.empty())
     table_types = {"TABLE", "VIEW"};
