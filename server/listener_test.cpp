@@ -430,5 +430,27 @@ TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
   EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
 }
 
+TEST(ListenerTest, TheEndOfAConnectionIsLoggedAndTheStopCountsOnlyOpenOnes) {
+  LogCapture log;
+  int32_t id = 0;
+  {
+    Server server;
+    TestClient open;
+    ASSERT_TRUE(open.Connect(server.port()));
+    {
+      // Accepted after the last accept, so that nothing has reaped it.
+      TestClient gone;
+      ASSERT_TRUE(gone.Connect(server.port()));
+      int16_t status;
+      id = Login(gone, SalesLogin(), &status).connection_id;
+      ASSERT_EQ(status, 0);
+    }
+    std::string ended = "info: connection " + std::to_string(id) + " from 127.0.0.1 ended after ";
+    ASSERT_TRUE(Eventually([&] { return log.Has(ended); }));
+  }
+  EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
+  EXPECT_EQ(log.Count("info: connection without a login from 127.0.0.1 ended after "), 1);
+}
+
 }  // namespace
 }  // namespace velsrv_test

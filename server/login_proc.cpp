@@ -104,9 +104,7 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
   BackendRc rc = s.context().backend().Connect(connect, &backend, &diags);
   int16_t status = call.FromBackend(rc, diags);
   if (status == kStatusError || backend == nullptr) {
-    LogRefusal(s, server_dsn, uid,
-               "the backend refused: " + (diags.empty() ? std::string("no diagnostic")
-                                                        : diags[0].sqlstate + " " + diags[0].text));
+    LogRefusal(s, server_dsn, uid, "the backend refused: " + DiagSummary(diags));
     return kStatusError;
   }
 
