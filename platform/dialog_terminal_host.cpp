@@ -190,7 +190,8 @@ class TerminalHost : public DlgHost {
       const std::string number = std::to_string(numbered->size());
       const std::string off = control.enabled ? "" : " (disabled)";
       if (control.kind == DlgItemKind::kButton) {
-        buttons += "<" + Plain(control.text) + ">=" + number +
+        buttons += "<";
+        buttons += Plain(control.text) + ">=" + number +
                    (control.id == view.default_button ? " (Enter)" : "") + off + "   ";
         label.clear();
         continue;
