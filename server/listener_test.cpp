@@ -425,6 +425,7 @@ TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
     TestClient second;
     ASSERT_TRUE(second.ConnectRaw(server.port()));
     EXPECT_TRUE(second.ServerClosed());
+    server.listener().Stop();  // while the first is still connected
   }
   EXPECT_EQ(log.Count("warning: connection from 127.0.0.1 refused: too many connections (1)"), 1);
   EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
@@ -447,6 +448,7 @@ TEST(ListenerTest, TheEndOfAConnectionIsLoggedAndTheStopCountsOnlyOpenOnes) {
     }
     std::string ended = "info: connection " + std::to_string(id) + " from 127.0.0.1 ended after ";
     ASSERT_TRUE(Eventually([&] { return log.Has(ended); }));
+    server.listener().Stop();  // while `open` is still connected
   }
   EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
   EXPECT_EQ(log.Count("info: connection without a login from 127.0.0.1 ended after "), 1);
