@@ -77,14 +77,22 @@ function(vel_install target kind)
   else()
     message(FATAL_ERROR "vel_install: ${target}: ODBC, PROGRAM or SERVER, not ${kind}")
   endif()
-  set_target_properties(${target} PROPERTIES VEL_INSTALL_DESTINATION ${destination})
+  # Data files lie beside a library, or in the data folder for a program:
+  # a program folder holds programs only.
+  set(data ${destination})
+  if(kind STREQUAL "PROGRAM")
+    set(data ${VEL_INSTALL_DATADIR})
+  endif()
+  set_target_properties(${target} PROPERTIES VEL_INSTALL_DESTINATION ${destination}
+                                             VEL_INSTALL_DATA_DESTINATION ${data})
 endfunction()
 
 # vel_message_file(<deliverable> <file name> <generator source> LIBS <libs...>
 #                  [DIR <folder>])
 # The deliverable's built-in message table written out as its XML message
-# file beside it, in the build and, after vel_install, where it is
-# installed: a file with every text, for people to change. The generator
+# file beside it in the build and, after vel_install, where the installed
+# deliverable finds it (beside a library, in the data folder for a
+# program): a file with every text, for people to change. The generator
 # source's main writes the table to the path given as its argument. DIR
 # puts the file in another folder of the build than the deliverable's.
 function(vel_message_file deliverable file source)
@@ -103,7 +111,7 @@ function(vel_message_file deliverable file source)
                      DEPENDS ${generator} VERBATIM)
   add_custom_target(${deliverable}_messages ALL DEPENDS ${ARG_DIR}/${file})
   add_dependencies(${deliverable} ${deliverable}_messages)
-  get_target_property(destination ${deliverable} VEL_INSTALL_DESTINATION)
+  get_target_property(destination ${deliverable} VEL_INSTALL_DATA_DESTINATION)
   if(destination)
     install(FILES ${ARG_DIR}/${file} DESTINATION ${destination})
   endif()

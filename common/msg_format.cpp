@@ -28,7 +28,8 @@ bool Parse(const char* format, std::vector<Piece>* pieces) {
     if (format[i] == '%') continue;
     size_t flags = i;
     while (format[i] != '\0' && std::strchr("-+ #0", format[i]) != nullptr) ++i;
-    std::string spec = "%" + std::string(format + flags, i - flags);
+    std::string spec(1, '%');
+    spec.append(format + flags, i - flags);
     size_t width = i;
     if (!Digits(format, &i)) return false;
     spec.append(format + width, i - width);

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The installed system without the build folder: installs build folder $1
-# into a staging folder (DESTDIR), checks that the resource library and the
-# message file lie beside the installed driver and that every file the
+# into a staging folder (DESTDIR) under another prefix than the one it was
+# configured with (cmake --install --prefix), checks that every path the
+# installed files name follows that prefix, that the resource library and
+# the message file lie beside the installed driver and that every file the
 # odbcinst template names is there, registers the template and the example
 # data source in a private ODBCSYSINI, serves a SQLite database through the
 # installed velsrv with the installed example configuration, queries it
 # with isql through the installed driver and has the installed locator
 # register what velsrv offers with the installed driver's name; then builds
-# the Debian package, compares its files with the staged ones and runs its
-# maintainer scripts' registration against the private ODBCSYSINI.
+# the Debian package for the same prefix, compares its files with the staged
+# ones and runs its maintainer scripts against the private ODBCSYSINI and a
+# private root.
 set -euo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d)
@@ -24,25 +27,46 @@ fail() {
 }
 cache() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 
+# The prefix given at install time, not the configured one; where that
+# prefix keeps the configuration and the unit.
+prefix=/usr
+[ "$(cache CMAKE_INSTALL_PREFIX)" != /usr ] || prefix=/opt/velto
+case $prefix in
+  /usr) confdir=/etc/velsrv unitdir=/lib/systemd/system ;;
+  /opt/velto) confdir=/etc/opt/velto/velsrv unitdir=$prefix/lib/systemd/system ;;
+esac
 stage=$work/stage
-DESTDIR=$stage cmake --install "$build" >"$work/install.log" || { cat "$work/install.log"; fail "install failed"; }
-prefix=$(cache CMAKE_INSTALL_PREFIX)
+DESTDIR=$stage cmake --install "$build" --prefix "$prefix" >"$work/install.log" ||
+  { cat "$work/install.log"; fail "install failed"; }
 template=$stage$prefix/share/velto/odbcinst.ini
 [ -f "$template" ] || fail "no odbcinst template at $template"
 
-# Every library the template names, with the driver's companions beside it.
+# Every library the template names, under the prefix, with the driver's
+# companions beside it.
 driver=$(sed -n 's/^Driver=//p' "$template")
 setup=$(sed -n 's/^Setup=//p' "$template")
 for file in "$driver" "$setup" "$(dirname "$driver")/rsdriv32.so" \
             "$(dirname "$driver")/velclient_messages.xml"; do
+  [[ $file == "$prefix"/* ]] || fail "the template names $file, outside the prefix $prefix"
   [ -f "$stage$file" ] || fail "$file is not installed"
 done
-config=$(find "$stage" -path '*/velsrv/velsrv.conf')
-[ -n "$config" ] || fail "no /etc/velsrv/velsrv.conf"
-installed_config=${config#"$stage"}
-unit=$stage$prefix/lib/systemd/system/velsrv.service
+installed_config=$confdir/velsrv.conf
+config=$stage$installed_config
+[ -f "$config" ] || fail "no $installed_config"
+grep -qx "users = $confdir/users" "$config" || fail "$installed_config names another users list"
+cmp -s "$config" "$stage$prefix/share/velto/velsrv.conf" || fail "the example differs from the configuration"
+unit=$stage$unitdir/velsrv.service
 grep -q "^ExecStart=$prefix/sbin/velsrv --config=$installed_config\$" "$unit" ||
   fail "the unit does not start the installed velsrv with its configuration"
+for page in man8/velsrv.8.gz man1/velutl32.1.gz man1/velref32.1.gz man1/velloc32.1.gz; do
+  [ -f "$stage$prefix/share/man/$page" ] || fail "no manual page $page"
+done
+zgrep -q "$confdir/users" "$stage$prefix/share/man/man8/velsrv.8.gz" ||
+  fail "velsrv's manual page names another configuration folder"
+for file in copyright changelog.gz README.md; do
+  [ -f "$stage$prefix/share/doc/velto-client/$file" ] || fail "no $file in share/doc"
+done
+! find "$stage$prefix/bin" -type f ! -perm -u+x | grep -q . || fail "data files in $prefix/bin"
 
 # A sanitized build's driver needs the sanitizer's runtime first in the
 # programs that load it; they leak on their own.
@@ -114,12 +138,13 @@ fi
 locate >"$work/velloc.log" 2>&1 || true
 [ "$(cat "$work/located")" = 0 ] && grep -q "^ServerDSN=demo" "$ODBCINI" ||
   { cat "$work/located" "$work/velloc.log" "$ODBCINI" >&2; fail "the installed locator registered nothing"; }
-# The tools' message files beside them name the driver as registered, and
-# so does the data source the locator added. (Being the driver's own, the
-# example data source, which velsrv does not offer by that name, is gone.)
+# The tools' message files in the data folder name the driver as
+# registered, and so does the data source the locator added. (Being the
+# driver's own, the example data source, which velsrv does not offer by
+# that name, is gone.)
 for file in velutl_messages.xml velref_messages.xml velloc_messages.xml; do
-  grep -q '<S id="VEL_REG_CLI_NAME">Velto Client</S>' "$bindir/$file" ||
-    fail "$file beside the tools does not name the installed driver"
+  grep -q '<S id="VEL_REG_CLI_NAME">Velto Client</S>' "$stage$prefix/share/velto/$file" ||
+    fail "$file in the data folder does not name the installed driver"
 done
 sed -n '/^\[demo/,/^\[/p' "$ODBCINI" | grep -qx "Driver=Velto Client" ||
   { cat "$ODBCINI" >&2; fail "the located data source names a driver that is not registered"; }
@@ -129,7 +154,8 @@ grep -q "| 1 *| installed" <<<"$out" || { echo "$out" >&2; fail "no row through 
 
 # The package: exactly the staged files, and maintainer scripts that register
 # the driver once, also on an upgrade, and unregister it on removal.
-(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/package" >"$work/cpack.log" 2>&1) ||
+(cd "$work" && cpack -G DEB --config "$build/CPackConfig.cmake" -D CPACK_INSTALL_PREFIX="$prefix" \
+   -B "$work/package" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log" >&2; fail "the package did not build"; }
 deb=$(find "$work/package" -maxdepth 1 -name '*.deb')
 [ -n "$deb" ] || fail "no package"
@@ -139,17 +165,30 @@ diff "$work/stage.list" "$work/package.list" >&2 || fail "the package's files di
 dpkg-deb -e "$deb" "$work/control"
 grep -qx "$installed_config" "$work/control/conffiles" || fail "the configuration is no conffile"
 
+# The scripts see the system through DPKG_ROOT; the commands that would
+# change it only say what they were asked.
 stubs=$work/stubs
 mkdir -p "$stubs"
 for command in adduser getent install systemctl; do
-  printf '#!/bin/sh\nexit 0\n' >"$stubs/$command"
+  printf '#!/bin/sh\necho %s "$@" >>"%s"\nexit 0\n' "$command" "$work/commands" >"$stubs/$command"
   chmod +x "$stubs/$command"
 done
+export DPKG_ROOT=$work/root
+mkdir -p "$DPKG_ROOT$confdir"
 : >"$odbc/odbcinst.ini"
 sed "s|$prefix/share/velto/|$stage$prefix/share/velto/|" "$work/control/postinst" >"$work/postinst"
 PATH=$stubs:$PATH sh "$work/postinst" configure
 PATH=$stubs:$PATH sh "$work/postinst" configure 6.0
 grep -qx "UsageCount=1" "$odbc/odbcinst.ini" || { cat "$odbc/odbcinst.ini" >&2; fail "postinst counted the driver twice"; }
+# Without systemd's StateDirectory= the state folder comes from postinst.
+grep -qx "install -d -m 750 -o velsrv -g velsrv $DPKG_ROOT/var/lib/velsrv" "$work/commands" ||
+  { cat "$work/commands" >&2; fail "postinst made no /var/lib/velsrv"; }
 PATH=$stubs:$PATH sh "$work/control/prerm" remove
 ! odbcinst -q -d -n "Velto Client" >/dev/null 2>&1 || fail "prerm left the driver registered"
+# Enabled where no systemd ran the removal: the purge takes the link.
+mkdir -p "$DPKG_ROOT/etc/systemd/system/multi-user.target.wants"
+ln -s "$unitdir/velsrv.service" "$DPKG_ROOT/etc/systemd/system/multi-user.target.wants/velsrv.service"
+PATH=$stubs:$PATH sh "$work/control/postrm" purge
+[ ! -L "$DPKG_ROOT/etc/systemd/system/multi-user.target.wants/velsrv.service" ] ||
+  fail "the purge left the enable link"
 echo "install test: staged install, registration, query and package are sound"

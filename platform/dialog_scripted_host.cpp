@@ -14,7 +14,9 @@ std::string Joined(const std::vector<std::string>& lines) {
 std::string ProbeLine(const DlgControlView& control) {
   std::string selected;
   for (size_t i = 0; i < control.lines.size(); ++i) {
-    if (control.LineChosen(i)) selected += (selected.empty() ? "" : ",") + std::to_string(i);
+    if (!control.LineChosen(i)) continue;
+    if (!selected.empty()) selected += ",";
+    selected += std::to_string(i);
   }
   return "probe " + std::to_string(control.id) + " enabled=" + (control.enabled ? "1" : "0") +
          " visible=" + (control.visible ? "1" : "0") + " check=" + std::to_string(control.check) +

@@ -237,7 +237,8 @@ class TerminalHost : public DlgHost {
       const std::string off = control.enabled ? "" : " (disabled)";
       if (control.kind == DlgItemKind::kButton) {
         flush();
-        buttons += "<" + Plain(control.text) + ">=" + number +
+        buttons += "<";
+        buttons += Plain(control.text) + ">=" + number +
                    (control.id == view.default_button ? " (Enter)" : "") + off + "   ";
         after_field = false;
         continue;

@@ -49,12 +49,12 @@ LnaTypeInfo NumericRow(int16_t sql_type, const char* name) {
 
 }  // namespace
 
-void ApplyBackendLimits(const std::string& dbms_name, std::vector<LnaTypeInfo>* rows) {
+bool ApplyBackendLimits(const std::string& dbms_name, std::vector<LnaTypeInfo>* rows) {
   const Limits* limits = nullptr;
   for (const Limits& l : kLimits) {
     if (StrCaseCompare(dbms_name.c_str(), l.dbms) == 0) limits = &l;
   }
-  if (limits == nullptr) return;
+  if (limits == nullptr) return false;
   bool has_numeric = false, has_decimal = false;
   for (LnaTypeInfo& row : *rows) {
     int32_t most = 0;
@@ -85,9 +85,10 @@ void ApplyBackendLimits(const std::string& dbms_name, std::vector<LnaTypeInfo>* 
     }
     row.precision = std::max(row.precision, most);
   }
-  if (!limits->add_numeric) return;
+  if (!limits->add_numeric) return true;
   if (!has_numeric) rows->push_back(NumericRow(kNumeric, "NUMERIC"));
   if (!has_decimal) rows->push_back(NumericRow(kDecimal, "DECIMAL"));
+  return true;
 }
 
 }  // namespace velsrv

@@ -16,7 +16,8 @@ namespace velsrv {
 // Raises the precision of the character and binary rows to the limits of
 // the database `dbms_name` (SQL_DBMS_NAME) and adds the standard numeric
 // types it stores but its driver does not list. Other databases keep their
-// rows as they are.
-void ApplyBackendLimits(const std::string& dbms_name, std::vector<LnaTypeInfo>* rows);
+// rows as they are. True when the database's limits are known (its
+// driver's sizes are nominal, its rows now state what it takes).
+bool ApplyBackendLimits(const std::string& dbms_name, std::vector<LnaTypeInfo>* rows);
 
 }  // namespace velsrv

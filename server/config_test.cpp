@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "server/options.h"
+#include "testing/temp_dir.h"
 
 namespace velsrv {
 namespace {
@@ -126,6 +127,50 @@ TEST(ConfigTest, FlagsOverrideTheFile) {
   const char* asks_help[] = {"velsrv", "--help"};
   EXPECT_TRUE(ParseCommandLine(2, asks_help, &c, &line, &error));
   EXPECT_TRUE(line.help);
+}
+
+TEST(ConfigTest, TheSystemConfigurationLiesWhereTheInstallationPutsIt) {
+  struct Case {
+    const char* program;
+    const char* config;
+  } cases[] = {
+      {"/usr/sbin/velsrv", "/etc/velsrv/velsrv.conf"},
+      {"/usr/local/sbin/velsrv", "/usr/local/etc/velsrv/velsrv.conf"},
+      {"/stage/usr/local/bin/velsrv", "/stage/usr/local/etc/velsrv/velsrv.conf"},
+      {"/opt/velto/sbin/velsrv", "/etc/opt/velto/velsrv/velsrv.conf"},
+      {"/sbin/velsrv", "/etc/velsrv/velsrv.conf"},
+      {"/home/ann/build/out/velsrv", ""},
+  };
+  for (const Case& c : cases) EXPECT_EQ(SystemConfigPath(c.program), c.config) << c.program;
+}
+
+TEST(ConfigTest, TheSystemConfigurationIsReadWhenItExistsAndNoneIsGiven) {
+  TempDir dir;
+  std::string system = dir.Write("velsrv.conf", "[server]\nport = 1700\n");
+  std::string given = dir.Write("given.conf", "[server]\nport = 1800\n");
+  struct Case {
+    std::vector<const char*> args;
+    std::string system;
+    std::string read;
+    uint16_t port;
+  } cases[] = {
+      {{"velsrv"}, system, system, 1700},
+      {{"velsrv", "--port=1900"}, system, system, 1900},
+      {{"velsrv", "--config", given.c_str()}, system, given, 1800},
+      {{"velsrv"}, dir.Path("missing.conf"), "", 1583},
+      {{"velsrv"}, "", "", 1583},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.args.size());
+    ServerConfig config;
+    CommandLine line;
+    std::string error;
+    ASSERT_TRUE(ParseCommandLine(static_cast<int>(c.args.size()), c.args.data(), &config, &line,
+                                 &error, c.system))
+        << error;
+    EXPECT_EQ(line.config_path, c.read) << c.system;
+    EXPECT_EQ(config.port, c.port) << c.system;
+  }
 }
 
 }  // namespace

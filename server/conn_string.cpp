@@ -27,4 +27,15 @@ std::optional<std::string> ConnString::Get(const std::string& key) const {
   return std::nullopt;
 }
 
+std::string MaskedConnectString(const std::string& text) {
+  ConnString cs;
+  cs.Parse(text);
+  std::string out;
+  for (const auto& [key, value] : cs.pairs()) {
+    bool secret = strcasecmp(key.c_str(), "PWD") == 0 || strcasecmp(key.c_str(), "Password") == 0;
+    out += (out.empty() ? "" : ";") + key + "=" + (secret ? "***" : value);
+  }
+  return out;
+}
+
 }  // namespace velsrv

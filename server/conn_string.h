@@ -23,4 +23,8 @@ class ConnString {
   std::vector<std::pair<std::string, std::string>> pairs_;
 };
 
+// A connection string as the log may show it: its pairs as read, the
+// values of PWD and Password shown as "***".
+std::string MaskedConnectString(const std::string& text);
+
 }  // namespace velsrv

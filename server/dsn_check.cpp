@@ -1,9 +1,30 @@
 #include "server/dsn_check.h"
 
+#include <filesystem>
+
+#include "server/conn_string.h"
+#include "server/diag_summary.h"
 #include "server/log.h"
 #include "server/login_types.h"
 
 namespace velsrv {
+
+namespace {
+
+// A file database cannot be made in a folder that is not there, and its
+// driver may not say so ("connect failed"): the folder is named.
+std::string MissingFolder(const std::string& connect) {
+  ConnString cs;
+  cs.Parse(connect);
+  std::optional<std::string> database = cs.Get("Database");
+  if (!database || database->empty() || (*database)[0] != '/') return "";
+  std::filesystem::path folder = std::filesystem::path(*database).parent_path();
+  std::error_code ignored;
+  if (std::filesystem::is_directory(folder, ignored)) return "";
+  return "; its folder " + folder.string() + " does not exist";
+}
+
+}  // namespace
 
 void CheckDataSources(ServerContext& context) {
   for (const DsnEntry& dsn : context.dsns()) {
@@ -11,8 +32,9 @@ void CheckDataSources(ServerContext& context) {
     std::unique_ptr<BackendConnection> backend;
     DiagList diags;
     if (!Succeeded(context.backend().Connect(connect, &backend, &diags)) || backend == nullptr) {
-      std::string why = diags.empty() ? "no diagnostic" : diags[0].sqlstate + " " + diags[0].text;
-      Log(LogLevel::kWarning, "data source \"" + dsn.name + "\" cannot connect: " + why);
+      Log(LogLevel::kWarning,
+          "data source \"" + dsn.name + "\" cannot connect: " + DiagSummary(diags) +
+              " (connect = " + MaskedConnectString(connect) + MissingFolder(connect) + ")");
       continue;
     }
     std::vector<LnaTypeInfo> rows;

@@ -61,13 +61,15 @@ std::vector<LnaParamDesc> DescribeParams(Session& session, BackendStatement& bac
   for (uint16_t i = 1; i <= static_cast<uint16_t>(count); ++i) {
     ParamInfo info;
     if (!Succeeded(backend.DescribeParam(i, &info, &ignored))) {
-      out.push_back(kUndescribedParam);
+      LnaParamDesc d = kUndescribedParam;
+      d.precision = session.types().ParamSize(d.sql_type, d.precision);
+      out.push_back(d);
       continue;
     }
     int32_t precision = static_cast<int32_t>(std::min<uint32_t>(info.precision, INT32_MAX));
     LnaParamDesc d{};
     d.sql_type = session.types().Map(info.sql_type, &precision);
-    d.precision = precision;
+    d.precision = session.types().ParamSize(d.sql_type, precision);
     d.scale = info.scale;
     d.nullable =
         static_cast<uint16_t>(info.nullable >= 0 && info.nullable <= 2 ? info.nullable : 2);

@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -172,7 +173,10 @@ void Listener::Run() {
   // shut down, so that its thread ends its login and returns.
   context_.cancel_guard().Stop();
   std::lock_guard<std::mutex> lock(workers_mutex_);
-  Log(LogLevel::kInfo, "stopping: ending " + std::to_string(workers_.size()) + " connection(s)");
+  // Sessions that ended on their own since the last accept are not reaped yet.
+  long live = std::count_if(workers_.begin(), workers_.end(),
+                            [](const Worker& w) { return !w.done.load(); });
+  Log(LogLevel::kInfo, "stopping: ending " + std::to_string(live) + " connection(s)");
   for (Worker& w : workers_) w.session->Kill();
   for (Worker& w : workers_) w.thread.join();
   workers_.clear();

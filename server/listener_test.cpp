@@ -425,9 +425,33 @@ TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
     TestClient second;
     ASSERT_TRUE(second.ConnectRaw(server.port()));
     EXPECT_TRUE(second.ServerClosed());
+    server.listener().Stop();  // while the first is still connected
   }
   EXPECT_EQ(log.Count("warning: connection from 127.0.0.1 refused: too many connections (1)"), 1);
   EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
+}
+
+TEST(ListenerTest, TheEndOfAConnectionIsLoggedAndTheStopCountsOnlyOpenOnes) {
+  LogCapture log;
+  int32_t id = 0;
+  {
+    Server server;
+    TestClient open;
+    ASSERT_TRUE(open.Connect(server.port()));
+    {
+      // Accepted after the last accept, so that nothing has reaped it.
+      TestClient gone;
+      ASSERT_TRUE(gone.Connect(server.port()));
+      int16_t status;
+      id = Login(gone, SalesLogin(), &status).connection_id;
+      ASSERT_EQ(status, 0);
+    }
+    std::string ended = "info: connection " + std::to_string(id) + " from 127.0.0.1 ended after ";
+    ASSERT_TRUE(Eventually([&] { return log.Has(ended); }));
+    server.listener().Stop();  // while `open` is still connected
+  }
+  EXPECT_EQ(log.Count("info: stopping: ending 1 connection(s)"), 1);
+  EXPECT_EQ(log.Count("info: connection without a login from 127.0.0.1 ended after "), 1);
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 
 #include "server/backend_limits.h"
 #include "server/conn_string.h"
+#include "server/diag_summary.h"
 #include "server/log.h"
 #include "server/login_reply.h"
 #include "server/login_types.h"
@@ -103,9 +104,7 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
   BackendRc rc = s.context().backend().Connect(connect, &backend, &diags);
   int16_t status = call.FromBackend(rc, diags);
   if (status == kStatusError || backend == nullptr) {
-    LogRefusal(s, server_dsn, uid,
-               "the backend refused: " + (diags.empty() ? std::string("no diagnostic")
-                                                        : diags[0].sqlstate + " " + diags[0].text));
+    LogRefusal(s, server_dsn, uid, "the backend refused: " + DiagSummary(diags));
     return kStatusError;
   }
 
@@ -119,10 +118,11 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
                                   "; the login is refused, try again.");
   }
   std::string dbms;
-  if (Succeeded(backend->GetInfoText(kInfoDbmsName, &dbms, &ignored)))
-    ApplyBackendLimits(dbms, &rows);
+  bool limits = Succeeded(backend->GetInfoText(kInfoDbmsName, &dbms, &ignored)) &&
+                ApplyBackendLimits(dbms, &rows);
   TypeTable types;
   types.Build(rows);
+  types.set_rows_state_limits(limits);
   std::vector<std::string> table_types;
   if (!Succeeded(backend->TableTypes(&table_types, &ignored)) || table_types.empty())
     table_types = {"TABLE", "VIEW"};

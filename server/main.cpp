@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "platform/module.h"
 #include "server/discovery_service.h"
 #include "server/dsn_check.h"
 #include "server/listener.h"
@@ -89,13 +90,38 @@ void KeepFreedMemory() {
   mallopt(M_TOP_PAD, 64 << 20);
 }
 
+// Where this program's system configuration lies, when it is installed.
+std::string SystemConfig() {
+  char path[4096];
+  size_t n = PlatModuleFileName(nullptr, path, sizeof path);
+  return n == 0 ? std::string() : velsrv::SystemConfigPath(path);
+}
+
+// The log's first line: which configuration runs, and what that means
+// when there is none.
+void LogConfiguration(const velsrv::CommandLine& line, const velsrv::ServerConfig& config,
+                      const std::string& system_config) {
+  if (!line.config_path.empty()) {
+    velsrv::Log(velsrv::LogLevel::kInfo, "configuration " + line.config_path);
+    return;
+  }
+  std::string where = system_config.empty() ? "--config" : "--config or " + system_config;
+  velsrv::Log(velsrv::LogLevel::kInfo, "no configuration file (" + where + "): built-in settings");
+  if (config.dsns.empty())
+    velsrv::Log(velsrv::LogLevel::kWarning,
+                "data source \"" + velsrv::DemoDsn().name +
+                    "\" accepts any login: SQLite checks no password; give velsrv a "
+                    "configuration with its own data sources");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   velsrv::ServerConfig config;
   velsrv::CommandLine line;
   std::string error;
-  if (!velsrv::ParseCommandLine(argc, argv, &config, &line, &error)) {
+  const std::string system_config = SystemConfig();
+  if (!velsrv::ParseCommandLine(argc, argv, &config, &line, &error, system_config)) {
     std::fprintf(stderr, "velsrv: %s\n%s", error.c_str(), velsrv::UsageText().c_str());
     return 2;
   }
@@ -109,6 +135,7 @@ int main(int argc, char** argv) {
   }
   if (line.hash_password) return HashPasswordCommand();
   velsrv::SetLogLevel(config.log_level);
+  LogConfiguration(line, config, system_config);
   KeepFreedMemory();
 
   velsrv::OdbcBackend backend;
@@ -127,7 +154,7 @@ int main(int argc, char** argv) {
     velsrv::ServerConfig fresh;
     velsrv::CommandLine again;
     std::string why;
-    if (!velsrv::ParseCommandLine(argc, argv, &fresh, &again, &why) ||
+    if (!velsrv::ParseCommandLine(argc, argv, &fresh, &again, &why, system_config) ||
         !listener.context().ReloadSources(fresh, &why)) {
       velsrv::Log(velsrv::LogLevel::kError, "reload failed, the configuration stays: " + why);
       return;

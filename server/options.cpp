@@ -2,6 +2,7 @@
 
 #include <getopt.h>
 
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -40,7 +41,7 @@ constexpr const char* kSettingFlags[][2] = {
 }  // namespace
 
 bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, CommandLine* line,
-                      std::string* error) {
+                      std::string* error, const std::string& system_config) {
   *line = CommandLine{};
   std::vector<option> options = {
       {"help", no_argument, nullptr, kHelp},
@@ -94,6 +95,12 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, C
     return false;
   }
   if (line->help || line->version || line->hash_password) return true;
+  // A configuration the administrator put in place is never passed over:
+  // one that exists but cannot be read stops the start.
+  std::error_code ignored;
+  if (line->config_path.empty() && !system_config.empty() &&
+      std::filesystem::exists(system_config, ignored))
+    line->config_path = system_config;
   if (!line->config_path.empty() && !LoadConfigFile(line->config_path, config, error)) return false;
   for (const auto& [flag, text] : settings) {
     std::string message = ApplyServerSetting(kSettingFlags[flag][1], text, config);
@@ -103,6 +110,21 @@ bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, C
     }
   }
   return true;
+}
+
+std::string SystemConfigPath(const std::string& program_path) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::path(program_path).parent_path();
+  if (folder.filename() != "sbin" && folder.filename() != "bin") return "";
+  fs::path prefix = folder.parent_path();
+  fs::path etc;
+  if (prefix == "/usr" || prefix == "/")
+    etc = "/etc";
+  else if (prefix.parent_path() == "/opt")
+    etc = fs::path("/etc/opt") / prefix.filename();
+  else
+    etc = prefix / "etc";
+  return (etc / "velsrv" / "velsrv.conf").string();
 }
 
 std::string UsageText() {

@@ -12,13 +12,21 @@ struct CommandLine {
   bool help = false;
   bool version = false;
   bool hash_password = false;  // print a users-list hash of a password read from stdin
-  std::string config_path;     // empty: none given
+  std::string config_path;     // the file read: --config, else the system one; empty: none
 };
 
-// Reads the flags; --config is read first, the other flags override it.
-// False with a message on a fault.
+// Reads the flags; the configuration file is read first, the other flags
+// override it. The file is --config's, else `system_config` when that file
+// exists (empty: none). False with a message on a fault.
 bool ParseCommandLine(int argc, const char* const* argv, ServerConfig* config, CommandLine* line,
-                      std::string* error);
+                      std::string* error, const std::string& system_config = "");
+
+// The configuration file an installed velsrv reads when the command line
+// names none, found from where the program lies as the installation lays
+// them out: <prefix>/etc/velsrv/velsrv.conf beside <prefix>/sbin or
+// <prefix>/bin, /etc/velsrv for the prefixes /usr and /, /etc/opt/NAME/velsrv
+// for /opt/NAME. Empty for a program elsewhere (a build folder).
+std::string SystemConfigPath(const std::string& program_path);
 
 // What --help prints.
 std::string UsageText();

@@ -1,5 +1,8 @@
 #include "server/session_loop.h"
 
+#include <chrono>
+#include <cstdio>
+
 #include "server/dispatcher.h"
 #include "server/frame_io.h"
 #include "server/log.h"
@@ -17,9 +20,17 @@ void LogFault(Session& session, FrameResult r, const char* what) {
     Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: bad " + what);
 }
 
+// "12.3 s": how long a connection lasted.
+std::string Seconds(std::chrono::steady_clock::duration lasted) {
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f s", std::chrono::duration<double>(lasted).count());
+  return text;
+}
+
 }  // namespace
 
 void RunSession(const std::shared_ptr<Session>& session, int fd) {
+  const auto started = std::chrono::steady_clock::now();
   const ServerConfig& config = session->context().config();
   int timeout_ms = config.request_timeout_seconds * 1000;
   MsgBuf* request = MsgBufCreate();
@@ -55,8 +66,16 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
   }
   MsgBufFree(request);
   MsgBufFree(reply);
+  // Named by its login's connection id, as the login line names it.
+  LoginState state = session->login_state();
+  int32_t id = state == LoginState::kLoggedIn || state == LoginState::kLoggedOut
+                   ? session->connection_id()
+                   : 0;
   session->EndLogin();
-  Log(LogLevel::kDebug, "connection from " + session->peer_address() + " ended");
+  Log(LogLevel::kInfo,
+      (id != 0 ? "connection " + std::to_string(id) : std::string("connection without a login")) +
+          " from " + session->peer_address() + " ended after " +
+          Seconds(std::chrono::steady_clock::now() - started));
 }
 
 }  // namespace velsrv

@@ -330,7 +330,9 @@ TEST(SqliteServerTest, VelsrvStartsWithoutConfigurationAndStopsOnSigterm) {
 // log (standard error) kept in a file.
 class VelsrvProcess {
  public:
-  VelsrvProcess(const std::vector<std::string>& args, const std::string& log_path) {
+  // `program` runs in `folder` (the test's own when empty).
+  VelsrvProcess(const std::vector<std::string>& args, const std::string& log_path,
+                const std::string& program = VELSRV_PATH, const std::string& folder = "") {
     int out[2];
     EXPECT_EQ(pipe(out), 0);
     pid_ = fork();
@@ -340,10 +342,11 @@ class VelsrvProcess {
       dup2(log, 2);
       close(out[0]);
       close(out[1]);
+      if (!folder.empty() && chdir(folder.c_str()) != 0) _exit(126);
       std::vector<char*> argv;
       for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
       argv.push_back(nullptr);
-      execv(VELSRV_PATH, argv.data());
+      execv(program.c_str(), argv.data());
       _exit(127);
     }
     close(out[1]);
@@ -464,6 +467,50 @@ TEST(VelsrvProcessTest, HangupReloadsTheDataSourcesAndUsersAndEverythingIsLogged
            "velsrv: info: stopped",
        })
     EXPECT_NE(log.find(line), std::string::npos) << line << "\n" << log;
+}
+
+// Installed, velsrv reads its installation's configuration when the command
+// line names none, and its log says first which file that was; without
+// one, the log says so and warns that the demo data source takes any login.
+TEST(VelsrvProcessTest, WithoutConfigAnInstalledVelsrvReadsTheSystemConfiguration) {
+  TempDir dir;
+  fs::path prefix = fs::path(dir.Path("prefix"));
+  fs::create_directories(prefix / "sbin");
+  fs::create_directories(prefix / "var");
+  std::string program = (prefix / "sbin" / "velsrv").string();
+  fs::copy_file(VELSRV_PATH, program);
+  std::string config = (prefix / "etc" / "velsrv" / "velsrv.conf").string();
+  std::string log_path = dir.Path("velsrv.log");
+  auto first_line = [&] {
+    std::string log = dir.Read("velsrv.log");
+    return log.substr(0, log.find('\n'));
+  };
+  {
+    VelsrvProcess velsrv({"velsrv", "--port=0", "--discovery-port=0"}, log_path, program,
+                         (prefix / "var").string());
+    ASSERT_NE(velsrv.port(), 0);
+    EXPECT_EQ(DataSourceList(velsrv.port()), std::string("demo;SQLite demo database\0\0", 27));
+    EXPECT_EQ(velsrv.Stop(), 0);
+  }
+  EXPECT_EQ(first_line(),
+            "velsrv: info: no configuration file (--config or " + config + "): built-in settings");
+  EXPECT_NE(dir.Read("velsrv.log").find("velsrv: warning: data source \"demo\" accepts any login"),
+            std::string::npos)
+      << dir.Read("velsrv.log");
+
+  fs::create_directories(prefix / "etc" / "velsrv");
+  dir.Write("prefix/etc/velsrv/velsrv.conf",
+            "[server]\nport = 0\ndiscovery_port = 0\n[dsn installed]\ndescription = Mine\n"
+            "connect = DRIVER=" VEL_SQLITE_ODBC_DRIVER ";Database=" +
+                dir.Path("installed.db") + "\n");
+  {
+    VelsrvProcess velsrv({"velsrv"}, log_path, program);
+    ASSERT_NE(velsrv.port(), 0);
+    EXPECT_EQ(DataSourceList(velsrv.port()), std::string("installed;Mine\0\0", 16));
+    EXPECT_EQ(velsrv.Stop(), 0);
+  }
+  EXPECT_EQ(first_line(), "velsrv: info: configuration " + config);
+  EXPECT_EQ(dir.Read("velsrv.log").find("accepts any login"), std::string::npos);
 }
 
 TEST(VelsrvProcessTest, FlagsFollowGetoptLong) {

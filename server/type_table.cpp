@@ -41,6 +41,20 @@ constexpr Family kFamilies[] = {
     {kTimestamp, {}},
 };
 
+bool IsLengthType(int16_t sql_type) {
+  switch (sql_type) {
+    case kChar:
+    case kVarchar:
+    case kLongVarchar:
+    case kBinary:
+    case kVarbinary:
+    case kLongVarbinary:
+      return true;
+    default:
+      return false;
+  }
+}
+
 }  // namespace
 
 int16_t Odbc2TypeCode(int16_t sql_type) {
@@ -122,6 +136,15 @@ int16_t TypeTable::Map(int16_t sql_type, int32_t* precision) const {
     *precision = std::min(*precision, widest);
   }
   return type;
+}
+
+int32_t TypeTable::ParamSize(int16_t sql_type, int32_t described) const {
+  if (!rows_state_limits_ || !IsLengthType(sql_type)) return described;
+  int32_t size = described;
+  for (const LnaTypeInfo& r : rows_) {
+    if (r.sql_type == sql_type) size = std::max(size, r.precision);
+  }
+  return size;
 }
 
 }  // namespace velsrv

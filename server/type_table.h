@@ -28,9 +28,19 @@ class TypeTable {
   // the client looks for a row at least as precise as the column.
   int16_t Map(int16_t sql_type, int32_t* precision) const;
 
+  // Set at login when the rows state the database's own limits
+  // (ApplyBackendLimits): its driver then describes a character or binary
+  // parameter by a nominal size (a configured maximum), which the client
+  // would hold every value to, so such a parameter takes its type's row.
+  void set_rows_state_limits(bool known) { rows_state_limits_ = known; }
+  // The size announced for a parameter of the announced type `sql_type`
+  // that the backend described with `described` characters or bytes.
+  int32_t ParamSize(int16_t sql_type, int32_t described) const;
+
  private:
   bool HasRow(int16_t sql_type) const;
   std::vector<LnaTypeInfo> rows_;
+  bool rows_state_limits_ = false;
 };
 
 // The ODBC 2 code for a code of ODBC 3 or of the wide character types;

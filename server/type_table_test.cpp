@@ -4,6 +4,8 @@
 
 #include <cstring>
 
+#include "server/backend_limits.h"
+
 namespace velsrv {
 namespace {
 
@@ -86,6 +88,36 @@ TEST(TypeTableTest, ATableWithoutAFamilyFallsBackToText) {
     SCOPED_TRACE(c.reported);
     int32_t precision = 10;
     EXPECT_EQ(t.Map(c.reported, &precision), c.announced);
+  }
+}
+
+// A parameter takes what the database takes, not the nominal size its
+// driver describes it with (PHP binds with the described size, and the
+// client refuses a longer value); a database of unknown limits keeps its
+// driver's sizes.
+TEST(TypeTableTest, ParametersOfADatabaseOfKnownLimitsTakeItsLimit) {
+  struct Case {
+    const char* dbms;
+    int16_t announced;
+    int32_t described;
+    int32_t want;
+  } cases[] = {
+      {"SQLite", -1, 65536, 1000000000},     {"SQLite", 12, 255, 1000000000},
+      {"SQLite", -4, 65536, 1000000000},     {"SQLite", 4, 9, 9},
+      {"PostgreSQL", -1, 8190, 1073741823},  {"PostgreSQL", 12, 255, 10485760},
+      {"PostgreSQL", 1, 20, 10485760},       {"PostgreSQL", 11, 26, 26},
+      {"SomeOtherDatabase", -1, 8190, 8190}, {"SomeOtherDatabase", 12, 20, 20},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.dbms) + " " + std::to_string(c.announced));
+    std::vector<LnaTypeInfo> rows = SqliteRows();
+    for (LnaTypeInfo& r : rows) r.precision = r.sql_type == -1 ? 8190 : r.precision;
+    TypeTable t;
+    bool known = ApplyBackendLimits(c.dbms, &rows);
+    EXPECT_EQ(known, std::string(c.dbms) != "SomeOtherDatabase");
+    t.Build(rows);
+    t.set_rows_state_limits(known);
+    EXPECT_EQ(t.ParamSize(c.announced, c.described), c.want);
   }
 }
 

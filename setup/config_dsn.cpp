@@ -20,8 +20,9 @@
 namespace {
 
 void SetArgument(ConfigOutcome* outcome, const char* text) {
-  std::strncpy(outcome->argument, text, sizeof outcome->argument - 1);
-  outcome->argument[sizeof outcome->argument - 1] = '\0';
+  size_t n = strnlen(text, sizeof outcome->argument - 1);
+  std::memcpy(outcome->argument, text, n);
+  outcome->argument[n] = '\0';
 }
 
 uint32_t RefuseName(ConfigOutcome* outcome, uint32_t code, const char* name) {

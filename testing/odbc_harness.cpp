@@ -144,10 +144,18 @@ bool OdbcHarness::StartServer() {
     error_ = "velsrv could not be started";
     return false;
   }
-  std::string line = ReadLine(server_out_, kServerStartMs);
+  // Its log shares the pipe: the lines it writes before it listens (the
+  // configuration it read) come first.
   const std::string prefix = "velsrv: listening on 127.0.0.1:";
+  std::string line;
+  std::string said;
+  for (int i = 0; i < 20; ++i) {
+    line = ReadLine(server_out_, kServerStartMs);
+    if (line.empty() || line.rfind(prefix, 0) == 0) break;
+    said += line + "\n";
+  }
   if (line.rfind(prefix, 0) != 0) {
-    error_ = "velsrv said: " + line;
+    error_ = "velsrv said: " + said + line;
     StopServer();
     return false;
   }

@@ -321,15 +321,18 @@ BackendRc ScriptedBackend::Connect(const std::string& connection_string,
   bool known = false;
   for (const std::string& d : state_->data.dsns)
     known = known || strcasecmp(d.c_str(), dsn.c_str()) == 0;
+  const std::string& refusal = state_->data.refusal_text;
   if (!known) {
-    diags->push_back(
-        Scripted("IM002", "Data source name not found and no default driver specified."));
+    diags->push_back(Scripted(
+        "IM002", refusal.empty() ? "Data source name not found and no default driver specified."
+                                 : refusal));
     return BackendRc::kError;
   }
   if (!state_->data.passwords.empty()) {
     auto it = state_->data.passwords.find(uid);
     if (it == state_->data.passwords.end() || it->second != pwd) {
-      diags->push_back(Scripted("28000", "Login failed for user '" + uid + "'."));
+      diags->push_back(
+          Scripted("28000", refusal.empty() ? "Login failed for user '" + uid + "'." : refusal));
       return BackendRc::kError;
     }
   }

@@ -29,6 +29,7 @@ struct ScriptedData {
   std::map<CatalogKind, std::vector<ColumnInfo>> catalog_columns;  // missing: one text column
   bool block_catalog = false;    // catalog calls wait until cancelled
   int garbled_type_answers = 0;  // so many type-information answers lack VARCHAR
+  std::string refusal_text;      // the text of every refused connect; empty: the usual ones
 };
 
 // A small database: data source "scripted", user "scott" with password

@@ -17,6 +17,8 @@
 #include "driver/odbc/connect/connect_api.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/sql_error.h"
+#include "driver/odbc/fetch/result_set.h"
+#include "driver/odbc/fetch/stmt_fetch.h"
 #include "driver/odbc/statement/cursor_name.h"
 #include "driver/odbc/statement/data_at_exec.h"
 #include "driver/odbc/statement/drv_stmt.h"
@@ -438,6 +440,90 @@ TEST_P(ParamServerTest, WideIntegersLongTextsAndDecimals) {
   EXPECT_EQ(s.Bind(2, SQL_PARAM_OUTPUT, SQL_C_SBIGINT, SQL_BIGINT, 0, 0, &big, 0, nullptr),
             SQL_ERROR);
   EXPECT_EQ(s.StatesOnly(), States{"07006"});
+}
+
+// As PHP binds: with the type and size SQLDescribeParam gave. The size is
+// what the database takes, not its ODBC driver's nominal maximum (8190
+// characters for psqlODBC's text, 65536 for SQLite's), or a longer value
+// would be refused before it is sent.
+TEST_P(ParamServerTest, ATextTakesTheSizeItsParameterIsDescribedWith) {
+  Session s(db());
+  ASSERT_TRUE(s.ok());
+  s.Run("CREATE TABLE described_text (t " + std::string(db().text_type) + ")");
+  ASSERT_EQ(SQLPrepareImpl(s.stmt(), Text("INSERT INTO described_text VALUES (?)"), SQL_NTS),
+            SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  SQLSMALLINT type = 0;
+  SQLULEN size = 0;
+  SQLSMALLINT scale = 0;
+  SQLSMALLINT nullable = 0;
+  ASSERT_EQ(SQLDescribeParamImpl(s.stmt(), 1, &type, &size, &scale, &nullable), SQL_SUCCESS);
+  EXPECT_GE(size, 70000u) << type;
+  std::string text(70000, 'p');
+  SQLLEN nts = SQL_NTS;
+  ASSERT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_CHAR, type, size, scale, text.data(), 0, &nts),
+            SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  ASSERT_EQ(SQLExecuteImpl(s.stmt()), SQL_SUCCESS) << testing::PrintToString(s.Messages());
+  const std::string length = db().name == std::string("sqlite") ? "length" : "char_length";
+  EXPECT_EQ(s.Changed("UPDATE described_text SET t = t WHERE " + length + "(t) = 70000"), 1);
+}
+
+// A prepared query is described, once it ran, as the backend describes it
+// then: SQLite knows an expression's type only when it makes a row, and
+// guesses text at prepare. A later execution with data at execution, which
+// runs the server's prepared statement, still finds one.
+TEST_P(ParamServerTest, APreparedQueryIsDescribedAsItRan) {
+  Session s(db());
+  ASSERT_TRUE(s.ok());
+  struct Case {
+    const char* sql;
+    bool parameter;
+  } cases[] = {{"SELECT length(?)", true}, {"SELECT length('abc')", false}};
+  char value[] = "abc";
+  SQLLEN nts = SQL_NTS;
+  auto read_one = [&](SQLINTEGER want) {
+    SQLSMALLINT type = 0;
+    EXPECT_EQ(SQLDescribeColImpl(s.stmt(), 1, nullptr, 0, nullptr, &type, nullptr, nullptr,
+                                 nullptr),
+              SQL_SUCCESS);
+    SQLINTEGER n = 0;
+    EXPECT_EQ(SQLFetchImpl(s.stmt()), SQL_SUCCESS) << testing::PrintToString(s.Messages());
+    EXPECT_EQ(SQLGetDataImpl(s.stmt(), 1, SQL_C_LONG, &n, 0, nullptr), SQL_SUCCESS);
+    EXPECT_EQ(n, want);
+    EXPECT_EQ(SQLFreeStmtImpl(s.stmt(), SQL_CLOSE), SQL_SUCCESS);
+    return type;
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.sql);
+    SQLFreeStmtImpl(s.stmt(), SQL_RESET_PARAMS);
+    ASSERT_EQ(SQLPrepareImpl(s.stmt(), Text(c.sql), SQL_NTS), SQL_SUCCESS);
+    if (c.parameter) {
+      ASSERT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 3, 0, value, 4, &nts),
+                SQL_SUCCESS);
+    }
+    for (int run = 1; run <= 2; ++run) {
+      ASSERT_EQ(SQLExecuteImpl(s.stmt()), SQL_SUCCESS)
+          << run << testing::PrintToString(s.Messages());
+      EXPECT_EQ(read_one(3), SQL_INTEGER) << run;
+    }
+  }
+  ASSERT_EQ(SQLPrepareImpl(s.stmt(), Text("SELECT length(?)"), SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 3, 0, value, 4, &nts),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLExecuteImpl(s.stmt()), SQL_SUCCESS) << testing::PrintToString(s.Messages());
+  EXPECT_EQ(read_one(3), SQL_INTEGER);
+  SQLLEN at_exec = SQL_DATA_AT_EXEC;
+  ASSERT_EQ(s.Bind(1, SQL_PARAM_INPUT, SQL_C_CHAR, SQL_VARCHAR, 10, 0, value, 0, &at_exec),
+            SQL_SUCCESS);
+  ASSERT_EQ(SQLExecuteImpl(s.stmt()), SQL_NEED_DATA) << testing::PrintToString(s.Messages());
+  SQLPOINTER token = nullptr;
+  ASSERT_EQ(SQLParamDataImpl(s.stmt(), &token), SQL_NEED_DATA)
+      << testing::PrintToString(s.Messages());
+  ASSERT_EQ(SQLPutDataImpl(s.stmt(), Text("abcd"), SQL_NTS), SQL_SUCCESS);
+  ASSERT_EQ(SQLParamDataImpl(s.stmt(), &token), SQL_SUCCESS)
+      << testing::PrintToString(s.Messages());
+  read_one(4);
 }
 
 TEST_P(ParamServerTest, TextLengthsFromTheIndicator) {

@@ -1,5 +1,6 @@
 #include "tools/locator/locator_main.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <vector>
@@ -35,15 +36,30 @@ bool UsableDriverName(const char* name) {
   return length > 0 && !(name[0] == '<' && name[length - 1] == '>');
 }
 
+// The locator shows nothing; what keeps it from its work is said on
+// standard error, its result code stays what the file and the exit say.
+void Say(const std::string& text) {
+  ToolSay("velloc32", text);
+}
+
 int32_t Update() {
-  if (!ResDllLoad("rsdriv32.dll") && !ResDllLoad("rsbase32.dll")) return kCspWriteFailed;
+  if (!ResDllLoad("rsdriv32.dll") && !ResDllLoad("rsbase32.dll")) {
+    Say("cannot load its resource library rsdriv32 or rsbase32 (beside the driver)");
+    return kCspWriteFailed;
+  }
   char driver_name[513];
   ToolText(kMsgRegCliName, driver_name, sizeof driver_name);
   // Without its name nothing can be registered: that is no success.
-  if (!UsableDriverName(driver_name)) return kCspWriteFailed;
+  if (!UsableDriverName(driver_name)) {
+    Say("its message file names no driver (VEL_REG_CLI_NAME): nothing can be registered");
+    return kCspWriteFailed;
+  }
   DriverExports exports;
   std::string error;
-  if (!LoadDriverExports("velclt32.dll", &exports, &error)) return kCspWriteFailed;
+  if (!LoadDriverExports("velclt32.dll", &exports, &error)) {
+    Say(error);
+    return kCspWriteFailed;
+  }
   ToolEnv env = MakeToolEnv(&exports);
   ServiceSettings settings;
   ReadServiceSettings(env, &settings);
@@ -63,17 +79,26 @@ const MsgDefault* LocatorMessageRows() {
 }
 
 int32_t LocatorRun(const std::string& result_file) {
+  // Its caller could learn nothing of an update without the file.
+  if (result_file.empty()) {
+    Say("no result file given (velloc32 RESULT-FILE; velloc32 --help tells more)");
+    return kCspWriteFailed;
+  }
   ToolLoadMessages(LocatorMessageRows(), "velloc_messages.xml");
   TlsSlotInit();
   PoolTableInit();
   int32_t result = Update();
   ResDllFree();
-  std::FILE* out = result_file.empty() ? nullptr : std::fopen(result_file.c_str(), "w");
+  std::FILE* out = std::fopen(result_file.c_str(), "w");
   if (out == nullptr) {
+    Say("cannot write the result file " + result_file + ": " + std::strerror(errno));
     result = kCspWriteFailed;
   } else {
     bool written = std::fprintf(out, "%d", static_cast<int>(result)) > 0;
-    if (std::fclose(out) != 0 || !written) result = kCspWriteFailed;
+    if (std::fclose(out) != 0 || !written) {
+      Say("cannot write the result file " + result_file);
+      result = kCspWriteFailed;
+    }
   }
   PoolTableTerm();
   TlsSlotTerm();

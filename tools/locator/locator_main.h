@@ -11,7 +11,8 @@
 // Result codes besides the discovery and registration ones (tool_status.h):
 // kCspSocketError when sockets cannot be used, kCspWriteFailed when no
 // resource library loads, the driver name or the driver library is missing,
-// or the result file cannot be opened.
+// or the result file cannot be opened; an empty path runs nothing. Each
+// kCspWriteFailed is said on standard error.
 int32_t LocatorRun(const std::string& result_file);
 
 // The program: `args` are its arguments, joined by blanks into the result

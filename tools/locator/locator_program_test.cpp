@@ -160,6 +160,8 @@ TEST_F(LocatorTest, AMissingDriverNameIsASetUpFailure) {
     EXPECT_EQ(run.exit_code, ExitStatusOf(-5)) << file << "\n" << run.output;
     EXPECT_EQ(Result("result"), "-5") << file;
     EXPECT_TRUE(ToolSandbox::IniSections(box_.UserIni()).empty()) << file;
+    EXPECT_NE(run.output.find("velloc32: its message file names no driver"), std::string::npos)
+        << run.output;
   }
 }
 
@@ -170,16 +172,23 @@ TEST_F(LocatorTest, WithoutAResourceLibraryNothingRuns) {
   ProgramRun run = box_.Run({alone, box_.Path("result")}, nullptr);
   EXPECT_EQ(run.exit_code, ExitStatusOf(-5)) << run.output;
   EXPECT_EQ(Result("result"), "-5");
+  EXPECT_NE(run.output.find("velloc32: cannot load its resource library"), std::string::npos)
+      << run.output;
 }
 
 TEST_F(LocatorTest, AnEmptyCommandLineWritesNoFile) {
   ProgramRun run = box_.Run({VELLOC_PATH}, nullptr);
   EXPECT_EQ(run.exit_code, ExitStatusOf(-5)) << run.output;
+  EXPECT_NE(run.output.find("velloc32: no result file given"), std::string::npos) << run.output;
 }
 
 TEST_F(LocatorTest, AResultFileThatCannotBeOpenedIsAWriteFailure) {
   ProgramRun run = Locate("no/such/folder/result");
   EXPECT_EQ(run.exit_code, ExitStatusOf(-5)) << run.output;
+  EXPECT_NE(run.output.find("velloc32: cannot write the result file " +
+                            box_.Path("no/such/folder/result") + ": No such file"),
+            std::string::npos)
+      << run.output;
 }
 
 TEST_F(LocatorTest, TheWholeCommandLineIsThePath) {

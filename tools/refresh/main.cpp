@@ -1,5 +1,5 @@
 #include "tools/refresh/refresh_main.h"
 
-int main() {
-  return RefreshMain();
+int main(int argc, char** argv) {
+  return RefreshMain(argc, argv);
 }

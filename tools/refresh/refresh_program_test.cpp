@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <stdlib.h>
 
+#include <filesystem>
 #include <string>
 
 #include "platform/instance_lock.h"
@@ -68,6 +69,17 @@ TEST_F(RefreshProgramTest, WithoutATerminalTheNoticeIsNotOpened) {
   ProgramRun run = box_.Run({VELREF_PATH}, nullptr, {{"VELTO_DIALOG_HOST", "none"}});
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_NE(run.output.find("velref32: its dialogs need a terminal"), std::string::npos)
+      << run.output;
+  // Nor is a lock file left behind.
+  std::error_code none;
+  for (const auto& entry : std::filesystem::directory_iterator(box_.Path("run"), none))
+    EXPECT_NE(entry.path().extension(), ".lock") << entry.path();
+}
+
+TEST_F(RefreshProgramTest, HelpSaysWhatTheProgramDoes) {
+  ProgramRun run = box_.Run({VELREF_PATH, "--help"}, nullptr, {{"VELTO_DIALOG_HOST", "none"}});
+  EXPECT_EQ(run.exit_code, 0);
+  EXPECT_NE(run.output.find("Usage: velref32\nThe refresh program"), std::string::npos)
       << run.output;
 }
 

@@ -1,7 +1,9 @@
 // A tool's message file. The tool reads it from the current directory when
-// one is there, else from beside the program, where an installed system
-// keeps it; the installed file is written at build time from the tool's
-// built-in rows, naming the driver as the installation registers it.
+// one is there, else from beside the program (as in the build folder), else
+// from the installation's data folder (<prefix>/share/velto beside
+// <prefix>/bin), where an installed system keeps it; the installed file is
+// written at build time from the tool's built-in rows, naming the driver as
+// the installation registers it.
 #pragma once
 
 #include "common/messages.h"

@@ -1,6 +1,7 @@
 #include "tools/shared/tool_program.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "common/pool.h"
 #include "common/res_dll.h"
@@ -14,6 +15,13 @@
 
 void ToolSay(const char* program, const std::string& text) {
   std::fprintf(stderr, "%s: %s\n", program, text.c_str());
+}
+
+bool ToolPrintsHelp(int argc, char** argv, const char* usage) {
+  if (argc != 2 || (std::strcmp(argv[1], "-h") != 0 && std::strcmp(argv[1], "--help") != 0))
+    return false;
+  std::fputs(usage, stdout);
+  return true;
 }
 
 std::string ToolHelpFile() {
@@ -53,9 +61,11 @@ int ShowProgramDialog(const ToolDialogProgram& program,
     ToolSay(program.program, "cannot load its resource library rstool32");
     return 1;
   }
+  // Before the instance lock: a run that cannot show its dialog leaves no
+  // lock file behind.
+  if (!ToolCanShowDialogs(program.program)) return 1;
   std::string caption = ToolMessage(program.caption);
   if (!ToolFirstInstance(program.program, caption.c_str())) return 0;
-  if (!ToolCanShowDialogs(program.program)) return 1;
   DriverExports exports;
   if (!ToolLoadDriver(program.program, &exports)) return 1;
 

@@ -16,6 +16,10 @@
 
 void ToolSay(const char* program, const std::string& text);
 
+// True when the only argument asks for help (-h or --help), after printing
+// `usage` on standard output.
+bool ToolPrintsHelp(int argc, char** argv, const char* usage);
+
 // The program's own path with ".hlp".
 std::string ToolHelpFile();
 

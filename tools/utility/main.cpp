@@ -1,5 +1,5 @@
 #include "tools/utility/utility_main.h"
 
-int main() {
-  return UtilityMain();
+int main(int argc, char** argv) {
+  return UtilityMain(argc, argv);
 }

@@ -162,6 +162,19 @@ TEST_F(UtilityProgramTest, WithoutATerminalTheDialogIsNotOpened) {
   EXPECT_EQ(run.exit_code, 1);
   EXPECT_NE(run.output.find("velutl32: its dialogs need a terminal"), std::string::npos)
       << run.output;
+  // Nor is a lock file left behind.
+  std::error_code none;
+  for (const auto& entry : std::filesystem::directory_iterator(box_.Path("run"), none))
+    EXPECT_NE(entry.path().extension(), ".lock") << entry.path();
+}
+
+TEST_F(UtilityProgramTest, HelpSaysWhatTheProgramDoes) {
+  for (const char* flag : {"--help", "-h"}) {
+    ProgramRun run = box_.Run({VELUTL_PATH, flag}, nullptr, {{"VELTO_DIALOG_HOST", "none"}});
+    EXPECT_EQ(run.exit_code, 0) << flag;
+    EXPECT_NE(run.output.find("Usage: velutl32\nThe configuration utility"), std::string::npos)
+        << run.output;
+  }
 }
 
 }  // namespace

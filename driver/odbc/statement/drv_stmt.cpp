@@ -31,6 +31,7 @@ SQLRETURN Finish(TraceHandle* trace, const char* name, SQLRETURN result) {
 }
 
 void FreeRecord(DrvStmt* statement) {
+  MemFree(statement->prepared_text);
   statement->~DrvStmt();
   MemFree(statement);
 }

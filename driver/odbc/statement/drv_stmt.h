@@ -78,6 +78,11 @@ struct DrvStmt {
   BookmarkBinding bookmark;
   // Everything above is what a snapshot keeps.
   LnaStatement* lna;
+  // The text the server prepared last, as it was sent (null when none),
+  // and 1 once a direct execution of it has replaced the server's
+  // prepared statement (DrvExecute).
+  char* prepared_text;
+  uint32_t prepared_text_replaced;
   int32_t result_pool;  // 0 when none
   void* fetch_buffers;
   uint32_t long_column;

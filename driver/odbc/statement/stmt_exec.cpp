@@ -18,6 +18,7 @@
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
+#include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_text.h"
@@ -140,25 +141,61 @@ SQLRETURN FinishExecute(DrvStmt* statement) {
   return ReturnOutputParams(statement);
 }
 
-SQLRETURN DrvPrepare(DrvStmt* statement, const char* text) {
-  bool resuming = StmtIsAsync(statement) && statement->async_step == kAsyncPrepare;
-  if (!resuming && AnalyzeStmtText(statement, text) == SQL_ERROR) return SQL_ERROR;
-  const char* sent = nullptr;
-  char* translated = nullptr;
-  if (!TextToSend(statement, text, &sent, &translated)) return SQL_ERROR;
+namespace {
+
+// Keeps a copy of the text the server now holds prepared (null: none). Without
+// memory for the copy nothing is kept, and executions go as they would for
+// a statement whose text is not known.
+void KeepPreparedText(DrvStmt* statement, const char* sent) {
+  MemFree(statement->prepared_text);
+  statement->prepared_text = nullptr;
+  statement->prepared_text_replaced = 0;
+  if (sent == nullptr) return;
+  size_t n = std::strlen(sent);
+  auto* copy = static_cast<char*>(MemAlloc(n + 1));
+  if (copy == nullptr) return;
+  std::memcpy(copy, sent, n + 1);
+  statement->prepared_text = copy;
+}
+
+bool HasDataAtExecParam(DrvStmt* statement) {
+  for (uint32_t i = 0; i < statement->marker_count; ++i) {
+    const ParamBinding* b = ParamBindingAt(statement, i);
+    if (b != nullptr && (b->flags & kParamAtExec) != 0) return true;
+  }
+  return false;
+}
+
+// A prepared query runs again from its text, by direct execution: only that
+// reply describes the result, and it describes it as the backend sees it
+// after running it, where the description at prepare may be a guess (an
+// expression's type, which SQLite knows only once a row is made). Data at
+// execution and asynchronous calls keep to the prepared statement: the
+// direct reply that asks for data is given before the statement runs, so
+// it could describe no better.
+bool RunsFromText(DrvStmt* statement) {
+  return statement->prepared_text != nullptr && statement->prepared != 0 &&
+         statement->result_class >= kResultRows && !StmtIsAsync(statement) &&
+         statement->conn != nullptr && statement->conn->exec_direct != nullptr &&
+         !HasDataAtExecParam(statement);
+}
+
+// The prepare procedure for a text as it goes to the server; what its reply
+// describes becomes the statement's.
+SQLRETURN PrepareOnServer(DrvStmt* statement, const char* sent, uint8_t async) {
   LnaColumnDesc* columns = nullptr;
   uint16_t column_count = 0;
   LnaParamDesc* params = nullptr;
   uint16_t param_count = 0;
-  SQLRETURN code =
-      DrvStmtStatus(statement, LnaPrepareMP(statement->lna, sent, &columns, &column_count, &params,
-                                            &param_count, AsyncFlag(statement)));
-  MemFree(translated);
+  SQLRETURN code = DrvStmtStatus(statement, LnaPrepareMP(statement->lna, sent, &columns,
+                                                         &column_count, &params, &param_count,
+                                                         async));
   if (code == SQL_STILL_EXECUTING) {
     statement->async_step = kAsyncPrepare;
   } else {
     statement->async_step = kAsyncNone;
     if (code != SQL_ERROR) {
+      FreeResultBuffers(statement);
       SQLRETURN built =
           BuildReplyDescriptors(statement, column_count, columns, param_count, params);
       if (built != SQL_SUCCESS) code = built;
@@ -166,6 +203,56 @@ SQLRETURN DrvPrepare(DrvStmt* statement, const char* text) {
   }
   MemFree(columns);
   MemFree(params);
+  return code;
+}
+
+// The direct-execution procedure for a text as it goes to the server, with
+// the parameter buffer built; what its reply describes becomes the
+// statement's result set. Frees the parameter value copies.
+SQLRETURN ExecDirectOnServer(DrvStmt* statement, const char* sent, bool* info) {
+  LnaColumnDesc* columns = nullptr;
+  uint16_t column_count = 0;
+  LnaParamDesc* params = nullptr;
+  uint16_t param_count = 0;
+  int32_t returned = 0;
+  const ParamBuffer& buffer = statement->param_buffer;
+  SQLRETURN code = DrvStmtStatus(
+      statement, LnaExecDirectMP(statement->lna, sent, &columns, &column_count, &params,
+                                 &param_count, buffer.in_count, buffer.in_list, buffer.out_count,
+                                 buffer.out_list, &returned, AsyncFlag(statement)));
+  if (code == SQL_STILL_EXECUTING) {
+    statement->async_step = kAsyncExecDirect;
+  } else {
+    statement->async_step = kAsyncNone;
+    if (code != SQL_ERROR && code != SQL_NEED_DATA) {
+      statement->row_count = KeptRowCount(statement, returned);
+      // Buffers laid out for an earlier description must not outlive it.
+      FreeResultBuffers(statement);
+      SQLRETURN built =
+          BuildReplyDescriptors(statement, column_count, columns, param_count, params);
+      if (built != SQL_SUCCESS)
+        code = built;
+      else if (FinishExecute(statement) == SQL_SUCCESS_WITH_INFO)
+        *info = true;
+    }
+  }
+  MemFree(columns);
+  MemFree(params);
+  FreeParamValueCopies(statement);
+  return code;
+}
+
+}  // namespace
+
+SQLRETURN DrvPrepare(DrvStmt* statement, const char* text) {
+  bool resuming = StmtIsAsync(statement) && statement->async_step == kAsyncPrepare;
+  if (!resuming && AnalyzeStmtText(statement, text) == SQL_ERROR) return SQL_ERROR;
+  const char* sent = nullptr;
+  char* translated = nullptr;
+  if (!TextToSend(statement, text, &sent, &translated)) return SQL_ERROR;
+  SQLRETURN code = PrepareOnServer(statement, sent, AsyncFlag(statement));
+  if (code != SQL_STILL_EXECUTING) KeepPreparedText(statement, code == SQL_ERROR ? nullptr : sent);
+  MemFree(translated);
   return code;
 }
 
@@ -190,6 +277,22 @@ SQLRETURN DrvExecute(DrvStmt* statement) {
       } else if (params != SQL_SUCCESS) {
         FreeParamValueCopies(statement);
         return params;
+      }
+      if (RunsFromText(statement)) {
+        // The server lets go of its prepared statement for the direct one,
+        // whatever comes of it.
+        statement->prepared_text_replaced = 1;
+        SQLRETURN code = ExecDirectOnServer(statement, statement->prepared_text, &info);
+        return code == SQL_SUCCESS && info ? SQL_SUCCESS_WITH_INFO : code;
+      }
+      if (statement->prepared_text_replaced != 0) {
+        SQLRETURN prepared = PrepareOnServer(statement, statement->prepared_text, 0);
+        if (!Succeeded(prepared)) {
+          FreeParamValueCopies(statement);
+          return prepared;
+        }
+        statement->prepared_text_replaced = 0;
+        if (prepared == SQL_SUCCESS_WITH_INFO) info = true;
       }
     }
     const ParamBuffer& buffer = statement->param_buffer;
@@ -232,34 +335,10 @@ SQLRETURN DrvExecDirect(DrvStmt* statement, const char* text) {
     FreeParamValueCopies(statement);
     return SQL_ERROR;
   }
-  LnaColumnDesc* columns = nullptr;
-  uint16_t column_count = 0;
-  LnaParamDesc* params = nullptr;
-  uint16_t param_count = 0;
-  int32_t returned = 0;
-  const ParamBuffer& buffer = statement->param_buffer;
-  SQLRETURN code = DrvStmtStatus(
-      statement, LnaExecDirectMP(statement->lna, sent, &columns, &column_count, &params,
-                                 &param_count, buffer.in_count, buffer.in_list, buffer.out_count,
-                                 buffer.out_list, &returned, AsyncFlag(statement)));
+  // The server's statement now holds this text, not a prepared one.
+  KeepPreparedText(statement, nullptr);
+  SQLRETURN code = ExecDirectOnServer(statement, sent, &info);
   MemFree(translated);
-  if (code == SQL_STILL_EXECUTING) {
-    statement->async_step = kAsyncExecDirect;
-  } else {
-    statement->async_step = kAsyncNone;
-    if (code != SQL_ERROR && code != SQL_NEED_DATA) {
-      statement->row_count = KeptRowCount(statement, returned);
-      SQLRETURN built =
-          BuildReplyDescriptors(statement, column_count, columns, param_count, params);
-      if (built != SQL_SUCCESS)
-        code = built;
-      else if (FinishExecute(statement) == SQL_SUCCESS_WITH_INFO)
-        info = true;
-    }
-  }
-  MemFree(columns);
-  MemFree(params);
-  FreeParamValueCopies(statement);
   return code == SQL_SUCCESS && info ? SQL_SUCCESS_WITH_INFO : code;
 }
 
