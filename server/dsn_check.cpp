@@ -10,7 +10,10 @@ void CheckDataSources(ServerContext& context) {
     std::string connect = dsn.connect.empty() ? "DSN=" + dsn.name : dsn.connect;
     std::unique_ptr<BackendConnection> backend;
     DiagList diags;
-    if (!Succeeded(context.backend().Connect(connect, &backend, &diags)) || backend == nullptr) {
+    auto deadline = std::chrono::steady_clock::now() +
+                    std::chrono::seconds(context.config().login_timeout_seconds);
+    if (!Succeeded(context.backend().Connect(connect, deadline, &backend, &diags)) ||
+        backend == nullptr) {
       std::string why = diags.empty() ? "no diagnostic" : diags[0].sqlstate + " " + diags[0].text;
       Log(LogLevel::kWarning, "data source \"" + dsn.name + "\" cannot connect: " + why);
       continue;

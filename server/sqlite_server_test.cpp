@@ -243,7 +243,9 @@ TEST(SqliteServerTest, BlobColumnsFindATypeInSqlitesOwnList) {
   velsrv::OdbcBackend backend;
   std::unique_ptr<velsrv::BackendConnection> connection;
   velsrv::DiagList diags;
-  ASSERT_TRUE(velsrv::Succeeded(backend.Connect("DSN=velsrv_sqlite", &connection, &diags)));
+  ASSERT_TRUE(velsrv::Succeeded(backend.Connect(
+      "DSN=velsrv_sqlite", std::chrono::steady_clock::now() + std::chrono::seconds(30), &connection,
+      &diags)));
   std::vector<LnaTypeInfo> rows;
   ASSERT_TRUE(velsrv::Succeeded(connection->TypeInfo(&rows, &diags)));
   velsrv::TypeTable types;
