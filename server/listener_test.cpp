@@ -584,6 +584,39 @@ TEST(ListenerTest, ListensOnLocalhostAndOnIpv6Loopback) {
   }
 }
 
+TEST(ListenerTest, AReloadRunsBesideTheAcceptsAndRequestsMeanwhileAreNotLost) {
+  velsrv::ScriptedBackend backend;
+  velsrv::Listener listener(ScriptedConfig(), backend);
+  std::string error;
+  ASSERT_TRUE(listener.Open(&error)) << error;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> runs{0};
+  listener.set_reload_handler([&] {
+    ++runs;
+    released.wait();
+  });
+  listener.Start();
+  listener.RequestReload();
+  ASSERT_TRUE(Eventually([&] { return runs == 1; }));
+  // However long the reload takes, connections are taken and served.
+  for (int i = 0; i < 3; ++i) {
+    TestClient user;
+    ASSERT_TRUE(user.Connect(listener.port()));
+    int16_t status;
+    LoginResult login = Login(user, SalesLogin(), &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(Answers(user, login.connection_id));
+    listener.RequestReload();
+  }
+  release.set_value();
+  // Those asked for while it ran make one run more, or a few when they came
+  // apart.
+  ASSERT_TRUE(Eventually([&] { return runs >= 2; }));
+  listener.Stop();
+  EXPECT_LE(runs, 4);
+}
+
 TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
   velsrv::ServerConfig config = ScriptedConfig();
   config.max_connections = 1;
