@@ -1,17 +1,40 @@
 #include "server/backend_driver.h"
 
 #include <odbcinst.h>
-
-#include "server/conn_string.h"
+#include <strings.h>
 
 namespace velsrv {
 
 namespace {
 
-std::string Unbraced(std::string value) {
-  if (value.size() >= 2 && value.front() == '{' && value.back() == '}')
-    value = value.substr(1, value.size() - 2);
-  return value;
+// The value of `key` in an ODBC connection string (keys without regard to
+// case, the first occurrence winning, a value in braces taken whole and
+// without them); empty when it has none.
+std::string ValueOf(const std::string& text, const char* key) {
+  size_t at = 0;
+  while (at < text.size()) {
+    size_t eq = text.find('=', at);
+    if (eq == std::string::npos) break;
+    size_t end;
+    std::string value;
+    if (eq + 1 < text.size() && text[eq + 1] == '{') {
+      size_t close = text.find('}', eq + 2);
+      if (close == std::string::npos) close = text.size();
+      value = text.substr(eq + 2, close - eq - 2);
+      end = text.find(';', close);
+    } else {
+      end = text.find(';', eq + 1);
+      value = text.substr(eq + 1, (end == std::string::npos ? text.size() : end) - eq - 1);
+    }
+    std::string name = text.substr(at, eq - at);
+    size_t b = name.find_first_not_of(" \t");
+    size_t e = name.find_last_not_of(" \t");
+    if (b != std::string::npos && strcasecmp(name.substr(b, e - b + 1).c_str(), key) == 0)
+      return value;
+    if (end == std::string::npos) break;
+    at = end + 1;
+  }
+  return "";
 }
 
 std::string Profile(const std::string& section, const char* key, const char* file) {
@@ -28,11 +51,9 @@ std::string FileName(const std::string& path) {
 }  // namespace
 
 std::string BackendDriverOf(const std::string& connection_string) {
-  ConnString cs;
-  cs.Parse(connection_string);
-  std::string driver = Unbraced(cs.Get("DRIVER").value_or(""));
+  std::string driver = ValueOf(connection_string, "DRIVER");
   if (driver.empty()) {
-    std::string dsn = Unbraced(cs.Get("DSN").value_or(""));
+    std::string dsn = ValueOf(connection_string, "DSN");
     if (dsn.empty()) dsn = "DEFAULT";
     driver = Profile(dsn, "Driver", "ODBC.INI");
     if (driver.empty()) return "DSN=" + dsn;

@@ -14,7 +14,6 @@
 #include <future>
 #include <thread>
 
-#include "common/pool.h"
 #include "server/backend_driver.h"
 #include "server/listener.h"
 #include "server/odbc_backend.h"
@@ -279,15 +278,7 @@ class SilentPostgres {
   uint16_t port_ = 0;
 };
 
-// Without a server around it, the backend reads connection strings with the
-// shared runtime's pools set up here.
-class BackendDriverTest : public ::testing::Test {
- protected:
-  void SetUp() override { PoolTableInit(); }
-  void TearDown() override { PoolTableTerm(); }
-};
-
-TEST_F(BackendDriverTest, AConnectThatHangsHoldsUpOnlyLoginsToItsOwnDriverAndThemNoLonger) {
+TEST(BackendDriverTest, AConnectThatHangsHoldsUpOnlyLoginsToItsOwnDriverAndThemNoLonger) {
   if (!std::filesystem::exists(PrivatePostgres::OdbcDriverPath()))
     GTEST_SKIP() << "psqlODBC is not installed: " << PrivatePostgres::OdbcDriverPath();
   SilentPostgres silent;
@@ -325,7 +316,7 @@ TEST_F(BackendDriverTest, AConnectThatHangsHoldsUpOnlyLoginsToItsOwnDriverAndThe
   EXPECT_FALSE(hung.get());
 }
 
-TEST_F(BackendDriverTest, ConnectionStringsNameTheLibraryTheyLeadTo) {
+TEST(BackendDriverTest, ConnectionStringsNameTheLibraryTheyLeadTo) {
   struct Case {
     const char* connect;
     std::string driver;
@@ -335,6 +326,7 @@ TEST_F(BackendDriverTest, ConnectionStringsNameTheLibraryTheyLeadTo) {
        std::filesystem::path(VEL_SQLITE_ODBC_DRIVER).filename()},
       {"Driver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so;Servername=db1", "psqlodbcw.so"},
       {"DSN=velsrv_missing;UID=ann", "DSN=velsrv_missing"},
+      {"uid={a;DRIVER=x.so};dsn={velsrv_missing}", "DSN=velsrv_missing"},
   };
   for (const Case& c : cases) EXPECT_EQ(velsrv::BackendDriverOf(c.connect), c.driver) << c.connect;
 }
