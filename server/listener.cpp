@@ -25,10 +25,12 @@ constexpr char kWakeStop = 's';
 constexpr char kWakeReload = 'h';
 
 // Refused clients are told why by workers of their own, this many at most
-// at once, each for this long at most: a flood of refused connections
-// costs a few short-lived threads, and beyond them a bare close.
+// at once (and this many for one address), each for this long at most: a
+// flood of refused connections costs a few short-lived threads, beyond
+// them a bare close, and one address that floods cannot keep the others'
+// refusals from being heard.
 constexpr size_t kMaxRefusalsAtOnce = 16;
-constexpr int kRefusalSeconds = 5;
+constexpr size_t kMaxRefusalsPerAddress = 2;
 
 }  // namespace
 
@@ -174,7 +176,9 @@ void Listener::Start(std::list<Worker>* workers, std::shared_ptr<Session> sessio
 
 void Listener::Refuse(int fd, const std::string& peer, const std::string& reason) {
   Log(LogLevel::kWarning, "connection from " + peer + " refused: " + reason);
-  if (refusals_.size() >= kMaxRefusalsAtOnce) {
+  size_t from_there = 0;
+  for (const Worker& w : refusals_) from_there += w.peer == peer ? 1 : 0;
+  if (refusals_.size() >= kMaxRefusalsAtOnce || from_there >= kMaxRefusalsPerAddress) {
     ::close(fd);
     return;
   }

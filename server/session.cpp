@@ -3,6 +3,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace velsrv {
 
 Session::Session(ServerContext& context, int fd, bool peer_loopback, std::string local_address)
@@ -29,6 +31,8 @@ void Session::BeginLogin() {
 
 void Session::LoginFailed() {
   login_state_ = LoginState::kFailed;
+  login_deadline_ = std::max(
+      login_deadline_, std::chrono::steady_clock::now() + std::chrono::seconds(kRefusalSeconds));
 }
 
 void Session::LoginSucceeded(std::unique_ptr<BackendConnection> backend,

@@ -25,6 +25,9 @@
 
 namespace velsrv {
 
+// What a client whose login was refused has, at least, to read the reason.
+constexpr int kRefusalSeconds = 5;
+
 enum class LoginState {
   kNone,    // no login yet
   kFailed,  // a login failed; its diagnostics wait for the client
@@ -102,6 +105,8 @@ class Session : public std::enable_shared_from_this<Session> {
   // Takes a connection id and cancel key from the registry: from now on
   // procedure 12 and the disconnect can name this session.
   void BeginLogin();
+  // The client gets at least kRefusalSeconds more to read why, however
+  // long the login took.
   void LoginFailed();
   void LoginSucceeded(std::unique_ptr<BackendConnection> backend, const std::string& server_dsn,
                       const std::string& uid, const ClientIdentity& client, TypeTable types,

@@ -316,6 +316,55 @@ TEST(BackendDriverTest, AConnectThatHangsHoldsUpOnlyLoginsToItsOwnDriverAndThemN
   EXPECT_FALSE(hung.get());
 }
 
+TEST(BackendDriverTest, ALoginThatHangsInItsBackendIsRefusedWithItsReasonAndOthersLogIn) {
+  if (!std::filesystem::exists(PrivatePostgres::OdbcDriverPath()))
+    GTEST_SKIP() << "psqlODBC is not installed: " << PrivatePostgres::OdbcDriverPath();
+  SilentPostgres silent;
+  ASSERT_NE(silent.port(), 0);
+  velsrv::ServerConfig config;
+  config.port = 0;
+  config.login_timeout_seconds = 2;
+  config.dsns = {
+      {"sqlite", "SQLite test database", "DSN=velsrv_sqlite"},
+      {"hanging", "never answers", silent.ConnectionString(), "", velsrv::LoginCheck::kBackend}};
+  velsrv::OdbcBackend backend;
+  velsrv::Listener listener(config, backend);
+  std::string error;
+  ASSERT_TRUE(listener.Open(&error)) << error;
+  listener.Start();
+  auto login_text = [](const char* dsn) {
+    return std::string("DSN=L;ServerName=127.0.0.1.1583;ServerDSN=") + dsn +
+           ";UID=u;PWD=p;ClntHostName=pc7;ClntIP=127.0.0.1;ClntUserName=ann;ExecDesc=tests;";
+  };
+  auto start = Clock::now();
+  auto hanging = std::async(std::launch::async, [&] {
+    TestClient c;
+    int16_t status = 0x7FFF;
+    if (!c.Connect(listener.port())) return std::string("no connection");
+    LoginResult r = Login(c, login_text("hanging"), &status);
+    // Its time is up by now, yet the reason can still be read.
+    Reply reply;
+    std::vector<LnaDiagRecord> diags;
+    auto request = Request(
+        12, [&](MsgBuf* b) { return MsgBufPutI32(b, r.connection_id) && MsgBufPutI32(b, 0); });
+    if (!c.Call(request.get(), &reply) || !UnpackErrors(reply.buf.get(), &diags) || diags.empty())
+      return "status " + std::to_string(status) + ", no diagnostic";
+    return "status " + std::to_string(status) + ", " + diags[0].sqlstate;
+  });
+  ASSERT_TRUE(silent.Reached());
+  TestClient other;
+  ASSERT_TRUE(other.Connect(listener.port()));
+  int16_t status;
+  Login(other, login_text("sqlite"), &status);
+  EXPECT_TRUE(status == 0 || status == 1) << status;
+  EXPECT_EQ(hanging.wait_for(std::chrono::seconds(0)), std::future_status::timeout);
+  std::string outcome = hanging.get();
+  EXPECT_THAT(outcome, ::testing::StartsWith("status -20, ")) << outcome;
+  EXPECT_NE(outcome, "status -20, no diagnostic");
+  EXPECT_LT(Clock::now() - start, std::chrono::seconds(30));
+  listener.Stop();
+}
+
 TEST(BackendDriverTest, ConnectionStringsNameTheLibraryTheyLeadTo) {
   struct Case {
     const char* connect;
