@@ -14,12 +14,14 @@ namespace {
 
 // The log line of a connection that the server ends for what it sent.
 void LogFault(Session& session, FrameResult r, const char* what) {
+  // A refused connection's refusal is in the log already.
+  if (!session.refusal().empty()) return;
   if (r == FrameResult::kTimeout)
     Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: " + what +
                                 " not finished within the request timeout");
   else if (r == FrameResult::kBad)
     Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: bad " + what);
-  else if (r == FrameResult::kIdle && session.refusal().empty())
+  else if (r == FrameResult::kIdle)
     Log(LogLevel::kWarning,
         "connection from " + session.peer_address() + " closed: no login within the login timeout");
 }
