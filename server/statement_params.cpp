@@ -223,19 +223,22 @@ bool AppendPiece(ServerParam* p, const LnaTypedValue& piece, uint64_t* gathered,
   }
   if (*gathered + n > kMaxGatheredBytes) return false;
   // The value and its NUL; the buffer grows by doubling, as far as the
-  // bounds allow, else by what the piece needs.
+  // bounds allow, else by what the piece needs. While the bytes move, the
+  // old buffer and the new one are both held, and both are charged.
   size_t need = (p->data.empty() ? 0 : p->data.size() - 1) + n + 1;
   size_t capacity = p->data.capacity();
   if (need > capacity) {
-    uint64_t others = held->bytes() - std::min(held->bytes(), ParamBytes(*p, capacity));
+    const uint64_t now = ParamBytes(*p, capacity);
+    const uint64_t others = held->bytes() - std::min(held->bytes(), now);
     size_t grown = std::max(need, std::min<size_t>(capacity * 2, kMaxGatheredBytes + 1));
-    *refusal = held->Resize(others + ParamBytes(*p, grown));
+    *refusal = held->Resize(others + now + ParamBytes(*p, grown));
     if (*refusal != MemoryRefusal::kNone && grown > need) {
       grown = need;
-      *refusal = held->Resize(others + ParamBytes(*p, grown));
+      *refusal = held->Resize(others + now + ParamBytes(*p, grown));
     }
     if (*refusal != MemoryRefusal::kNone) return false;
     p->data.reserve(grown);
+    held->Resize(others + ParamBytes(*p, grown));
   }
   *gathered += n;
   if (p->indicator < 0) p->indicator = 0;
