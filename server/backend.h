@@ -5,6 +5,7 @@
 #pragma once
 
 #include <array>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -177,7 +178,11 @@ class Backend {
  public:
   virtual ~Backend() = default;
   // Connects with an ODBC connection string ("DSN=...;UID=...;PWD=...").
+  // `deadline` bounds the login: its waits for what other logins hold, and
+  // the backend's own connect where the backend takes a login timeout.
+  // Also the type-information call of the new connection waits no longer.
   virtual BackendRc Connect(const std::string& connection_string,
+                            std::chrono::steady_clock::time_point deadline,
                             std::unique_ptr<BackendConnection>* connection, DiagList* diags) = 0;
 };
 

@@ -117,6 +117,24 @@ std::string ApplyServerSetting(const std::string& key, const std::string& value,
   } else if (key == "max_statements") {
     if (!ParseLong(value, 1, 1000000, &v)) return "max_statements wants a number from 1";
     c->max_statements = static_cast<int>(v);
+  } else if (key == "max_connection_memory") {
+    if (!ParseLong(value, 1L << 16, 1L << 40, &v))
+      return "max_connection_memory wants bytes from 65536";
+    c->max_connection_memory = static_cast<uint64_t>(v);
+  } else if (key == "max_server_memory") {
+    if (!ParseLong(value, 1L << 16, 1L << 40, &v))
+      return "max_server_memory wants bytes from 65536";
+    c->max_server_memory = static_cast<uint64_t>(v);
+  } else if (key == "login_timeout") {
+    if (!ParseLong(value, 1, 86400, &v)) return "login_timeout wants seconds from 1";
+    c->login_timeout_seconds = static_cast<int>(v);
+  } else if (key == "max_unauthenticated_per_address") {
+    if (!ParseLong(value, 1, 100000, &v))
+      return "max_unauthenticated_per_address wants a number from 1";
+    c->max_unauthenticated_per_address = static_cast<int>(v);
+  } else if (key == "max_password_checks") {
+    if (!ParseLong(value, 1, 1024, &v)) return "max_password_checks wants a number from 1 to 1024";
+    c->max_password_checks = static_cast<int>(v);
   } else if (key == "admin") {
     if (!ParseAdmin(value, &c->admin)) return "admin wants off, loopback or any";
   } else if (key == "compress") {

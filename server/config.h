@@ -47,6 +47,18 @@ struct ServerConfig {
   uint32_t max_request_bytes = 16u << 20;
   int request_timeout_seconds = 60;  // to finish a greeting or a frame once begun
   int max_statements = 1024;         // per session
+  // What the server holds for its clients between requests (parameter
+  // values, data at execution): per connection, and for all of them.
+  uint64_t max_connection_memory = uint64_t{256} << 20;
+  uint64_t max_server_memory = uint64_t{1} << 30;
+  // A connection that has not logged in by then is closed: a little more
+  // than the client's own wait for its login (30 seconds by default).
+  int login_timeout_seconds = 35;
+  // Connections from one address that have not logged in yet; more are
+  // refused, so that one address cannot take every connection.
+  int max_unauthenticated_per_address = 16;
+  // Password hashes checked at once (each takes memory of its own).
+  int max_password_checks = 4;
   AdminAccess admin = AdminAccess::kOff;
   // Huffman-code a column block whenever that makes it shorter. Off by
   // default: on a fast link the coding costs more time than the shorter

@@ -173,5 +173,50 @@ TEST(ConfigTest, TheSystemConfigurationIsReadWhenItExistsAndNoneIsGiven) {
   }
 }
 
+TEST(ConfigTest, BoundsOnWhatClientsMayHoldHaveDefaultsKeysAndFlags) {
+  ServerConfig defaults;
+  EXPECT_EQ(defaults.max_connection_memory, 256u << 20);
+  EXPECT_EQ(defaults.max_server_memory, 1u << 30);
+  EXPECT_EQ(defaults.login_timeout_seconds, 35);
+  EXPECT_EQ(defaults.max_unauthenticated_per_address, 16);
+  EXPECT_EQ(defaults.max_password_checks, 4);
+
+  ServerConfig c;
+  std::string error;
+  ASSERT_TRUE(
+      ParseConfigText("[server]\n"
+                      "max_connection_memory = 1048576\n"
+                      "max_server_memory = 8589934592\n"
+                      "login_timeout = 5\n"
+                      "max_unauthenticated_per_address = 2\n",
+                      &c, &error))
+      << error;
+  EXPECT_EQ(c.max_connection_memory, 1u << 20);
+  EXPECT_EQ(c.max_server_memory, uint64_t{8} << 30);
+  EXPECT_EQ(c.login_timeout_seconds, 5);
+  EXPECT_EQ(c.max_unauthenticated_per_address, 2);
+  const char* argv[] = {"velsrv", "--max-password-checks=1", "--login-timeout", "7"};
+  CommandLine line;
+  ASSERT_TRUE(ParseCommandLine(4, argv, &c, &line, &error)) << error;
+  EXPECT_EQ(c.max_password_checks, 1);
+  EXPECT_EQ(c.login_timeout_seconds, 7);
+
+  struct Case {
+    const char* text;
+    const char* message_part;
+  } cases[] = {
+      {"max_connection_memory = 1000\n", "max_connection_memory wants bytes from 65536"},
+      {"max_server_memory = lots\n", "max_server_memory wants bytes"},
+      {"login_timeout = 0\n", "login_timeout wants seconds from 1"},
+      {"max_unauthenticated_per_address = 0\n", "max_unauthenticated_per_address wants"},
+      {"max_password_checks = 5000\n", "max_password_checks wants a number from 1 to 1024"},
+  };
+  for (const Case& k : cases) {
+    ServerConfig d;
+    EXPECT_FALSE(ParseConfigText(k.text, &d, &error)) << k.text;
+    EXPECT_NE(error.find(k.message_part), std::string::npos) << error;
+  }
+}
+
 }  // namespace
 }  // namespace velsrv

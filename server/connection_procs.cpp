@@ -91,6 +91,11 @@ int16_t GetErrorsProc(Call& call) {
     records = statement != nullptr ? statement->diags.Take() : s.diags().Take();
   } else if (request.connection != 0 && request.connection == s.connection_id()) {
     records = s.diags().Take();
+  } else if (!s.refusal().empty()) {
+    // A refused connection's reason, asked for without a connection id;
+    // nothing further is served on it.
+    records = s.diags().Take();
+    s.end_after_reply = true;
   } else {
     status = kStatusError;
   }

@@ -70,6 +70,10 @@ DispatchOutcome Dispatch(Session& session, MsgBuf* request, MsgBuf* reply) {
   if (header.length != request->write_len) return DispatchOutcome::kClose;
   ProcedureHandler handler = FindProcedure(header.procedure);
   if (handler == nullptr) return DispatchOutcome::kClose;
+  // A refused connection answers its login and the login's diagnostics.
+  if (!session.refusal().empty() && header.procedure != kRpcConnect &&
+      header.procedure != kRpcGetErrors)
+    return DispatchOutcome::kClose;
 
   // The reply answers the request's procedure and sequence number; its
   // status is set once the handler has run.

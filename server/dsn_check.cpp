@@ -31,7 +31,10 @@ void CheckDataSources(ServerContext& context) {
     std::string connect = dsn.connect.empty() ? "DSN=" + dsn.name : dsn.connect;
     std::unique_ptr<BackendConnection> backend;
     DiagList diags;
-    if (!Succeeded(context.backend().Connect(connect, &backend, &diags)) || backend == nullptr) {
+    auto deadline = std::chrono::steady_clock::now() +
+                    std::chrono::seconds(context.config().login_timeout_seconds);
+    if (!Succeeded(context.backend().Connect(connect, deadline, &backend, &diags)) ||
+        backend == nullptr) {
       Log(LogLevel::kWarning,
           "data source \"" + dsn.name + "\" cannot connect: " + DiagSummary(diags) +
               " (connect = " + MaskedConnectString(connect) + MissingFolder(connect) + ")");

@@ -31,8 +31,13 @@ std::optional<int16_t> TakeParams(Call& call, ServerStatement* s, const LnaDescL
                                   const LnaDescList& outputs) {
   const char* sqlstate = nullptr;
   std::string error;
-  if (BuildParams(inputs, outputs, &s->params, &sqlstate, &error)) return std::nullopt;
-  s->params.clear();
+  if (BuildParams(inputs, outputs, &s->params, &sqlstate, &error)) {
+    MemoryRefusal refusal = s->param_memory.Resize(HeldParamBytes(s->params));
+    if (refusal == MemoryRefusal::kNone) return std::nullopt;
+    sqlstate = "S1001";
+    error = call.session().memory().RefusalText(refusal);
+  }
+  s->DropParams();
   return call.Fail(sqlstate, error);
 }
 
@@ -196,7 +201,7 @@ int16_t PrepareProc(Call& call) {
     StartOver(*s);
     s->prepared = false;
     s->prepared_columns.clear();
-    s->params.clear();
+    s->DropParams();
     DiagList diags;
     BackendRc rc;
     {
@@ -358,8 +363,13 @@ int16_t PutLongDataProc(Call& call) {
   if (piece.c_type != kCTypeChar && piece.c_type != kCTypeBinary)
     return call.Fail("S1003", "Program type out of range.");
   ServerParam& p = s->params[static_cast<size_t>(s->current_piece_param)];
-  if (!AppendPiece(&p, piece, &s->gathered_bytes)) {
+  MemoryRefusal refusal;
+  if (!AppendPiece(&p, piece, &s->gathered_bytes, &s->param_memory, &refusal)) {
+    // The execution is over either way; what it gathered goes at once.
     StartOver(*s);
+    s->DropParams();
+    if (refusal != MemoryRefusal::kNone)
+      return call.Fail("S1001", call.session().memory().RefusalText(refusal));
     return call.Fail("22001", "Maximum data-at-execution length exceeded.");
   }
   return kStatusOk;

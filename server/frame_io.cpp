@@ -96,13 +96,19 @@ FrameResult ExchangeGreeting(int fd, int timeout_ms) {
   return WriteAll(fd, ours, sizeof ours) ? FrameResult::kOk : FrameResult::kClosed;
 }
 
-FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* request) {
+FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* request,
+                              const Clock::time_point* until) {
   request->write_len = 0;
   request->read_pos = 0;
   // Idle between calls for as long as the client likes: a plain receive
   // blocks until the next frame begins (or the connection ends).
   if (begin_ == end_) {
     begin_ = end_ = 0;
+    if (until != nullptr) {
+      ReadResult w = WaitReadable(fd_, until);
+      if (w == ReadResult::kTimeout) return FrameResult::kIdle;
+      if (w != ReadResult::kOk) return FrameResult::kClosed;
+    }
     ssize_t k;
     do {
       k = ::recv(fd_, stash_, sizeof stash_, 0);
@@ -111,6 +117,7 @@ FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* requ
     end_ = static_cast<size_t>(k);
   }
   Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(timeout_ms);
+  if (until != nullptr && *until < deadline) deadline = *until;
   // Takes up to `n` bytes into `out`: first what is held, then at most one
   // receive into the stash (only ever of what this frame still lacks when
   // `direct`, which reads straight into `out`).

@@ -4,6 +4,7 @@
 // disagree, ends the connection.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 #include "wire/msg_buf.h"
@@ -16,6 +17,7 @@ enum class FrameResult {
   kClosed,   // the peer closed or the socket was shut down, between frames
   kBad,      // a bad magic, a size beyond the cap, fields that disagree, a cut frame
   kTimeout,  // begun but not finished in time
+  kIdle,     // no frame began before the bound the caller set
 };
 
 // Reads the client's 255 greeting bytes and answers with 255 of the server's.
@@ -36,8 +38,10 @@ class FrameReader {
   // frame must be in within `timeout_ms` of its first byte. `request`
   // receives the payload (the message from its length slot on), read
   // position 0; its buffer grows with the bytes that arrive, not with the
-  // size the header declares.
-  FrameResult Read(uint32_t max_payload, int timeout_ms, MsgBuf* request);
+  // size the header declares. `until`, when given, bounds both the wait
+  // (kIdle when no frame began by then) and the frame.
+  FrameResult Read(uint32_t max_payload, int timeout_ms, MsgBuf* request,
+                   const std::chrono::steady_clock::time_point* until = nullptr);
 
  private:
   static constexpr size_t kStashSize = 64u << 10;

@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 
 #include "server/log.h"
@@ -22,6 +23,14 @@ namespace {
 
 constexpr char kWakeStop = 's';
 constexpr char kWakeReload = 'h';
+
+// Refused clients are told why by workers of their own, this many at most
+// at once (and this many for one address), each for this long at most: a
+// flood of refused connections costs a few short-lived threads, beyond
+// them a bare close, and one address that floods cannot keep the others'
+// refusals from being heard.
+constexpr size_t kMaxRefusalsAtOnce = 16;
+constexpr size_t kMaxRefusalsPerAddress = 2;
 
 }  // namespace
 
@@ -95,23 +104,40 @@ void Listener::RequestReload() {
 
 bool Listener::TakeWakes() {
   bool stop = false;
+  bool reload = false;
   char bytes[64];
   ssize_t n;
   while ((n = ::read(wake_pipe_[0], bytes, sizeof bytes)) > 0) {
     for (ssize_t i = 0; i < n; ++i) {
       if (bytes[i] == kWakeStop) stop = true;
-      if (bytes[i] == kWakeReload && reload_handler_ && !stop) reload_handler_();
+      if (bytes[i] == kWakeReload) reload = true;
     }
+  }
+  if (reload && !stop) {
+    std::lock_guard<std::mutex> lock(reload_mutex_);
+    reload_pending_ = true;
+    reload_wanted_.notify_one();
   }
   return stop;
 }
 
-void Listener::ReapFinished() {
-  std::lock_guard<std::mutex> lock(workers_mutex_);
-  for (auto it = workers_.begin(); it != workers_.end();) {
+void Listener::RunReloads() {
+  std::unique_lock<std::mutex> lock(reload_mutex_);
+  for (;;) {
+    reload_wanted_.wait(lock, [this] { return reload_pending_ || reload_stop_; });
+    if (reload_stop_) return;
+    reload_pending_ = false;
+    lock.unlock();
+    if (reload_handler_) reload_handler_();
+    lock.lock();
+  }
+}
+
+void Listener::ReapFinished(std::list<Worker>* workers) {
+  for (auto it = workers->begin(); it != workers->end();) {
     if (it->done.load()) {
       it->thread.join();
-      it = workers_.erase(it);
+      it = workers->erase(it);
     } else {
       ++it;
     }
@@ -124,9 +150,50 @@ void Listener::Serve(Worker* worker) {
   worker->done = true;
 }
 
+std::string Listener::RefusalFor(const std::string& peer) const {
+  const ServerConfig& config = context_.config();
+  if (static_cast<int>(workers_.size()) >= config.max_connections)
+    return "too many connections (" + std::to_string(config.max_connections) + ")";
+  int waiting = 0;
+  for (const Worker& w : workers_) {
+    if (w.peer == peer && !w.done.load() && !w.session->logged_in()) ++waiting;
+  }
+  if (waiting >= config.max_unauthenticated_per_address)
+    return "too many connections from this address that have not logged in (" +
+           std::to_string(config.max_unauthenticated_per_address) + ")";
+  return "";
+}
+
+void Listener::Start(std::list<Worker>* workers, std::shared_ptr<Session> session, int fd,
+                     const std::string& peer) {
+  session->set_peer_address(peer);
+  Worker& w = workers->emplace_back();
+  w.session = std::move(session);
+  w.fd = fd;
+  w.peer = peer;
+  w.thread = std::thread(&Listener::Serve, this, &w);
+}
+
+void Listener::Refuse(int fd, const std::string& peer, const std::string& reason) {
+  Log(LogLevel::kWarning, "connection from " + peer + " refused: " + reason);
+  size_t from_there = 0;
+  for (const Worker& w : refusals_) from_there += w.peer == peer ? 1 : 0;
+  if (refusals_.size() >= kMaxRefusalsAtOnce || from_there >= kMaxRefusalsPerAddress) {
+    ::close(fd);
+    return;
+  }
+  // The client learns the reason as its login's diagnostic.
+  auto session = std::make_shared<Session>(context_, fd, false, "");
+  session->set_refusal("The server refused the connection: " + reason + "; try again later.");
+  session->set_login_deadline(
+      std::chrono::steady_clock::now() +
+      std::chrono::seconds(std::min(kRefusalSeconds, context_.config().login_timeout_seconds)));
+  Start(&refusals_, std::move(session), fd, peer);
+}
+
 void Listener::Run() {
   if (listen_fd_ < 0) return;
-  const int max_connections = context_.config().max_connections;
+  std::thread reloads(&Listener::RunReloads, this);
   for (;;) {
     pollfd p[2] = {{listen_fd_, POLLIN, 0}, {wake_pipe_[0], POLLIN, 0}};
     int r = ::poll(p, 2, -1);
@@ -143,43 +210,44 @@ void Listener::Run() {
     int one = 1;
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     std::string peer_text = AddressText(peer);
-    ReapFinished();
-    {
-      std::lock_guard<std::mutex> lock(workers_mutex_);
-      if (static_cast<int>(workers_.size()) >= max_connections) {
-        // Refused at once rather than left waiting: the client reports it.
-        Log(LogLevel::kWarning, "connection from " + peer_text +
-                                    " refused: too many connections (" +
-                                    std::to_string(max_connections) + ")");
-        ::close(fd);
-        continue;
-      }
+    std::lock_guard<std::mutex> lock(workers_mutex_);
+    ReapFinished(&workers_);
+    ReapFinished(&refusals_);
+    std::string refusal = RefusalFor(peer_text);
+    if (!refusal.empty()) {
+      // Refused at once rather than left waiting, and told why.
+      Refuse(fd, peer_text, refusal);
+      continue;
     }
     sockaddr_storage local{};
     socklen_t local_len = sizeof local;
     ::getsockname(fd, reinterpret_cast<sockaddr*>(&local), &local_len);
     Log(LogLevel::kInfo, "connection from " + peer_text);
-    auto session = std::make_shared<Session>(context_, fd, IsLoopback(peer), AddressText(local));
-    session->set_peer_address(peer_text);
-    std::lock_guard<std::mutex> lock(workers_mutex_);
-    Worker& w = workers_.emplace_back();
-    w.session = std::move(session);
-    w.fd = fd;
-    w.thread = std::thread(&Listener::Serve, this, &w);
+    Start(&workers_, std::make_shared<Session>(context_, fd, IsLoopback(peer), AddressText(local)),
+          fd, peer_text);
   }
   ::close(listen_fd_);
   listen_fd_ = -1;
+  {
+    std::lock_guard<std::mutex> lock(reload_mutex_);
+    reload_stop_ = true;
+    reload_wanted_.notify_one();
+  }
+  reloads.join();
   // End every session: its running call is cancelled and its connection
   // shut down, so that its thread ends its login and returns.
-  context_.cancel_guard().Stop();
   std::lock_guard<std::mutex> lock(workers_mutex_);
   // Sessions that ended on their own since the last accept are not reaped yet.
   long live = std::count_if(workers_.begin(), workers_.end(),
                             [](const Worker& w) { return !w.done.load(); });
   Log(LogLevel::kInfo, "stopping: ending " + std::to_string(live) + " connection(s)");
-  for (Worker& w : workers_) w.session->Kill();
-  for (Worker& w : workers_) w.thread.join();
-  workers_.clear();
+  for (std::list<Worker>* list : {&workers_, &refusals_}) {
+    for (Worker& w : *list) w.session->Kill();
+  }
+  for (std::list<Worker>* list : {&workers_, &refusals_}) {
+    for (Worker& w : *list) w.thread.join();
+    list->clear();
+  }
 }
 
 void Listener::Start() {

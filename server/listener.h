@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <list>
@@ -40,7 +41,9 @@ class Listener {
   void Start();
   // Async-signal-safe: asks Run to stop.
   void RequestStop();
-  // Async-signal-safe: asks Run to call the reload handler on its thread.
+  // Async-signal-safe: asks for the reload handler to run, on a thread of
+  // its own, so that the accepts go on meanwhile; requests that come while
+  // it runs make one more run.
   void RequestReload();
   void set_reload_handler(std::function<void()> handler) { reload_handler_ = std::move(handler); }
   // Requests a stop and waits until Run has ended every session.
@@ -50,22 +53,37 @@ class Listener {
   struct Worker {
     std::shared_ptr<Session> session;
     int fd = -1;
+    std::string peer;  // the client's address
     std::thread thread;
     std::atomic<bool> done{false};
   };
   void Serve(Worker* worker);
-  void ReapFinished();
+  static void ReapFinished(std::list<Worker>* workers);
+  // Why a connection from `peer` is refused, or empty; workers_mutex_ held.
+  std::string RefusalFor(const std::string& peer) const;
+  // Tells a refused client why, on a short-lived worker of its own, as
+  // long as not too many refusals are under way; else just closes.
+  void Refuse(int fd, const std::string& peer, const std::string& reason);
+  void Start(std::list<Worker>* workers, std::shared_ptr<Session> session, int fd,
+             const std::string& peer);
   void Wake(char what);
-  // Reads what woke Run: true when a stop is among it; reloads on the way.
+  // Reads what woke Run: true when a stop is among it; a reload asked for
+  // is handed to the reload thread.
   bool TakeWakes();
+  void RunReloads();
 
   ServerContext context_;
   int listen_fd_ = -1;
   int wake_pipe_[2] = {-1, -1};
   std::mutex workers_mutex_;
   std::list<Worker> workers_;
+  std::list<Worker> refusals_;
   std::thread runner_;
   std::function<void()> reload_handler_;
+  std::mutex reload_mutex_;
+  std::condition_variable reload_wanted_;
+  bool reload_pending_ = false;
+  bool reload_stop_ = false;
 };
 
 }  // namespace velsrv

@@ -3,6 +3,7 @@
 // untrusted frames, the connection limit, administration and the stop.
 #include "server/listener.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -13,14 +14,18 @@
 
 #include "common/memory.h"
 #include "server/log.h"
+#include "server/users.h"
 #include "testing/dispatch_harness.h"
 #include "testing/log_capture.h"
 #include "testing/scripted_backend.h"
+#include "testing/temp_dir.h"
 #include "testing/wire_test_client.h"
 #include "wire/user_list.h"
 
 namespace velsrv_test {
 namespace {
+
+using ::testing::HasSubstr;
 
 class Server {
  public:
@@ -58,6 +63,22 @@ bool Answers(TestClient& c, int32_t connection_id) {
     return PutConnection(b, connection_id) && MsgBufPutU16(b, 17) && MsgBufPutI32(b, 64);
   });
   return c.Call(request.get(), &reply) && reply.status == 0;
+}
+
+std::vector<LnaDiagRecord> Errors(TestClient& c, int32_t connection_id, int32_t statement_id) {
+  Reply reply;
+  std::vector<LnaDiagRecord> out;
+  auto request = Request(12, [&](MsgBuf* b) {
+    return MsgBufPutI32(b, connection_id) && MsgBufPutI32(b, statement_id);
+  });
+  if (c.Call(request.get(), &reply)) UnpackErrors(reply.buf.get(), &out);
+  return out;
+}
+
+// A login to the data source "guarded" of the test below.
+std::string GuardedLogin(const std::string& uid, const std::string& pwd) {
+  return "DSN=G;ServerName=127.0.0.1.1583;ServerDSN=guarded;UID=" + uid + ";PWD=" + pwd +
+         ";ClntHostName=pc7;ClntIP=10.0.0.7;ClntUserName=ann;ExecDesc=app;";
 }
 
 MsgBufPtr CancelRequest(uint16_t key) {
@@ -126,9 +147,10 @@ TEST(ListenerTest, CancelFromASecondConnectionEndsTheOutstandingCall) {
   ASSERT_TRUE(server.backend().WaitForBlockedCall());
 
   Reply reply;
-  // A key nobody holds first: refused, and that connection is ended.
+  // A key nobody holds first: refused, and that connection is ended. (From
+  // another address: its own would now be taking turns.)
   TestClient b;
-  ASSERT_TRUE(b.Connect(server.port()));
+  ASSERT_TRUE(b.Connect(server.port(), "127.0.0.1", "127.0.0.2"));
   uint16_t wrong = static_cast<uint16_t>(login.cancel_key + 1);
   if (wrong == 0) wrong = 1;
   ASSERT_TRUE(b.Call(CancelRequest(wrong).get(), &reply));
@@ -177,6 +199,65 @@ std::vector<uint8_t> Message(uint32_t procedure, uint32_t length_slot, size_t ex
   return m;
 }
 
+// Connects from `from` and logs in where the server refuses the
+// connection: the login fails without a connection id, and the reason is
+// the diagnostic procedure 12 hands out for none, as the client asks for
+// it; then the server closes. "SQLSTATE text", or what went wrong instead.
+std::string RefusalOf(TestClient& c, uint16_t port, const std::string& from = "") {
+  if (!c.Connect(port, "127.0.0.1", from)) return "no greeting";
+  int16_t status;
+  LoginResult login = Login(c, SalesLogin(), &status);
+  if (status != -20 || login.connection_id != 0) return "login status " + std::to_string(status);
+  std::vector<LnaDiagRecord> diags = Errors(c, 0, 0);
+  if (diags.size() != 1) return std::to_string(diags.size()) + " diagnostics";
+  if (!c.ServerClosed()) return "left open";
+  return std::string(diags[0].sqlstate) + " " + diags[0].text;
+}
+
+TEST(ListenerTest, ConnectionsThatDoNotLogInHoldNoOnesPlace) {
+  velsrv::ServerConfig config = ScriptedConfig();
+  config.login_timeout_seconds = 1;
+  config.max_unauthenticated_per_address = 4;
+  config.max_connections = 8;
+  LogCapture log;
+  Server server(config);
+  TestClient user;
+  ASSERT_TRUE(user.Connect(server.port()));
+  int16_t status;
+  LoginResult login = Login(user, SalesLogin(), &status);
+  ASSERT_EQ(status, 0);
+
+  // Sockets that greet and then say nothing, as many as one address may
+  // hold; the next from there is told why it is refused.
+  auto start = std::chrono::steady_clock::now();
+  std::vector<std::unique_ptr<TestClient>> silent;
+  for (int i = 0; i < 4; ++i) {
+    silent.push_back(std::make_unique<TestClient>());
+    ASSERT_TRUE(silent.back()->Connect(server.port(), "127.0.0.1", "127.0.0.5"));
+  }
+  TestClient more;
+  EXPECT_EQ(RefusalOf(more, server.port(), "127.0.0.5"),
+            "08004 [velsrv]The server refused the connection: too many connections from this "
+            "address that have not logged in (4); try again later.");
+  // The logged-in user and a login from elsewhere keep being served.
+  EXPECT_TRUE(Answers(user, login.connection_id));
+  TestClient elsewhere;
+  ASSERT_TRUE(elsewhere.Connect(server.port(), "127.0.0.1", "127.0.0.6"));
+  Login(elsewhere, SalesLogin(), &status);
+  EXPECT_EQ(status, 0);
+
+  // The silent ones are closed at the login timeout, and the address may
+  // connect again.
+  for (auto& c : silent) EXPECT_TRUE(c->ServerClosed());
+  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+  EXPECT_EQ(log.Count("connection from 127.0.0.5 closed: no login within the login timeout"), 4);
+  TestClient again;
+  ASSERT_TRUE(again.Connect(server.port(), "127.0.0.1", "127.0.0.5"));
+  Login(again, SalesLogin(), &status);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(Answers(user, login.connection_id));
+}
+
 TEST(ListenerTest, UntrustedFramesCloseOnlyTheirConnection) {
   velsrv::ServerConfig config = ScriptedConfig();
   config.max_request_bytes = 4096;
@@ -220,12 +301,15 @@ TEST(ListenerTest, UntrustedFramesCloseOnlyTheirConnection) {
 TEST(ListenerTest, ConnectionsBeyondTheMaximumAreRefused) {
   velsrv::ServerConfig config = ScriptedConfig();
   config.max_connections = 1;
+  config.login_timeout_seconds = 1;  // also the most a refusal waits to be heard
   Server server(config);
   TestClient first;
   ASSERT_TRUE(first.Connect(server.port()));
   TestClient second;
-  ASSERT_TRUE(second.ConnectRaw(server.port()));
-  EXPECT_TRUE(second.ServerClosed());
+  EXPECT_THAT(RefusalOf(second, server.port()), HasSubstr("too many connections (1)"));
+  TestClient silent;
+  ASSERT_TRUE(silent.ConnectRaw(server.port()));
+  EXPECT_TRUE(silent.ServerClosed());
   first.Close();
   // Once the first session has ended, a new one is served.
   TestClient third;
@@ -301,7 +385,11 @@ TEST(ListenerTest, CancelKeysCountOnlyFromTheSessionsAddressAndGuessesAreSlowedA
   velsrv::ScriptedData data = velsrv::DefaultScriptedData();
   data.block_catalog = true;
   LogCapture log;
-  Server server(ScriptedConfig(), data);
+  velsrv::ServerConfig config = ScriptedConfig();
+  // Every guesser at once gets a connection: the back-off, not the limit
+  // of connections per address, is what is shown.
+  config.max_unauthenticated_per_address = 64;
+  Server server(config, data);
   TestClient a;
   ASSERT_TRUE(a.Connect(server.port()));
   int16_t status;
@@ -324,28 +412,114 @@ TEST(ListenerTest, CancelKeysCountOnlyFromTheSessionsAddressAndGuessesAreSlowedA
   EXPECT_EQ(server.backend().Log().cancels, 0);
   EXPECT_EQ(log.Count("bad cancel key from 127.0.0.2 (the key of a session from elsewhere)"), 1);
 
-  // A scan from a third address: one guess per connection, and from the
-  // second guess on each waits its turn.
+  // A scan from a third address, 32 guesses at once on connections of
+  // their own: the first is checked and fails, and those that come before
+  // the address's next turn are refused at once rather than queued (queued,
+  // they took a second each, and each held its thread and connection
+  // after its client had gone).
+  constexpr int kGuessers = 32;
   auto start = std::chrono::steady_clock::now();
-  for (uint16_t guess = 1; guess <= 3; ++guess) {
-    TestClient scanner;
-    ASSERT_TRUE(scanner.Connect(server.port(), "127.0.0.1", "127.0.0.3"));
-    uint16_t key = guess == login.cancel_key ? 4 : guess;
-    ASSERT_TRUE(scanner.Call(CancelRequest(key).get(), &reply));
-    EXPECT_EQ(reply.status, -20);
-    EXPECT_TRUE(scanner.ServerClosed());
-    EXPECT_FALSE(scanner.Call(CancelRequest(key).get(), &reply));
+  std::vector<std::future<bool>> guesses;
+  for (int i = 0; i < kGuessers; ++i) {
+    guesses.push_back(std::async(std::launch::async, [&, i] {
+      TestClient scanner;
+      Reply r;
+      uint16_t key = static_cast<uint16_t>(i + 1 == login.cancel_key ? 40000 : i + 1);
+      return scanner.Connect(server.port(), "127.0.0.1", "127.0.0.3") &&
+             scanner.Call(CancelRequest(key).get(), &r) && r.status == -20 &&
+             scanner.ServerClosed();
+    }));
   }
-  EXPECT_GE(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
-  EXPECT_EQ(log.Count("bad cancel key from 127.0.0.3; connection closed"), 3);
+  for (auto& g : guesses) EXPECT_TRUE(g.get());
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(kGuessers / 2));
+  int checked = log.Count("bad cancel key from 127.0.0.3; connection closed");
+  EXPECT_GE(checked, 1);
+  EXPECT_EQ(checked + log.Count("cancel from 127.0.0.3 refused at once"), kGuessers);
+  EXPECT_EQ(server.backend().Log().cancels, 0);
 
-  // Its own address still cancels, at once.
-  TestClient own;
-  ASSERT_TRUE(own.Connect(server.port()));
-  ASSERT_TRUE(own.Call(CancelRequest(login.cancel_key).get(), &reply));
-  EXPECT_EQ(reply.status, 0);
+  // A guess from the owner's own address puts it in its back-off too: the
+  // owner's right key is answered at once, refused while the turn is not
+  // yet there, and taken once it is.
+  TestClient guesser;
+  ASSERT_TRUE(guesser.Connect(server.port()));
+  ASSERT_TRUE(guesser.Call(CancelRequest(login.cancel_key == 1 ? 2 : 1).get(), &reply));
+  EXPECT_EQ(reply.status, -20);
+  bool cancelled = false;
+  for (int i = 0; i < 50 && !cancelled; ++i) {
+    TestClient own;
+    ASSERT_TRUE(own.Connect(server.port()));
+    auto asked = std::chrono::steady_clock::now();
+    ASSERT_TRUE(own.Call(CancelRequest(login.cancel_key).get(), &reply));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(5));
+    cancelled = reply.status == 0;
+    if (!cancelled) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(cancelled);
   EXPECT_EQ(outstanding.get(), -20);
   EXPECT_EQ(log.Count("cancel from 127.0.0.1 for connection"), 1);
+}
+
+TEST(ListenerTest, PasswordGuessesTakeTurnsPerAddressAndOthersLogIn) {
+  TempDir dir;
+  std::string hash, error;
+  ASSERT_TRUE(velsrv::HashPassword("s3cret", &hash, &error)) << error;
+  velsrv::ServerConfig config = ScriptedConfig();
+  config.dsns.push_back({"guarded", "a users list", "DSN=scripted",
+                         dir.Write("users", "ann:" + hash), velsrv::LoginCheck::kUsers});
+  config.max_unauthenticated_per_address = 64;
+  config.max_password_checks = 2;
+  velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+  data.passwords.clear();  // the list decides
+  LogCapture log;
+  Server server(config, data);
+  auto login = [&](const std::string& from, const std::string& pwd, std::string* sqlstate) {
+    TestClient c;
+    int16_t status = 0x7FFF;
+    if (!c.Connect(server.port(), "127.0.0.1", from)) return status;
+    LoginResult r = Login(c, GuardedLogin("ann", pwd), &status);
+    std::vector<LnaDiagRecord> diags = Errors(c, r.connection_id, 0);
+    *sqlstate = diags.empty() ? "" : diags[0].sqlstate;
+    return status;
+  };
+
+  // Twenty guesses at once from one address: as many are checked as there
+  // are places for checks, and the rest are refused without a hash once
+  // the first failure is in, as they come before the address's turn.
+  constexpr int kGuesses = 20;
+  auto start = std::chrono::steady_clock::now();
+  std::vector<std::future<std::string>> guesses;
+  for (int i = 0; i < kGuesses; ++i) {
+    guesses.push_back(std::async(std::launch::async, [&, i] {
+      std::string sqlstate;
+      int16_t status = login("127.0.0.7", "guess" + std::to_string(i), &sqlstate);
+      return std::to_string(status) + " " + sqlstate;
+    }));
+  }
+  int wrong = 0, backed_off = 0;
+  for (auto& g : guesses) {
+    std::string outcome = g.get();
+    wrong += outcome == "-20 28000" ? 1 : 0;
+    backed_off += outcome == "-20 08004" ? 1 : 0;
+  }
+  auto elapsed =
+      std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_EQ(wrong + backed_off, kGuesses);
+  EXPECT_EQ(log.Count("\"guarded\": unknown user or wrong password"), wrong);
+  // Two at first, then one checked guess a second at most.
+  EXPECT_GE(wrong, 1);
+  EXPECT_LE(wrong, config.max_password_checks + elapsed.count() + 1);
+  EXPECT_GE(backed_off, kGuesses / 2);
+
+  // Another address logs in at once; the guessing one with the right
+  // password once its turn has come.
+  std::string sqlstate;
+  EXPECT_EQ(login("127.0.0.8", "s3cret", &sqlstate), 0);
+  int16_t status = -20;
+  for (int i = 0; i < 50 && status != 0; ++i) {
+    status = login("127.0.0.7", "s3cret", &sqlstate);
+    if (status != 0) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_EQ(status, 0);
 }
 
 TEST(ListenerTest, ADrippingClientIsCutOffAtTheRequestTimeout) {
@@ -414,6 +588,39 @@ TEST(ListenerTest, ListensOnLocalhostAndOnIpv6Loopback) {
   }
 }
 
+TEST(ListenerTest, AReloadRunsBesideTheAcceptsAndRequestsMeanwhileAreNotLost) {
+  velsrv::ScriptedBackend backend;
+  velsrv::Listener listener(ScriptedConfig(), backend);
+  std::string error;
+  ASSERT_TRUE(listener.Open(&error)) << error;
+  std::promise<void> release;
+  std::shared_future<void> released = release.get_future().share();
+  std::atomic<int> runs{0};
+  listener.set_reload_handler([&] {
+    ++runs;
+    released.wait();
+  });
+  listener.Start();
+  listener.RequestReload();
+  ASSERT_TRUE(Eventually([&] { return runs == 1; }));
+  // However long the reload takes, connections are taken and served.
+  for (int i = 0; i < 3; ++i) {
+    TestClient user;
+    ASSERT_TRUE(user.Connect(listener.port()));
+    int16_t status;
+    LoginResult login = Login(user, SalesLogin(), &status);
+    EXPECT_EQ(status, 0);
+    EXPECT_TRUE(Answers(user, login.connection_id));
+    listener.RequestReload();
+  }
+  release.set_value();
+  // Those asked for while it ran make one run more, or a few when they came
+  // apart.
+  ASSERT_TRUE(Eventually([&] { return runs >= 2; }));
+  listener.Stop();
+  EXPECT_LE(runs, 4);
+}
+
 TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
   velsrv::ServerConfig config = ScriptedConfig();
   config.max_connections = 1;
@@ -423,8 +630,7 @@ TEST(ListenerTest, TooManyConnectionsAndTheStopAreLogged) {
     TestClient first;
     ASSERT_TRUE(first.Connect(server.port()));
     TestClient second;
-    ASSERT_TRUE(second.ConnectRaw(server.port()));
-    EXPECT_TRUE(second.ServerClosed());
+    EXPECT_THAT(RefusalOf(second, server.port()), HasSubstr("too many connections"));
     server.listener().Stop();  // while the first is still connected
   }
   EXPECT_EQ(log.Count("warning: connection from 127.0.0.1 refused: too many connections (1)"), 1);

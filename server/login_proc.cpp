@@ -13,6 +13,7 @@
 #include "server/log.h"
 #include "server/login_reply.h"
 #include "server/login_types.h"
+#include "server/password_check.h"
 #include "server/procedures.h"
 #include "wire/scramble.h"
 
@@ -86,9 +87,28 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
     // password is for the list only and goes no further.
     const char* reason = source->users == nullptr ? "the data source has no users list"
                          : !uid                   ? "no user name"
-                         : !source->users->Verify(*uid, pwd.value_or(""))
-                             ? "unknown user or wrong password"
-                             : nullptr;
+                                                  : nullptr;
+    if (reason == nullptr) {
+      switch (CheckPassword(s.context(), s.peer_address(), *source->users, *uid, pwd.value_or(""),
+                            s.login_deadline())) {
+        case PasswordVerdict::kAccepted:
+          break;
+        case PasswordVerdict::kRejected:
+          reason = "unknown user or wrong password";
+          break;
+        case PasswordVerdict::kBackedOff:
+          LogRefusal(s, server_dsn, uid,
+                     "a login from there failed lately, and it takes one try a second");
+          return call.Fail("08004",
+                           "Logins from this address failed lately: the server takes one try a "
+                           "second from it. Try again in a moment.");
+        case PasswordVerdict::kBusy:
+          LogRefusal(s, server_dsn, uid, "no password check came free within the login timeout");
+          return call.Fail("S1T00",
+                           "Timeout expired: the server is busy checking other logins. Try "
+                           "again in a moment.");
+      }
+    }
     if (reason != nullptr) {
       LogRefusal(s, server_dsn, uid, reason);
       return call.Fail("28000",
@@ -101,7 +121,7 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
   }
   std::unique_ptr<BackendConnection> backend;
   DiagList diags;
-  BackendRc rc = s.context().backend().Connect(connect, &backend, &diags);
+  BackendRc rc = s.context().backend().Connect(connect, s.login_deadline(), &backend, &diags);
   int16_t status = call.FromBackend(rc, diags);
   if (status == kStatusError || backend == nullptr) {
     LogRefusal(s, server_dsn, uid, "the backend refused: " + DiagSummary(diags));
@@ -151,7 +171,12 @@ int16_t ConnectProc(Call& call) {
   bool ok = Decode(call.in(), &request);
   ok = call.Parsed(ok);
   int16_t status;
-  if (s.login_state() != LoginState::kNone) {
+  if (!s.refusal().empty()) {
+    // Refused before any login: no connection id, so that the client asks
+    // for the reason with none (and takes the login as refused).
+    status = call.Fail("08004", s.refusal());
+    s.LoginFailed();
+  } else if (s.login_state() != LoginState::kNone) {
     // The diagnostics of the first login may still be unread: keep them.
     status = call.Fail("08002", "This connection already carries a login.");
   } else {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <mutex>
+#include <set>
 
 #include "server/log.h"
 #include "server/users.h"
@@ -56,6 +57,34 @@ TEST(UserListTest, HashesVerifyAndBadListsAreRefused) {
     EXPECT_NE(error.find(c.message_part), std::string::npos) << error;
   }
   EXPECT_FALSE(list.Load("/nonexistent/users", &error));
+}
+
+TEST(UserListTest, AReadAgainChecksOnlyTheHashesItHasNotCheckedBefore) {
+  std::string hash, error;
+  ASSERT_TRUE(velsrv::HashPassword("s3cret", &hash, &error)) << error;
+  velsrv::UserList before;
+  ASSERT_TRUE(before.Parse("ann:" + hash + "\n", &error)) << error;
+  std::set<std::string> checked;
+  before.AddCheckedHashes(&checked);
+  EXPECT_EQ(checked, std::set<std::string>{hash});
+  // A stand-in that crypt(3) could not check shows which entries are
+  // checked: only one it has not met before.
+  checked.insert("$zz$known");
+  struct Case {
+    std::string text;
+    bool ok;
+  } cases[] = {
+      {"ann:" + hash + "\n", true},
+      {"ann:$zz$known\n", true},
+      {"ann:" + hash + "\nbob:$zz$new\n", false},
+  };
+  for (const Case& c : cases) {
+    velsrv::UserList again;
+    EXPECT_EQ(again.Parse(c.text, &error, &checked), c.ok) << c.text;
+  }
+  velsrv::UserList again;
+  ASSERT_TRUE(again.Parse("ann:" + hash + "\n", &error, &checked));
+  EXPECT_TRUE(again.Verify("ann", "s3cret"));
 }
 
 TEST(LoginRuleTest, CredentialsHeldByTheServerNeedTheUsersList) {

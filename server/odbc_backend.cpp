@@ -9,17 +9,22 @@
 #include <mutex>
 #include <set>
 
+#include "server/backend_driver.h"
+
 namespace velsrv {
 
 namespace {
 
-// Backend drivers are not all safe when several threads connect at once
-// (one sets the locale of the whole process inside its connect, another
-// garbles its type rows now and then): connects, disconnects and the
-// type-information calls of every login run one at a time.
-std::mutex& LoginCallMutex() {
-  static std::mutex m;
-  return m;
+using Clock = std::chrono::steady_clock;
+
+// Takes a backend driver's lock, waiting no longer than `deadline`; false,
+// with a diagnostic, when another login held it all that time.
+bool LockDriver(std::timed_mutex& lock, Clock::time_point deadline, DiagList* diags) {
+  if (lock.try_lock_until(deadline)) return true;
+  diags->push_back(Diag{"S1T00", 0,
+                        "[velsrv]Timeout expired: another login to the same backend driver did "
+                        "not finish within the login timeout."});
+  return false;
 }
 
 // Bounds on what is read from the backend at login.
@@ -303,9 +308,13 @@ class OdbcStatement : public BackendStatement {
 
 class OdbcConnection : public BackendConnection {
  public:
-  explicit OdbcConnection(SQLHDBC dbc) : dbc_(dbc) {}
+  // `driver_lock` keeps the driver's disconnect and type-information calls
+  // apart from its other logins; the latter waits until `login_deadline`.
+  OdbcConnection(SQLHDBC dbc, std::shared_ptr<std::timed_mutex> driver_lock,
+                 Clock::time_point login_deadline)
+      : dbc_(dbc), driver_lock_(std::move(driver_lock)), login_deadline_(login_deadline) {}
   ~OdbcConnection() override {
-    std::lock_guard<std::mutex> lock(LoginCallMutex());
+    std::lock_guard<std::timed_mutex> lock(*driver_lock_);
     SQLDisconnect(dbc_);
     SQLFreeConnect(dbc_);
   }
@@ -339,8 +348,9 @@ class OdbcConnection : public BackendConnection {
   }
 
   BackendRc TypeInfo(std::vector<LnaTypeInfo>* rows, DiagList* diags) override {
-    std::lock_guard<std::mutex> lock(LoginCallMutex());
     rows->clear();
+    if (!LockDriver(*driver_lock_, login_deadline_, diags)) return BackendRc::kError;
+    std::lock_guard<std::timed_mutex> lock(*driver_lock_, std::adopt_lock);
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     BackendRc rc = Check(SQLAllocStmt(dbc_, &stmt), diags);
     if (!Succeeded(rc)) return rc;
@@ -428,6 +438,8 @@ class OdbcConnection : public BackendConnection {
   }
 
   SQLHDBC dbc_;
+  std::shared_ptr<std::timed_mutex> driver_lock_;
+  Clock::time_point login_deadline_;
 };
 
 }  // namespace
@@ -447,17 +459,36 @@ OdbcBackend::~OdbcBackend() {
   if (env_ != nullptr) SQLFreeHandle(SQL_HANDLE_ENV, env_);
 }
 
-BackendRc OdbcBackend::Connect(const std::string& connection_string,
+std::shared_ptr<std::timed_mutex> OdbcBackend::DriverLock(const std::string& driver) {
+  std::lock_guard<std::mutex> lock(driver_locks_mutex_);
+  std::shared_ptr<std::timed_mutex>& m = driver_locks_[driver];
+  if (m == nullptr) m = std::make_shared<std::timed_mutex>();
+  return m;
+}
+
+BackendRc OdbcBackend::Connect(const std::string& connection_string, Clock::time_point deadline,
                                std::unique_ptr<BackendConnection>* connection, DiagList* diags) {
   connection->reset();
   if (env_ == nullptr) {
     diags->push_back(Diag{"S1000", 0, "[velsrv]The ODBC environment could not be set up."});
     return BackendRc::kError;
   }
-  std::lock_guard<std::mutex> lock(LoginCallMutex());
+  // Not every driver is safe when several threads connect at once (one
+  // sets the locale of the whole process inside its connect, another
+  // garbles its type rows now and then): the connects, disconnects and
+  // type-information calls of one driver run one at a time, those of
+  // different drivers side by side.
+  std::shared_ptr<std::timed_mutex> driver_lock = DriverLock(BackendDriverOf(connection_string));
+  if (!LockDriver(*driver_lock, deadline, diags)) return BackendRc::kError;
+  std::lock_guard<std::timed_mutex> lock(*driver_lock, std::adopt_lock);
   SQLHDBC dbc = SQL_NULL_HDBC;
   BackendRc rc = Checked(SQLAllocConnect(env_, &dbc), env_, SQL_NULL_HDBC, SQL_NULL_HSTMT, diags);
   if (!Succeeded(rc)) return rc;
+  // The driver's own connect within what is left of the login's time,
+  // where it takes a login timeout at all (a refusal is no fault).
+  auto left = std::chrono::duration_cast<std::chrono::seconds>(deadline - Clock::now()).count();
+  SQLSetConnectOption(dbc, SQL_LOGIN_TIMEOUT,
+                      static_cast<SQLULEN>(std::clamp<int64_t>(left, 1, 86400)));
   // The completed string is not kept: it holds the password.
   SQLCHAR completed[4096];
   SQLSMALLINT completed_length = 0;
@@ -471,7 +502,7 @@ BackendRc OdbcBackend::Connect(const std::string& connection_string,
     SQLFreeConnect(dbc);
     return rc;
   }
-  *connection = std::make_unique<OdbcConnection>(dbc);
+  *connection = std::make_unique<OdbcConnection>(dbc, std::move(driver_lock), deadline);
   return rc;
 }
 

@@ -3,7 +3,10 @@
 // expects.
 #pragma once
 
+#include <chrono>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "server/backend.h"
@@ -20,10 +23,16 @@ class OdbcBackend : public Backend {
 
   bool ok() const { return env_ != nullptr; }
   BackendRc Connect(const std::string& connection_string,
+                    std::chrono::steady_clock::time_point deadline,
                     std::unique_ptr<BackendConnection>* connection, DiagList* diags) override;
 
  private:
+  // The lock of one backend driver (by BackendDriverOf), made on first use.
+  std::shared_ptr<std::timed_mutex> DriverLock(const std::string& driver);
+
   void* env_ = nullptr;
+  std::mutex driver_locks_mutex_;
+  std::map<std::string, std::shared_ptr<std::timed_mutex>> driver_locks_;
 };
 
 }  // namespace velsrv

@@ -31,6 +31,11 @@ constexpr const char* kSettingFlags[][2] = {
     {"max-request-bytes", "max_request_bytes"},
     {"request-timeout", "request_timeout"},
     {"max-statements", "max_statements"},
+    {"max-connection-memory", "max_connection_memory"},
+    {"max-server-memory", "max_server_memory"},
+    {"login-timeout", "login_timeout"},
+    {"max-unauthenticated-per-address", "max_unauthenticated_per_address"},
+    {"max-password-checks", "max_password_checks"},
     {"admin", "admin"},
     {"compress", "compress"},
     {"server-list", "server_list"},
@@ -131,6 +136,9 @@ std::string UsageText() {
   return "usage: velsrv [--config=FILE] [--listen=ADDRESS] [--port=N] [--discovery-port=N]\n"
          "              [--max-connections=N] [--max-request-bytes=N] [--request-timeout=SECONDS]\n"
          "              [--max-statements=N] [--admin=off|loopback|any] [--compress=on|off]\n"
+         "              [--max-connection-memory=BYTES] [--max-server-memory=BYTES]\n"
+         "              [--login-timeout=SECONDS] [--max-unauthenticated-per-address=N]\n"
+         "              [--max-password-checks=N]\n"
          "              [--server-list=ADDRESS:PORT,...] [--users=FILE]\n"
          "              [--log-level=error|warning|info|debug]\n"
          "       velsrv --hash-password   (reads a password, prints its users-list hash)\n"

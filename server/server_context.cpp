@@ -6,7 +6,10 @@
 namespace velsrv {
 
 ServerContext::ServerContext(const ServerConfig& config, Backend& backend)
-    : config_(config), backend_(backend) {
+    : config_(config),
+      backend_(backend),
+      password_checks_(config.max_password_checks),
+      memory_(config.max_server_memory, config.max_connection_memory) {
   PoolTableInit();
   listen_port_ = config.port;
   if (!ReloadSources(config, &load_error_)) sources_ = std::make_shared<SourceCatalog>();
@@ -30,7 +33,8 @@ std::vector<DsnEntry> ServerContext::dsns() const {
 bool ServerContext::ReloadSources(const ServerConfig& fresh, std::string* error) {
   auto catalog = std::make_shared<SourceCatalog>();
   std::vector<std::string> warnings;
-  if (!catalog->Load(fresh, error, &warnings)) return false;
+  std::shared_ptr<const SourceCatalog> previous = sources();
+  if (!catalog->Load(fresh, error, &warnings, previous.get())) return false;
   for (const std::string& w : warnings) Log(LogLevel::kWarning, w);
   std::lock_guard<std::mutex> lock(sources_mutex_);
   sources_ = std::move(catalog);

@@ -9,9 +9,11 @@
 #include <string>
 #include <vector>
 
+#include "server/address_backoff.h"
 #include "server/backend.h"
-#include "server/cancel_guard.h"
 #include "server/config.h"
+#include "server/counting_gate.h"
+#include "server/memory_budget.h"
 #include "server/session_registry.h"
 #include "server/source_catalog.h"
 
@@ -43,8 +45,13 @@ class ServerContext {
   // when a users list cannot be read.
   bool ReloadSources(const ServerConfig& fresh, std::string* error);
 
-  // Who may cancel how often.
-  CancelGuard& cancel_guard() { return cancel_guard_; }
+  // Who may cancel, and try a password, how often.
+  AddressBackoff& cancel_backoff() { return cancel_backoff_; }
+  AddressBackoff& login_backoff() { return login_backoff_; }
+  // The password hashes being checked at once.
+  CountingGate& password_checks() { return password_checks_; }
+  // What the server holds for its clients.
+  MemoryBudget& memory() { return memory_; }
 
   // Statement ids are unique across the server, so that one session's id
   // means nothing to another.
@@ -64,7 +71,10 @@ class ServerContext {
   mutable std::mutex sources_mutex_;
   std::shared_ptr<const SourceCatalog> sources_;
   std::string load_error_;
-  CancelGuard cancel_guard_;
+  AddressBackoff cancel_backoff_;
+  AddressBackoff login_backoff_;
+  CountingGate password_checks_;
+  MemoryBudget memory_;
   SessionRegistry registry_;
   std::atomic<int32_t> next_statement_id_{1};
   std::atomic<uint16_t> listen_port_{0};

@@ -11,6 +11,7 @@
 #include "server/backend.h"
 #include "server/cell.h"
 #include "server/diag_store.h"
+#include "server/memory_budget.h"
 #include "server/option_policy.h"
 #include "wire/column_desc.h"
 #include "wire/row_block_encoder.h"
@@ -83,6 +84,8 @@ struct ServerStatement {
   // the executed statement differently.
   std::vector<LnaColumnDesc> prepared_columns;
   std::vector<ServerParam> params;
+  // What `params` hold, charged to the session's memory account.
+  MemoryCharge param_memory;
   // An execution waits for data-at-execution values (procedures 24, 32).
   bool awaiting_data = false;
   int current_piece_param = -1;  // index into params
@@ -90,6 +93,11 @@ struct ServerStatement {
 
   ServerResult result;
 
+  // Forgets the parameters and gives back what they held.
+  void DropParams() {
+    params.clear();
+    param_memory.Resize(0);
+  }
   // Forgets the result set: the block cursor and the statistics start anew.
   void ResetResult() {
     for (ColumnBlockEncoder& e : result.encoders) FreeColumnBlockEncoder(&e);

@@ -3,13 +3,18 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
+
 namespace velsrv {
 
 Session::Session(ServerContext& context, int fd, bool peer_loopback, std::string local_address)
     : context_(context),
       fd_(fd),
       peer_loopback_(peer_loopback),
-      local_address_(std::move(local_address)) {
+      local_address_(std::move(local_address)),
+      login_deadline_(std::chrono::steady_clock::now() +
+                      std::chrono::seconds(context.config().login_timeout_seconds)),
+      memory_(context.memory()) {
   DefaultStatementOptions(statement_defaults_);
 }
 
@@ -26,6 +31,8 @@ void Session::BeginLogin() {
 
 void Session::LoginFailed() {
   login_state_ = LoginState::kFailed;
+  login_deadline_ = std::max(
+      login_deadline_, std::chrono::steady_clock::now() + std::chrono::seconds(kRefusalSeconds));
 }
 
 void Session::LoginSucceeded(std::unique_ptr<BackendConnection> backend,
@@ -39,6 +46,7 @@ void Session::LoginSucceeded(std::unique_ptr<BackendConnection> backend,
   backend_functions_ = backend_functions;
   server_dsn_ = server_dsn;
   login_state_ = LoginState::kLoggedIn;
+  logged_in_ = true;
   std::lock_guard<std::mutex> lock(summary_mutex_);
   summary_.client = client;
   summary_.server_dsn = server_dsn;
@@ -59,6 +67,11 @@ void Session::EndLogin() {
   }
   if (connection_id_ != 0) context_.registry().Unregister(connection_id_);
   login_state_ = LoginState::kLoggedOut;
+  logged_in_ = false;
+  // Without its login the connection is of no further use: it gets the
+  // time a new one would have before it is closed.
+  login_deadline_ = std::chrono::steady_clock::now() +
+                    std::chrono::seconds(context_.config().login_timeout_seconds);
 }
 
 ServerStatement* Session::FindStatement(int32_t id) {
@@ -75,6 +88,7 @@ ServerStatement* Session::AddStatement(std::unique_ptr<BackendStatement> backend
   auto statement = std::make_unique<ServerStatement>();
   statement->id = id;
   statement->backend = std::move(backend);
+  statement->param_memory.set_account(&memory_);
   for (uint16_t i = 0; i < kStmtOptionCount; ++i) statement->options[i] = statement_defaults_[i];
   ServerStatement* raw = statement.get();
   statements_[id] = std::move(statement);

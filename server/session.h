@@ -6,6 +6,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <ctime>
 #include <map>
@@ -16,12 +17,16 @@
 
 #include "server/backend.h"
 #include "server/diag_store.h"
+#include "server/memory_budget.h"
 #include "server/option_policy.h"
 #include "server/server_context.h"
 #include "server/server_statement.h"
 #include "server/type_table.h"
 
 namespace velsrv {
+
+// What a client whose login was refused has, at least, to read the reason.
+constexpr int kRefusalSeconds = 5;
 
 enum class LoginState {
   kNone,    // no login yet
@@ -69,6 +74,20 @@ class Session : public std::enable_shared_from_this<Session> {
   const std::string& peer_address() const { return peer_address_; }
   void set_peer_address(std::string address) { peer_address_ = std::move(address); }
 
+  // When a connection that has not logged in by then is closed, and what
+  // bounds the login's own waits (counted from the session's start).
+  std::chrono::steady_clock::time_point login_deadline() const { return login_deadline_; }
+  void set_login_deadline(std::chrono::steady_clock::time_point t) { login_deadline_ = t; }
+  // Any thread: whether the session carries a login now.
+  bool logged_in() const { return logged_in_.load(); }
+  // Not empty for a connection the server refused: its login is answered
+  // with this reason, which the client reads as the login's diagnostic, and
+  // nothing else is served.
+  const std::string& refusal() const { return refusal_; }
+  void set_refusal(std::string reason) { refusal_ = std::move(reason); }
+  // What the session's statements hold, within the server's bounds.
+  MemoryAccount& memory() { return memory_; }
+
   LoginState login_state() const { return login_state_; }
   int32_t connection_id() const { return connection_id_; }
   uint16_t cancel_key() const { return cancel_key_; }
@@ -86,6 +105,8 @@ class Session : public std::enable_shared_from_this<Session> {
   // Takes a connection id and cancel key from the registry: from now on
   // procedure 12 and the disconnect can name this session.
   void BeginLogin();
+  // The client gets at least kRefusalSeconds more to read why, however
+  // long the login took.
   void LoginFailed();
   void LoginSucceeded(std::unique_ptr<BackendConnection> backend, const std::string& server_dsn,
                       const std::string& uid, const ClientIdentity& client, TypeTable types,
@@ -136,6 +157,11 @@ class Session : public std::enable_shared_from_this<Session> {
   bool peer_loopback_;
   std::string local_address_;
   std::string peer_address_;
+  std::chrono::steady_clock::time_point login_deadline_;
+  std::atomic<bool> logged_in_{false};
+  std::string refusal_;
+  // Before the statements: they give back to it when they go.
+  MemoryAccount memory_;
 
   LoginState login_state_ = LoginState::kNone;
   int32_t connection_id_ = 0;

@@ -1,6 +1,8 @@
 #include "server/session_loop.h"
 
+#include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cstdio>
 
 #include "server/dispatcher.h"
@@ -13,11 +15,23 @@ namespace {
 
 // The log line of a connection that the server ends for what it sent.
 void LogFault(Session& session, FrameResult r, const char* what) {
+  // A refused connection's refusal is in the log already.
+  if (!session.refusal().empty()) return;
   if (r == FrameResult::kTimeout)
     Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: " + what +
                                 " not finished within the request timeout");
   else if (r == FrameResult::kBad)
     Log(LogLevel::kWarning, "connection from " + session.peer_address() + " closed: bad " + what);
+  else if (r == FrameResult::kIdle)
+    Log(LogLevel::kWarning,
+        "connection from " + session.peer_address() + " closed: no login within the login timeout");
+}
+
+// What is left of the time until `t`, in milliseconds, at least 0.
+int MsUntil(std::chrono::steady_clock::time_point t) {
+  auto left =
+      std::chrono::duration_cast<std::chrono::milliseconds>(t - std::chrono::steady_clock::now());
+  return static_cast<int>(std::clamp<int64_t>(left.count(), 0, INT32_MAX));
 }
 
 // "12.3 s": how long a connection lasted.
@@ -36,15 +50,26 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
   MsgBuf* request = MsgBufCreate();
   MsgBuf* reply = MsgBufCreate();
   FrameResult r = FrameResult::kClosed;
-  if (request != nullptr && reply != nullptr) r = ExchangeGreeting(fd, timeout_ms);
+  // Until it has logged in, a connection lives no longer than the login
+  // timeout: one that says nothing holds no place for long.
+  if (request != nullptr && reply != nullptr)
+    r = ExchangeGreeting(fd, std::min(timeout_ms, MsUntil(session->login_deadline())));
   if (r != FrameResult::kOk) {
     LogFault(*session, r, "greeting");
   } else {
     FrameReader frames(fd);
-    while ((r = frames.Read(config.max_request_bytes, timeout_ms, request)) == FrameResult::kOk) {
+    std::chrono::steady_clock::time_point login_deadline;
+    auto bound = [&]() -> const std::chrono::steady_clock::time_point* {
+      if (session->logged_in()) return nullptr;
+      login_deadline = session->login_deadline();
+      return &login_deadline;
+    };
+    while ((r = frames.Read(config.max_request_bytes, timeout_ms, request, bound())) ==
+           FrameResult::kOk) {
       if (Dispatch(*session, request, reply) != DispatchOutcome::kReply) {
-        Log(LogLevel::kWarning,
-            "connection from " + session->peer_address() + " closed: bad request");
+        if (session->refusal().empty())
+          Log(LogLevel::kWarning,
+              "connection from " + session->peer_address() + " closed: bad request");
         break;
       }
       if (!WriteReplyFrame(fd, reply)) break;

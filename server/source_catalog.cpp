@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include <map>
+#include <set>
 
 #include "server/conn_string.h"
 
@@ -23,7 +24,13 @@ LoginCheck LoginCheckOf(const DsnEntry& dsn) {
 }
 
 bool SourceCatalog::Load(const ServerConfig& config, std::string* error,
-                         std::vector<std::string>* warnings) {
+                         std::vector<std::string>* warnings, const SourceCatalog* previous) {
+  std::set<std::string> checked;
+  if (previous != nullptr) {
+    for (const OfferedSource& s : previous->sources_) {
+      if (s.users != nullptr) s.users->AddCheckedHashes(&checked);
+    }
+  }
   std::map<std::string, std::shared_ptr<const UserList>> lists;  // by file
   std::vector<OfferedSource> sources;
   for (const DsnEntry& dsn : config.OfferedDsns()) {
@@ -33,7 +40,7 @@ bool SourceCatalog::Load(const ServerConfig& config, std::string* error,
       auto it = lists.find(path);
       if (it == lists.end()) {
         auto list = std::make_shared<UserList>();
-        if (!list->Load(path, error)) return false;
+        if (!list->Load(path, error, &checked)) return false;
         it = lists.emplace(path, std::move(list)).first;
       }
       source.users = it->second;

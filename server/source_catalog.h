@@ -28,8 +28,11 @@ class SourceCatalog {
  public:
   // Reads the users lists the configuration names. False with a message
   // when one cannot be read; `warnings` receives what the operator should
-  // know (a data source whose logins can never succeed).
-  bool Load(const ServerConfig& config, std::string* error, std::vector<std::string>* warnings);
+  // know (a data source whose logins can never succeed). The hashes of
+  // `previous` (the catalog this one replaces, or null) are not checked
+  // again.
+  bool Load(const ServerConfig& config, std::string* error, std::vector<std::string>* warnings,
+            const SourceCatalog* previous = nullptr);
 
   // The source clients may name as `name` (without regard to case).
   const OfferedSource* Find(const std::string& name) const;

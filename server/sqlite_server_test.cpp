@@ -1,7 +1,5 @@
-// The server in front of SQLite through unixODBC and the SQLite ODBC driver.
-// The process gets private odbcinst.ini and odbc.ini files, defining a data
-// source on a database file in a temporary folder, before its first ODBC
-// call (unixODBC reads them once per process).
+// The server in front of SQLite through unixODBC and the SQLite ODBC driver,
+// on the program's private odbcinst.ini and odbc.ini.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -22,6 +20,7 @@
 #include "server/odbc_backend.h"
 #include "server/type_table.h"
 #include "testing/dispatch_harness.h"
+#include "testing/sqlite_odbc_files.h"
 #include "testing/temp_dir.h"
 #include "testing/wire_test_client.h"
 
@@ -30,34 +29,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-fs::path g_dir;
-
-class OdbcFiles : public ::testing::Environment {
- public:
-  void SetUp() override {
-    dir_ = std::make_unique<TempDir>();
-    g_dir = dir_->path();
-    dir_->Write("odbcinst.ini",
-                "[VelsrvSQLite]\n"
-                "Description = SQLite for the server tests\n"
-                "Driver = " VEL_SQLITE_ODBC_DRIVER "\n");
-    dir_->Write("odbc.ini", "[velsrv_sqlite]\nDriver = VelsrvSQLite\nDatabase = " +
-                                dir_->Path("test.db") + "\n");
-    setenv("ODBCSYSINI", dir_->path().c_str(), 1);
-    setenv("ODBCINI", dir_->Path("odbc.ini").c_str(), 1);
-    // The driver manager loads its installer library to look data sources
-    // up and unloads it at exit, while its cache of the files still holds
-    // memory: kept resident, that memory stays reachable for the leak check.
-    installer_ = dlopen("libodbcinst.so.2", RTLD_NOW | RTLD_NODELETE);
-  }
-  void TearDown() override { dir_.reset(); }
-
- private:
-  std::unique_ptr<TempDir> dir_;
-  void* installer_ = nullptr;
-};
-
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new OdbcFiles);
+const auto* const kOdbcFiles = AddSqliteOdbcFiles();
 
 velsrv::ServerConfig SqliteConfig() {
   velsrv::ServerConfig c;
@@ -243,7 +215,9 @@ TEST(SqliteServerTest, BlobColumnsFindATypeInSqlitesOwnList) {
   velsrv::OdbcBackend backend;
   std::unique_ptr<velsrv::BackendConnection> connection;
   velsrv::DiagList diags;
-  ASSERT_TRUE(velsrv::Succeeded(backend.Connect("DSN=velsrv_sqlite", &connection, &diags)));
+  ASSERT_TRUE(velsrv::Succeeded(backend.Connect(
+      "DSN=velsrv_sqlite", std::chrono::steady_clock::now() + std::chrono::seconds(30), &connection,
+      &diags)));
   std::vector<LnaTypeInfo> rows;
   ASSERT_TRUE(velsrv::Succeeded(connection->TypeInfo(&rows, &diags)));
   velsrv::TypeTable types;
@@ -275,7 +249,7 @@ std::string DataSourceList(uint16_t port) {
 // The program itself, with no configuration at all: the demo data source on
 // SQLite in its working folder, and a clean stop on SIGTERM.
 TEST(SqliteServerTest, VelsrvStartsWithoutConfigurationAndStopsOnSigterm) {
-  fs::path work = g_dir / "demo";
+  fs::path work = SqliteOdbcFiles::dir() / "demo";
   fs::create_directories(work);
   int out[2];
   ASSERT_EQ(pipe(out), 0);

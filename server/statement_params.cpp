@@ -49,6 +49,9 @@ bool TakeValue(const LnaTypedValue& v, ServerParam* p) {
       return false;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(v.value.bytes);
+    // Exactly the value and its NUL: grown by the NUL alone, the buffer
+    // would double.
+    p->data.reserve(n + 1);
     if (n > 0 && bytes != nullptr) p->data.assign(bytes, bytes + n);
     p->data.resize(n);
     p->indicator = static_cast<int64_t>(n);
@@ -81,7 +84,16 @@ size_t ReturnRoom(const ServerParam& p) {
 // an input/output value already holds).
 void MakeReturnRoom(ServerParam* p) {
   size_t room = ReturnRoom(*p);
-  if (p->data.size() < room) p->data.resize(room, 0);
+  if (p->data.size() >= room) return;
+  p->data.reserve(room);  // no more than the room, which is what the bounds count
+  p->data.resize(room, 0);
+}
+
+// What one parameter holds once bound, its storage at `capacity` bytes.
+uint64_t ParamBytes(const ServerParam& p, size_t capacity) {
+  size_t bound = std::max<size_t>(static_cast<size_t>(CTypeFixedSize(p.c_type)), 1);
+  if (p.returned) bound = std::max(bound, ReturnRoom(p));
+  return sizeof(ServerParam) + std::max(capacity, bound);
 }
 
 }  // namespace
@@ -190,7 +202,15 @@ BackendRc BindParams(BackendStatement& backend, std::vector<ServerParam>& params
   return worst;
 }
 
-bool AppendPiece(ServerParam* p, const LnaTypedValue& piece, uint64_t* gathered) {
+uint64_t HeldParamBytes(const std::vector<ServerParam>& params) {
+  uint64_t n = 0;
+  for (const ServerParam& p : params) n += ParamBytes(p, p.data.capacity());
+  return n;
+}
+
+bool AppendPiece(ServerParam* p, const LnaTypedValue& piece, uint64_t* gathered, MemoryCharge* held,
+                 MemoryRefusal* refusal) {
+  *refusal = MemoryRefusal::kNone;
   if (piece.length == kValueNull) {
     p->indicator = -1;
     return true;
@@ -202,6 +222,24 @@ bool AppendPiece(ServerParam* p, const LnaTypedValue& piece, uint64_t* gathered)
     n = static_cast<size_t>(piece.length);
   }
   if (*gathered + n > kMaxGatheredBytes) return false;
+  // The value and its NUL; the buffer grows by doubling, as far as the
+  // bounds allow, else by what the piece needs. While the bytes move, the
+  // old buffer and the new one are both held, and both are charged.
+  size_t need = (p->data.empty() ? 0 : p->data.size() - 1) + n + 1;
+  size_t capacity = p->data.capacity();
+  if (need > capacity) {
+    const uint64_t now = ParamBytes(*p, capacity);
+    const uint64_t others = held->bytes() - std::min(held->bytes(), now);
+    size_t grown = std::max(need, std::min<size_t>(capacity * 2, kMaxGatheredBytes + 1));
+    *refusal = held->Resize(others + now + ParamBytes(*p, grown));
+    if (*refusal != MemoryRefusal::kNone && grown > need) {
+      grown = need;
+      *refusal = held->Resize(others + now + ParamBytes(*p, grown));
+    }
+    if (*refusal != MemoryRefusal::kNone) return false;
+    p->data.reserve(grown);
+    held->Resize(others + ParamBytes(*p, grown));
+  }
   *gathered += n;
   if (p->indicator < 0) p->indicator = 0;
   // The gathered value keeps a NUL behind it.

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "server/memory_budget.h"
 #include "server/server_statement.h"
 #include "wire/descriptor.h"
 
@@ -22,9 +23,16 @@ bool BuildParams(const LnaDescList& inputs, const LnaDescList& outputs,
 // Binds every parameter (after dropping the backend's earlier bindings).
 BackendRc BindParams(BackendStatement& backend, std::vector<ServerParam>& params, DiagList* diags);
 
-// Appends a piece of a data-at-execution value; false when the value would
-// grow beyond the cap. A null piece makes the value null.
-bool AppendPiece(ServerParam* param, const LnaTypedValue& piece, uint64_t* gathered);
+// What the parameters hold, and will hold once bound (the room of the
+// values that go back), as the memory bounds count it.
+uint64_t HeldParamBytes(const std::vector<ServerParam>& params);
+
+// Appends a piece of a data-at-execution value, its growth charged to
+// `held` (the charge of all the statement's parameters); false when the
+// value would grow beyond the cap, or when a memory bound refuses it
+// (`refusal` says which). A null piece makes the value null.
+bool AppendPiece(ServerParam* param, const LnaTypedValue& piece, uint64_t* gathered,
+                 MemoryCharge* held, MemoryRefusal* refusal);
 
 // The values the client asked back, by parameter number, as descriptors
 // pointing into the parameters.

@@ -52,7 +52,7 @@ int16_t FreeStmtProc(Call& call) {
         s->awaiting_data = false;
         s->current_piece_param = -1;
       }
-      if (option == kSqlResetParams) s->params.clear();
+      if (option == kSqlResetParams) s->DropParams();
       DiagList diags;
       return call.FromBackend(s->backend->Free(option, &diags), diags);
     }

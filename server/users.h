@@ -5,20 +5,28 @@
 #pragma once
 
 #include <map>
+#include <set>
 #include <string>
 
 namespace velsrv {
 
 class UserList {
  public:
-  // False with a message naming the file and line on any fault.
-  bool Load(const std::string& path, std::string* error);
-  bool Parse(const std::string& text, std::string* error);
+  // False with a message naming the file and line on any fault. Every
+  // hash is tried once with crypt(3), which takes a good part of a second
+  // for a strong one, except those in `checked` (hashes of a list read
+  // before): a reload checks only what changed.
+  bool Load(const std::string& path, std::string* error,
+            const std::set<std::string>* checked = nullptr);
+  bool Parse(const std::string& text, std::string* error,
+             const std::set<std::string>* checked = nullptr);
 
   // True when the user is listed and the password matches the hash. An
   // unknown user costs the same hashing as a known one.
   bool Verify(const std::string& user, const std::string& password) const;
   size_t size() const { return hashes_.size(); }
+  // Adds the list's hashes, checked when it was read, to `checked`.
+  void AddCheckedHashes(std::set<std::string>* checked) const;
 
  private:
   std::map<std::string, std::string> hashes_;

@@ -307,6 +307,7 @@ ScriptedBackend::ScriptedBackend(ScriptedData data) : state_(std::make_shared<St
 ScriptedBackend::~ScriptedBackend() = default;
 
 BackendRc ScriptedBackend::Connect(const std::string& connection_string,
+                                   std::chrono::steady_clock::time_point,
                                    std::unique_ptr<BackendConnection>* connection,
                                    DiagList* diags) {
   connection->reset();

@@ -56,6 +56,7 @@ class ScriptedBackend : public Backend {
   ~ScriptedBackend() override;
 
   BackendRc Connect(const std::string& connection_string,
+                    std::chrono::steady_clock::time_point deadline,
                     std::unique_ptr<BackendConnection>* connection, DiagList* diags) override;
 
   // A copy of the log, taken under its lock.
