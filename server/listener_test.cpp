@@ -522,6 +522,33 @@ TEST(ListenerTest, PasswordGuessesTakeTurnsPerAddressAndOthersLogIn) {
   EXPECT_EQ(status, 0);
 }
 
+// Where the backend judges the password, a refused login puts the address
+// in its back-off as a wrong password of the users list does.
+TEST(ListenerTest, BackendRefusalsTakeTurnsPerAddress) {
+  LogCapture log;
+  Server server;
+  auto login = [&](const std::string& from, const std::string& pwd) {
+    TestClient c;
+    if (!c.Connect(server.port(), "127.0.0.1", from)) return std::string("no connection");
+    int16_t status = 0;
+    LoginResult r = Login(c, SalesLogin("scott", pwd), &status);
+    std::vector<LnaDiagRecord> diags = Errors(c, r.connection_id, 0);
+    return std::to_string(status) + " " + (diags.empty() ? "" : diags[0].sqlstate);
+  };
+  EXPECT_EQ(login("127.0.0.9", "guess"), "-20 28000");
+  // Before its turn the right password is refused at once, without asking
+  // the backend; from elsewhere it is taken.
+  EXPECT_EQ(login("127.0.0.9", "tiger"), "-20 08004");
+  EXPECT_EQ(login("127.0.0.10", "tiger"), "0 ");
+  EXPECT_EQ(log.Count("the backend refused"), 1);
+  bool in = false;
+  for (int i = 0; i < 50 && !in; ++i) {
+    in = login("127.0.0.9", "tiger") == "0 ";
+    if (!in) std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  }
+  EXPECT_TRUE(in);
+}
+
 TEST(ListenerTest, ADrippingClientIsCutOffAtTheRequestTimeout) {
   velsrv::ServerConfig config = ScriptedConfig();
   config.request_timeout_seconds = 1;

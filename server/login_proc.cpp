@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "server/address_backoff.h"
 #include "server/backend_limits.h"
 #include "server/conn_string.h"
 #include "server/diag_summary.h"
@@ -49,6 +50,16 @@ void LogRefusal(Session& s, const std::string& server_dsn, const std::optional<s
   Log(LogLevel::kWarning, "login refused from " + s.peer_address() + ": user \"" +
                               uid.value_or("") + "\", data source \"" + server_dsn +
                               "\": " + reason);
+}
+
+// A login from an address whose logins failed lately, before its turn.
+int16_t RefuseBackedOff(Call& call, const std::string& server_dsn,
+                        const std::optional<std::string>& uid) {
+  LogRefusal(call.session(), server_dsn, uid,
+             "a login from there failed lately, and it takes one try a second");
+  return call.Fail("08004",
+                   "Logins from this address failed lately: the server takes one try a "
+                   "second from it. Try again in a moment.");
 }
 
 // Logs in; on failure the diagnostics are on the session and the status is
@@ -97,11 +108,7 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
           reason = "unknown user or wrong password";
           break;
         case PasswordVerdict::kBackedOff:
-          LogRefusal(s, server_dsn, uid,
-                     "a login from there failed lately, and it takes one try a second");
-          return call.Fail("08004",
-                           "Logins from this address failed lately: the server takes one try a "
-                           "second from it. Try again in a moment.");
+          return RefuseBackedOff(call, server_dsn, uid);
         case PasswordVerdict::kBusy:
           LogRefusal(s, server_dsn, uid, "no password check came free within the login timeout");
           return call.Fail("S1T00",
@@ -119,14 +126,22 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
     if (uid) connect += ";UID=" + *uid;
     if (pwd) connect += ";PWD=" + *pwd;
   }
+  // Where the backend judges the password, its refusals are guesses too:
+  // the address takes turns as it does for the users list.
+  AddressBackoff& backoff = s.context().login_backoff();
+  const bool guessable = source->check != LoginCheck::kUsers && !s.peer_address().empty();
+  AddressBackoff::Turn turn = guessable ? backoff.Begin(s.peer_address()) : AddressBackoff::Turn{};
+  if (guessable && !turn.granted) return RefuseBackedOff(call, server_dsn, uid);
   std::unique_ptr<BackendConnection> backend;
   DiagList diags;
   BackendRc rc = s.context().backend().Connect(connect, s.login_deadline(), &backend, &diags);
   int16_t status = call.FromBackend(rc, diags);
   if (status == kStatusError || backend == nullptr) {
+    if (guessable) backoff.Failed(s.peer_address());
     LogRefusal(s, server_dsn, uid, "the backend refused: " + DiagSummary(diags));
     return kStatusError;
   }
+  if (guessable) backoff.Succeeded(s.peer_address(), turn);
 
   DiagList ignored;  // what the backend cannot tell is announced empty
   std::vector<LnaTypeInfo> rows;
