@@ -13,8 +13,8 @@ constexpr size_t kMaxRecords = 4096;
 }  // namespace
 
 AddressBackoff::AddressBackoff(Clock::duration spacing, Clock::duration memory,
-                               std::function<Clock::time_point()> now)
-    : spacing_(spacing), memory_(memory), now_(std::move(now)) {}
+                               std::function<Clock::time_point()> now, uint64_t tolerated)
+    : spacing_(spacing), memory_(memory), now_(std::move(now)), tolerated_(tolerated) {}
 
 void AddressBackoff::Forget(Clock::time_point now) {
   for (auto it = records_.begin(); it != records_.end();) {
@@ -42,6 +42,7 @@ AddressBackoff::Turn AddressBackoff::Begin(const std::string& address) {
     records_.erase(it);
     return Turn{true, false, 0};
   }
+  if (r.failures <= tolerated_) return Turn{true, false, r.failures};
   if (now < r.next_turn) return Turn{};
   r.next_turn = now + spacing_;
   r.turn_taken = now;
@@ -55,7 +56,7 @@ void AddressBackoff::Failed(const std::string& address) {
   Record& r = records_[address];
   r.last_failure = now;
   ++r.failures;
-  if (r.next_turn < now + spacing_) r.next_turn = now + spacing_;
+  if (r.failures > tolerated_ && r.next_turn < now + spacing_) r.next_turn = now + spacing_;
 }
 
 void AddressBackoff::Succeeded(const std::string& address, const Turn& turn) {

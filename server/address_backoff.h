@@ -22,10 +22,14 @@ class AddressBackoff {
  public:
   using Clock = std::chrono::steady_clock;
 
-  // `now` reads the time (tests give a clock of their own).
+  // `now` reads the time (tests give a clock of their own). An address
+  // takes turns once it has more than `tolerated` recent failures: a person
+  // who mistypes a password and types it again at once is not held up,
+  // where a cancel key, which nobody mistypes, tolerates none.
   explicit AddressBackoff(Clock::duration spacing = std::chrono::seconds(1),
                           Clock::duration memory = std::chrono::minutes(10),
-                          std::function<Clock::time_point()> now = Clock::now);
+                          std::function<Clock::time_point()> now = Clock::now,
+                          uint64_t tolerated = 0);
 
   // An attempt's turn: what Begin hands out and the outcome hands back.
   struct Turn {
@@ -55,6 +59,7 @@ class AddressBackoff {
   const Clock::duration spacing_;
   const Clock::duration memory_;
   const std::function<Clock::time_point()> now_;
+  const uint64_t tolerated_;
   std::mutex mutex_;
   std::map<std::string, Record> records_;
 };

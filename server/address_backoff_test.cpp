@@ -51,6 +51,24 @@ TEST(AddressBackoffTest, AfterAFailureOneAttemptPerSpacingAndTheRestAreRefusedAt
   EXPECT_EQ(Granted(backoff, "10.2.2.2", 3), 3);
 }
 
+TEST(AddressBackoffTest, TheToleratedFailuresComeFreeThenTheAddressTakesTurns) {
+  FakeClock clock;
+  AddressBackoff backoff(
+      seconds(1), std::chrono::minutes(10), [&clock] { return clock.now(); }, 2);
+  for (int failure = 1; failure <= 2; ++failure) {
+    backoff.Failed("10.1.1.1");
+    EXPECT_EQ(Granted(backoff, "10.1.1.1", 3), 3) << failure;
+  }
+  backoff.Failed("10.1.1.1");
+  EXPECT_EQ(Granted(backoff, "10.1.1.1", 3), 0);
+  clock.Advance(seconds(1));
+  EXPECT_EQ(Granted(backoff, "10.1.1.1", 3), 1);
+  // Forgiven after the quiet while, the address has its tolerance again.
+  clock.Advance(std::chrono::minutes(11));
+  backoff.Failed("10.1.1.1");
+  EXPECT_EQ(Granted(backoff, "10.1.1.1", 3), 3);
+}
+
 TEST(AddressBackoffTest, ASuccessGivesItsTurnBackAFailureSinceDoesNot) {
   FakeClock clock;
   AddressBackoff backoff = MakeBackoff(clock);

@@ -8,6 +8,8 @@ namespace velsrv {
 ServerContext::ServerContext(const ServerConfig& config, Backend& backend)
     : config_(config),
       backend_(backend),
+      login_backoff_(std::chrono::seconds(1), std::chrono::minutes(10), AddressBackoff::Clock::now,
+                     kLoginFailuresTolerated),
       password_checks_(config.max_password_checks),
       memory_(config.max_server_memory, config.max_connection_memory) {
   PoolTableInit();

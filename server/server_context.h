@@ -47,6 +47,9 @@ class ServerContext {
 
   // Who may cancel, and try a password, how often.
   AddressBackoff& cancel_backoff() { return cancel_backoff_; }
+  // Logins that fail on their password, of which an address may have this
+  // many before it takes turns.
+  static constexpr uint64_t kLoginFailuresTolerated = 2;
   AddressBackoff& login_backoff() { return login_backoff_; }
   // The password hashes being checked at once.
   CountingGate& password_checks() { return password_checks_; }
