@@ -39,6 +39,9 @@ class FrameReader {
   // size the header declares.
   FrameResult Read(uint32_t max_payload, int timeout_ms, MsgBuf* request);
 
+  // Whether the next request (or the connection's end) has begun to arrive.
+  bool InputWaiting();
+
  private:
   static constexpr size_t kStashSize = 64u << 10;
   int fd_;

@@ -2,7 +2,9 @@
 
 #include "server/dispatcher.h"
 #include "server/frame_io.h"
+#include "server/freed_memory.h"
 #include "server/log.h"
+#include "server/row_block_builder.h"
 
 namespace velsrv {
 
@@ -39,6 +41,9 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
       if (!WriteReplyFrame(fd, reply)) break;
       if (session->stop_server_after_reply) session->context().RequestStop();
       if (session->end_after_reply) break;
+      // While the client decodes a block the next one is built, until its
+      // next request comes.
+      BuildBlockAhead(*session, [&frames] { return frames.InputWaiting(); });
       // A large request or reply is not kept for the rest of the session.
       if (request->capacity > (1u << 20)) {
         MsgBufFree(request);
@@ -56,6 +61,7 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
   MsgBufFree(request);
   MsgBufFree(reply);
   session->EndLogin();
+  ReturnFreedMemory();
   Log(LogLevel::kDebug, "connection from " + session->peer_address() + " ended");
 }
 

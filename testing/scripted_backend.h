@@ -29,6 +29,12 @@ struct ScriptedData {
   std::map<CatalogKind, std::vector<ColumnInfo>> catalog_columns;  // missing: one text column
   bool block_catalog = false;    // catalog calls wait until cancelled
   int garbled_type_answers = 0;  // so many type-information answers lack VARCHAR
+  // "SELECT numbers" gives the integers 1 to `numbers` in one column; from
+  // row `warn_from` on each row comes with a warning, row `fail_at` fails
+  // (0: none does).
+  int numbers = 0;
+  int warn_from = 0;
+  int fail_at = 0;
 };
 
 // A small database: data source "scripted", user "scott" with password

@@ -3,7 +3,11 @@
 // writes is consumed exactly by the client's unpackers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
@@ -19,6 +23,7 @@
 #include "testing/scripted_backend.h"
 #include "testing/stub_login.h"
 #include "wire/protocol.h"
+#include "wire/row_block.h"
 #include "wire/typed_value.h"
 
 namespace velsrv_test {
@@ -26,7 +31,8 @@ namespace {
 
 class Server {
  public:
-  Server() : backend_(velsrv::DefaultScriptedData()), listener_(ScriptedConfig(), backend_) {
+  explicit Server(velsrv::ScriptedData data = velsrv::DefaultScriptedData())
+      : backend_(std::move(data)), listener_(ScriptedConfig(), backend_) {
     std::string error;
     EXPECT_TRUE(listener_.Open(&error)) << error;
     listener_.Start();
@@ -215,6 +221,83 @@ TEST(ClientStubsTest, StatementProceduresRefuseOutOfOrderCallsWithTheirReason) {
     } else {
       EXPECT_EQ(count, 0);
     }
+  }
+}
+
+// The server builds the next block while the client decodes one. What the
+// backend says of the rows of that block (a warning, a failure) waits with
+// them: the client reads it only once it has asked for that block.
+TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
+  // An 8 KB block holds 1364 integers; the row after them is read with the
+  // first block, and goes with the second.
+  struct Case {
+    const char* what;
+    int warn_from;
+    int fail_at;
+    // Per block: the reply's status, its rows, the first SQLSTATE after it.
+    std::vector<std::tuple<int16_t, int, std::string>> blocks;
+  };
+  const Case cases[] = {
+      {"warnings from the second block's first row",
+       1365,
+       0,
+       {{0, 1364, ""}, {1, 1364, "01000"}, {1, 1272, "01000"}}},
+      {"a failure in the row after the first block", 0, 1365, {{0, 1364, ""}, {-20, 0, "22012"}}},
+      {"a failure inside the second block",
+       0,
+       2000,
+       {{0, 1364, ""}, {0, 635, ""}, {-20, 0, "22012"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+    data.numbers = 4000;
+    data.warn_from = c.warn_from;
+    data.fail_at = c.fail_at;
+    Server server(data);
+    Login login(server.address(), SalesLogin("scott", "tiger"));
+    ASSERT_EQ(login.status, 0);
+    int32_t stmt = 0;
+    ASSERT_EQ(_rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt), 0);
+    LnaColumnDesc* cols = nullptr;
+    LnaParamDesc* params = nullptr;
+    uint16_t ncols = 0, nparams = 0;
+    LnaDescList back{};
+    int32_t count = 0;
+    ASSERT_EQ(_rpcLnaExecDirectMP(&login.conn, stmt, "SELECT numbers", nullptr, nullptr, 0, &cols,
+                                  &ncols, &params, &nparams, &back, &count),
+              0);
+    MemFree(cols);
+    MemFree(params);
+    XdrFreeDescList(&back);
+    const LnaFetchRequest request = {kCTypeLong, 4, 0};
+    RowBlockDecoder decoder{};
+    int next = 1;
+    for (const auto& [status, rows, sqlstate] : c.blocks) {
+      LnaRowBlock block{};
+      EXPECT_EQ(_rpcLnaFetchBlockSP(&login.conn, stmt, 0, 1, &request, &block), status);
+      EXPECT_EQ(block.count, rows);
+      uint32_t used = 0;
+      if (block.count > 0) {
+        ASSERT_TRUE(DecodeRowBlock(&decoder, block.bytes, block.data_length, block.count, &used,
+                                   block.status != 0));
+      }
+      for (uint16_t i = 0; i < block.count; ++i, ++next) {
+        uint8_t b[4] = {};
+        int32_t n = NextBlockValue(&decoder, b, 4);
+        int v = n == 1 ? b[0] + 1 : n == 2 ? ((b[0] << 8) | b[1]) - 5536 : -1;
+        ASSERT_EQ(v, next);
+      }
+      XdrFreeRowBlock(&block);
+      // Time for the server to build the next block and meet what it meets.
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      LnaDiagRecord records[kRpcMaxDiagnostics];
+      uint16_t diags = 0;
+      ASSERT_EQ(_rpcLnaGetErrorsSP(&login.conn, login.server_conn, stmt, records, &diags), 0);
+      EXPECT_EQ(diags > 0 ? std::string(records[0].sqlstate) : "", sqlstate)
+          << "after row " << next;
+    }
+    FreeRowBlock(&decoder);
   }
 }
 
