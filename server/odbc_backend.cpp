@@ -9,6 +9,8 @@
 #include <mutex>
 #include <set>
 
+#include "server/sqlite_tally.h"
+
 namespace velsrv {
 
 namespace {
@@ -584,6 +586,7 @@ class OdbcConnection : public BackendConnection {
 }  // namespace
 
 OdbcBackend::OdbcBackend() {
+  TurnOffSqliteMemoryTally();
   SQLHENV env = SQL_NULL_HENV;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return;
   if (!SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,

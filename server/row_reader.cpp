@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "wire/typed_value.h"
 
@@ -108,6 +109,7 @@ BackendRc RowReader::NextArray(BackendStatement& backend,
         static_cast<uint32_t>(std::clamp<size_t>(kArrayBytes / std::max<size_t>(row_bytes, 1), 1,
                                                  std::min(kRowsPerArray, backend.MaxArrayRows())));
     bound_.clear();
+    matched_.clear();
     BackendRc rc = backend.BindArrays(wanted, rows, diags);
     if (!Succeeded(rc)) return rc;
     bound_ = std::move(wanted);
@@ -143,11 +145,21 @@ BackendRc RowReader::Next(BackendStatement& backend, const std::vector<LnaFetchR
   }
   const uint32_t at = next_++;
   row->resize(requests.size());
-  bool positioned = false;
+  // Which requests the arrays hold as they are asked for, worked out again
+  // only when the requests or the arrays change.
+  if (!std::equal(requests.begin(), requests.end(), matched_.begin(), matched_.end(),
+                  [](const LnaFetchRequest& a, const LnaFetchRequest& b) {
+                    return a.c_type == b.c_type && a.length == b.length;
+                  })) {
+    matched_ = requests;
+    in_array_.resize(requests.size());
+    for (size_t i = 0; i < requests.size(); ++i)
+      in_array_[i] = i < bound_.size() && SameColumn(bound_[i], ArrayColumnFor(requests[i]));
+  }
+  std::optional<BackendRc> positioned;
   auto position = [&]() {
-    if (positioned) return BackendRc::kSuccess;
-    positioned = true;
-    return backend.PositionInArray(at, diags);
+    if (!positioned) positioned = backend.PositionInArray(at, diags);
+    return *positioned;
   };
   BackendRc worst = fetched;
   for (size_t i = 0; i < requests.size(); ++i) {
@@ -162,9 +174,7 @@ BackendRc RowReader::Next(BackendStatement& backend, const std::vector<LnaFetchR
     const auto column = static_cast<uint16_t>(i + 1);
     int64_t length = 0;
     const uint8_t* value = backend.ArrayValue(column, at, &length);
-    if (i < bound_.size() && SameColumn(bound_[i], ArrayColumnFor(r)) &&
-        TakeArrayValue(bound_[i], r.c_type, value, length, &cell))
-      continue;
+    if (in_array_[i] && TakeArrayValue(bound_[i], r.c_type, value, length, &cell)) continue;
     // Cut, or held in another shape: read from the row itself.
     BackendRc rc = position();
     if (Succeeded(rc)) rc = ReadWholeCell(backend, column, r.c_type, r.length, &cell, diags);

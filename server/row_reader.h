@@ -36,6 +36,10 @@ class RowReader {
 
   Mode mode_ = Mode::kUndecided;
   std::vector<ArrayColumn> bound_;  // what the arrays hold, by column
+  // The requests last seen, and for each whether the arrays hold its value
+  // in the form it asks for.
+  std::vector<LnaFetchRequest> matched_;
+  std::vector<bool> in_array_;
   uint32_t rows_ = 0;               // rows in the arrays
   uint32_t next_ = 0;               // the next of them to hand out
   bool at_end_ = false;
