@@ -22,13 +22,7 @@ constexpr uint32_t kColumnOverhead = 8;
 // What a value adds to its bytes at most: its packed length or index.
 constexpr uint32_t kValueOverhead = 2;
 // Rows a block built ahead reads between two looks for a waiting request.
-constexpr size_t kRowsBetweenLooks = 32;
-
-uint32_t RowBytes(const std::vector<Cell>& row) {
-  uint32_t n = 0;
-  for (const Cell& c : row) n += static_cast<uint32_t>(c.bytes.size()) + kValueOverhead;
-  return n;
-}
+constexpr size_t kRowsBetweenLooks = 64;
 
 bool IsBytes(const Cell& c) {
   return !c.null && CTypeFixedSize(c.c_type) == 0;
@@ -41,28 +35,39 @@ struct LengthRange {
   uint32_t max = 0;
 };
 
-bool FitsRanges(const std::vector<Cell>& row, const std::vector<LengthRange>& ranges) {
+// What a row adds to its block, in one look at its values: their bytes,
+// whether one is longer than any block carries, and whether the text and
+// binary lengths still fit their column blocks. `bytes_column` says which
+// columns hold text or binary values.
+struct RowFit {
+  uint32_t bytes = 0;
+  bool too_long = false;
+  bool fits = true;
+};
+
+RowFit Fit(const std::vector<Cell>& row, const std::vector<uint8_t>& bytes_column,
+           const std::vector<LengthRange>& ranges) {
+  RowFit f;
   for (size_t i = 0; i < row.size(); ++i) {
-    if (!IsBytes(row[i])) continue;
-    auto length = static_cast<uint32_t>(row[i].bytes.size());
-    if (!BlockLengthsFit(std::min(ranges[i].min, length), std::max(ranges[i].max, length)))
-      return false;
+    const Cell& c = row[i];
+    auto length = static_cast<uint32_t>(c.bytes.size());
+    f.bytes += length + kValueOverhead;
+    if (c.null || !bytes_column[i]) continue;
+    f.too_long = f.too_long || length > kMaxBlockValue;
+    f.fits =
+        f.fits && BlockLengthsFit(std::min(ranges[i].min, length), std::max(ranges[i].max, length));
   }
-  return true;
+  return f;
 }
 
-void Widen(const std::vector<Cell>& row, std::vector<LengthRange>* ranges) {
+void Widen(const std::vector<Cell>& row, const std::vector<uint8_t>& bytes_column,
+           std::vector<LengthRange>* ranges) {
   for (size_t i = 0; i < row.size(); ++i) {
-    if (!IsBytes(row[i])) continue;
+    if (row[i].null || !bytes_column[i]) continue;
     auto length = static_cast<uint32_t>(row[i].bytes.size());
     (*ranges)[i].min = std::min((*ranges)[i].min, length);
     (*ranges)[i].max = std::max((*ranges)[i].max, length);
   }
-}
-
-bool TooLongForBlock(const std::vector<Cell>& row) {
-  return std::any_of(row.begin(), row.end(),
-                     [](const Cell& c) { return IsBytes(c) && c.bytes.size() > kMaxBlockValue; });
 }
 
 // The row as its block carries it, every value cut to what a column block
@@ -176,6 +181,8 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
   std::vector<std::vector<Cell>>& rows = *w->rows;
   size_t count = 0;
   std::vector<LengthRange> ranges(n);
+  std::vector<uint8_t> bytes_column(n);
+  for (size_t i = 0; i < n; ++i) bytes_column[i] = CTypeFixedSize(requests[i].c_type) == 0;
   bool continued = false;
   uint32_t used = 0;
   // What reading the waiting rows said goes with the first of them.
@@ -240,9 +247,8 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
       // A row whose values a column block cannot carry whole ends its
       // block, so that it is the row the client is on when it asks for the
       // rest of them.
-      bool too_long = TooLongForBlock(row);
-      uint32_t bytes = RowBytes(row);
-      if (count > 0 && (too_long || used + bytes > budget || !FitsRanges(row, ranges))) {
+      RowFit fit = Fit(row, bytes_column, ranges);
+      if (count > 0 && (fit.too_long || used + fit.bytes > budget || !fit.fits)) {
         r.waiting.push_front(std::move(row));
         r.waiting_requests = requests;
         r.waiting_rc = row_rc;
@@ -251,14 +257,14 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
       }
       worst = Worse(worst, row_rc);
       diags.insert(diags.end(), row_diags.begin(), row_diags.end());
-      if (too_long) {
+      if (fit.too_long) {
         row = Continue(std::move(row), w->continued_row, w->continued_sent);
         ++count;
         continued = true;
         break;
       }
-      Widen(row, &ranges);
-      used += bytes;
+      Widen(row, bytes_column, &ranges);
+      used += fit.bytes;
       ++count;
     }
   }

@@ -99,9 +99,12 @@ BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequ
 
 BackendRc RowReader::NextArray(BackendStatement& backend,
                                const std::vector<LnaFetchRequest>& requests, DiagList* diags) {
-  std::vector<ArrayColumn> wanted(requests.size());
-  std::transform(requests.begin(), requests.end(), wanted.begin(), ArrayColumnFor);
-  if (!std::equal(wanted.begin(), wanted.end(), bound_.begin(), bound_.end(), SameColumn)) {
+  bool same = bound_.size() == requests.size();
+  for (size_t i = 0; same && i < requests.size(); ++i)
+    same = SameColumn(bound_[i], ArrayColumnFor(requests[i]));
+  if (!same) {
+    std::vector<ArrayColumn> wanted(requests.size());
+    std::transform(requests.begin(), requests.end(), wanted.begin(), ArrayColumnFor);
     size_t row_bytes = 0;
     for (const ArrayColumn& c : wanted)
       row_bytes += static_cast<size_t>(c.size) + (c.size > 0 ? sizeof(int64_t) : 0);

@@ -215,6 +215,7 @@ int EncodeColumnBlock(ColumnBlockEncoder* encoder, const BlockValue* values, uin
       }
     }
     if (form == BlockForm::kSmallest || FormSize(form, rows, s) == kNotPossible) return 0;
+    data.reserve(form == BlockForm::kDictionary ? s.entry_total : s.total);
     WriteForm(form, values, rows, s, &head, &header, &data);
   }
 
