@@ -321,7 +321,11 @@ class OdbcStatement : public BackendStatement {
   }
 
   BackendRc Free(uint16_t option, DiagList* diags) override {
-    if (option == SQL_CLOSE || option == SQL_UNBIND) DropArrays();
+    // The client's columns are bound at the client: the only columns bound
+    // here are the arrays of block reads, which a client's unbinding leaves
+    // to go on with the result.
+    if (option == SQL_UNBIND) return BackendRc::kSuccess;
+    if (option == SQL_CLOSE) DropArrays();
     return Check(SQLFreeStmt(stmt_, option), diags);
   }
 

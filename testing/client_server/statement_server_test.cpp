@@ -1032,6 +1032,7 @@ TEST_P(StatementTest, WhatComesBetweenTwoBlocksSeesEveryRowOnceInOrder) {
   enum class Between {
     kNothing,
     kOption,
+    kUnbind,
     kRows,
     kRowThenBlocks,
     kOtherLength,
@@ -1042,6 +1043,7 @@ TEST_P(StatementTest, WhatComesBetweenTwoBlocksSeesEveryRowOnceInOrder) {
   const std::pair<const char*, Between> cases[] = {
       {"nothing", Between::kNothing},
       {"a statement option", Between::kOption},
+      {"the client unbinding its columns", Between::kUnbind},
       {"single rows to the end", Between::kRows},
       {"one single row", Between::kRowThenBlocks},
       {"blocks of another length", Between::kOtherLength},
@@ -1076,6 +1078,9 @@ TEST_P(StatementTest, WhatComesBetweenTwoBlocksSeesEveryRowOnceInOrder) {
         XdrFreeTypedValue(&v);
         break;
       }
+      case Between::kUnbind:
+        EXPECT_EQ(_rpcLnaFreeStmtSP(client_->conn(), client_->stmt(), 2), 0);
+        break;
       case Between::kRows:
         for (Row& row : client_->FetchRows(requests)) rows.push_back(row);
         block_status = -16;
