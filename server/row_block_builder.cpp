@@ -1,6 +1,7 @@
 #include "server/row_block_builder.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cstdint>
 #include <cstring>
 
@@ -21,8 +22,17 @@ constexpr uint32_t kMaxBlockRows = kMaxIndexBits / 16;
 constexpr uint32_t kColumnOverhead = 8;
 // What a value adds to its bytes at most: its packed length or index.
 constexpr uint32_t kValueOverhead = 2;
-// Rows a block built ahead reads between two looks for a waiting request.
+// A block built ahead looks for a waiting request every so many rows, and
+// at least this often.
 constexpr size_t kRowsBetweenLooks = 64;
+constexpr auto kLookAtLeastEvery = std::chrono::milliseconds(1);
+// Building ahead is for results that stream: after a block that took
+// longer than this to read, or once this long has gone into the next, the
+// server waits for the client instead. A request that comes meanwhile waits
+// no longer than the backend call under way.
+constexpr auto kAheadTime = std::chrono::milliseconds(100);
+
+using Clock = std::chrono::steady_clock;
 
 bool IsBytes(const Cell& c) {
   return !c.null && CTypeFixedSize(c.c_type) == 0;
@@ -197,7 +207,7 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
   {
     Session::ActiveCall active(session, s.backend.get());
     while (count < max_rows) {
-      if (stop != nullptr && count > 0 && count % kRowsBetweenLooks == 0 && (*stop)()) {
+      if (stop != nullptr && count > 0 && (*stop)()) {
         Unread(&r, &rows, count, requests);
         r.waiting_rc = worst;
         r.waiting_diags = std::move(diags);
@@ -356,9 +366,11 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
   r.on_row = false;
   r.build_ahead = false;
   int16_t status;
+  Clock::time_point start = Clock::now();
   if (r.ahead.ready && SameRequests(r.ahead.requests, requests)) {
     AheadBlock& a = r.ahead;
     a.ready = false;
+    start -= a.took;
     *block = std::move(a.block);
     a.block = BuiltBlock{};
     r.continued_row = std::move(a.continued_row);
@@ -382,7 +394,8 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
     BuildBlock(session, s, requests, nullptr, &w);
     status = call.FromBackend(w.rc, w.diags);
   }
-  if (block->status == kStatusOk || block->status == kStatusInfo) {
+  if ((block->status == kStatusOk || block->status == kStatusInfo) &&
+      Clock::now() - start < kAheadTime) {
     r.build_ahead = true;
     r.last_requests = requests;
     session.block_ahead_statement = s.id;
@@ -401,16 +414,30 @@ void BuildBlockAhead(Session& session, const std::function<bool()>& stop) {
   if (r.waiting.empty() && (r.at_end || r.failed)) return;
   if (!r.waiting.empty() && !SameRequests(r.waiting_requests, r.last_requests)) return;
   if (stop()) return;
+  const Clock::time_point begun = Clock::now();
+  const Clock::time_point deadline = begun + kAheadTime;
+  // Asked before every row: it looks for a request every so many rows, and
+  // after every row once rows come slowly.
+  size_t rows = 0;
+  Clock::time_point looked = begun;
+  const std::function<bool()> stop_or_late = [&] {
+    Clock::time_point now = Clock::now();
+    if (now > deadline) return true;
+    if (++rows % kRowsBetweenLooks != 0 && now - looked < kLookAtLeastEvery) return false;
+    looked = now;
+    return stop();
+  };
   AheadBlock& a = r.ahead;
   SaveStatistics(r, &a);
   a.continued_row.clear();
   a.continued_sent.clear();
   BlockWork w(&a.rows, &a.continued_row, &a.continued_sent, &a.block);
-  if (BuildBlock(session, *s, r.last_requests, &stop, &w) == Built::kStopped) return;
+  if (BuildBlock(session, *s, r.last_requests, &stop_or_late, &w) == Built::kStopped) return;
   a.rc = w.rc;
   a.diags = std::move(w.diags);
   a.count = w.count;
   a.requests = r.last_requests;
+  a.took = Clock::now() - begun;
   a.ready = true;
 }
 

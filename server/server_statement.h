@@ -3,6 +3,7 @@
 // parameters of its execution and the result set being fetched.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -57,6 +58,8 @@ struct AheadBlock {
   std::vector<size_t> continued_sent;
   // The columns' statistics before it, to go back to.
   std::vector<std::vector<uint16_t>> statistics;
+  // How long reading it took.
+  std::chrono::steady_clock::duration took{};
 };
 
 // The open result set and how far the client has read it.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "server/conn_string.h"
 
@@ -140,7 +141,13 @@ class ScriptedStatement : public BackendStatement {
     return BackendRc::kSuccess;
   }
   BackendRc Fetch(DiagList* diags) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
+    std::unique_lock<std::mutex> lock(state_->mutex);
+    if (numbers_ && state_->data.slow_from > 0 && row_ + 1 >= state_->data.slow_from) {
+      int ms = state_->data.slow_ms;
+      lock.unlock();
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      lock.lock();
+    }
     if (!open_) {
       diags->push_back(Scripted("24000", "Invalid cursor state."));
       return BackendRc::kError;

@@ -35,6 +35,9 @@ struct ScriptedData {
   int numbers = 0;
   int warn_from = 0;
   int fail_at = 0;
+  // From row `slow_from` on, each row takes `slow_ms` to come.
+  int slow_from = 0;
+  int slow_ms = 0;
 };
 
 // A small database: data source "scripted", user "scott" with password

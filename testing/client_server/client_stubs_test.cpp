@@ -301,5 +301,43 @@ TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
   }
 }
 
+// Rows that come slowly are not read ahead for long: the client's next
+// request (here its close) is answered after the row under way, not after
+// the rows of a block.
+TEST(ClientStubsTest, ARequestDoesNotWaitForSlowRowsReadAhead) {
+  velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+  data.numbers = 4000;
+  // The rows after the first block and the one read with it take 100 ms
+  // each: the 64 rows between two looks for a request would take 6.4 s.
+  data.slow_from = 1366;
+  data.slow_ms = 100;
+  Server server(data);
+  Login login(server.address(), SalesLogin("scott", "tiger"));
+  ASSERT_EQ(login.status, 0);
+  int32_t stmt = 0;
+  ASSERT_EQ(_rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt), 0);
+  LnaColumnDesc* cols = nullptr;
+  LnaParamDesc* params = nullptr;
+  uint16_t ncols = 0, nparams = 0;
+  LnaDescList back{};
+  int32_t count = 0;
+  ASSERT_EQ(_rpcLnaExecDirectMP(&login.conn, stmt, "SELECT numbers", nullptr, nullptr, 0, &cols,
+                                &ncols, &params, &nparams, &back, &count),
+            0);
+  MemFree(cols);
+  MemFree(params);
+  XdrFreeDescList(&back);
+  const LnaFetchRequest request = {kCTypeLong, 4, 0};
+  LnaRowBlock block{};
+  ASSERT_EQ(_rpcLnaFetchBlockSP(&login.conn, stmt, 0, 1, &request, &block), 0);
+  EXPECT_EQ(block.count, 1364);
+  XdrFreeRowBlock(&block);
+  // Let the server get well into reading ahead.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(_rpcLnaFreeStmtSP(&login.conn, stmt, 0), 0);  // SQL_CLOSE
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+}
+
 }  // namespace
 }  // namespace velsrv_test
