@@ -31,8 +31,8 @@ namespace {
 
 class Server {
  public:
-  explicit Server(velsrv::ScriptedData data = velsrv::DefaultScriptedData())
-      : backend_(std::move(data)), listener_(ScriptedConfig(), backend_) {
+  explicit Server(const velsrv::ScriptedData& data = velsrv::DefaultScriptedData())
+      : backend_(data), listener_(ScriptedConfig(), backend_) {
     std::string error;
     EXPECT_TRUE(listener_.Open(&error)) << error;
     listener_.Start();
@@ -224,6 +224,41 @@ TEST(ClientStubsTest, StatementProceduresRefuseOutOfOrderCallsWithTheirReason) {
   }
 }
 
+// The scripted numbers 1 to 4000 behind a server, a login there and a
+// statement with them as its result (stmt 0 when that failed).
+velsrv::ScriptedData Numbers() {
+  velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+  data.numbers = 4000;
+  return data;
+}
+
+// They come as integers.
+const LnaFetchRequest kNumber = {kCTypeLong, 4, 0};
+
+struct NumbersRead {
+  explicit NumbersRead(const velsrv::ScriptedData& data)
+      : server(data), login(server.address(), SalesLogin("scott", "tiger")) {
+    if (login.status != 0 || _rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt) != 0) {
+      stmt = 0;
+      return;
+    }
+    LnaColumnDesc* cols = nullptr;
+    LnaParamDesc* params = nullptr;
+    uint16_t ncols = 0, nparams = 0;
+    LnaDescList back{};
+    int32_t count = 0;
+    int16_t status = _rpcLnaExecDirectMP(&login.conn, stmt, "SELECT numbers", nullptr, nullptr, 0,
+                                         &cols, &ncols, &params, &nparams, &back, &count);
+    MemFree(cols);
+    MemFree(params);
+    XdrFreeDescList(&back);
+    if (status != 0) stmt = 0;
+  }
+  Server server;
+  Login login;
+  int32_t stmt = 0;
+};
+
 // The server builds the next block while the client decodes one. What the
 // backend says of the rows of that block (a warning, a failure) waits with
 // them: the client reads it only once it has asked for that block.
@@ -250,32 +285,16 @@ TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    velsrv::ScriptedData data = velsrv::DefaultScriptedData();
-    data.numbers = 4000;
+    velsrv::ScriptedData data = Numbers();
     data.warn_from = c.warn_from;
     data.fail_at = c.fail_at;
-    Server server(data);
-    Login login(server.address(), SalesLogin("scott", "tiger"));
-    ASSERT_EQ(login.status, 0);
-    int32_t stmt = 0;
-    ASSERT_EQ(_rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt), 0);
-    LnaColumnDesc* cols = nullptr;
-    LnaParamDesc* params = nullptr;
-    uint16_t ncols = 0, nparams = 0;
-    LnaDescList back{};
-    int32_t count = 0;
-    ASSERT_EQ(_rpcLnaExecDirectMP(&login.conn, stmt, "SELECT numbers", nullptr, nullptr, 0, &cols,
-                                  &ncols, &params, &nparams, &back, &count),
-              0);
-    MemFree(cols);
-    MemFree(params);
-    XdrFreeDescList(&back);
-    const LnaFetchRequest request = {kCTypeLong, 4, 0};
+    NumbersRead read(data);
+    ASSERT_NE(read.stmt, 0);
     RowBlockDecoder decoder{};
     int next = 1;
     for (const auto& [status, rows, sqlstate] : c.blocks) {
       LnaRowBlock block{};
-      EXPECT_EQ(_rpcLnaFetchBlockSP(&login.conn, stmt, 0, 1, &request, &block), status);
+      EXPECT_EQ(_rpcLnaFetchBlockSP(&read.login.conn, read.stmt, 0, 1, &kNumber, &block), status);
       EXPECT_EQ(block.count, rows);
       uint32_t used = 0;
       if (block.count > 0) {
@@ -293,7 +312,9 @@ TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
       LnaDiagRecord records[kRpcMaxDiagnostics];
       uint16_t diags = 0;
-      ASSERT_EQ(_rpcLnaGetErrorsSP(&login.conn, login.server_conn, stmt, records, &diags), 0);
+      ASSERT_EQ(
+          _rpcLnaGetErrorsSP(&read.login.conn, read.login.server_conn, read.stmt, records, &diags),
+          0);
       EXPECT_EQ(diags > 0 ? std::string(records[0].sqlstate) : "", sqlstate)
           << "after row " << next;
     }
@@ -305,37 +326,21 @@ TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
 // request (here its close) is answered after the row under way, not after
 // the rows of a block.
 TEST(ClientStubsTest, ARequestDoesNotWaitForSlowRowsReadAhead) {
-  velsrv::ScriptedData data = velsrv::DefaultScriptedData();
-  data.numbers = 4000;
+  velsrv::ScriptedData data = Numbers();
   // The rows after the first block and the one read with it take 100 ms
   // each: the 64 rows between two looks for a request would take 6.4 s.
   data.slow_from = 1366;
   data.slow_ms = 100;
-  Server server(data);
-  Login login(server.address(), SalesLogin("scott", "tiger"));
-  ASSERT_EQ(login.status, 0);
-  int32_t stmt = 0;
-  ASSERT_EQ(_rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt), 0);
-  LnaColumnDesc* cols = nullptr;
-  LnaParamDesc* params = nullptr;
-  uint16_t ncols = 0, nparams = 0;
-  LnaDescList back{};
-  int32_t count = 0;
-  ASSERT_EQ(_rpcLnaExecDirectMP(&login.conn, stmt, "SELECT numbers", nullptr, nullptr, 0, &cols,
-                                &ncols, &params, &nparams, &back, &count),
-            0);
-  MemFree(cols);
-  MemFree(params);
-  XdrFreeDescList(&back);
-  const LnaFetchRequest request = {kCTypeLong, 4, 0};
+  NumbersRead read(data);
+  ASSERT_NE(read.stmt, 0);
   LnaRowBlock block{};
-  ASSERT_EQ(_rpcLnaFetchBlockSP(&login.conn, stmt, 0, 1, &request, &block), 0);
+  ASSERT_EQ(_rpcLnaFetchBlockSP(&read.login.conn, read.stmt, 0, 1, &kNumber, &block), 0);
   EXPECT_EQ(block.count, 1364);
   XdrFreeRowBlock(&block);
   // Let the server get well into reading ahead.
   std::this_thread::sleep_for(std::chrono::milliseconds(200));
   auto start = std::chrono::steady_clock::now();
-  EXPECT_EQ(_rpcLnaFreeStmtSP(&login.conn, stmt, 0), 0);  // SQL_CLOSE
+  EXPECT_EQ(_rpcLnaFreeStmtSP(&read.login.conn, read.stmt, 0), 0);  // SQL_CLOSE
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
