@@ -95,7 +95,7 @@ odbcinst -q -s -n Velto >/dev/null || fail "the example data source did not regi
 sqlite3 "$work/demo.db" "CREATE TABLE t (id INTEGER, name TEXT); INSERT INTO t VALUES (1, 'installed');"
 velsrv=$stage$prefix/sbin/velsrv
 echo "alice:$(echo secret | "$velsrv" --hash-password)" >"$work/users"
-sed -e "s|^connect = DRIVER=SQLite3;Database=.*|connect = DRIVER=$(cache VEL_SQLITE_ODBC_DRIVER);Database=$work/demo.db|" \
+sed -e "s|^connect = DRIVER=SQLite3;Database=[^;]*|connect = DRIVER=$(cache VEL_SQLITE_ODBC_DRIVER);Database=$work/demo.db|" \
     "$config" >"$work/velsrv.conf"
 (unset ODBCSYSINI ODBCINI; exec "$velsrv" --config="$work/velsrv.conf" --port=0 \
    --users="$work/users" >"$work/velsrv.out" 2>"$work/velsrv.log") &

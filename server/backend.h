@@ -23,6 +23,17 @@ inline bool Succeeded(BackendRc rc) {
   return rc == BackendRc::kSuccess || rc == BackendRc::kSuccessWithInfo;
 }
 
+// The worse of two results: an error over information over success (no
+// data counts as success).
+inline BackendRc Worse(BackendRc a, BackendRc b) {
+  auto rank = [](BackendRc rc) {
+    return rc == BackendRc::kSuccessWithInfo           ? 1
+           : Succeeded(rc) || rc == BackendRc::kNoData ? 0
+                                                       : 2;
+  };
+  return rank(b) > rank(a) ? b : a;
+}
+
 struct Diag {
   std::string sqlstate;
   int32_t native_error = 0;
@@ -112,6 +123,14 @@ struct ParamBinding {
   int64_t* indicator = nullptr;
 };
 
+// One result column as block reads bind it: in this C type, with room for
+// `size` bytes of each value (a text's NUL included); size 0 leaves the
+// column unbound.
+struct ArrayColumn {
+  int16_t c_type = 0;
+  int32_t size = 0;
+};
+
 // What SQLDescribeParam says about one parameter marker.
 struct ParamInfo {
   int16_t sql_type = 0;
@@ -137,6 +156,42 @@ class BackendStatement {
   // SQLGetData: successive calls on one column continue the value.
   virtual BackendRc GetData(uint16_t column, int16_t c_type, void* buffer, int64_t size,
                             int64_t* indicator, DiagList* diags) = 0;
+
+  // Block reads: the open result's columns bound to arrays of `rows`
+  // values each, which the statement holds, so that one call reads many
+  // rows. The most rows an array may have: 0 when the backend cannot read
+  // so (or could not read a cut value again), 1 when it reads a row at a
+  // time into bound columns. Any other call that starts a new result, and
+  // closing the cursor, drop the arrays.
+  virtual uint32_t MaxArrayRows() { return 0; }
+  virtual BackendRc BindArrays(const std::vector<ArrayColumn>& columns, uint32_t rows,
+                               DiagList* diags) {
+    (void)columns;
+    (void)rows;
+    diags->push_back(Diag{"S1C00", 0, "[velsrv]Driver not capable."});
+    return BackendRc::kError;
+  }
+  // The next rows into the arrays; *rows says how many (kNoData at the end).
+  virtual BackendRc FetchArrays(uint32_t* rows, DiagList* diags) {
+    *rows = 0;
+    diags->push_back(Diag{"S1C00", 0, "[velsrv]Driver not capable."});
+    return BackendRc::kError;
+  }
+  // Value `row` of column `column` (from 1) of the last FetchArrays, and
+  // what the backend said of its length (-1 null, -4 not known); null for a
+  // column or row outside the arrays.
+  virtual const uint8_t* ArrayValue(uint16_t column, uint32_t row, int64_t* length) {
+    (void)column;
+    (void)row;
+    *length = -1;
+    return nullptr;
+  }
+  // Makes `row` of the arrays the row GetData reads.
+  virtual BackendRc PositionInArray(uint32_t row, DiagList* diags) {
+    (void)row;
+    diags->push_back(Diag{"S1C00", 0, "[velsrv]Driver not capable."});
+    return BackendRc::kError;
+  }
 
   // Runs a catalog function; its result set stays open on the statement.
   virtual BackendRc Catalog(const CatalogCall& call, DiagList* diags) = 0;

@@ -80,29 +80,49 @@ int16_t FetchRowProc(Call& call) {
   std::vector<uint8_t> bytes;
   int16_t status;
   ServerStatement* s = GetFetchCall(call, &requests, false, &status);
-  if (s == nullptr) {
-    // status already says why
-  } else if (s->result.at_end) {
-    s->result.on_row = false;
-    status = kStatusNoData;
-  } else {
+  if (s != nullptr) {
     ServerResult& r = s->result;
     r.on_row = false;
-    r.pending_row.clear();
+    r.build_ahead = false;
+    UndoBlockAhead(&r);
     r.continued_row.clear();
     r.continued_sent.clear();
     DiagList diags;
     std::vector<Cell> cells;
-    BackendRc rc;
-    {
-      Session::ActiveCall active(call.session(), s->backend.get());
-      rc = s->backend->Fetch(&diags);
-      if (Succeeded(rc)) rc = Worse(rc, ReadRowCells(*s->backend, requests, &cells, &diags));
+    bool from_backend = false;
+    if (!r.waiting.empty()) {
+      // A row read for a block that did not carry it: the next row.
+      if (WaitingRowsFit(call, requests)) {
+        cells = std::move(r.waiting.front());
+        r.waiting.pop_front();
+        status = call.FromBackend(r.waiting_rc, r.waiting_diags);
+        r.waiting_rc = BackendRc::kSuccess;
+        r.waiting_diags.clear();
+        // Its long data comes from here, the backend being on another row.
+        r.continued_row = cells;
+        r.continued_sent.assign(cells.size(), 0);
+      } else {
+        status = kStatusError;
+      }
+    } else if (r.failed) {
+      r.failed = false;
+      r.at_end = true;
+      status = call.FromBackend(BackendRc::kError, r.failure);
+      r.failure.clear();
+    } else if (r.at_end) {
+      status = kStatusNoData;
+    } else {
+      from_backend = true;
+      BackendRc rc;
+      {
+        Session::ActiveCall active(call.session(), s->backend.get());
+        rc = r.reader.Next(*s->backend, requests, true, &cells, &diags);
+      }
+      if (rc == BackendRc::kNoData) r.at_end = true;
+      status = call.FromBackend(rc, diags);
     }
-    if (rc == BackendRc::kNoData) r.at_end = true;
-    status = call.FromBackend(rc, diags);
     if (status == kStatusOk || status == kStatusInfo) {
-      r.on_row = true;
+      r.on_row = from_backend;
       for (size_t i = 0; i < requests.size(); ++i) {
         if (requests[i].length != 0) AppendRowValue(cells[i], &bytes);
       }

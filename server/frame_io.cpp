@@ -168,6 +168,16 @@ FrameResult FrameReader::Read(uint32_t max_payload, int timeout_ms, MsgBuf* requ
   return FrameResult::kOk;
 }
 
+bool FrameReader::InputWaiting() {
+  if (begin_ != end_) return true;
+  pollfd p{fd_, POLLIN, 0};
+  int r;
+  do {
+    r = ::poll(&p, 1, 0);
+  } while (r < 0 && errno == EINTR);
+  return r != 0;
+}
+
 bool WriteReplyFrame(int fd, MsgBuf* reply) {
   uint32_t n = reply->write_len;
   if (n < 4) return false;

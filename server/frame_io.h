@@ -43,6 +43,9 @@ class FrameReader {
   FrameResult Read(uint32_t max_payload, int timeout_ms, MsgBuf* request,
                    const std::chrono::steady_clock::time_point* until = nullptr);
 
+  // Whether the next request (or the connection's end) has begun to arrive.
+  bool InputWaiting();
+
  private:
   static constexpr size_t kStashSize = 64u << 10;
   int fd_;

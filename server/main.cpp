@@ -1,6 +1,5 @@
 // velsrv: the database access server the driver talks to. Reaches its
 // databases through ODBC data sources of its own; see --help.
-#include <malloc.h>
 #include <signal.h>
 #include <termios.h>
 #include <unistd.h>
@@ -76,20 +75,6 @@ std::string HostPort(const std::string& host, uint16_t port) {
   return (ipv6 ? "[" + host + "]" : host) + ":" + std::to_string(port);
 }
 
-// A backend driver may hold a whole result in memory and free it when the
-// statement closes; with the default thresholds every such free hands the
-// memory back to the system, which costs a flush of every processor's
-// address cache in a process of many threads, and the next result faults it
-// all in again. Freed memory up to these sizes stays for the next result,
-// in one heap that every session shares, so that it is kept once rather
-// than once per session thread's own heap.
-void KeepFreedMemory() {
-  mallopt(M_ARENA_MAX, 1);
-  mallopt(M_MMAP_THRESHOLD, 32 << 20);
-  mallopt(M_TRIM_THRESHOLD, 256 << 20);
-  mallopt(M_TOP_PAD, 64 << 20);
-}
-
 // Where this program's system configuration lies, when it is installed.
 std::string SystemConfig() {
   char path[4096];
@@ -136,7 +121,6 @@ int main(int argc, char** argv) {
   if (line.hash_password) return HashPasswordCommand();
   velsrv::SetLogLevel(config.log_level);
   LogConfiguration(line, config, system_config);
-  KeepFreedMemory();
 
   velsrv::OdbcBackend backend;
   if (!backend.ok()) {

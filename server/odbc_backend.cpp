@@ -10,6 +10,7 @@
 #include <set>
 
 #include "server/backend_driver.h"
+#include "server/sqlite_tally.h"
 
 namespace velsrv {
 
@@ -112,10 +113,125 @@ void CopyField(char (&field)[N], const std::string& text) {
   field[n] = 0;
 }
 
+// The most rows one array read takes, whatever the caller asks.
+constexpr uint32_t kMaxArrayRows = 4096;
+
+// What a backend's driver allows of block reads: arrays of many rows when
+// it can position on any row of them for SQLGetData (a value cut by its
+// bound buffer is read again from there), a row at a time into bound
+// columns when it can at least read a bound column again, else nothing.
+uint32_t ArrayRowsAllowed(SQLHDBC dbc) {
+  SQLUSMALLINT extended = SQL_FALSE;
+  if (!SQL_SUCCEEDED(SQLGetFunctions(dbc, SQL_API_SQLEXTENDEDFETCH, &extended)) ||
+      extended != SQL_TRUE)
+    return 0;
+  SQLUINTEGER getdata = 0;
+  if (!SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_GETDATA_EXTENSIONS, &getdata, sizeof getdata, nullptr)) ||
+      (getdata & SQL_GD_BOUND) == 0)
+    return 0;
+  SQLUINTEGER positions = 0;
+  bool position =
+      SQL_SUCCEEDED(SQLGetInfo(dbc, SQL_POS_OPERATIONS, &positions, sizeof positions, nullptr)) &&
+      (positions & SQL_POS_POSITION) != 0;
+  return (getdata & SQL_GD_BLOCK) != 0 && position ? kMaxArrayRows : 1;
+}
+
 class OdbcStatement : public BackendStatement {
  public:
-  explicit OdbcStatement(SQLHSTMT stmt) : stmt_(stmt) {}
+  OdbcStatement(SQLHSTMT stmt, uint32_t max_array_rows)
+      : stmt_(stmt), max_array_rows_(max_array_rows) {}
   ~OdbcStatement() override { SQLFreeStmt(stmt_, SQL_DROP); }
+
+  uint32_t MaxArrayRows() override { return max_array_rows_; }
+
+  BackendRc BindArrays(const std::vector<ArrayColumn>& columns, uint32_t rows,
+                       DiagList* diags) override {
+    DropArrays();
+    if (max_array_rows_ == 0 || columns.size() > SHRT_MAX) {
+      diags->push_back(Diag{"S1C00", 0, "[velsrv]Driver not capable."});
+      return BackendRc::kError;
+    }
+    rows = std::clamp<uint32_t>(rows, 1, max_array_rows_);
+    BackendRc rc = Check(SQLSetStmtOption(stmt_, SQL_ROWSET_SIZE, rows), diags);
+    arrays_.resize(columns.size());
+    row_status_.assign(rows, 0);
+    array_rows_ = rows;
+    for (size_t i = 0; Succeeded(rc) && i < columns.size(); ++i) {
+      Array& a = arrays_[i];
+      a.size = std::max(columns[i].size, 0);
+      if (a.size == 0) continue;
+      a.values.assign(static_cast<size_t>(a.size) * rows, 0);
+      a.lengths.assign(rows, 0);
+      BackendRc bound = Check(SQLBindCol(stmt_, static_cast<SQLUSMALLINT>(i + 1), columns[i].c_type,
+                                         a.values.data(), a.size, a.lengths.data()),
+                              diags);
+      if (!Succeeded(bound)) rc = bound;
+    }
+    if (!Succeeded(rc)) DropArrays();
+    return rc;
+  }
+
+  BackendRc FetchArrays(uint32_t* rows, DiagList* diags) override {
+    *rows = 0;
+    if (array_rows_ == 0) {
+      diags->push_back(Diag{"S1010", 0, "[velsrv]Function sequence error."});
+      return BackendRc::kError;
+    }
+    if (row_failure_) {
+      row_failure_ = false;
+      diags->insert(diags->end(), failure_.begin(), failure_.end());
+      failure_.clear();
+      return BackendRc::kError;
+    }
+    SQLULEN fetched = 0;
+    DiagList found;
+    BackendRc rc =
+        Check(SQLExtendedFetch(stmt_, SQL_FETCH_NEXT, 0, &fetched, row_status_.data()), &found);
+    fetched_ = static_cast<uint32_t>(std::min<SQLULEN>(fetched, array_rows_));
+    if (rc == BackendRc::kNoData || !Succeeded(rc)) {
+      fetched_ = 0;
+      diags->insert(diags->end(), found.begin(), found.end());
+      return rc;
+    }
+    // A row the backend could not read ends the rows here; its failure
+    // answers the next read.
+    for (uint32_t i = 0; i < fetched_; ++i) {
+      if (row_status_[i] != SQL_ROW_ERROR) continue;
+      fetched_ = i;
+      if (i == 0) {
+        diags->insert(diags->end(), found.begin(), found.end());
+        return BackendRc::kError;
+      }
+      row_failure_ = true;
+      failure_ = std::move(found);
+      found.clear();
+      break;
+    }
+    diags->insert(diags->end(), found.begin(), found.end());
+    *rows = fetched_;
+    return rc;
+  }
+
+  const uint8_t* ArrayValue(uint16_t column, uint32_t row, int64_t* length) override {
+    *length = -1;
+    if (column == 0 || column > arrays_.size() || row >= fetched_) return nullptr;
+    const Array& a = arrays_[column - 1];
+    if (a.size == 0) return nullptr;
+    *length = a.lengths[row];
+    return a.values.data() + static_cast<size_t>(a.size) * row;
+  }
+
+  BackendRc PositionInArray(uint32_t row, DiagList* diags) override {
+    if (row >= fetched_) {
+      diags->push_back(Diag{"S1107", 0, "[velsrv]Row value out of range."});
+      return BackendRc::kError;
+    }
+    // With one row to an array, that row is the current one already.
+    if (array_rows_ == 1) return BackendRc::kSuccess;
+    return Check(
+        SQLSetPos(stmt_, static_cast<SQLUSMALLINT>(row + 1), SQL_POSITION, SQL_LOCK_NO_CHANGE),
+        diags);
+  }
 
   BackendRc Catalog(const CatalogCall& c, DiagList* diags) override {
     const std::vector<NullableText>& n = c.names;
@@ -123,6 +239,7 @@ class OdbcStatement : public BackendStatement {
       static const NullableText kNone;
       return i < n.size() ? n[i] : kNone;
     };
+    DropArrays();
     SQLRETURN r = SQL_ERROR;
     switch (c.kind) {
       case CatalogKind::kColumnPrivileges:
@@ -208,6 +325,11 @@ class OdbcStatement : public BackendStatement {
   }
 
   BackendRc Free(uint16_t option, DiagList* diags) override {
+    // The client's columns are bound at the client: the only columns bound
+    // here are the arrays of block reads, which a client's unbinding leaves
+    // to go on with the result.
+    if (option == SQL_UNBIND) return BackendRc::kSuccess;
+    if (option == SQL_CLOSE) DropArrays();
     return Check(SQLFreeStmt(stmt_, option), diags);
   }
 
@@ -232,6 +354,7 @@ class OdbcStatement : public BackendStatement {
   BackendRc Cancel(DiagList* diags) override { return Check(SQLCancel(stmt_), diags); }
 
   BackendRc Prepare(const std::string& sql, DiagList* diags) override {
+    DropArrays();
     return Check(SQLPrepare(stmt_, SqlText(sql), static_cast<SQLINTEGER>(sql.size())), diags);
   }
 
@@ -243,9 +366,13 @@ class OdbcStatement : public BackendStatement {
                  diags);
   }
 
-  BackendRc Execute(DiagList* diags) override { return Check(SQLExecute(stmt_), diags); }
+  BackendRc Execute(DiagList* diags) override {
+    DropArrays();
+    return Check(SQLExecute(stmt_), diags);
+  }
 
   BackendRc ExecDirect(const std::string& sql, DiagList* diags) override {
+    DropArrays();
     return Check(SQLExecDirect(stmt_, SqlText(sql), static_cast<SQLINTEGER>(sql.size())), diags);
   }
 
@@ -286,8 +413,27 @@ class OdbcStatement : public BackendStatement {
   }
 
  private:
+  struct Array {
+    SQLLEN size = 0;
+    std::vector<uint8_t> values;
+    std::vector<SQLLEN> lengths;
+  };
+
   BackendRc Check(SQLRETURN r, DiagList* diags) {
     return Checked(r, SQL_NULL_HENV, SQL_NULL_HDBC, stmt_, diags);
+  }
+
+  // Back to a row at a time and no bound column.
+  void DropArrays() {
+    if (array_rows_ == 0) return;
+    SQLFreeStmt(stmt_, SQL_UNBIND);
+    SQLSetStmtOption(stmt_, SQL_ROWSET_SIZE, 1);
+    arrays_.clear();
+    row_status_.clear();
+    array_rows_ = 0;
+    fetched_ = 0;
+    row_failure_ = false;
+    failure_.clear();
   }
 
   SQLLEN Number(SQLUSMALLINT column, SQLUSMALLINT attribute, SQLLEN fallback) {
@@ -304,6 +450,13 @@ class OdbcStatement : public BackendStatement {
   }
 
   SQLHSTMT stmt_;
+  const uint32_t max_array_rows_;
+  std::vector<Array> arrays_;  // by column, from column 1
+  std::vector<SQLUSMALLINT> row_status_;
+  uint32_t array_rows_ = 0;  // rows an array holds; 0: none bound
+  uint32_t fetched_ = 0;     // rows the last read brought
+  bool row_failure_ = false;
+  DiagList failure_;
 };
 
 class OdbcConnection : public BackendConnection {
@@ -428,7 +581,9 @@ class OdbcConnection : public BackendConnection {
   BackendRc AllocStatement(std::unique_ptr<BackendStatement>* statement, DiagList* diags) override {
     SQLHSTMT stmt = SQL_NULL_HSTMT;
     BackendRc rc = Check(SQLAllocStmt(dbc_, &stmt), diags);
-    if (Succeeded(rc)) *statement = std::make_unique<OdbcStatement>(stmt);
+    if (!Succeeded(rc)) return rc;
+    if (array_rows_allowed_ < 0) array_rows_allowed_ = static_cast<int64_t>(ArrayRowsAllowed(dbc_));
+    *statement = std::make_unique<OdbcStatement>(stmt, static_cast<uint32_t>(array_rows_allowed_));
     return rc;
   }
 
@@ -440,11 +595,13 @@ class OdbcConnection : public BackendConnection {
   SQLHDBC dbc_;
   std::shared_ptr<std::timed_mutex> driver_lock_;
   Clock::time_point login_deadline_;
+  int64_t array_rows_allowed_ = -1;  // not asked yet
 };
 
 }  // namespace
 
 OdbcBackend::OdbcBackend() {
+  TurnOffSqliteMemoryTally();
   SQLHENV env = SQL_NULL_HENV;
   if (!SQL_SUCCEEDED(SQLAllocHandle(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) return;
   if (!SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION,

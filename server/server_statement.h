@@ -3,17 +3,22 @@
 // parameters of its execution and the result set being fetched.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "server/backend.h"
+#include "server/built_block.h"
 #include "server/cell.h"
 #include "server/diag_store.h"
 #include "server/memory_budget.h"
 #include "server/option_policy.h"
+#include "server/row_reader.h"
 #include "wire/column_desc.h"
+#include "wire/fetch_request.h"
 #include "wire/row_block_encoder.h"
 
 namespace velsrv {
@@ -38,17 +43,43 @@ struct ServerParam {
   int32_t buffer_size = 0;
 };
 
+// The block that follows the last one sent, built while the client was
+// busy with that one. Its diagnostics wait with it until it is asked for.
+struct AheadBlock {
+  bool ready = false;
+  std::vector<LnaFetchRequest> requests;  // what it was built for
+  BuiltBlock block;
+  BackendRc rc = BackendRc::kSuccess;
+  DiagList diags;
+  // Its rows, whole, should another request come first; and its last row's
+  // whole values when it ends with a continued row.
+  std::vector<std::vector<Cell>> rows;
+  size_t count = 0;
+  std::vector<Cell> continued_row;
+  std::vector<size_t> continued_sent;
+  // The columns' statistics before it, to go back to.
+  std::vector<std::vector<uint16_t>> statistics;
+  // How long reading it took.
+  std::chrono::steady_clock::duration took{};
+};
+
 // The open result set and how far the client has read it.
 struct ServerResult {
   std::vector<LnaColumnDesc> columns;  // empty: no result set
-  bool at_end = false;
-  bool on_row = false;  // a row is current for long data
-  // A row read from the backend that did not fit its block; it opens the
-  // next one.
-  std::vector<Cell> pending_row;
+  bool at_end = false;                 // the backend has no row left
+  bool on_row = false;                 // a row is current for long data
+  RowReader reader;
+  // Rows read from the backend and not sent yet, oldest first: the row that
+  // did not fit its block, the rows of a block built ahead that another
+  // request came before. They were read in the shapes of `waiting_requests`;
+  // what reading them said waits for the reply that sends the first.
+  std::deque<std::vector<Cell>> waiting;
+  std::vector<LnaFetchRequest> waiting_requests;
+  BackendRc waiting_rc = BackendRc::kSuccess;
+  DiagList waiting_diags;
   // The whole values of the last row of the last block, when some were too
-  // long for it, and how many bytes of each the block carried: the client
-  // reads the rest as long data.
+  // long for it, and how many bytes of each the client has: it reads the
+  // rest as long data. Also the row a single-row fetch took from `waiting`.
   std::vector<Cell> continued_row;
   std::vector<size_t> continued_sent;
   // A failure met after a block's first rows: it answers the next fetch.
@@ -62,6 +93,11 @@ struct ServerResult {
   std::vector<BlockValue> column_values;
   // The rows of the block being built; their cells keep their buffers.
   std::vector<std::vector<Cell>> block_rows;
+  // The last block went out with rows to follow: the next one may be built
+  // ahead, for the same requests.
+  bool build_ahead = false;
+  std::vector<LnaFetchRequest> last_requests;
+  AheadBlock ahead;
 };
 
 struct ServerStatement {

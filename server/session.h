@@ -149,6 +149,8 @@ class Session : public std::enable_shared_from_this<Session> {
   // Set by procedures whose effect must wait until their reply is out.
   bool stop_server_after_reply = false;
   bool end_after_reply = false;
+  // The statement whose next row block may be built once the reply is out.
+  int32_t block_ahead_statement = 0;
 
  private:
   ServerContext& context_;

@@ -7,7 +7,9 @@
 
 #include "server/dispatcher.h"
 #include "server/frame_io.h"
+#include "server/freed_memory.h"
 #include "server/log.h"
+#include "server/row_block_builder.h"
 
 namespace velsrv {
 
@@ -75,6 +77,9 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
       if (!WriteReplyFrame(fd, reply)) break;
       if (session->stop_server_after_reply) session->context().RequestStop();
       if (session->end_after_reply) break;
+      // While the client decodes a block the next one is built, until its
+      // next request comes.
+      BuildBlockAhead(*session, [&frames] { return frames.InputWaiting(); });
       // A large request or reply is not kept for the rest of the session.
       if (request->capacity > (1u << 20)) {
         MsgBufFree(request);
@@ -97,6 +102,7 @@ void RunSession(const std::shared_ptr<Session>& session, int fd) {
                    ? session->connection_id()
                    : 0;
   session->EndLogin();
+  ReturnFreedMemory();
   Log(LogLevel::kInfo,
       (id != 0 ? "connection " + std::to_string(id) : std::string("connection without a login")) +
           " from " + session->peer_address() + " ended after " +

@@ -2,8 +2,10 @@
 
 #include <strings.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "server/conn_string.h"
 
@@ -52,6 +54,7 @@ class ScriptedStatement : public BackendStatement {
     std::unique_lock<std::mutex> lock(state_->mutex);
     state_->log.catalog_calls.push_back(call);
     open_ = false;
+    numbers_ = false;
     if (state_->data.block_catalog) {
       ++state_->blocked;
       waiting_ = true;
@@ -104,14 +107,28 @@ class ScriptedStatement : public BackendStatement {
     return BackendRc::kSuccess;
   }
 
-  // The script holds no tables: statements are refused, and catalog
-  // results have no rows.
+  // The script holds no tables but its numbers: other statements are
+  // refused, and catalog results have no rows.
   BackendRc Prepare(const std::string&, DiagList* diags) override { return NotCapable(diags); }
   BackendRc BindParameter(const ParamBinding&, DiagList* diags) override {
     return NotCapable(diags);
   }
   BackendRc Execute(DiagList* diags) override { return NotCapable(diags); }
-  BackendRc ExecDirect(const std::string&, DiagList* diags) override { return NotCapable(diags); }
+  BackendRc ExecDirect(const std::string& sql, DiagList* diags) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (sql != "SELECT numbers" || state_->data.numbers == 0) return NotCapable(diags);
+    ColumnInfo n;
+    n.name = "N";
+    n.sql_type = 4;
+    n.precision = 10;
+    n.display_size = 11;
+    n.length = 4;
+    columns_ = {n};
+    open_ = true;
+    numbers_ = true;
+    row_ = 0;
+    return BackendRc::kSuccess;
+  }
   BackendRc NumParams(int16_t* count, DiagList*) override {
     *count = 0;
     return BackendRc::kSuccess;
@@ -124,14 +141,52 @@ class ScriptedStatement : public BackendStatement {
     return BackendRc::kSuccess;
   }
   BackendRc Fetch(DiagList* diags) override {
-    std::lock_guard<std::mutex> lock(state_->mutex);
-    if (open_) return BackendRc::kNoData;
-    diags->push_back(Scripted("24000", "Invalid cursor state."));
-    return BackendRc::kError;
+    std::unique_lock<std::mutex> lock(state_->mutex);
+    if (numbers_ && state_->data.slow_from > 0 && row_ + 1 >= state_->data.slow_from) {
+      int ms = state_->data.slow_ms;
+      lock.unlock();
+      std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      lock.lock();
+    }
+    if (!open_) {
+      diags->push_back(Scripted("24000", "Invalid cursor state."));
+      return BackendRc::kError;
+    }
+    const ScriptedData& d = state_->data;
+    if (!numbers_ || row_ >= d.numbers) return BackendRc::kNoData;
+    ++row_;
+    if (row_ == d.fail_at) {
+      open_ = false;
+      diags->push_back(Scripted("22012", "Division by zero in row " + std::to_string(row_) + "."));
+      return BackendRc::kError;
+    }
+    if (d.warn_from > 0 && row_ >= d.warn_from) {
+      diags->push_back(Scripted("01000", "Row " + std::to_string(row_) + " warns."));
+      return BackendRc::kSuccessWithInfo;
+    }
+    return BackendRc::kSuccess;
   }
-  BackendRc GetData(uint16_t, int16_t, void*, int64_t, int64_t*, DiagList* diags) override {
-    diags->push_back(Scripted("24000", "Invalid cursor state."));
-    return BackendRc::kError;
+  BackendRc GetData(uint16_t column, int16_t c_type, void* buffer, int64_t size, int64_t* indicator,
+                    DiagList* diags) override {
+    std::lock_guard<std::mutex> lock(state_->mutex);
+    if (!open_ || !numbers_ || row_ == 0 || column != 1) {
+      diags->push_back(Scripted("24000", "Invalid cursor state."));
+      return BackendRc::kError;
+    }
+    if (c_type == 4 && size >= 4) {
+      auto v = static_cast<int32_t>(row_);
+      std::memcpy(buffer, &v, sizeof v);
+      *indicator = 4;
+      return BackendRc::kSuccess;
+    }
+    std::string text = std::to_string(row_);
+    *indicator = static_cast<int64_t>(text.size());
+    if (size > 0) {
+      size_t n = std::min(text.size(), static_cast<size_t>(size - 1));
+      std::memcpy(buffer, text.data(), n);
+      static_cast<char*>(buffer)[n] = '\0';
+    }
+    return BackendRc::kSuccess;
   }
 
   BackendRc Cancel(DiagList*) override {
@@ -153,6 +208,8 @@ class ScriptedStatement : public BackendStatement {
   std::vector<ColumnInfo> columns_;
   std::map<uint16_t, uint32_t> options_;
   bool open_ = false;
+  bool numbers_ = false;  // the open result is the numbers
+  int row_ = 0;           // of the numbers, the current one
   bool waiting_ = false;
   bool cancelled_ = false;
 };

@@ -30,6 +30,15 @@ struct ScriptedData {
   bool block_catalog = false;    // catalog calls wait until cancelled
   int garbled_type_answers = 0;  // so many type-information answers lack VARCHAR
   std::string refusal_text;      // the text of every refused connect; empty: the usual ones
+  // "SELECT numbers" gives the integers 1 to `numbers` in one column; from
+  // row `warn_from` on each row comes with a warning, row `fail_at` fails
+  // (0: none does).
+  int numbers = 0;
+  int warn_from = 0;
+  int fail_at = 0;
+  // From row `slow_from` on, each row takes `slow_ms` to come.
+  int slow_from = 0;
+  int slow_ms = 0;
 };
 
 // A small database: data source "scripted", user "scott" with password

@@ -20,14 +20,26 @@ inline uint32_t BitCount(uint32_t v) {
 }
 
 // Drops what belonged to the previous block; the offsets' storage and the
-// statistics stay for reuse.
+// statistics stay for reuse, and so does the caller's choice of counting.
 void ClearBlock(RowBlockDecoder* d) {
   if (d->owns_value_data) MemFree(const_cast<uint8_t*>(d->value_data));
   uint32_t* offsets = d->offsets;
   uint16_t* statistics = d->statistics;
+  uint32_t defer = d->defer_statistics;
   *d = RowBlockDecoder{};
   d->offsets = offsets;
   d->statistics = statistics;
+  d->defer_statistics = defer;
+}
+
+// The statistics of value data, in place of the previous ones.
+bool Count(RowBlockDecoder* d, const uint8_t* data, uint32_t length) {
+  if (d->statistics == nullptr) {
+    d->statistics = static_cast<uint16_t*>(MemAlloc(kHuffmanTableSize * sizeof(uint16_t)));
+    if (d->statistics == nullptr) return false;
+  }
+  CountBlockBytes(d->statistics, data, length);
+  return true;
 }
 
 // Values are mostly short: copies of up to 16 bytes without a call, and
@@ -47,7 +59,9 @@ inline void CopyValue(uint8_t* to, const uint8_t* from, uint32_t length) {
 }
 
 int Refuse(RowBlockDecoder* d) {
+  uint32_t defer = d->defer_statistics;
   FreeRowBlock(d);
+  d->defer_statistics = defer;
   return 0;
 }
 
@@ -65,8 +79,24 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
                    uint32_t rows, uint32_t* consumed, int keep_statistics) {
   if (consumed != nullptr) *consumed = 0;
   if (decoder == nullptr) return 0;
-  ClearBlock(decoder);
   RowBlockDecoder* d = decoder;
+  // The previous block's bytes, not counted yet, are still there (the
+  // caller keeps them, or they were decompressed here): counted now if this
+  // block needs them or keeps them as its statistics.
+  if (d->uncounted_waiting) {
+    bool compressed_block = rows > 0 && block != nullptr && available >= 2 &&
+                            (LoadBe16(block) & 0x8000) != 0 && LoadBe16(block) != kAllNullHeader;
+    bool counted = !(compressed_block || keep_statistics) ||
+                   Count(d, d->uncounted, d->uncounted_length);
+    d->uncounted_waiting = 0;
+    d->uncounted = nullptr;
+    d->uncounted_length = 0;
+    if (!counted) {
+      ClearBlock(d);
+      return Refuse(d);
+    }
+  }
+  ClearBlock(decoder);
   if (block == nullptr || available < 2) return Refuse(d);
 
   // Every field is checked against what is left before it is read.
@@ -164,11 +194,13 @@ int DecodeRowBlock(RowBlockDecoder* decoder, const uint8_t* block, uint32_t avai
   }
 
   if (!keep_statistics) {
-    if (d->statistics == nullptr) {
-      d->statistics = static_cast<uint16_t*>(MemAlloc(kHuffmanTableSize * sizeof(uint16_t)));
-      if (d->statistics == nullptr) return Refuse(d);
+    if (d->defer_statistics) {
+      d->uncounted_waiting = 1;
+      d->uncounted = d->value_data;
+      d->uncounted_length = d->value_length;
+    } else if (!Count(d, d->value_data, d->value_length)) {
+      return Refuse(d);
     }
-    CountBlockBytes(d->statistics, d->value_data, d->value_length);
   }
   if (consumed != nullptr) *consumed = static_cast<uint32_t>(pos);
   return 1;

@@ -36,6 +36,14 @@ struct RowBlockDecoder {
   uint32_t owns_value_data;   // 1: value_data was decompressed into an owned block
   uint16_t* statistics;       // 257 entries: the previous block's byte counts
   uint32_t rows;              // values in the current block
+  // Set by a caller that keeps each row block until the next block of the
+  // result is decoded: a block's bytes are then counted only once a block
+  // of the column comes compressed, or keeps its statistics. Until then they
+  // wait here.
+  uint32_t defer_statistics;
+  uint32_t uncounted_waiting;  // 1: the value data below is not counted yet
+  const uint8_t* uncounted;
+  uint32_t uncounted_length;
 };
 
 // Parses the column block at `block`, of which `available` bytes remain in the

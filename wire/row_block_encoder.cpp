@@ -215,9 +215,14 @@ int EncodeColumnBlock(ColumnBlockEncoder* encoder, const BlockValue* values, uin
       }
     }
     if (form == BlockForm::kSmallest || FormSize(form, rows, s) == kNotPossible) return 0;
+    data.reserve(form == BlockForm::kDictionary ? s.entry_total : s.total);
     WriteForm(form, values, rows, s, &head, &header, &data);
   }
 
+  if (compression == BlockCompression::kNever) {
+    FreeColumnBlockEncoder(encoder);
+    keep_statistics = 1;
+  }
   uint16_t* stats = encoder->statistics;
   if (!keep_statistics && stats == nullptr) {
     stats = static_cast<uint16_t*>(MemAlloc(kHuffmanTableSize * sizeof(uint16_t)));
@@ -229,7 +234,8 @@ int EncodeColumnBlock(ColumnBlockEncoder* encoder, const BlockValue* values, uin
   uint16_t table[kHuffmanTableSize];
   std::vector<uint8_t> code;
   bool compressed = false;
-  if (compression != BlockCompression::kNone && encoder->statistics != nullptr && !data.empty()) {
+  if (compression != BlockCompression::kNone && compression != BlockCompression::kNever &&
+      encoder->statistics != nullptr && !data.empty()) {
     BuildHuffmanTable(table, encoder->statistics);
     if (HuffmanEncode(table, data.data(), static_cast<uint32_t>(data.size()), &code) &&
         code.size() <= kMaxCompressedLength &&

@@ -40,6 +40,9 @@ enum class BlockCompression {
   kNone,
   kIfSmaller,  // when the code is shorter than the value data
   kAlways,     // whenever the client can decode it
+  // No block of the column will ever be compressed: no statistics are kept
+  // (those of the client go their own way, unused).
+  kNever,
 };
 
 // One per result column, zero when created; lives as long as the client's

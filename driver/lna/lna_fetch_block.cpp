@@ -130,7 +130,7 @@ int16_t LnaFetchBlock(LnaStatement* stmt, uint8_t async) {
   uint32_t skip = 0;
   int16_t rc = _rcLnaCheckStmtAsync(stmt, kRpcFetchBlock, async, &skip);
   if (rc != kLnaOk) return rc;
-  LnaFreeBlockBytes(stmt);
+  LnaSetBlockAside(stmt);
   {
     LnaStmtCall on_wire(stmt);
     rc = _rpcLnaFetchBlockSP(&conn->rpc, stmt->server_stmt, async,
@@ -166,11 +166,13 @@ int16_t LnaDecodeBlocks(LnaStatement* stmt) {
     if (!DecodeRowBlock(&stmt->decoders[i], at,
                         static_cast<uint32_t>(stmt->block.data_length - pos), count, &consumed,
                         stmt->block_status != 0)) {
+      LnaFreeBlockAside(stmt);
       PostUnreadable(stmt);
       return kLnaFailed;
     }
     pos += consumed;
   }
+  LnaFreeBlockAside(stmt);
   return kLnaOk;
 }
 
@@ -191,6 +193,10 @@ int16_t LnaFetchFromBlock(LnaStatement* stmt, LnaFetchSlot* slots, uint8_t async
       FreeDecoderArray(stmt);
       if (n > 0)
         stmt->decoders = static_cast<RowBlockDecoder*>(MemAlloc(n * sizeof(RowBlockDecoder)));
+      // This block stays until the next is decoded: its bytes need counting
+      // only when a compressed block comes.
+      for (uint32_t i = 0; stmt->decoders != nullptr && i < n; ++i)
+        stmt->decoders[i].defer_statistics = 1;
       if ((n > 0 && stmt->decoders == nullptr) || stmt->columns == nullptr) {
         if (stmt->columns != nullptr) PostLnaError(nullptr, stmt, kLnaMsgNoMemory, 0, kLocFetch);
         stmt->fetch_state = kLnaFetching;

@@ -90,6 +90,10 @@ struct LnaStatement {
   // The block road of the fetch: the last row block and its decoders.
   uint32_t current_column;
   LnaRowBlock block;
+  // The block the decoders read last, once `block` is another: they count
+  // its bytes only when the next block needs them, so it stays until that
+  // one is decoded.
+  LnaRowBlock decoded_block;
   RowBlockDecoder* decoders;  // column_count decoders
   uint16_t values_in_block;
   uint16_t values_delivered;

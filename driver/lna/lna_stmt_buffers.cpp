@@ -8,8 +8,25 @@ void LnaFreeBlockBytes(LnaStatement* stmt) {
   stmt->block = LnaRowBlock{};
 }
 
+void LnaSetBlockAside(LnaStatement* stmt) {
+  // A block aside already is the one the decoders read: this one they never
+  // did.
+  if (stmt->decoded_block.bytes != nullptr) {
+    LnaFreeBlockBytes(stmt);
+    return;
+  }
+  stmt->decoded_block = stmt->block;
+  stmt->block = LnaRowBlock{};
+}
+
+void LnaFreeBlockAside(LnaStatement* stmt) {
+  XdrFreeRowBlock(&stmt->decoded_block);
+  stmt->decoded_block = LnaRowBlock{};
+}
+
 void LnaFreeDecoders(LnaStatement* stmt) {
   LnaFreeBlockBytes(stmt);
+  LnaFreeBlockAside(stmt);
   if (stmt->decoders != nullptr) {
     // The array was made for the column count of its result.
     size_t n = MemSize(stmt->decoders) / sizeof(RowBlockDecoder);

@@ -10,7 +10,14 @@
 
 // Frees the row block's bytes and clears the block.
 void LnaFreeBlockBytes(LnaStatement* stmt);
-// LnaFreeBlockBytes, then every column decoder and the decoder array.
+// Before the next block is asked for: the row block goes aside while the
+// decoders may still read it (freed once the next block is decoded), or is
+// freed when they do not.
+void LnaSetBlockAside(LnaStatement* stmt);
+// After the row block was decoded: the block set aside is not read any more.
+void LnaFreeBlockAside(LnaStatement* stmt);
+// LnaFreeBlockBytes and LnaFreeBlockAside, then every column decoder and
+// the decoder array.
 void LnaFreeDecoders(LnaStatement* stmt);
 // LnaFreeDecoders; fetch state: a new result.
 void LnaResetStmt(LnaStatement* stmt);

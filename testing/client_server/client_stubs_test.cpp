@@ -3,7 +3,11 @@
 // writes is consumed exactly by the client's unpackers.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
+#include <thread>
+#include <tuple>
+#include <vector>
 
 #include "common/memory.h"
 #include "common/tls_slot.h"
@@ -19,6 +23,7 @@
 #include "testing/scripted_backend.h"
 #include "testing/stub_login.h"
 #include "wire/protocol.h"
+#include "wire/row_block.h"
 #include "wire/typed_value.h"
 
 namespace velsrv_test {
@@ -26,7 +31,8 @@ namespace {
 
 class Server {
  public:
-  Server() : backend_(velsrv::DefaultScriptedData()), listener_(ScriptedConfig(), backend_) {
+  explicit Server(const velsrv::ScriptedData& data = velsrv::DefaultScriptedData())
+      : backend_(data), listener_(ScriptedConfig(), backend_) {
     std::string error;
     EXPECT_TRUE(listener_.Open(&error)) << error;
     listener_.Start();
@@ -216,6 +222,126 @@ TEST(ClientStubsTest, StatementProceduresRefuseOutOfOrderCallsWithTheirReason) {
       EXPECT_EQ(count, 0);
     }
   }
+}
+
+// The scripted numbers 1 to 4000 behind a server, a login there and a
+// statement with them as its result (stmt 0 when that failed).
+velsrv::ScriptedData Numbers() {
+  velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+  data.numbers = 4000;
+  return data;
+}
+
+// They come as integers.
+const LnaFetchRequest kNumber = {kCTypeLong, 4, 0};
+
+struct NumbersRead {
+  explicit NumbersRead(const velsrv::ScriptedData& data)
+      : server(data), login(server.address(), SalesLogin("scott", "tiger")) {
+    if (login.status != 0 || _rpcLnaAllocStmtSP(&login.conn, login.server_conn, &stmt) != 0) {
+      stmt = 0;
+      return;
+    }
+    LnaColumnDesc* cols = nullptr;
+    LnaParamDesc* params = nullptr;
+    uint16_t ncols = 0, nparams = 0;
+    LnaDescList back{};
+    int32_t count = 0;
+    int16_t status = _rpcLnaExecDirectMP(&login.conn, stmt, "SELECT numbers", nullptr, nullptr, 0,
+                                         &cols, &ncols, &params, &nparams, &back, &count);
+    MemFree(cols);
+    MemFree(params);
+    XdrFreeDescList(&back);
+    if (status != 0) stmt = 0;
+  }
+  Server server;
+  Login login;
+  int32_t stmt = 0;
+};
+
+// The server builds the next block while the client decodes one. What the
+// backend says of the rows of that block (a warning, a failure) waits with
+// them: the client reads it only once it has asked for that block.
+TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
+  // An 8 KB block holds 1364 integers; the row after them is read with the
+  // first block, and goes with the second.
+  struct Case {
+    const char* what;
+    int warn_from;
+    int fail_at;
+    // Per block: the reply's status, its rows, the first SQLSTATE after it.
+    std::vector<std::tuple<int16_t, int, std::string>> blocks;
+  };
+  const Case cases[] = {
+      {"warnings from the second block's first row",
+       1365,
+       0,
+       {{0, 1364, ""}, {1, 1364, "01000"}, {1, 1272, "01000"}}},
+      {"a failure in the row after the first block", 0, 1365, {{0, 1364, ""}, {-20, 0, "22012"}}},
+      {"a failure inside the second block",
+       0,
+       2000,
+       {{0, 1364, ""}, {0, 635, ""}, {-20, 0, "22012"}}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    velsrv::ScriptedData data = Numbers();
+    data.warn_from = c.warn_from;
+    data.fail_at = c.fail_at;
+    NumbersRead read(data);
+    ASSERT_NE(read.stmt, 0);
+    RowBlockDecoder decoder{};
+    int next = 1;
+    for (const auto& [status, rows, sqlstate] : c.blocks) {
+      LnaRowBlock block{};
+      EXPECT_EQ(_rpcLnaFetchBlockSP(&read.login.conn, read.stmt, 0, 1, &kNumber, &block), status);
+      EXPECT_EQ(block.count, rows);
+      uint32_t used = 0;
+      if (block.count > 0) {
+        ASSERT_TRUE(DecodeRowBlock(&decoder, block.bytes, block.data_length, block.count, &used,
+                                   block.status != 0));
+      }
+      for (uint16_t i = 0; i < block.count; ++i, ++next) {
+        uint8_t b[4] = {};
+        int32_t n = NextBlockValue(&decoder, b, 4);
+        int v = n == 1 ? b[0] + 1 : n == 2 ? ((b[0] << 8) | b[1]) - 5536 : -1;
+        ASSERT_EQ(v, next);
+      }
+      XdrFreeRowBlock(&block);
+      // Time for the server to build the next block and meet what it meets.
+      std::this_thread::sleep_for(std::chrono::milliseconds(50));
+      LnaDiagRecord records[kRpcMaxDiagnostics];
+      uint16_t diags = 0;
+      ASSERT_EQ(
+          _rpcLnaGetErrorsSP(&read.login.conn, read.login.server_conn, read.stmt, records, &diags),
+          0);
+      EXPECT_EQ(diags > 0 ? std::string(records[0].sqlstate) : "", sqlstate)
+          << "after row " << next;
+    }
+    FreeRowBlock(&decoder);
+  }
+}
+
+// Rows that come slowly are not read ahead for long: the client's next
+// request (here its close) is answered after the row under way, not after
+// the rows of a block.
+TEST(ClientStubsTest, ARequestDoesNotWaitForSlowRowsReadAhead) {
+  velsrv::ScriptedData data = Numbers();
+  // The rows after the first block and the one read with it take 100 ms
+  // each: the 64 rows between two looks for a request would take 6.4 s.
+  data.slow_from = 1366;
+  data.slow_ms = 100;
+  NumbersRead read(data);
+  ASSERT_NE(read.stmt, 0);
+  LnaRowBlock block{};
+  ASSERT_EQ(_rpcLnaFetchBlockSP(&read.login.conn, read.stmt, 0, 1, &kNumber, &block), 0);
+  EXPECT_EQ(block.count, 1364);
+  XdrFreeRowBlock(&block);
+  // Let the server get well into reading ahead.
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(_rpcLnaFreeStmtSP(&read.login.conn, read.stmt, 0), 0);  // SQL_CLOSE
+  EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
 }
 
 }  // namespace

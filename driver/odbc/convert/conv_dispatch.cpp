@@ -3,6 +3,7 @@
 #include <sqltypes.h>
 
 #include <cstring>
+#include <optional>
 
 #include "common/memory.h"
 #include "common/shared_mutex.h"
@@ -125,9 +126,11 @@ class PreparedSource {
 
 }  // namespace
 
-int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_length,
-                     int restriction, void* target, int16_t target_type, int32_t target_length,
-                     int32_t precision, int16_t scale, int32_t* out_length, int source_unsigned) {
+namespace {
+
+int32_t Convert(bool lock, const void* source, int16_t source_type, int32_t source_length,
+                int restriction, void* target, int16_t target_type, int32_t target_length,
+                int32_t precision, int16_t scale, int32_t* out_length, int source_unsigned) {
   int32_t local_length = 0;
   if (out_length == nullptr) out_length = &local_length;
 
@@ -146,7 +149,8 @@ int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_len
   // stay the rows used.
   int32_t result;
   {
-    SharedMutexHold hold(ConvLock());
+    std::optional<SharedMutexHold> hold;
+    if (lock) hold.emplace(ConvLock());
     uint32_t source_row = kConvNoRow;
     uint32_t target_row = kConvNoRow;
     ConvRoutine routine = ConvLookupHeld(source_type, target_type, &source_row, &target_row);
@@ -190,6 +194,23 @@ int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_len
     }
   }
   return result;
+}
+
+}  // namespace
+
+int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_length,
+                     int restriction, void* target, int16_t target_type, int32_t target_length,
+                     int32_t precision, int16_t scale, int32_t* out_length, int source_unsigned) {
+  return Convert(true, source, source_type, source_length, restriction, target, target_type,
+                 target_length, precision, scale, out_length, source_unsigned);
+}
+
+int32_t ConvertValueHeld(const void* source, int16_t source_type, int32_t source_length,
+                         int restriction, void* target, int16_t target_type, int32_t target_length,
+                         int32_t precision, int16_t scale, int32_t* out_length,
+                         int source_unsigned) {
+  return Convert(false, source, source_type, source_length, restriction, target, target_type,
+                 target_length, precision, scale, out_length, source_unsigned);
 }
 
 int32_t ConvertValueEntry(const void* source, int16_t source_type, int32_t source_length,

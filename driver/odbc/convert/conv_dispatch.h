@@ -17,6 +17,12 @@
 int32_t ConvertValue(const void* source, int16_t source_type, int32_t source_length,
                      int restriction, void* target, int16_t target_type, int32_t target_length,
                      int32_t precision, int16_t scale, int32_t* out_length, int source_unsigned);
+// ConvertValue for a caller that holds ConvLock() already: a row's values
+// are converted under one hold of the lock.
+int32_t ConvertValueHeld(const void* source, int16_t source_type, int32_t source_length,
+                         int restriction, void* target, int16_t target_type, int32_t target_length,
+                         int32_t precision, int16_t scale, int32_t* out_length,
+                         int source_unsigned);
 // ConvertValue with signed sources.
 int32_t ConvertValueEntry(const void* source, int16_t source_type, int32_t source_length,
                           int restriction, void* target, int16_t target_type, int32_t target_length,

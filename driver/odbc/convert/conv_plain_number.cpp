@@ -66,9 +66,11 @@ RealScan ScanReal(const char* text) {
   return scan;
 }
 
-size_t FormatGeneral(double value, int digits, char* out, size_t size) {
-  // The decimal exponent of the value as the runtime sees it: from its
-  // full-precision digits, before rounding to `digits`.
+namespace {
+
+// The decimal exponent of the value as the runtime sees it: from its
+// full-precision digits, before rounding to the digits written.
+int FullPrecisionExponent(double value) {
   char probe[40];
   char* probe_end =
       std::to_chars(probe, probe + sizeof probe, value, std::chars_format::scientific, 16).ptr;
@@ -79,18 +81,63 @@ size_t FormatGeneral(double value, int digits, char* out, size_t size) {
     if (*exponent_text == '+') ++exponent_text;  // from_chars takes a minus sign only
     std::from_chars(exponent_text, probe_end, magnitude);
   }
+  return magnitude;
+}
 
+}  // namespace
+
+size_t FormatGeneral(double value, int digits, char* out, size_t size) {
+  // One conversion to the digits written. Its exponent is the one the
+  // runtime goes by unless the rounding carried into the next power of ten
+  // (the digits are then 1 and zeros only; so they are for an exact power).
   char text[64];
-  char* end;
-  if (magnitude < -1 || magnitude > digits - 1) {
-    end = std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1)
-              .ptr;
-  } else {
-    end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
-                        digits - magnitude - 1)
-              .ptr;
-  }
+  char* end =
+      std::to_chars(text, text + sizeof text, value, std::chars_format::scientific, digits - 1).ptr;
   *end = '\0';
+  char* mark = std::strchr(text, 'e');
+  const char* first = text[0] == '-' ? text + 1 : text;
+  int magnitude = 0;
+  {
+    const char* exponent_text = mark + 1;
+    if (*exponent_text == '+') ++exponent_text;
+    std::from_chars(exponent_text, end, magnitude);
+  }
+  bool one_and_zeros = *first == '1' && std::all_of(first + 1, static_cast<const char*>(mark),
+                                                    [](char c) { return c == '0' || c == '.'; });
+  if (one_and_zeros) magnitude = FullPrecisionExponent(value);
+
+  if (magnitude >= -1 && magnitude <= digits - 1) {
+    // Fixed notation to the same digits: only the point moves, where the
+    // exponent says. The rounding that carried gave fixed digits of its own.
+    if (one_and_zeros) {
+      end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed,
+                          digits - magnitude - 1)
+                .ptr;
+    } else {
+      char significant[40];
+      size_t count = 0;
+      for (const char* p = first; p < mark; ++p)
+        if (*p != '.') significant[count++] = *p;
+      char* at = text + (first - text);
+      if (magnitude < 0) {
+        *at++ = '0';
+        *at++ = '.';
+        std::memcpy(at, significant, count);
+        at += count;
+      } else {
+        auto whole = static_cast<size_t>(magnitude) + 1;
+        std::memcpy(at, significant, whole);
+        at += whole;
+        if (count > whole) {
+          *at++ = '.';
+          std::memcpy(at, significant + whole, count - whole);
+          at += count - whole;
+        }
+      }
+      end = at;
+    }
+    *end = '\0';
+  }
 
   // Split off the exponent and drop the zeros that end the fraction.
   char* exponent = std::strchr(text, 'e');

@@ -1,5 +1,6 @@
 #include "driver/odbc/convert/conv_tables.h"
 
+#include <array>
 #include <cstring>
 
 #include "common/memory.h"
@@ -49,6 +50,28 @@ constexpr ConvTypeEntry kDefaultTypes[kConvDefaultTypeRows] = {
     {kSqlTime, kConvTime, kConvTime},
     {kSqlTimestamp, kConvTimestamp, kConvTimestamp},
 };
+
+// The first default row of each code from -28 (SQL_C_UTINYINT) to 99
+// (SQL_C_DEFAULT), kConvNoRow for a code no row has: every value fetched is
+// looked up twice, and the linear search of the table is what it would cost.
+constexpr int kFirstIndexedCode = -28;
+constexpr int kIndexedCodes = 128;
+constexpr std::array<uint16_t, kIndexedCodes> kDefaultRowOfCode = [] {
+  std::array<uint16_t, kIndexedCodes> rows{};
+  rows.fill(static_cast<uint16_t>(kConvNoRow));
+  for (uint32_t row = kConvDefaultTypeRows; row-- > 0;) {
+    int at = kDefaultTypes[row].code - kFirstIndexedCode;
+    if (at >= 0 && at < kIndexedCodes) rows[static_cast<size_t>(at)] = static_cast<uint16_t>(row);
+  }
+  return rows;
+}();
+static_assert(
+    [] {
+      for (const ConvTypeEntry& e : kDefaultTypes)
+        if (e.code < kFirstIndexedCode || e.code >= kFirstIndexedCode + kIndexedCodes) return false;
+      return true;
+    }(),
+    "every default code has its place in the index");
 
 // Rows are source classes, columns target classes; null: not supported.
 // No number converts to a date or time and back, dates and times do not
@@ -234,6 +257,10 @@ namespace {
 // The first row with that code; the caller holds the lock.
 uint32_t TypeIndexHeld(int16_t code) {
   if (g_state.types == nullptr) return kConvNoRow;
+  if (g_state.types == kDefaultTypes) {
+    int at = code - kFirstIndexedCode;
+    return at >= 0 && at < kIndexedCodes ? kDefaultRowOfCode[static_cast<size_t>(at)] : kConvNoRow;
+  }
   for (uint32_t row = 0; row < g_state.rows_in_use; ++row) {
     if (g_state.types[row].code == code) return row;
   }

@@ -55,13 +55,25 @@ int16_t EffectiveTarget(int16_t delivered, int16_t c_type) {
 // ODBC 3 applications read BIGINT columns as 64-bit integers, a C type the
 // conversion tables do not know: the value goes through its exact decimal
 // text, which every numeric source converts to.
-int32_t ConvertToBigInt(const void* source, int16_t source_type, int32_t source_length,
-                        void* target, int16_t target_type, int32_t target_length,
-                        int32_t* out_length) {
+// ConvertValue, under the lock the row's transfer holds when it does.
+int32_t ConvertForStatement(const DrvStmt* statement, const void* source, int16_t source_type,
+                            int32_t source_length, void* target, int16_t target_type,
+                            int32_t target_length, int32_t precision, int16_t scale,
+                            int32_t* out_length, int source_unsigned) {
+  return statement->converting_row != 0
+             ? ConvertValueHeld(source, source_type, source_length, 0, target, target_type,
+                                target_length, precision, scale, out_length, source_unsigned)
+             : ConvertValue(source, source_type, source_length, 0, target, target_type,
+                            target_length, precision, scale, out_length, source_unsigned);
+}
+
+int32_t ConvertToBigInt(const DrvStmt* statement, const void* source, int16_t source_type,
+                        int32_t source_length, void* target, int16_t target_type,
+                        int32_t target_length, int32_t* out_length) {
   char text[64];
   int32_t text_length = 0;
-  int32_t result = ConvertValue(source, source_type, source_length, 0, text, SQL_C_CHAR,
-                                sizeof text, 0, 0, &text_length, 0);
+  int32_t result = ConvertForStatement(statement, source, source_type, source_length, text,
+                                       SQL_C_CHAR, sizeof text, 0, 0, &text_length, 0);
   // A cut text has lost digits: the value cannot be told.
   if (result != kConvOk) return result == kConvTruncated ? kConvOutOfRange : result;
   const char* end = text + std::strlen(text);
@@ -96,10 +108,11 @@ SQLRETURN ConvertFetched(DrvStmt* statement, uint16_t icol, ColumnDesc* column,
   int32_t out = 0;
   int32_t result =
       IsBigIntTarget(c_type)
-          ? ConvertToBigInt(source, slot.c_type, source_length, buffer, c_type, *length, &out)
-          : ConvertValue(source, slot.c_type, source_length, 0, buffer, target, *length,
-                         static_cast<int32_t>(column->precision), scale, &out,
-                         (column->attributes & kColValueRetrieval) != 0 ? 1 : 0);
+          ? ConvertToBigInt(statement, source, slot.c_type, source_length, buffer, c_type, *length,
+                            &out)
+          : ConvertForStatement(statement, source, slot.c_type, source_length, buffer, target,
+                                *length, static_cast<int32_t>(column->precision), scale, &out,
+                                (column->attributes & kColValueRetrieval) != 0 ? 1 : 0);
   if (result == kConvOk) {
     column->retrieval[kRetrievalOffset] = static_cast<uint32_t>(held);
     *length = out;

@@ -2,8 +2,14 @@
 
 #include <sqlext.h>
 
+#include <algorithm>
+#include <optional>
+
+#include "common/shared_mutex.h"
 #include "common/trace.h"
+#include "driver/lna/lna_call.h"
 #include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/convert/conv_tables.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/fetch/column_binding.h"
@@ -61,15 +67,30 @@ SQLRETURN TransferBoundColumns(DrvStmt* statement) {
   statement->state = kStmtOnRow;
   SQLRETURN result = SQL_SUCCESS;
   uint32_t columns = DescribedColumnCount(statement);
-  uint32_t highest = HighestBoundColumn(statement);
-  for (uint32_t i = 1; i <= highest && i <= columns; ++i) {
+  uint32_t highest = std::min(HighestBoundColumn(statement), columns);
+  // A row whose bound values all came with it is converted under one hold
+  // of the conversion lock; one that needs long data from the server is not,
+  // as the lock is never held across a remote call.
+  bool whole_row =
+      statement->result_kind != kLocalTypeList && statement->result_kind != kLocalTableTypes;
+  for (uint32_t i = 1; whole_row && i <= highest; ++i)
+    whole_row = BoundColumn(statement, i) == nullptr ||
+                LnaColumnFetched(statement->lna, static_cast<uint16_t>(i)) != 0;
+  std::optional<SharedMutexHold> hold;
+  if (whole_row) hold.emplace(ConvLock());
+  statement->converting_row = whole_row ? 1 : 0;
+  for (uint32_t i = 1; i <= highest; ++i) {
     const ColumnBinding* binding = BoundColumn(statement, i);
     if (binding == nullptr) continue;
     SQLRETURN code = GetColumnData(statement, static_cast<uint16_t>(i), binding->c_type,
                                    binding->buffer, binding->buffer_length, binding->length, true);
-    if (code == SQL_ERROR || code == SQL_STILL_EXECUTING || code == SQL_INVALID_HANDLE) return code;
+    if (code == SQL_ERROR || code == SQL_STILL_EXECUTING || code == SQL_INVALID_HANDLE) {
+      result = code;
+      break;
+    }
     if (code == SQL_SUCCESS_WITH_INFO) result = SQL_SUCCESS_WITH_INFO;
   }
+  statement->converting_row = 0;
   return result;
 }
 

@@ -91,6 +91,9 @@ struct DrvStmt {
   ParamBuffer param_buffer;
   uint32_t option_mask;  // bit n: the server supports statement option n
   uint16_t data_column;  // the column SQLGetData last read, 0 after a fetch
+  // 1 while the fetch's transfer of the bound columns holds the conversion
+  // lock for the whole row.
+  uint32_t converting_row;
 };
 
 // The part of a statement a failed call puts back: a copy of everything
