@@ -19,7 +19,6 @@
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/diag/trace_mask.h"
 #include "driver/odbc/options/conn_options_api.h"
-#include "driver/odbc/options/translation.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
 

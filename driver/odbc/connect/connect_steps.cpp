@@ -5,7 +5,6 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/options/conn_options_api.h"
-#include "driver/odbc/options/translation.h"
 
 bool RefuseWhileConnected(DrvConn* connection) {
   if (connection->state < kConnConnected) return false;

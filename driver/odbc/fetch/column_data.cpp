@@ -22,7 +22,6 @@
 #include "driver/odbc/fetch/local_rows.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_exec.h"
 #include "driver/odbc/statement/stmt_state.h"
 
 namespace {
