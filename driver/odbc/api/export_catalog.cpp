@@ -2,6 +2,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/api/export_guard.h"
 #include "driver/odbc/catalog/catalog_api.h"
 #include "driver/odbc/catalog/tables_api.h"

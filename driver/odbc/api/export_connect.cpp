@@ -2,6 +2,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/api/export_guard.h"
 #include "driver/odbc/connect/browse_connect.h"
 #include "driver/odbc/connect/connect_api.h"

@@ -7,7 +7,6 @@
 
 #include <new>
 
-#include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 

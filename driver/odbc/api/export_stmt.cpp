@@ -3,6 +3,7 @@
 #include <sql.h>
 #include <sqlext.h>
 
+#include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/api/export_guard.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/result_set.h"

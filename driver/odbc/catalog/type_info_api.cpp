@@ -12,6 +12,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/drv_messages.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/local_column.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"

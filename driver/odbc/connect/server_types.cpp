@@ -1,7 +1,8 @@
 #include "driver/odbc/connect/server_types.h"
 
+#include <sqlext.h>
+
 #include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/convert/conv_types.h"
 
 namespace {
 
@@ -38,7 +39,7 @@ int32_t FindServerTypeIndex(const DrvConn* connection, int side, int16_t sql_typ
   for (uint32_t i = 0; i < count; ++i) {
     const TypeDescriptor& type = connection->type_descs[i];
     if (type.sql_type != sql_type) continue;
-    if (sql_type == kSqlTimestamp && precision >= 0 &&
+    if (sql_type == SQL_TIMESTAMP && precision >= 0 &&
         type.precision < static_cast<uint32_t>(precision)) {
       continue;
     }

@@ -8,6 +8,7 @@
 #include "driver/odbc/connect/get_info.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/drv_stmt.h"

@@ -15,6 +15,7 @@
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"

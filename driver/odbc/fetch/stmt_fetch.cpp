@@ -6,6 +6,7 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/column_desc.h"

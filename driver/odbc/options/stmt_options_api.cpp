@@ -7,6 +7,7 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/remote_options.h"
 #include "driver/odbc/statement/drv_stmt.h"

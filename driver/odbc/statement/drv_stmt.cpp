@@ -16,6 +16,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_state.h"

@@ -13,6 +13,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/drv_messages.h"
 #include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/binding_refusal.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_bigint.h"

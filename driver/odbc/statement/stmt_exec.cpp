@@ -13,6 +13,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/options/translation.h"
 #include "driver/odbc/statement/arg_copy.h"

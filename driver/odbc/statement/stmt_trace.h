@@ -5,7 +5,6 @@
 #include <sql.h>
 
 #include "common/trace.h"
-#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
 // The trace of the statement's connection; null when it has none.
