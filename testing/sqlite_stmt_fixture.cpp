@@ -6,6 +6,7 @@
 
 #include "driver/odbc/connect/connect_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/odbc_harness.h"
 
 namespace {

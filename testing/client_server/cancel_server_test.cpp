@@ -18,6 +18,7 @@
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/scripted_peer.h"
 #include "testing/server_backends.h"
 

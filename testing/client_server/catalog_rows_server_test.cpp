@@ -25,6 +25,7 @@
 #include "driver/odbc/fetch/stmt_fetch.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/server_backends.h"
 

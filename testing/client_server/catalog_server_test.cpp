@@ -27,6 +27,7 @@
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/local_column.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "server/listener.h"
 #include "server/odbc_backend.h"
 #include "testing/conn_test_support.h"

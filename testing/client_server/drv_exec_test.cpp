@@ -16,6 +16,7 @@
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/sqlite_stmt_fixture.h"
 

@@ -17,6 +17,7 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/odbc_harness.h"
 #include "testing/scripted_peer.h"

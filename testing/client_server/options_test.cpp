@@ -16,6 +16,7 @@
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/registry_sandbox.h"
 #include "testing/server_conn_support.h"

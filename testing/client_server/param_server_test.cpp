@@ -25,6 +25,7 @@
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/server_backends.h"
 #include "testing/temp_dir.h"

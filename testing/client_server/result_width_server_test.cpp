@@ -16,6 +16,7 @@
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/counting_text.h"
 #include "testing/server_backends.h"
 

@@ -13,6 +13,7 @@
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/server_conn_support.h"
 

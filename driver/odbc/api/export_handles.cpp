@@ -4,8 +4,10 @@
 
 #include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/api/export_guard.h"
+#include "driver/odbc/connect/conn_handle.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_env.h"
+#include "driver/odbc/connect/env_handle.h"
 #include "driver/odbc/diag/sql_error.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocEnv(SQLHENV* phenv) {

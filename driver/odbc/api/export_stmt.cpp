@@ -15,6 +15,7 @@
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   if (!DrvAttached()) return RefuseNewHandle(phstmt);

@@ -1,4 +1,4 @@
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/connect/conn_handle.h"
 
 #include <cstring>
 #include <new>
@@ -8,6 +8,7 @@
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
 #include "driver/odbc/connect/conn_keyword.h"
+#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_env.h"
 #include "driver/odbc/connect/login_data.h"
 #include "driver/odbc/diag/diag.h"

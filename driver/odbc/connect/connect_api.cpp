@@ -21,6 +21,7 @@
 #include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 namespace {
 

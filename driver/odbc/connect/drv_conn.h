@@ -1,6 +1,6 @@
-// The connection handle. Allocation gives it its keyword table, option
-// defaults and lists; the connect functions fill the rest from the login
-// reply, and SQLDisconnect empties it again.
+// The connection handle. Allocation (conn_handle.h) gives it its keyword
+// table, option defaults and lists; the connect functions fill the rest from
+// the login reply, and SQLDisconnect empties it again.
 #pragma once
 
 #include <sql.h>
@@ -96,14 +96,3 @@ struct DrvConn {
   RecArray* pending_options;  // options set before a connection existed
   uint32_t stmt_option_mask;  // from the login reply, copied into statements
 };
-
-// Allocates the record with its keyword table and call-layer connection and
-// sets the defaults. 0, or -1 after posting 5136 on the environment (nothing
-// is left allocated).
-int32_t DrvAllocConnect(DrvEnv* env, DrvConn** connection);
-// Frees the call-layer connection, the names the connection allocated, the
-// keyword table and the record. Null is ignored.
-void DrvFreeConnect(DrvConn* connection);
-
-SQLRETURN SQLAllocConnectImpl(SQLHENV henv, SQLHDBC* phdbc);
-SQLRETURN SQLFreeConnectImpl(SQLHDBC hdbc);

@@ -1,4 +1,4 @@
-#include "driver/odbc/connect/drv_env.h"
+#include "driver/odbc/connect/env_handle.h"
 
 #include <mutex>
 #include <new>
@@ -7,6 +7,7 @@
 #include "common/profile_path.h"
 #include "common/rec_array.h"
 #include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/connect/drv_env.h"
 #include "driver/odbc/convert/conv_tables.h"
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/drv_messages.h"

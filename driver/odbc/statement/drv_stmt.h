@@ -1,6 +1,6 @@
 // The statement handle: the record every statement function reads and
 // writes, with its state, its result set, its bindings and the pending
-// asynchronous call.
+// asynchronous call. Its allocation and release are in stmt_handle.h.
 #pragma once
 
 #include <sql.h>
@@ -99,19 +99,7 @@ struct StmtSnapshot {
   DrvStmt saved;
 };
 
-// Allocation and release (SQLAllocStmt, SQLFreeStmt).
-SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt);
-SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option);
-// The record and its call-layer statement: SQL_SUCCESS or
-// SQL_SUCCESS_WITH_INFO with *statement, else SQL_ERROR (posted on the
-// connection) and null.
-SQLRETURN DrvAllocStmt(DrvConn* connection, DrvStmt** statement);
-// Drops the statement at the server and frees everything it holds.
-SQLRETURN DrvDropStmt(DrvStmt* statement);
-SQLRETURN DrvCloseStmt(DrvStmt* statement);
 // Releases the result set's buffers, pool and columns and the parameter
 // descriptions.
 void DrvResetStmt(DrvStmt* statement);
 void FreeResultBuffers(DrvStmt* statement);
-// When the connection's statement list is empty, a fresh one replaces it.
-void RenewStmtList(DrvConn* connection);

@@ -9,6 +9,7 @@
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
 

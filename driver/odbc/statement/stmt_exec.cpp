@@ -21,6 +21,7 @@
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_text.h"
 #include "driver/odbc/statement/stmt_trace.h"

@@ -1,5 +1,4 @@
-// SQLAllocStmt and SQLFreeStmt, and the record's allocation and release.
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 #include <sqlext.h>
 
@@ -7,7 +6,6 @@
 #include <new>
 
 #include "common/memory.h"
-#include "common/pool.h"
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
@@ -17,6 +15,7 @@
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/diag/trace_addr.h"
+#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_state.h"
@@ -109,25 +108,6 @@ SQLRETURN DrvDropStmt(DrvStmt* statement) {
 SQLRETURN DrvCloseStmt(DrvStmt* statement) {
   if (statement->lna == nullptr) return SQL_SUCCESS;
   return DrvStmtStatus(statement, LnaFreeStmtSP(statement->lna, SQL_CLOSE));
-}
-
-void FreeResultBuffers(DrvStmt* statement) {
-  if (statement->columns == nullptr) return;
-  MemFree(statement->fetch_buffers);
-  statement->fetch_buffers = nullptr;
-}
-
-void DrvResetStmt(DrvStmt* statement) {
-  FreeResultBuffers(statement);
-  if (statement->result_pool != 0) {
-    PoolDestroy(statement->result_pool);
-    statement->result_pool = 0;
-  }
-  ArrDestroy(statement->columns);
-  statement->columns = nullptr;
-  ArrDestroy(statement->param_descs);
-  statement->param_descs = nullptr;
-  statement->marker_count = 0;
 }
 
 void RenewStmtList(DrvConn* connection) {

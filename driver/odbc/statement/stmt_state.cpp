@@ -7,6 +7,7 @@
 #include "driver/odbc/diag/diag.h"
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 bool StmtIsAsync(const DrvStmt* statement) {
   return statement->options.slot[kOptAsyncEnable] == SQL_ASYNC_ENABLE_ON;
