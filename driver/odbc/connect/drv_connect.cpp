@@ -14,7 +14,7 @@
 #include "driver/odbc/connect/conn_string.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/dsn_keywords.h"
-#include "driver/odbc/connect/get_info.h"
+#include "driver/odbc/connect/get_info_api.h"
 #include "driver/odbc/connect/login_data.h"
 #include "driver/odbc/connect/login_string.h"
 #include "driver/odbc/diag/diag.h"

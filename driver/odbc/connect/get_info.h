@@ -1,5 +1,6 @@
-// SQLGetInfo and SQLGetFunctions: answers from what the login returned, a
-// few constants of the driver and three questions to the server.
+// The answers SQLGetInfo gives, for the driver's own use too: from what the
+// login returned, a few constants of the driver and three questions to the
+// server.
 #pragma once
 
 #include <sql.h>
@@ -26,11 +27,3 @@ struct InfoValue {
 // SQL_SUCCESS_WITH_INFO, else the error (posted).
 SQLRETURN DrvGetInfo(DrvConn* connection, uint16_t info_type, uintptr_t handle_in,
                      InfoValue* value);
-
-SQLRETURN SQLGetInfoImpl(SQLHDBC hdbc, SQLUSMALLINT fInfoType, SQLPOINTER rgbInfoValue,
-                         SQLSMALLINT cbInfoValueMax, SQLSMALLINT* pcbInfoValue);
-SQLRETURN SQLGetFunctionsImpl(SQLHDBC hdbc, SQLUSMALLINT fFunction, SQLUSMALLINT* pfExists);
-
-// The function table a login leaves: the server's flags, TRUE for every
-// function the driver answers itself, FALSE for those it never offers.
-void SetFunctionTable(DrvConn* connection, const uint16_t* server_flags);
