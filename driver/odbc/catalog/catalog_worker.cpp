@@ -18,6 +18,7 @@
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/text_helpers.h"
 #include "wire/column_desc.h"

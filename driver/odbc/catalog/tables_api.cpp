@@ -11,6 +11,7 @@
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "wire/column_desc.h"
 

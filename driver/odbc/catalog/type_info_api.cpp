@@ -17,6 +17,7 @@
 #include "driver/odbc/statement/arg_copy.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_entry.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_trace.h"
 #include "driver/odbc/statement/text_helpers.h"

@@ -22,6 +22,7 @@
 #include "driver/odbc/statement/param_binding.h"
 #include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_handle.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/stmt_state.h"
 #include "driver/odbc/statement/stmt_text.h"
 #include "driver/odbc/statement/stmt_trace.h"

@@ -4,10 +4,7 @@
 
 #include "common/rec_array.h"
 #include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_handle.h"
 
 bool StmtIsAsync(const DrvStmt* statement) {
   return statement->options.slot[kOptAsyncEnable] == SQL_ASYNC_ENABLE_ON;
@@ -54,14 +51,4 @@ void StmtResetFetchState(DrvStmt* statement) {
   statement->fetch_status = 0;
   if (statement->state >= kStmtExecuted)
     statement->state = statement->prepared ? kStmtPrepared : kStmtAllocated;
-}
-
-bool StmtCheckCatalogState(DrvStmt* statement) {
-  if (statement->state < kStmtExecuted) return true;
-  if (statement->result_class >= kResultRows) {
-    PostStmtError(statement, kMsgErrInvalCursorState, 0, nullptr);
-    return false;
-  }
-  SQLFreeStmtImpl(statement, SQL_CLOSE);
-  return true;
 }

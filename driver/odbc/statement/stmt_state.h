@@ -19,7 +19,3 @@ void StmtSaveState(StmtSnapshot* snapshot, const DrvStmt* statement);
 void StmtRestoreState(const StmtSnapshot* snapshot, DrvStmt* statement, SQLRETURN code);
 // Back from a result set to the prepared or the allocated state.
 void StmtResetFetchState(DrvStmt* statement);
-// True when a catalog function or a prepare may go on; an executed
-// statement without a result set is closed first, an open result set
-// refuses with 24000.
-bool StmtCheckCatalogState(DrvStmt* statement);
