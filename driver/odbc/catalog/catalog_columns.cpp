@@ -1,8 +1,15 @@
 #include "driver/odbc/catalog/catalog_columns.h"
 
-#include <sql.h>
+#include <sqlext.h>
 
+#include <climits>
+#include <initializer_list>
 #include <iterator>
+
+#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/diag/drv_messages.h"
+#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/statement/arg_copy.h"
 
 namespace {
 
@@ -156,6 +163,14 @@ constexpr KindTable kByKind[] = {
     Of(kTablePrivileges), Of(kColumnPrivileges),
 };
 
+int32_t Bounded(size_t size) {
+  return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
+}
+
+void CopyName(char* buffer, size_t size, const char* name) {
+  CopyOutString(buffer, name, Bounded(size), static_cast<int32_t*>(nullptr));
+}
+
 }  // namespace
 
 const CatalogColumnInfo* CatalogColumnTable(uint16_t kind, uint32_t* count) {
@@ -164,4 +179,38 @@ const CatalogColumnInfo* CatalogColumnTable(uint16_t kind, uint32_t* count) {
   const KindTable& table = kByKind[kind - kKindTables];
   if (count != nullptr) *count = table.count;
   return table.columns;
+}
+
+int LookupServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
+  int32_t index = 0;
+  if (FindServerTypeIndex(connection, kColumnSide, sql_type, -1, 0, &index) != 0) return 0;
+  CopyName(buffer, size, ServerTypeDesc(connection, index)->local_type_name);
+  return 1;
+}
+
+void SubstituteTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
+  static constexpr std::initializer_list<int16_t> kForInteger = {
+      SQL_SMALLINT, SQL_TINYINT, SQL_NUMERIC, SQL_FLOAT,
+      SQL_REAL,     SQL_DOUBLE,  SQL_BINARY,  SQL_LONGVARBINARY};
+  static constexpr std::initializer_list<int16_t> kForSmallint = {
+      SQL_INTEGER, SQL_TINYINT, SQL_NUMERIC, SQL_FLOAT,
+      SQL_REAL,    SQL_DOUBLE,  SQL_BINARY,  SQL_LONGVARBINARY};
+  static constexpr std::initializer_list<int16_t> kForVarchar = {SQL_CHAR, SQL_LONGVARCHAR,
+                                                                 SQL_BINARY, SQL_LONGVARBINARY};
+  std::initializer_list<int16_t> substitutes = {};
+  if (sql_type == SQL_INTEGER) substitutes = kForInteger;
+  if (sql_type == SQL_SMALLINT) substitutes = kForSmallint;
+  if (sql_type == SQL_VARCHAR) substitutes = kForVarchar;
+  for (int16_t substitute : substitutes) {
+    if (LookupServerTypeName(connection, buffer, size, substitute) != 0) return;
+  }
+  char* null_text = DrvGetMessage(kMsgDrsNull);
+  if (null_text == nullptr) return;
+  CopyName(buffer, size, null_text);
+  DrvFreeMessage(null_text);
+}
+
+void ServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
+  if (LookupServerTypeName(connection, buffer, size, sql_type) == 0)
+    SubstituteTypeName(connection, buffer, size, sql_type);
 }

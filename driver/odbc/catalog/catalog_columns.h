@@ -1,9 +1,13 @@
 // The fixed column descriptions of the catalog result sets: what
 // SQLDescribeCol and SQLColAttributes report for every result kind other
-// than rows of a query, whatever the server described.
+// than rows of a query, whatever the server described, with the server type
+// names that describe their columns.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+
+struct DrvConn;
 
 // Result kinds of a statement's result set.
 enum : uint16_t {
@@ -35,3 +39,14 @@ struct CatalogColumnInfo {
 // The table of a catalog kind (2 to 15) with its number of columns in
 // *count; null for any other kind, *count unchanged.
 const CatalogColumnInfo* CatalogColumnTable(uint16_t kind, uint32_t* count);
+
+// The server's name for the SQL type, else a substitute's (below), into
+// `buffer` of `size` bytes, cut to fit.
+void ServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type);
+// The name of the first type the server has among the stand-ins for an
+// integer, small integer or varchar type; else the driver's text for NULL
+// (the buffer is left as it is when even that cannot be had).
+void SubstituteTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type);
+// 1 with the local name of the server's first type of that SQL type (empty
+// when it has none), or 0 when the server has no such type.
+int LookupServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type);

@@ -1,10 +1,15 @@
-// The fixed column descriptions of the catalog result sets.
+// The fixed column descriptions of the catalog result sets and the server
+// type names of their columns.
 #include "driver/odbc/catalog/catalog_columns.h"
 
 #include <gtest/gtest.h>
-#include <sql.h>
+#include <sqlext.h>
 
+#include <cstring>
 #include <string>
+#include <vector>
+
+#include "testing/stmt_test_support.h"
 
 namespace {
 
@@ -97,6 +102,77 @@ TEST(CatalogColumnsTest, ColumnsAreDescribedAsApplicationsReadThem) {
     EXPECT_EQ(info.sql_type, c.sql_type) << c.name;
     EXPECT_EQ(info.size, c.size) << c.name;
     EXPECT_EQ(info.nullable, c.nullable) << c.name;
+  }
+}
+
+class TypeNameTest : public ::testing::Test, public StmtFixture {
+ protected:
+  // Twelve types, three of them integers; no varchar, which the driver
+  // adds to its own table.
+  void SetUp() override {
+    Login({ServerType("char", SQL_CHAR, "char"), ServerType("numeric", SQL_NUMERIC, "numeric"),
+           ServerType("int", SQL_INTEGER, "int"), ServerType("int4", SQL_INTEGER, "int4"),
+           ServerType("serial", SQL_INTEGER, "serial"), ServerType("int2", SQL_SMALLINT, "int2"),
+           ServerType("float8", SQL_DOUBLE, "float8"), ServerType("date", SQL_DATE, "date"),
+           ServerType("time", SQL_TIME, "time"), ServerType("timestamp", SQL_TIMESTAMP, "ts"),
+           ServerType("text", SQL_LONGVARCHAR, "text"), ServerType("bytea", SQL_BINARY, "")},
+          {});
+  }
+};
+
+TEST_F(TypeNameTest, ServerTypeNamesWithTheirStandIns) {
+  struct Case {
+    int16_t type;
+    size_t size;
+    std::string name;
+  };
+  const Case cases[] = {
+      {SQL_INTEGER, 64, "int"},   {SQL_SMALLINT, 64, "int2"},
+      {SQL_BINARY, 64, ""},  // a type without a local name
+      {SQL_VARCHAR, 64, "char"},  {SQL_TIMESTAMP, 3, "ts"},
+      {SQL_LONGVARCHAR, 3, "te"},  // cut to the buffer
+      {SQL_REAL, 64, "NULL"},      // no stand-ins for other types
+      {SQL_BIT, 2, "N"},
+  };
+  for (const Case& c : cases) {
+    char buffer[64];
+    std::memset(buffer, 'x', sizeof buffer);
+    buffer[63] = '\0';
+    ServerTypeName(conn(), buffer, c.size, c.type);
+    EXPECT_EQ(buffer, c.name) << c.type;
+  }
+}
+
+TEST(ServerTypeNameTest, StandInsFollowTheirOrder) {
+  struct Case {
+    std::vector<int16_t> announced;
+    int16_t asked;
+    std::string name;
+  };
+  const Case cases[] = {
+      {{SQL_SMALLINT, SQL_TINYINT}, SQL_INTEGER, "t5"},
+      {{SQL_DOUBLE, SQL_NUMERIC}, SQL_INTEGER, "t2"},
+      {{SQL_LONGVARBINARY}, SQL_INTEGER, "t-4"},
+      {{SQL_TINYINT, SQL_INTEGER}, SQL_SMALLINT, "t4"},
+      {{SQL_REAL, SQL_FLOAT}, SQL_SMALLINT, "t6"},
+      {{SQL_LONGVARCHAR, SQL_BINARY}, SQL_VARCHAR, "t-1"},
+      {{SQL_LONGVARBINARY}, SQL_VARCHAR, "t-4"},
+      {{SQL_DOUBLE}, SQL_VARCHAR, "NULL"},
+      {{}, SQL_INTEGER, "NULL"},
+  };
+  for (const Case& c : cases) {
+    StmtFixture f;
+    std::vector<LnaTypeInfo> types;
+    std::vector<std::string> names;
+    for (int16_t t : c.announced) {
+      std::string name = "t" + std::to_string(t);
+      types.push_back(ServerType(name.c_str(), t, name.c_str()));
+    }
+    f.Login(types, {});
+    char buffer[32] = {};
+    ServerTypeName(f.conn(), buffer, sizeof buffer, c.asked);
+    EXPECT_EQ(buffer, c.name) << c.asked;
+    EXPECT_EQ(LookupServerTypeName(f.conn(), buffer, sizeof buffer, c.asked), 0) << c.asked;
   }
 }
 

@@ -9,6 +9,7 @@
 #include "driver/odbc/catalog/catalog_worker.h"
 #include "driver/odbc/catalog/table_types.h"
 #include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/fetch/table_type_rows.h"
 #include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_ready.h"

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/odbc/catalog/table_types.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/convert/conv_dispatch.h"
@@ -13,6 +12,7 @@
 #include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/result_set.h"
+#include "driver/odbc/fetch/table_type_rows.h"
 #include "driver/odbc/statement/drv_stmt.h"
 
 namespace {

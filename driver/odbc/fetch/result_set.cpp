@@ -10,7 +10,6 @@
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/odbc/catalog/catalog_columns.h"
-#include "driver/odbc/catalog/type_info_api.h"
 #include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/diag/diag.h"
@@ -431,4 +430,13 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
       [&](DrvStmt* statement) {
         return ColumnAttribute(statement, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
       });
+}
+
+SQLRETURN CopyOutAttrString(DrvStmt* statement, const char* text, void* buffer,
+                            SQLSMALLINT buffer_length, SQLSMALLINT* length) {
+  int cut = CopyOutString(static_cast<char*>(buffer), text, buffer_length, length);
+  if (cut == 0) return SQL_SUCCESS;
+  if (buffer == nullptr) return SQL_SUCCESS;
+  PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
+  return SQL_SUCCESS_WITH_INFO;
 }
