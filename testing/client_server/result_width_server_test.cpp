@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/stmt_fetch.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/stmt_exec.h"
 #include "driver/odbc/statement/stmt_handle.h"

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <functional>
 
-#include "driver/odbc/statement/arg_copy.h"
+#include "driver/odbc/core/arg_copy.h"
 
 struct DrvStmt;
 struct LnaColumnDesc;

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/statement/text_helpers.h"
 
 namespace {

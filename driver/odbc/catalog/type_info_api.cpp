@@ -3,18 +3,18 @@
 #include <sqlext.h>
 
 #include "common/trace.h"
-#include "driver/odbc/catalog/catalog_columns.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/local_column.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_ready.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 #include "driver/odbc/statement/text_helpers.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <sqlext.h>
 
 #include "common/rec_array.h"
-#include "driver/odbc/catalog/catalog_columns.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/local_column.h"
 #include "testing/stmt_test_support.h"

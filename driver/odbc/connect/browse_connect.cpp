@@ -8,14 +8,14 @@
 #include "driver/odbc/connect/conn_string.h"
 #include "driver/odbc/connect/connect_steps.h"
 #include "driver/odbc/connect/connect_trace.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
 #include "driver/odbc/connect/dsn_keywords.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/diag/trace_mask.h"
-#include "driver/odbc/statement/arg_copy.h"
 
 namespace {
 

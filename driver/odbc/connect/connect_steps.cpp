@@ -1,9 +1,9 @@
 #include "driver/odbc/connect/connect_steps.h"
 
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/options/conn_options_api.h"
 
 bool RefuseWhileConnected(DrvConn* connection) {

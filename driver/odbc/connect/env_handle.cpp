@@ -6,12 +6,12 @@
 #include "common/memory.h"
 #include "common/profile_path.h"
 #include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
 #include "driver/odbc/convert/conv_tables.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
 
 namespace {
 

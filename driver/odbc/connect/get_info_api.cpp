@@ -5,13 +5,13 @@
 #include <cstring>
 
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/get_info.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/get_info.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/stmt_state.h"
 #include "driver/odbc/diag/trace_addr.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/stmt_state.h"
 
 namespace {
 

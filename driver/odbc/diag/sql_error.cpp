@@ -7,13 +7,13 @@
 #include "common/memory.h"
 #include "common/rec_array.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
 

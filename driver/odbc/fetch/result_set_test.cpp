@@ -8,8 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "driver/odbc/catalog/catalog_columns.h"
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/table_type_rows.h"
 #include "testing/stmt_test_support.h"

@@ -3,9 +3,13 @@
 #include <sqlext.h>
 
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/column_data.h"
@@ -13,10 +17,6 @@
 #include "driver/odbc/fetch/fetch_buffers.h"
 #include "driver/odbc/fetch/local_rows.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
 

@@ -6,14 +6,14 @@
 #include <cstdint>
 #include <cstring>
 
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/convert/conv_dispatch.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/local_column.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
 

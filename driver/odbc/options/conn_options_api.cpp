@@ -10,17 +10,17 @@
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/options/conn_option_kind.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/pending_options.h"
 #include "driver/odbc/options/remote_options.h"
 #include "driver/odbc/options/stmt_options_api.h"
-#include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
 

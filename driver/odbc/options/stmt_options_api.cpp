@@ -4,15 +4,15 @@
 
 #include "common/trace.h"
 #include "driver/lna/lna_stmt_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/remote_options.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <sqlext.h>
 
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/statement/stmt_handle.h"
 
 bool StmtCheckCatalogState(DrvStmt* statement) {

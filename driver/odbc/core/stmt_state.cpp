@@ -1,10 +1,10 @@
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/core/stmt_state.h"
 
 #include <sqlext.h>
 
 #include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 bool StmtIsAsync(const DrvStmt* statement) {
   return statement->options.slot[kOptAsyncEnable] == SQL_ASYNC_ENABLE_ON;

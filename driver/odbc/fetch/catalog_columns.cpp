@@ -1,4 +1,4 @@
-#include "driver/odbc/catalog/catalog_columns.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 
 #include <sqlext.h>
 
@@ -6,10 +6,10 @@
 #include <initializer_list>
 #include <iterator>
 
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/arg_copy.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 #include "common/memory.h"
 #include "common/pool.h"

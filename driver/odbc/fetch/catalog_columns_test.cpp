@@ -1,6 +1,6 @@
 // The fixed column descriptions of the catalog result sets and the server
 // type names of their columns.
-#include "driver/odbc/catalog/catalog_columns.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 
 #include <gtest/gtest.h>
 #include <sqlext.h>

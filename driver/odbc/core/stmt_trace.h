@@ -5,7 +5,7 @@
 #include <sql.h>
 
 #include "common/trace.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 // The trace of the statement's connection; null when it has none.
 TraceHandle* StmtTrace(const DrvStmt* statement);

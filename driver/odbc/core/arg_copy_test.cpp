@@ -1,4 +1,4 @@
-#include "driver/odbc/statement/arg_copy.h"
+#include "driver/odbc/core/arg_copy.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 
 #include "common/memory.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/message_ids.h"
 #include "testing/test_env.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "driver/odbc/api/drv_module.h"
+#include "driver/odbc/core/drv_module.h"
 
 namespace {
 

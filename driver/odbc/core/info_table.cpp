@@ -1,11 +1,11 @@
-#include "driver/odbc/connect/info_table.h"
+#include "driver/odbc/core/info_table.h"
 
 #include <sqlext.h>
 
 #include <array>
 #include <cstddef>
 
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 
 namespace {
 

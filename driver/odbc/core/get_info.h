@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "driver/odbc/connect/info_table.h"
+#include "driver/odbc/core/info_table.h"
 
 struct DrvConn;
 

@@ -1,13 +1,13 @@
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
 
 #include <cstring>
 #include <mutex>
 
 #include "common/memory.h"
 #include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 namespace {
 

@@ -1,13 +1,13 @@
 // The statement state machine's shared steps.
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/core/stmt_state.h"
 
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
 #include "common/pool.h"
 #include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 namespace {
 

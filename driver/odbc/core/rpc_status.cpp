@@ -1,12 +1,12 @@
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/rpc_status.h"
 
 #include <sqlext.h>
 
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "driver/odbc/api/export_guard.h"
+#include "driver/odbc/core/export_guard.h"
 
 #include <gtest/gtest.h>
 

@@ -9,9 +9,9 @@
 
 #include <sql.h>
 
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_trace.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/stmt_trace.h"
 
 // `enter` (DrvStmt*) writes the entry's trace line; `work` (DrvStmt*) ->
 // SQLRETURN does the call.

@@ -1,4 +1,4 @@
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
 
 #include <gtest/gtest.h>
 
@@ -8,9 +8,9 @@
 #include "common/memory.h"
 #include "common/pool.h"
 #include "common/rec_array.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "testing/test_env.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Call-layer statuses as ODBC return codes.
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/rpc_status.h"
 
 #include <gtest/gtest.h>
 #include <sqlext.h>
@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 #include "testing/conn_test_support.h"
 
 namespace {

@@ -1,8 +1,8 @@
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/server_types.h"
 
 #include <gtest/gtest.h>
 
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 
 namespace {
 

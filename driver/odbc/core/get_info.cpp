@@ -1,16 +1,16 @@
-#include "driver/odbc/connect/get_info.h"
+#include "driver/odbc/core/get_info.h"
 
 #include <sqlext.h>
 
 #include <cstring>
 
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/api/drv_module.h"
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_module.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
 
 namespace {
 

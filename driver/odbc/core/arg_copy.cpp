@@ -1,10 +1,10 @@
-#include "driver/odbc/statement/arg_copy.h"
+#include "driver/odbc/core/arg_copy.h"
 
 #include <climits>
 #include <cstring>
 
 #include "common/memory.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/message_ids.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Where every SQLGetInfo answer comes from.
-#include "driver/odbc/connect/info_table.h"
+#include "driver/odbc/core/info_table.h"
 
 #include <gtest/gtest.h>
 

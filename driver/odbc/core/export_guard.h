@@ -7,8 +7,8 @@
 
 #include <new>
 
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/message_ids.h"
 
 // Exports are the only names the library shows; everything else is hidden.
 #define VEL_ODBC_EXPORT extern "C" __attribute__((visibility("default")))

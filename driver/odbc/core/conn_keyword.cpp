@@ -1,6 +1,6 @@
-#include "driver/odbc/connect/conn_keyword.h"
+#include "driver/odbc/core/conn_keyword.h"
 
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 
 const ConnKeyword kDefaultConnKeywords[kDefaultKeywordCount] = {
     {"DSN", 0, 0, kKeywordSelector, {}, nullptr, 0},
