@@ -157,9 +157,8 @@ void FormatCatalogEntry(char* out, size_t size, const char* name, const void* hs
   Append(out, size, &used, "%s)", tail);
 }
 
-void TraceCatalogEntry(const DrvStmt* statement, const char* name, const void* hstmt,
+void TraceCatalogEntry(TraceHandle* trace, const char* name, const void* hstmt,
                        const CatalogString* strings, uint32_t count, const char* tail) {
-  TraceHandle* trace = StmtTrace(statement);
   if (trace == nullptr) return;
   char text[kTraceTextSize];
   FormatCatalogEntry(text, sizeof text, name, hstmt, strings, count, tail);
@@ -172,7 +171,7 @@ SQLRETURN CatalogFunction(SQLHSTMT hstmt, const char* name, uint16_t api, uint16
                           const std::function<SQLRETURN(DrvStmt*, const ArgCopy*)>& wrapper) {
   return StatementEntry(
       hstmt, name,
-      [&](DrvStmt* statement) { TraceCatalogEntry(statement, name, hstmt, strings, count, tail); },
+      [&](TraceHandle* trace) { TraceCatalogEntry(trace, name, hstmt, strings, count, tail); },
       [&](DrvStmt* statement) {
         return RunCatalog(statement, api, kind, strings, count, copy_order,
                           [&](const ArgCopy* copies) { return wrapper(statement, copies); });

@@ -145,6 +145,6 @@ SQLRETURN SQLTablesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT c
   };
   return StatementEntry(
       hstmt, "SQLTables",
-      [&](DrvStmt* statement) { TraceCatalogEntry(statement, "SQLTables", hstmt, strings, 4, ""); },
+      [&](TraceHandle* trace) { TraceCatalogEntry(trace, "SQLTables", hstmt, strings, 4, ""); },
       [&](DrvStmt* statement) { return ListTables(statement, strings); });
 }

@@ -10,7 +10,6 @@
 #include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/core/server_types.h"
 #include "driver/odbc/core/stmt_state.h"
-#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/local_column.h"
@@ -94,8 +93,8 @@ SQLRETURN OpenTypeList(DrvStmt* statement, SQLSMALLINT fSqlType) {
 SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
   return StatementEntry(
       hstmt, "SQLGetTypeInfo",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
       },
       [&](DrvStmt* statement) { return OpenTypeList(statement, fSqlType); });
 }

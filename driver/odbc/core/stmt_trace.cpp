@@ -5,8 +5,3 @@
 TraceHandle* StmtTrace(const DrvStmt* statement) {
   return statement->conn != nullptr ? statement->conn->trace : nullptr;
 }
-
-SQLRETURN StmtFinish(const DrvStmt* statement, const char* name, SQLRETURN result) {
-  TraceReturn(StmtTrace(statement), name, result);
-  return result;
-}

@@ -11,7 +11,6 @@
 #include "driver/odbc/core/handle_entry.h"
 #include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/core/stmt_state.h"
-#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/result_set.h"
@@ -89,10 +88,10 @@ SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
                          SQLLEN cbValueMax, SQLLEN* pcbValue) {
   return StatementEntry(
       hstmt, "SQLBindCol",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
-                   TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
-                   TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)", TraceAddr(hstmt),
+                   static_cast<unsigned>(icol), static_cast<int>(fCType), TraceAddr(rgbValue),
+                   static_cast<long>(cbValueMax), TraceAddr(pcbValue));
       },
       [&](DrvStmt* statement) {
         return BindColumn(statement, icol, fCType, rgbValue, cbValueMax, pcbValue);

@@ -190,6 +190,8 @@ SQLRETURN ServerValue(DrvStmt* statement, uint16_t icol, int16_t c_type, void* b
   SQLRETURN code = SQL_SUCCESS;
   bool first = true;
   while (left > 0) {
+    // The truncation a pass posts is the pass's, not the buffer's: only the
+    // last pass's diagnostics stay.
     if (!first) ClearHandleErrors(nullptr, nullptr, statement);
     int32_t pass_total = 0;
     int32_t pass_returned = 0;

@@ -20,7 +20,6 @@
 #include "driver/odbc/core/rpc_status.h"
 #include "driver/odbc/core/server_types.h"
 #include "driver/odbc/core/stmt_state.h"
-#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
@@ -269,9 +268,8 @@ SQLRETURN DrvPutData(DrvStmt* statement, uint32_t index, SQLPOINTER data, SQLLEN
 SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
   return StatementEntry(
       hstmt, "SQLParamData",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-                   TraceAddr(prgbValue));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(prgbValue));
       },
       [&](DrvStmt* statement) -> SQLRETURN {
         SQLRETURN code = ParamData(statement, prgbValue);
@@ -289,8 +287,8 @@ SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
 SQLRETURN SQLPutDataImpl(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
   return StatementEntry(
       hstmt, "SQLPutData",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
                    TraceAddr(rgbValue), static_cast<long>(cbValue));
       },
       [&](DrvStmt* statement) -> SQLRETURN {

@@ -16,9 +16,8 @@
 SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
   return StatementEntry(
       hstmt, "SQLRowCount",
-      [&](DrvStmt* s) {
-        TraceEnter(StmtTrace(s), "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-                   TraceAddr(pcrow));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(pcrow));
       },
       [&](DrvStmt* statement) {
         if (StmtIsAsync(statement) && statement->pending != 0) {
@@ -42,7 +41,7 @@ SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
 SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt) {
   return StatementEntry(
       hstmt, "SQLMoreResults",
-      [&](DrvStmt* s) { TraceEnter(StmtTrace(s), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt)); },
+      [&](TraceHandle* trace) { TraceEnter(trace, "SQLMoreResults(0x%08lx)", TraceAddr(hstmt)); },
       [&](DrvStmt* statement) {
         // A single result set per statement: closing it leaves no more.
         SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);

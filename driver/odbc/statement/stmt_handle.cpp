@@ -13,10 +13,10 @@
 #include "driver/odbc/core/diag.h"
 #include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
 #include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/core/rpc_status.h"
 #include "driver/odbc/core/stmt_state.h"
-#include "driver/odbc/core/stmt_trace.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
@@ -24,11 +24,6 @@
 namespace {
 
 constexpr uint32_t kStatementGrowth = 4;
-
-SQLRETURN Finish(TraceHandle* trace, const char* name, SQLRETURN result) {
-  TraceReturn(trace, name, result);
-  return result;
-}
 
 void FreeRecord(DrvStmt* statement) {
   MemFree(statement->prepared_text);
@@ -118,26 +113,21 @@ void RenewStmtList(DrvConn* connection) {
   connection->statements = fresh;
 }
 
-// Its own shell, not StatementEntry: it is called on the connection, and its errors go there.
-SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(connection->trace, "SQLAllocStmt(0x%08lx, 0x%08lx)", TraceAddr(hdbc),
-             TraceAddr(phstmt));
-  ClearHandleErrors(nullptr, connection, nullptr);
-  TraceHandle* trace = connection->trace;
+namespace {
+
+SQLRETURN AllocStmt(DrvConn* connection, SQLHSTMT* phstmt) {
   if (phstmt == nullptr) {
     PostDbcError(connection, kMsgErrInvalArg, 0, nullptr);
-    return Finish(trace, "SQLAllocStmt", SQL_ERROR);
+    return SQL_ERROR;
   }
   *phstmt = SQL_NULL_HSTMT;
   if (connection->state < kConnConnected) {
     PostDbcError(connection, kMsgErrConnectNotOpen, 0, nullptr);
-    return Finish(trace, "SQLAllocStmt", SQL_ERROR);
+    return SQL_ERROR;
   }
   DrvStmt* statement = nullptr;
   SQLRETURN result = DrvAllocStmt(connection, &statement);
-  if (result == SQL_ERROR) return Finish(trace, "SQLAllocStmt", result);
+  if (result == SQL_ERROR) return result;
 
   statement->diagnostics = CreateDiagList();
   statement->state = kStmtAllocated;
@@ -157,23 +147,16 @@ SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
     }
     if (connection->statements != nullptr && ArrCount(connection->statements) == 0)
       connection->state = kConnConnected;
-    return Finish(trace, "SQLAllocStmt", SQL_ERROR);
+    return SQL_ERROR;
   }
   *phstmt = statement;
-  return Finish(trace, "SQLAllocStmt", result);
+  return result;
 }
 
-// Its own shell, not StatementEntry: after SQL_DROP the statement is gone, so the
-// closing line goes to the trace taken on entry.
-SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = StmtTrace(statement);
-  TraceEnter(trace, "SQLFreeStmt(0x%08lx, %u)", TraceAddr(hstmt), static_cast<unsigned>(option));
-  ClearHandleErrors(nullptr, nullptr, statement);
+SQLRETURN FreeStmt(DrvStmt* statement, SQLUSMALLINT option) {
   if (StmtIsAsync(statement) && statement->pending) {
     PostStmtError(statement, kMsgErrOutOfSequence, 0, nullptr);
-    return Finish(trace, "SQLFreeStmt", SQL_ERROR);
+    return SQL_ERROR;
   }
   SQLRETURN result = SQL_SUCCESS;
   switch (option) {
@@ -193,5 +176,28 @@ SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
     default:
       break;
   }
-  return Finish(trace, "SQLFreeStmt", result);
+  return result;
+}
+
+}  // namespace
+
+// A statement call made on the connection: the statement does not exist yet,
+// and its errors go to the connection.
+SQLRETURN SQLAllocStmtImpl(SQLHDBC hdbc, SQLHSTMT* phstmt) {
+  return ConnectionEntry(
+      hdbc, "SQLAllocStmt",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLAllocStmt(0x%08lx, 0x%08lx)", TraceAddr(hdbc), TraceAddr(phstmt));
+      },
+      [&](DrvConn* connection) { return AllocStmt(connection, phstmt); });
+}
+
+SQLRETURN SQLFreeStmtImpl(SQLHSTMT hstmt, SQLUSMALLINT option) {
+  return StatementEntry(
+      hstmt, "SQLFreeStmt",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLFreeStmt(0x%08lx, %u)", TraceAddr(hstmt),
+                   static_cast<unsigned>(option));
+      },
+      [&](DrvStmt* statement) { return FreeStmt(statement, option); });
 }
