@@ -12,6 +12,7 @@
 #include "driver/odbc/core/diag.h"
 #include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/handle_entry.h"
 #include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/options/pending_options.h"
 #include "driver/odbc/options/translation.h"
@@ -84,10 +85,9 @@ void DrvFreeConnect(DrvConn* connection) {
   MemFree(connection);
 }
 
-SQLRETURN SQLAllocConnectImpl(SQLHENV henv, SQLHDBC* phdbc) {
-  auto* env = static_cast<DrvEnv*>(henv);
-  if (env == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(env, nullptr, nullptr);
+namespace {
+
+SQLRETURN AllocConnect(DrvEnv* env, SQLHDBC* phdbc) {
   if (phdbc == nullptr) {
     PostEnvError(env, kMsgErrInvalArg, 0, nullptr);
     return SQL_ERROR;
@@ -115,10 +115,7 @@ SQLRETURN SQLAllocConnectImpl(SQLHENV henv, SQLHDBC* phdbc) {
   return SQL_SUCCESS;
 }
 
-SQLRETURN SQLFreeConnectImpl(SQLHDBC hdbc) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, connection, nullptr);
+SQLRETURN FreeConnect(DrvConn* connection) {
   // Statements still on the list would keep pointing at a freed connection.
   if (connection->statements != nullptr && connection->statements->count > 0) {
     PostDbcError(connection, kMsgErrOutOfSequence, 0, nullptr);
@@ -137,4 +134,14 @@ SQLRETURN SQLFreeConnectImpl(SQLHDBC hdbc) {
   connection->diagnostics = nullptr;
   DrvFreeConnect(connection);
   return SQL_SUCCESS;
+}
+
+}  // namespace
+
+SQLRETURN SQLAllocConnectImpl(SQLHENV henv, SQLHDBC* phdbc) {
+  return EnvEntry(henv, [&](DrvEnv* env) { return AllocConnect(env, phdbc); });
+}
+
+SQLRETURN SQLFreeConnectImpl(SQLHDBC hdbc) {
+  return ConnectionEntry(hdbc, kNoTraceLines, FreeConnect);
 }

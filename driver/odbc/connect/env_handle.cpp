@@ -10,6 +10,7 @@
 #include "driver/odbc/core/diag.h"
 #include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/handle_entry.h"
 #include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
 
@@ -104,21 +105,20 @@ SQLRETURN SQLAllocEnvImpl(SQLHENV* phenv) {
 }
 
 SQLRETURN SQLFreeEnvImpl(SQLHENV henv) {
-  auto* env = static_cast<DrvEnv*>(henv);
-  if (env == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(env, nullptr, nullptr);
-  {
-    SharedMutexHold hold(&env->lock);
-    // Connections still on the list would keep pointing at a freed
-    // environment.
-    if (env->connections != nullptr && env->connections->count > 0) {
-      PostEnvError(env, kMsgErrOutOfSequence, 0, nullptr);
-      return SQL_ERROR;
+  return EnvEntry(henv, [](DrvEnv* env) -> SQLRETURN {
+    {
+      SharedMutexHold hold(&env->lock);
+      // Connections still on the list would keep pointing at a freed
+      // environment.
+      if (env->connections != nullptr && env->connections->count > 0) {
+        PostEnvError(env, kMsgErrOutOfSequence, 0, nullptr);
+        return SQL_ERROR;
+      }
+      FreeEnvLists(env);
     }
-    FreeEnvLists(env);
-  }
-  SharedMutex::Release(&env->lock);
-  DrvFreeEnv(env);
-  ConvTerm();
-  return SQL_SUCCESS;
+    SharedMutex::Release(&env->lock);
+    DrvFreeEnv(env);
+    ConvTerm();
+    return SQL_SUCCESS;
+  });
 }

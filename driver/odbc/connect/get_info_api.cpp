@@ -9,6 +9,7 @@
 #include "driver/odbc/core/diag.h"
 #include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/core/get_info.h"
+#include "driver/odbc/core/handle_entry.h"
 #include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/core/stmt_state.h"
 #include "driver/odbc/diag/trace_addr.h"
@@ -52,37 +53,24 @@ SQLRETURN PutNumber(DrvConn* connection, uintptr_t number, size_t width, SQLPOIN
   return SQL_SUCCESS;
 }
 
-}  // namespace
-
-SQLRETURN SQLGetInfoImpl(SQLHDBC hdbc, SQLUSMALLINT fInfoType, SQLPOINTER rgbInfoValue,
-                         SQLSMALLINT cbInfoValueMax, SQLSMALLINT* pcbInfoValue) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetInfo(0x%08lx, %u, 0x%08lx, %d, 0x%08lx)", TraceAddr(hdbc),
-             static_cast<unsigned>(fInfoType), TraceAddr(rgbInfoValue),
-             static_cast<int>(cbInfoValueMax), TraceAddr(pcbInfoValue));
-  ClearHandleErrors(nullptr, connection, nullptr);
-  SQLRETURN result = SQL_SUCCESS;
-  auto finish = [&](SQLRETURN code) {
-    TraceReturn(trace, "SQLGetInfo", code);
-    return code;
-  };
+// SQLGetInfo inside its connection shell.
+SQLRETURN GetInfo(DrvConn* connection, SQLUSMALLINT fInfoType, SQLPOINTER rgbInfoValue,
+                  SQLSMALLINT cbInfoValueMax, SQLSMALLINT* pcbInfoValue) {
   if (ConnHasPendingAsyncCall(connection)) {
     PostDbcError(connection, kMsgErrOutOfSequence, 0, nullptr);
-    return finish(SQL_ERROR);
+    return SQL_ERROR;
   }
   if (connection->state < kConnConnected) {
     PostDbcError(connection, kMsgErrConnectNotOpen, 0, nullptr);
-    return finish(SQL_ERROR);
+    return SQL_ERROR;
   }
   uintptr_t handle_in = 0;
   if (fInfoType == SQL_DRIVER_HSTMT && rgbInfoValue != nullptr &&
       cbInfoValueMax >= static_cast<SQLSMALLINT>(sizeof handle_in))
     std::memcpy(&handle_in, rgbInfoValue, sizeof handle_in);
   InfoValue value;
-  result = DrvGetInfo(connection, fInfoType, handle_in, &value);
-  if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) return finish(result);
+  SQLRETURN result = DrvGetInfo(connection, fInfoType, handle_in, &value);
+  if (result != SQL_SUCCESS && result != SQL_SUCCESS_WITH_INFO) return result;
 
   SQLRETURN stored = SQL_SUCCESS;
   switch (value.kind) {
@@ -114,7 +102,23 @@ SQLRETURN SQLGetInfoImpl(SQLHDBC hdbc, SQLUSMALLINT fInfoType, SQLPOINTER rgbInf
       break;
   }
   if (stored != SQL_SUCCESS) result = stored;
-  return finish(result);
+  return result;
+}
+
+}  // namespace
+
+SQLRETURN SQLGetInfoImpl(SQLHDBC hdbc, SQLUSMALLINT fInfoType, SQLPOINTER rgbInfoValue,
+                         SQLSMALLINT cbInfoValueMax, SQLSMALLINT* pcbInfoValue) {
+  return ConnectionEntry(
+      hdbc, "SQLGetInfo",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetInfo(0x%08lx, %u, 0x%08lx, %d, 0x%08lx)", TraceAddr(hdbc),
+                   static_cast<unsigned>(fInfoType), TraceAddr(rgbInfoValue),
+                   static_cast<int>(cbInfoValueMax), TraceAddr(pcbInfoValue));
+      },
+      [&](DrvConn* connection) {
+        return GetInfo(connection, fInfoType, rgbInfoValue, cbInfoValueMax, pcbInfoValue);
+      });
 }
 
 void SetFunctionTable(DrvConn* connection, const uint16_t* server_flags) {
@@ -125,23 +129,23 @@ void SetFunctionTable(DrvConn* connection, const uint16_t* server_flags) {
 }
 
 SQLRETURN SQLGetFunctionsImpl(SQLHDBC hdbc, SQLUSMALLINT fFunction, SQLUSMALLINT* pfExists) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetFunctions(0x%08lx, %u, 0x%08lx)", TraceAddr(hdbc),
-             static_cast<unsigned>(fFunction), TraceAddr(pfExists));
-  ClearHandleErrors(nullptr, connection, nullptr);
-  SQLRETURN result = SQL_SUCCESS;
-  if (fFunction >= kFunctionTableSize) {
-    PostDbcError(connection, kMsgErrFnTypeRange, 0, nullptr);
-    result = SQL_ERROR;
-  } else if (pfExists != nullptr) {
-    if (fFunction == SQL_API_ALL_FUNCTIONS) {
-      std::memcpy(pfExists, connection->functions, sizeof connection->functions);
-    } else {
-      *pfExists = connection->functions[fFunction];
-    }
-  }
-  TraceReturn(trace, "SQLGetFunctions", result);
-  return result;
+  return ConnectionEntry(
+      hdbc, "SQLGetFunctions",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetFunctions(0x%08lx, %u, 0x%08lx)", TraceAddr(hdbc),
+                   static_cast<unsigned>(fFunction), TraceAddr(pfExists));
+      },
+      [&](DrvConn* connection) -> SQLRETURN {
+        if (fFunction >= kFunctionTableSize) {
+          PostDbcError(connection, kMsgErrFnTypeRange, 0, nullptr);
+          return SQL_ERROR;
+        }
+        if (pfExists == nullptr) return SQL_SUCCESS;
+        if (fFunction == SQL_API_ALL_FUNCTIONS) {
+          std::memcpy(pfExists, connection->functions, sizeof connection->functions);
+        } else {
+          *pfExists = connection->functions[fFunction];
+        }
+        return SQL_SUCCESS;
+      });
 }
