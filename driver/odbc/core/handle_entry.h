@@ -24,6 +24,7 @@
 #include "common/trace.h"
 #include "driver/odbc/core/diag.h"
 #include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
 #include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/core/stmt_trace.h"
 
@@ -51,58 +52,75 @@ SQLRETURN TracedCall(TraceHandle* trace, const char* name, Enter&& enter, Work&&
   return result;
 }
 
+namespace handle_entry_detail {
+
+inline void ClearDiagnostics(DrvEnv* env) {
+  ClearHandleErrors(env, nullptr, nullptr);
+}
+inline void ClearDiagnostics(DrvConn* connection) {
+  ClearHandleErrors(nullptr, connection, nullptr);
+}
+inline void ClearDiagnostics(DrvStmt* statement) {
+  ClearHandleErrors(nullptr, nullptr, statement);
+}
+inline TraceHandle* TraceOf(const DrvConn* connection) {
+  return connection->trace;
+}
+inline TraceHandle* TraceOf(const DrvStmt* statement) {
+  return StmtTrace(statement);
+}
+
+template <typename Record, typename Work>
+SQLRETURN Untraced(void* handle, Work&& work) {
+  auto* record = static_cast<Record*>(handle);
+  if (record == nullptr) return SQL_INVALID_HANDLE;
+  ClearDiagnostics(record);
+  return work(record);
+}
+
+template <typename Record, typename Enter, typename Work>
+SQLRETURN Traced(void* handle, bool clear, const char* name, Enter&& enter, Work&& work) {
+  auto* record = static_cast<Record*>(handle);
+  if (record == nullptr) return SQL_INVALID_HANDLE;
+  return TracedCall(TraceOf(record), name, enter, [&] {
+    if (clear) ClearDiagnostics(record);
+    return work(record);
+  });
+}
+
+}  // namespace handle_entry_detail
+
 // `work` (DrvEnv*) -> SQLRETURN.
 template <typename Work>
 SQLRETURN EnvEntry(SQLHENV henv, Work&& work) {
-  auto* env = static_cast<DrvEnv*>(henv);
-  if (env == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(env, nullptr, nullptr);
-  return work(env);
+  return handle_entry_detail::Untraced<DrvEnv>(henv, work);
 }
 
 // `work` (DrvConn*) -> SQLRETURN.
 template <typename Enter, typename Work>
 SQLRETURN ConnectionEntry(SQLHDBC hdbc, const char* name, Enter&& enter, Work&& work) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  return TracedCall(connection->trace, name, enter, [&] {
-    ClearHandleErrors(nullptr, connection, nullptr);
-    return work(connection);
-  });
+  return handle_entry_detail::Traced<DrvConn>(hdbc, true, name, enter, work);
 }
 template <typename Work>
 SQLRETURN ConnectionEntry(SQLHDBC hdbc, NoTraceLines, Work&& work) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, connection, nullptr);
-  return work(connection);
+  return handle_entry_detail::Untraced<DrvConn>(hdbc, work);
 }
 template <typename Work>
 SQLRETURN ConnectionEntry(SQLHDBC hdbc, TraceOpensInWork, Work&& work) {
-  return ConnectionEntry(hdbc, kNoTraceLines, work);
+  return handle_entry_detail::Untraced<DrvConn>(hdbc, work);
 }
 
 // `work` (DrvStmt*) -> SQLRETURN.
 template <typename Enter, typename Work>
 SQLRETURN StatementEntry(SQLHSTMT hstmt, const char* name, Enter&& enter, Work&& work) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  return TracedCall(StmtTrace(statement), name, enter, [&] {
-    ClearHandleErrors(nullptr, nullptr, statement);
-    return work(statement);
-  });
+  return handle_entry_detail::Traced<DrvStmt>(hstmt, true, name, enter, work);
 }
 template <typename Enter, typename Work>
 SQLRETURN StatementEntry(SQLHSTMT hstmt, KeepDiagnostics, const char* name, Enter&& enter,
                          Work&& work) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  return TracedCall(StmtTrace(statement), name, enter, [&] { return work(statement); });
+  return handle_entry_detail::Traced<DrvStmt>(hstmt, false, name, enter, work);
 }
 template <typename Work>
 SQLRETURN StatementEntry(SQLHSTMT hstmt, NoTraceLines, Work&& work) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, nullptr, statement);
-  return work(statement);
+  return handle_entry_detail::Untraced<DrvStmt>(hstmt, work);
 }
