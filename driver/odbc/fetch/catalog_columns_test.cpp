@@ -107,14 +107,12 @@ TEST(CatalogColumnsTest, ColumnsAreDescribedAsApplicationsReadThem) {
 
 class TypeNameTest : public ::testing::Test, public StmtFixture {
  protected:
-  // Twelve types, three of them integers; no varchar, which the driver
-  // adds to its own table.
+  // Two integers, the first one's name wins; a binary type without a local
+  // name; no varchar, real or bit.
   void SetUp() override {
-    Login({ServerType("char", SQL_CHAR, "char"), ServerType("numeric", SQL_NUMERIC, "numeric"),
-           ServerType("int", SQL_INTEGER, "int"), ServerType("int4", SQL_INTEGER, "int4"),
-           ServerType("serial", SQL_INTEGER, "serial"), ServerType("int2", SQL_SMALLINT, "int2"),
-           ServerType("float8", SQL_DOUBLE, "float8"), ServerType("date", SQL_DATE, "date"),
-           ServerType("time", SQL_TIME, "time"), ServerType("timestamp", SQL_TIMESTAMP, "ts"),
+    Login({ServerType("char", SQL_CHAR, "char"), ServerType("int", SQL_INTEGER, "int"),
+           ServerType("int4", SQL_INTEGER, "int4"), ServerType("int2", SQL_SMALLINT, "int2"),
+           ServerType("timestamp", SQL_TIMESTAMP, "ts"),
            ServerType("text", SQL_LONGVARCHAR, "text"), ServerType("bytea", SQL_BINARY, "")},
           {});
   }
