@@ -1,6 +1,7 @@
 // What every exported function wraps its worker in: the refusal of a
 // library whose start failed, and the barrier that keeps C++ exceptions
-// from crossing into the driver manager.
+// from crossing into the driver manager. The worker inside runs in its
+// handle's shell (handle_entry.h).
 #pragma once
 
 #include <sql.h>
