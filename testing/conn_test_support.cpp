@@ -6,9 +6,11 @@
 
 #include "common/pool.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
+#include "driver/odbc/connect/conn_handle.h"
+#include "driver/odbc/connect/env_handle.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
 #include "driver/odbc/diag/drv_messages.h"
 #include "driver/odbc/diag/sql_error.h"
 

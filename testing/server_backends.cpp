@@ -5,9 +5,10 @@
 #include <cstdio>
 
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/diag/sql_error.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 ServerBackends::ServerBackends(const char* sqlite_dsn, const char* postgres_dsn)
     : sqlite_dsn_(sqlite_dsn), postgres_dsn_(postgres_dsn) {}

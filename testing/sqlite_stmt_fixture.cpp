@@ -5,7 +5,8 @@
 #include <memory>
 
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/odbc_harness.h"
 
 namespace {

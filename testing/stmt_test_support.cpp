@@ -6,7 +6,7 @@
 #include <cstring>
 
 #include "driver/odbc/connect/login_data.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/statement/exec_params.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "testing/conn_test_support.h"
 #include "wire/table_type.h"
 #include "wire/type_info.h"

@@ -11,6 +11,12 @@
 // -20, -19, -17 and 1 the driver reads the diagnostics with
 // LnaGetDiagnostics.
 //
+// The suffixes SP and MP come with the names of the remote procedures
+// (`_rpcLnaFreeStmtSP`, `_rpcLnaExecuteMP`) and are names only: they mark no
+// difference a caller must know (LnaFetchMP runs SP procedures), and every
+// operation is called alike. XP marks the administrative exports, which open
+// a connection of their own.
+//
 // Option values travel between the driver and this layer pointer-sized: a
 // number, or the address of a text. Arrays handed out (column and parameter
 // descriptions, data types, table types) are freed by the caller with

@@ -14,10 +14,11 @@
 
 #include "driver/lna/lna_records.h"
 #include "driver/lna/lna_stmt_call.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/options/stmt_options_api.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/scripted_peer.h"
 #include "testing/server_backends.h"
 

@@ -10,7 +10,7 @@
 
 #include "common/res_dll.h"
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/diag/drv_messages.h"
 #include "platform/dialog_scripted_host.h"
 #include "testing/conn_test_support.h"

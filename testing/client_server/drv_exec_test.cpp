@@ -9,13 +9,14 @@
 #include <vector>
 
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/statement/cursor_name.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/sqlite_stmt_fixture.h"
 

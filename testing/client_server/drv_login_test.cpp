@@ -12,11 +12,12 @@
 #include <vector>
 
 #include "common/rec_array.h"
-#include "driver/odbc/connect/conn_keyword.h"
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/odbc_harness.h"
 #include "testing/scripted_peer.h"

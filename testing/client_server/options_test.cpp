@@ -10,12 +10,13 @@
 #include <vector>
 
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/stmt_options_api.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/registry_sandbox.h"
 #include "testing/server_conn_support.h"

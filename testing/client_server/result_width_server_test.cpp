@@ -11,11 +11,12 @@
 #include <string>
 #include <vector>
 
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/stmt_fetch.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/counting_text.h"
 #include "testing/server_backends.h"
 

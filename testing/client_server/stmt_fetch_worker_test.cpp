@@ -10,14 +10,15 @@
 
 #include "common/rec_array.h"
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/local_rows.h"
 #include "driver/odbc/fetch/stmt_fetch.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/sqlite_stmt_fixture.h"
 

@@ -10,13 +10,14 @@
 #include <vector>
 
 #include "driver/odbc/connect/connect_api.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/fetch/stmt_fetch.h"
 #include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/options/transact.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 #include "testing/conn_test_support.h"
 #include "testing/server_backends.h"
 

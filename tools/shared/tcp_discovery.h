@@ -2,6 +2,10 @@
 // this user. Known servers are asked over TCP through the driver's
 // server-list exports; only when no server can be named at all does UDP
 // broadcast take over. Results are the kCsp... codes (tool_status.h).
+//
+// Csp, in the names of the discovery functions and their status codes, is
+// the name of discovery's trace (CSPTrace, its lines begin "CSP:"), the
+// tools' client-service side; the prefix says nothing more.
 #pragma once
 
 #include <cstdint>

@@ -5,7 +5,7 @@
 #include "common/syn_obj.h"
 #include "common/tls_slot.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/api/drv_module.h"
+#include "driver/odbc/core/drv_module.h"
 #include "driver/odbc/diag/drv_messages.h"
 
 namespace {

@@ -2,10 +2,11 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include "driver/odbc/api/export_guard.h"
+#include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/catalog/catalog_api.h"
 #include "driver/odbc/catalog/tables_api.h"
 #include "driver/odbc/catalog/type_info_api.h"
+#include "driver/odbc/core/export_guard.h"
 
 namespace {
 

@@ -2,11 +2,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include "driver/odbc/api/export_guard.h"
+#include "driver/odbc/api/drv_entry.h"
 #include "driver/odbc/connect/browse_connect.h"
 #include "driver/odbc/connect/connect_api.h"
 #include "driver/odbc/connect/connect_dialog.h"
-#include "driver/odbc/connect/get_info.h"
+#include "driver/odbc/connect/get_info_api.h"
+#include "driver/odbc/core/export_guard.h"
 #include "driver/odbc/options/conn_options_api.h"
 #include "driver/odbc/options/transact.h"
 

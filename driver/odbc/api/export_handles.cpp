@@ -2,9 +2,12 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include "driver/odbc/api/export_guard.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
+#include "driver/odbc/api/drv_entry.h"
+#include "driver/odbc/connect/conn_handle.h"
+#include "driver/odbc/connect/env_handle.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/export_guard.h"
 #include "driver/odbc/diag/sql_error.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocEnv(SQLHENV* phenv) {

@@ -3,17 +3,19 @@
 #include <sql.h>
 #include <sqlext.h>
 
-#include "driver/odbc/api/export_guard.h"
+#include "driver/odbc/api/drv_entry.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/export_guard.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/fetch/stmt_fetch.h"
 #include "driver/odbc/options/stmt_options_api.h"
 #include "driver/odbc/statement/cursor_name.h"
 #include "driver/odbc/statement/data_at_exec.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_api.h"
 #include "driver/odbc/statement/row_count.h"
 #include "driver/odbc/statement/stmt_exec.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 VEL_ODBC_EXPORT SQLRETURN SQL_API SQLAllocStmt(SQLHDBC hdbc, SQLHSTMT* phstmt) {
   if (!DrvAttached()) return RefuseNewHandle(phstmt);

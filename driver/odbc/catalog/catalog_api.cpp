@@ -5,11 +5,11 @@
 #include <cstdio>
 
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/catalog/catalog_columns.h"
 #include "driver/odbc/catalog/catalog_worker.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "wire/column_desc.h"
 
 namespace {

@@ -8,17 +8,18 @@
 
 #include "common/memory.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/get_info.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/get_info.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/stmt_state.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/diag/trace_arg.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/text_helpers.h"
 #include "wire/column_desc.h"
 
@@ -156,9 +157,8 @@ void FormatCatalogEntry(char* out, size_t size, const char* name, const void* hs
   Append(out, size, &used, "%s)", tail);
 }
 
-void TraceCatalogEntry(const DrvStmt* statement, const char* name, const void* hstmt,
+void TraceCatalogEntry(TraceHandle* trace, const char* name, const void* hstmt,
                        const CatalogString* strings, uint32_t count, const char* tail) {
-  TraceHandle* trace = StmtTrace(statement);
   if (trace == nullptr) return;
   char text[kTraceTextSize];
   FormatCatalogEntry(text, sizeof text, name, hstmt, strings, count, tail);
@@ -171,7 +171,7 @@ SQLRETURN CatalogFunction(SQLHSTMT hstmt, const char* name, uint16_t api, uint16
                           const std::function<SQLRETURN(DrvStmt*, const ArgCopy*)>& wrapper) {
   return StatementEntry(
       hstmt, name,
-      [&](DrvStmt* statement) { TraceCatalogEntry(statement, name, hstmt, strings, count, tail); },
+      [&](TraceHandle* trace) { TraceCatalogEntry(trace, name, hstmt, strings, count, tail); },
       [&](DrvStmt* statement) {
         return RunCatalog(statement, api, kind, strings, count, copy_order,
                           [&](const ArgCopy* copies) { return wrapper(statement, copies); });

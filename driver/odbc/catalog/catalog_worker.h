@@ -9,11 +9,12 @@
 #include <cstdint>
 #include <functional>
 
-#include "driver/odbc/statement/arg_copy.h"
+#include "driver/odbc/core/arg_copy.h"
 
 struct DrvStmt;
 struct LnaColumnDesc;
 struct StmtSnapshot;
+struct TraceHandle;
 
 // One string argument as the application passed it, with the SQLGetInfo
 // type of its maximum length (0: no maximum).
@@ -61,8 +62,8 @@ SQLRETURN RunCatalog(DrvStmt* statement, uint16_t api, uint16_t kind, const Cata
 // length, then `tail` (the function's other traced arguments, formatted).
 void FormatCatalogEntry(char* out, size_t size, const char* name, const void* hstmt,
                         const CatalogString* strings, uint32_t count, const char* tail);
-// Writes the entry trace line of FormatCatalogEntry on the statement's trace.
-void TraceCatalogEntry(const DrvStmt* statement, const char* name, const void* hstmt,
+// Writes the entry trace line of FormatCatalogEntry on `trace`.
+void TraceCatalogEntry(TraceHandle* trace, const char* name, const void* hstmt,
                        const CatalogString* strings, uint32_t count, const char* tail);
 // A catalog function whole: the statement shell with the entry trace line
 // of TraceCatalogEntry, and RunCatalog inside it.

@@ -11,10 +11,10 @@
 #include <vector>
 
 #include "driver/odbc/catalog/catalog_api.h"
-#include "driver/odbc/catalog/catalog_columns.h"
 #include "driver/odbc/catalog/tables_api.h"
+#include "driver/odbc/core/stmt_state.h"
 #include "driver/odbc/diag/trace_arg.h"
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "testing/stmt_test_support.h"
 
 namespace {

@@ -5,13 +5,15 @@
 #include <cstring>
 
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/catalog/catalog_columns.h"
 #include "driver/odbc/catalog/catalog_worker.h"
 #include "driver/odbc/catalog/table_types.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/fetch/catalog_columns.h"
+#include "driver/odbc/fetch/table_type_rows.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "wire/column_desc.h"
 
 namespace {
@@ -143,6 +145,6 @@ SQLRETURN SQLTablesImpl(SQLHSTMT hstmt, SQLCHAR* szTableQualifier, SQLSMALLINT c
   };
   return StatementEntry(
       hstmt, "SQLTables",
-      [&](DrvStmt* statement) { TraceCatalogEntry(statement, "SQLTables", hstmt, strings, 4, ""); },
+      [&](TraceHandle* trace) { TraceCatalogEntry(trace, "SQLTables", hstmt, strings, 4, ""); },
       [&](DrvStmt* statement) { return ListTables(statement, strings); });
 }

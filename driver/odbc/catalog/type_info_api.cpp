@@ -2,22 +2,18 @@
 
 #include <sqlext.h>
 
-#include <climits>
-#include <initializer_list>
-
 #include "common/trace.h"
-#include "driver/odbc/catalog/catalog_columns.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/diag/trace_addr.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/local_column.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/text_helpers.h"
 
 namespace {
@@ -25,14 +21,6 @@ namespace {
 constexpr int16_t kAllTypesNoSkip = -99;
 constexpr int16_t kAllTypes = -1;
 constexpr uint16_t kNoMoreRows = 2;
-
-int32_t Bounded(size_t size) {
-  return size > INT32_MAX ? INT32_MAX : static_cast<int32_t>(size);
-}
-
-void CopyName(char* buffer, size_t size, const char* name) {
-  CopyOutString(buffer, name, Bounded(size), static_cast<int32_t*>(nullptr));
-}
 
 // The driver manager hands an ODBC 3 application's date, time and
 // timestamp codes on as they are; the server's table holds the ODBC 2
@@ -105,51 +93,8 @@ SQLRETURN OpenTypeList(DrvStmt* statement, SQLSMALLINT fSqlType) {
 SQLRETURN SQLGetTypeInfoImpl(SQLHSTMT hstmt, SQLSMALLINT fSqlType) {
   return StatementEntry(
       hstmt, "SQLGetTypeInfo",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetTypeInfo(0x%08lx, %d)", TraceAddr(hstmt), fSqlType);
       },
       [&](DrvStmt* statement) { return OpenTypeList(statement, fSqlType); });
-}
-
-int LookupServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
-  int32_t index = 0;
-  if (FindServerTypeIndex(connection, kColumnSide, sql_type, -1, 0, &index) != 0) return 0;
-  CopyName(buffer, size, ServerTypeDesc(connection, index)->local_type_name);
-  return 1;
-}
-
-void SubstituteTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
-  static constexpr std::initializer_list<int16_t> kForInteger = {
-      SQL_SMALLINT, SQL_TINYINT, SQL_NUMERIC, SQL_FLOAT,
-      SQL_REAL,     SQL_DOUBLE,  SQL_BINARY,  SQL_LONGVARBINARY};
-  static constexpr std::initializer_list<int16_t> kForSmallint = {
-      SQL_INTEGER, SQL_TINYINT, SQL_NUMERIC, SQL_FLOAT,
-      SQL_REAL,    SQL_DOUBLE,  SQL_BINARY,  SQL_LONGVARBINARY};
-  static constexpr std::initializer_list<int16_t> kForVarchar = {SQL_CHAR, SQL_LONGVARCHAR,
-                                                                 SQL_BINARY, SQL_LONGVARBINARY};
-  std::initializer_list<int16_t> substitutes = {};
-  if (sql_type == SQL_INTEGER) substitutes = kForInteger;
-  if (sql_type == SQL_SMALLINT) substitutes = kForSmallint;
-  if (sql_type == SQL_VARCHAR) substitutes = kForVarchar;
-  for (int16_t substitute : substitutes) {
-    if (LookupServerTypeName(connection, buffer, size, substitute) != 0) return;
-  }
-  char* null_text = DrvGetMessage(kMsgDrsNull);
-  if (null_text == nullptr) return;
-  CopyName(buffer, size, null_text);
-  DrvFreeMessage(null_text);
-}
-
-void ServerTypeName(const DrvConn* connection, char* buffer, size_t size, int16_t sql_type) {
-  if (LookupServerTypeName(connection, buffer, size, sql_type) == 0)
-    SubstituteTypeName(connection, buffer, size, sql_type);
-}
-
-SQLRETURN CopyOutAttrString(DrvStmt* statement, const char* text, void* buffer,
-                            SQLSMALLINT buffer_length, SQLSMALLINT* length) {
-  int cut = CopyOutString(static_cast<char*>(buffer), text, buffer_length, length);
-  if (cut == 0) return SQL_SUCCESS;
-  if (buffer == nullptr) return SQL_SUCCESS;
-  PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
-  return SQL_SUCCESS_WITH_INFO;
 }

@@ -1,14 +1,11 @@
-// SQLGetTypeInfo from the login's data types, and the server type names of
-// catalog result columns.
+// SQLGetTypeInfo from the login's data types.
 #include "driver/odbc/catalog/type_info_api.h"
 
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
-#include <cstring>
-
 #include "common/rec_array.h"
-#include "driver/odbc/catalog/catalog_columns.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/local_column.h"
 #include "testing/stmt_test_support.h"
@@ -119,89 +116,6 @@ TEST_F(TypeInfoTest, AsynchronousStatementsGetTheAnswerAtOnce) {
   EXPECT_EQ(SQLGetTypeInfoImpl(stmt(), SQL_INTEGER), SQL_SUCCESS);
   EXPECT_EQ(stmt()->pending, 0u);
   EXPECT_EQ(stmt()->state, kStmtResultOpen);
-}
-
-TEST_F(TypeInfoTest, ServerTypeNamesWithTheirStandIns) {
-  struct Case {
-    int16_t type;
-    size_t size;
-    std::string name;
-  };
-  const Case cases[] = {
-      {SQL_INTEGER, 64, "int"},   {SQL_SMALLINT, 64, "int2"},
-      {SQL_BINARY, 64, ""},  // a type without a local name
-      {SQL_VARCHAR, 64, "char"},  {SQL_TIMESTAMP, 3, "ts"},
-      {SQL_LONGVARCHAR, 3, "te"},  // cut to the buffer
-      {SQL_REAL, 64, "NULL"},      // no stand-ins for other types
-      {SQL_BIT, 2, "N"},
-  };
-  for (const Case& c : cases) {
-    char buffer[64];
-    std::memset(buffer, 'x', sizeof buffer);
-    buffer[63] = '\0';
-    ServerTypeName(conn(), buffer, c.size, c.type);
-    EXPECT_EQ(buffer, c.name) << c.type;
-  }
-}
-
-TEST(ServerTypeNameTest, StandInsFollowTheirOrder) {
-  struct Case {
-    std::vector<int16_t> announced;
-    int16_t asked;
-    std::string name;
-  };
-  const Case cases[] = {
-      {{SQL_SMALLINT, SQL_TINYINT}, SQL_INTEGER, "t5"},
-      {{SQL_DOUBLE, SQL_NUMERIC}, SQL_INTEGER, "t2"},
-      {{SQL_LONGVARBINARY}, SQL_INTEGER, "t-4"},
-      {{SQL_TINYINT, SQL_INTEGER}, SQL_SMALLINT, "t4"},
-      {{SQL_REAL, SQL_FLOAT}, SQL_SMALLINT, "t6"},
-      {{SQL_LONGVARCHAR, SQL_BINARY}, SQL_VARCHAR, "t-1"},
-      {{SQL_LONGVARBINARY}, SQL_VARCHAR, "t-4"},
-      {{SQL_DOUBLE}, SQL_VARCHAR, "NULL"},
-      {{}, SQL_INTEGER, "NULL"},
-  };
-  for (const Case& c : cases) {
-    StmtFixture f;
-    std::vector<LnaTypeInfo> types;
-    std::vector<std::string> names;
-    for (int16_t t : c.announced) {
-      std::string name = "t" + std::to_string(t);
-      types.push_back(ServerType(name.c_str(), t, name.c_str()));
-    }
-    f.Login(types, {});
-    char buffer[32] = {};
-    ServerTypeName(f.conn(), buffer, sizeof buffer, c.asked);
-    EXPECT_EQ(buffer, c.name) << c.asked;
-    EXPECT_EQ(LookupServerTypeName(f.conn(), buffer, sizeof buffer, c.asked), 0) << c.asked;
-  }
-}
-
-TEST_F(TypeInfoTest, AttributeTextsAreCutWithAWarning) {
-  struct Case {
-    bool buffer;
-    const char* text;
-    SQLSMALLINT size;
-    SQLRETURN result;
-    std::string value;
-    SQLSMALLINT length;
-    std::vector<std::string> states;
-  };
-  const Case cases[] = {
-      {true, "TABLE_NAME", 4, SQL_SUCCESS_WITH_INFO, "TAB", 10, {"01004"}},
-      {false, "TABLE_NAME", 4, SQL_SUCCESS, "", 10, {}},
-      {true, "TABLE_NAME", 11, SQL_SUCCESS, "TABLE_NAME", 10, {}},
-      {true, nullptr, 4, SQL_SUCCESS, "", 0, {}},
-  };
-  for (const Case& c : cases) {
-    char buffer[32] = {};
-    SQLSMALLINT length = -1;
-    EXPECT_EQ(CopyOutAttrString(stmt(), c.text, c.buffer ? buffer : nullptr, c.size, &length),
-              c.result);
-    EXPECT_EQ(buffer, c.value);
-    EXPECT_EQ(length, c.length);
-    EXPECT_EQ(States(), c.states);
-  }
 }
 
 }  // namespace

@@ -8,14 +8,15 @@
 #include "driver/odbc/connect/conn_string.h"
 #include "driver/odbc/connect/connect_steps.h"
 #include "driver/odbc/connect/connect_trace.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
 #include "driver/odbc/connect/dsn_keywords.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/diag/trace_mask.h"
-#include "driver/odbc/statement/arg_copy.h"
 
 namespace {
 
@@ -43,36 +44,10 @@ SQLRETURN Connect(DrvConn* connection, char* out, SQLSMALLINT size, SQLSMALLINT*
   return SQL_SUCCESS;
 }
 
-}  // namespace
-
-SQLRETURN SQLBrowseConnectImpl(SQLHDBC hdbc, SQLCHAR* szConnStrIn, SQLSMALLINT cbConnStrIn,
-                               SQLCHAR* szConnStrOut, SQLSMALLINT cbConnStrOutMax,
-                               SQLSMALLINT* pcbConnStrOut) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, connection, nullptr);
-  if (RefuseWhileConnected(connection)) return SQL_ERROR;
-  ArgCopy in = {};
-  uint32_t copied = CopyInString(&in, reinterpret_cast<const char*>(szConnStrIn), cbConnStrIn,
-                                 kNoLengthLimit, '\0');
-  if (copied != kMsgErrSuccess) {
-    PostDbcError(connection, copied, 0, nullptr);
-    return SQL_ERROR;
-  }
-  bool warning = false;
-  int32_t parsed = BrowseParseAttributes(connection, in.text);
-  if (parsed < 0) {
-    FreeArgCopy(&in, 1);
-    return SQL_ERROR;
-  }
-  if (parsed == 1) warning = true;
-  OpenConnectTrace(connection);
-  TraceHandle* trace = connection->trace;
-  std::string shown = MaskPasswordValue(in.text);
-  TraceEnter(trace, "SQLBrowseConnect(0x%08lx, \"%-.600s\", %d, 0x%08lx, %d, 0x%08lx)",
-             TraceAddr(hdbc), shown.c_str(), cbConnStrIn, TraceAddr(szConnStrOut), cbConnStrOutMax,
-             TraceAddr(pcbConnStrOut));
-
+// After the entry line: the attributes still missing go out, or the login
+// is made once none is.
+SQLRETURN Browse(DrvConn* connection, SQLCHAR* szConnStrOut, SQLSMALLINT cbConnStrOutMax,
+                 SQLSMALLINT* pcbConnStrOut, bool* warning) {
   // What the data source's section gives is not asked for.
   ReadDsnKeywords(connection->keywords, connection->keyword_count, connection->keyword_dsn,
                   connection->keyword_driver);
@@ -89,13 +64,47 @@ SQLRETURN SQLBrowseConnectImpl(SQLHDBC hdbc, SQLCHAR* szConnStrIn, SQLSMALLINT c
       result = SQL_ERROR;
       break;
     default:
-      result = Connect(connection, out, cbConnStrOutMax, pcbConnStrOut, &warning);
+      result = Connect(connection, out, cbConnStrOutMax, pcbConnStrOut, warning);
       break;
   }
   if (result == SQL_ERROR && connection->state == kConnConnected) AbortConnectAttempt(connection);
-  FreeArgCopy(&in, 1);
-  if (result == SQL_SUCCESS && warning) result = SQL_SUCCESS_WITH_INFO;
-  TraceReturn(trace, "SQLBrowseConnect", result);
-  if (result == SQL_ERROR) CloseConnectTrace(connection);
+  if (result == SQL_SUCCESS && *warning) result = SQL_SUCCESS_WITH_INFO;
   return result;
+}
+
+}  // namespace
+
+SQLRETURN SQLBrowseConnectImpl(SQLHDBC hdbc, SQLCHAR* szConnStrIn, SQLSMALLINT cbConnStrIn,
+                               SQLCHAR* szConnStrOut, SQLSMALLINT cbConnStrOutMax,
+                               SQLSMALLINT* pcbConnStrOut) {
+  return ConnectionEntry(hdbc, kTraceOpensInWork, [&](DrvConn* connection) -> SQLRETURN {
+    if (RefuseWhileConnected(connection)) return SQL_ERROR;
+    ArgCopy in = {};
+    uint32_t copied = CopyInString(&in, reinterpret_cast<const char*>(szConnStrIn), cbConnStrIn,
+                                   kNoLengthLimit, '\0');
+    if (copied != kMsgErrSuccess) {
+      PostDbcError(connection, copied, 0, nullptr);
+      return SQL_ERROR;
+    }
+    bool warning = false;
+    int32_t parsed = BrowseParseAttributes(connection, in.text);
+    if (parsed < 0) {
+      FreeArgCopy(&in, 1);
+      return SQL_ERROR;
+    }
+    if (parsed == 1) warning = true;
+    OpenConnectTrace(connection);
+    std::string shown = MaskPasswordValue(in.text);
+    SQLRETURN result = TracedCall(
+        connection->trace, "SQLBrowseConnect",
+        [&](TraceHandle* trace) {
+          TraceEnter(trace, "SQLBrowseConnect(0x%08lx, \"%-.600s\", %d, 0x%08lx, %d, 0x%08lx)",
+                     TraceAddr(hdbc), shown.c_str(), cbConnStrIn, TraceAddr(szConnStrOut),
+                     cbConnStrOutMax, TraceAddr(pcbConnStrOut));
+        },
+        [&] { return Browse(connection, szConnStrOut, cbConnStrOutMax, pcbConnStrOut, &warning); });
+    FreeArgCopy(&in, 1);
+    if (result == SQL_ERROR) CloseConnectTrace(connection);
+    return result;
+  });
 }

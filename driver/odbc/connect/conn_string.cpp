@@ -8,12 +8,12 @@
 #include "common/memory.h"
 #include "common/rec_array.h"
 #include "common/str_util.h"
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/arg_copy.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/drv_conn.h"
 #include "testing/conn_test_support.h"
 
 namespace {

@@ -6,22 +6,23 @@
 
 #include "common/rec_array.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/conn_keyword.h"
 #include "driver/odbc/connect/conn_string.h"
 #include "driver/odbc/connect/connect_steps.h"
 #include "driver/odbc/connect/connect_trace.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
 #include "driver/odbc/connect/prompt_connect.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/diag/trace_mask.h"
 #include "driver/odbc/options/conn_options_api.h"
-#include "driver/odbc/options/translation.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 namespace {
 
@@ -45,33 +46,8 @@ bool FreeAllStatements(DrvConn* connection) {
   return true;
 }
 
-}  // namespace
-
-SQLRETURN SQLConnectImpl(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN, SQLCHAR* szUID,
-                         SQLSMALLINT cbUID, SQLCHAR* szAuthStr, SQLSMALLINT cbAuthStr) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, connection, nullptr);
-  if (RefuseWhileConnected(connection)) return SQL_ERROR;
-  ArgCopy copies[3] = {};
-  const SQLCHAR* texts[3] = {szDSN, szUID, szAuthStr};
-  const SQLSMALLINT lengths[3] = {cbDSN, cbUID, cbAuthStr};
-  for (int i = 0; i < 3; ++i) {
-    uint32_t copied = CopyInString(&copies[i], reinterpret_cast<const char*>(texts[i]), lengths[i],
-                                   kMaxKeywordValue, '\0');
-    if (copied != kMsgErrSuccess) {
-      PostDbcError(connection, copied, 0, nullptr);
-      AbortConnectAttempt(connection);
-      FreeArgCopy(copies, 3);
-      return SQL_ERROR;
-    }
-  }
-  if (copies[0].text != nullptr) StoreKeyword(connection, connection->keyword_dsn, copies[0].text);
-  OpenConnectTrace(connection);
-  TraceHandle* trace = connection->trace;
-  std::string password = MaskedPassword(copies[2].text);
-  TraceEnter(trace, "SQLConnect(0x%08lx, \"%s\", %d, \"%s\", %d, \"%s\", %d)", TraceAddr(hdbc),
-             Arg(copies[0]), cbDSN, Arg(copies[1]), cbUID, password.c_str(), cbAuthStr);
+// SQLConnect after its entry line: the login with the keywords given.
+SQLRETURN LogIn(DrvConn* connection, const ArgCopy* copies) {
   if (copies[1].text != nullptr) StoreKeyword(connection, connection->keyword_uid, copies[1].text);
   if (copies[2].text != nullptr) StoreKeyword(connection, connection->keyword_pwd, copies[2].text);
 
@@ -90,47 +66,14 @@ SQLRETURN SQLConnectImpl(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN, SQLCHA
       break;
   }
   if (result != SQL_ERROR) result = LoadDataSourceTranslation(connection, result);
-  FreeArgCopy(copies, 3);
-  TraceReturn(trace, "SQLConnect", result);
   return result;
 }
 
-SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
-                               SQLSMALLINT cbConnStrIn, SQLCHAR* szConnStrOut,
-                               SQLSMALLINT cbConnStrOutMax, SQLSMALLINT* pcbConnStrOut,
-                               SQLUSMALLINT fDriverCompletion) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, connection, nullptr);
-  if (RefuseWhileConnected(connection)) return SQL_ERROR;
-  if (fDriverCompletion > SQL_DRIVER_COMPLETE_REQUIRED) {
-    PostDbcError(connection, kMsgErrInvalCompletion, 0, nullptr);
-    return SQL_ERROR;
-  }
-  ArgCopy in = {};
-  uint32_t copied = CopyInString(&in, reinterpret_cast<const char*>(szConnStrIn), cbConnStrIn,
-                                 kNoLengthLimit, '\0');
-  if (copied != kMsgErrSuccess) {
-    PostDbcError(connection, copied, 0, nullptr);
-    AbortConnectAttempt(connection);
-    return SQL_ERROR;
-  }
-  bool warning = false;
-  int32_t parsed = ParseConnectAttributes(connection, in.text);
-  if (parsed < 0) {
-    AbortConnectAttempt(connection);
-    FreeArgCopy(&in, 1);
-    return SQL_ERROR;
-  }
-  if (parsed == 1) warning = true;
-  OpenConnectTrace(connection);
-  TraceHandle* trace = connection->trace;
-  std::string shown = MaskPasswordValue(in.text);
-  TraceEnter(trace, "SQLDriverConnect(0x%08lx, 0x%04x, \"%-.600s\", %d, 0x%08lx, %d, 0x%08lx, %d)",
-             TraceAddr(hdbc), static_cast<unsigned>(reinterpret_cast<uintptr_t>(hwnd)),
-             shown.c_str(), cbConnStrIn, TraceAddr(szConnStrOut), cbConnStrOutMax,
-             TraceAddr(pcbConnStrOut), fDriverCompletion);
-
+// SQLDriverConnect after its entry line: the login, with the dialog when the
+// completion asks for one, and the completed string.
+SQLRETURN DriverConnect(DrvConn* connection, SQLHWND hwnd, SQLCHAR* szConnStrOut,
+                        SQLSMALLINT cbConnStrOutMax, SQLSMALLINT* pcbConnStrOut,
+                        SQLUSMALLINT fDriverCompletion, bool warning) {
   SQLRETURN result = SQL_SUCCESS;
   int32_t connected = fDriverCompletion == SQL_DRIVER_NOPROMPT
                           ? DrvConnect(connection)
@@ -163,19 +106,12 @@ SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
       }
     }
   }
-  FreeArgCopy(&in, 1);
   if (result == SQL_SUCCESS && warning) result = SQL_SUCCESS_WITH_INFO;
-  TraceReturn(trace, "SQLDriverConnect", result);
-  // Only a connection keeps its trace open.
-  if (result == SQL_ERROR || result == SQL_NO_DATA_FOUND) CloseConnectTrace(connection);
   return result;
 }
 
-SQLRETURN SQLDisconnectImpl(SQLHDBC hdbc) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(connection->trace, "SQLDisconnect(0x%08lx)", TraceAddr(hdbc));
-  ClearHandleErrors(nullptr, connection, nullptr);
+// SQLDisconnect after its entry line.
+SQLRETURN Disconnect(DrvConn* connection) {
   SQLRETURN result = SQL_SUCCESS;
   switch (connection->state) {
     case kConnConnected:
@@ -210,10 +146,97 @@ SQLRETURN SQLDisconnectImpl(SQLHDBC hdbc) {
       DropAddedKeywords(connection);
       break;
   }
-  if (connection->trace != nullptr) {
-    TraceReturn(connection->trace, "SQLDisconnect", result);
-    TraceClose(connection->trace);
-    connection->trace = nullptr;
-  }
+  return result;
+}
+
+}  // namespace
+
+SQLRETURN SQLConnectImpl(SQLHDBC hdbc, SQLCHAR* szDSN, SQLSMALLINT cbDSN, SQLCHAR* szUID,
+                         SQLSMALLINT cbUID, SQLCHAR* szAuthStr, SQLSMALLINT cbAuthStr) {
+  return ConnectionEntry(hdbc, kTraceOpensInWork, [&](DrvConn* connection) -> SQLRETURN {
+    if (RefuseWhileConnected(connection)) return SQL_ERROR;
+    ArgCopy copies[3] = {};
+    const SQLCHAR* texts[3] = {szDSN, szUID, szAuthStr};
+    const SQLSMALLINT lengths[3] = {cbDSN, cbUID, cbAuthStr};
+    for (int i = 0; i < 3; ++i) {
+      uint32_t copied = CopyInString(&copies[i], reinterpret_cast<const char*>(texts[i]),
+                                     lengths[i], kMaxKeywordValue, '\0');
+      if (copied != kMsgErrSuccess) {
+        PostDbcError(connection, copied, 0, nullptr);
+        AbortConnectAttempt(connection);
+        FreeArgCopy(copies, 3);
+        return SQL_ERROR;
+      }
+    }
+    if (copies[0].text != nullptr)
+      StoreKeyword(connection, connection->keyword_dsn, copies[0].text);
+    OpenConnectTrace(connection);
+    std::string password = MaskedPassword(copies[2].text);
+    SQLRETURN result = TracedCall(
+        connection->trace, "SQLConnect",
+        [&](TraceHandle* trace) {
+          TraceEnter(trace, "SQLConnect(0x%08lx, \"%s\", %d, \"%s\", %d, \"%s\", %d)",
+                     TraceAddr(hdbc), Arg(copies[0]), cbDSN, Arg(copies[1]), cbUID,
+                     password.c_str(), cbAuthStr);
+        },
+        [&] { return LogIn(connection, copies); });
+    FreeArgCopy(copies, 3);
+    return result;
+  });
+}
+
+SQLRETURN SQLDriverConnectImpl(SQLHDBC hdbc, SQLHWND hwnd, SQLCHAR* szConnStrIn,
+                               SQLSMALLINT cbConnStrIn, SQLCHAR* szConnStrOut,
+                               SQLSMALLINT cbConnStrOutMax, SQLSMALLINT* pcbConnStrOut,
+                               SQLUSMALLINT fDriverCompletion) {
+  return ConnectionEntry(hdbc, kTraceOpensInWork, [&](DrvConn* connection) -> SQLRETURN {
+    if (RefuseWhileConnected(connection)) return SQL_ERROR;
+    if (fDriverCompletion > SQL_DRIVER_COMPLETE_REQUIRED) {
+      PostDbcError(connection, kMsgErrInvalCompletion, 0, nullptr);
+      return SQL_ERROR;
+    }
+    ArgCopy in = {};
+    uint32_t copied = CopyInString(&in, reinterpret_cast<const char*>(szConnStrIn), cbConnStrIn,
+                                   kNoLengthLimit, '\0');
+    if (copied != kMsgErrSuccess) {
+      PostDbcError(connection, copied, 0, nullptr);
+      AbortConnectAttempt(connection);
+      return SQL_ERROR;
+    }
+    int32_t parsed = ParseConnectAttributes(connection, in.text);
+    if (parsed < 0) {
+      AbortConnectAttempt(connection);
+      FreeArgCopy(&in, 1);
+      return SQL_ERROR;
+    }
+    OpenConnectTrace(connection);
+    std::string shown = MaskPasswordValue(in.text);
+    SQLRETURN result = TracedCall(
+        connection->trace, "SQLDriverConnect",
+        [&](TraceHandle* trace) {
+          TraceEnter(trace,
+                     "SQLDriverConnect(0x%08lx, 0x%04x, \"%-.600s\", %d, 0x%08lx, %d, 0x%08lx, %d)",
+                     TraceAddr(hdbc), static_cast<unsigned>(reinterpret_cast<uintptr_t>(hwnd)),
+                     shown.c_str(), cbConnStrIn, TraceAddr(szConnStrOut), cbConnStrOutMax,
+                     TraceAddr(pcbConnStrOut), fDriverCompletion);
+        },
+        [&] {
+          return DriverConnect(connection, hwnd, szConnStrOut, cbConnStrOutMax, pcbConnStrOut,
+                               fDriverCompletion, parsed == 1);
+        });
+    FreeArgCopy(&in, 1);
+    // Only a connection keeps its trace open.
+    if (result == SQL_ERROR || result == SQL_NO_DATA_FOUND) CloseConnectTrace(connection);
+    return result;
+  });
+}
+
+SQLRETURN SQLDisconnectImpl(SQLHDBC hdbc) {
+  SQLRETURN result = ConnectionEntry(
+      hdbc, "SQLDisconnect",
+      [&](TraceHandle* trace) { TraceEnter(trace, "SQLDisconnect(0x%08lx)", TraceAddr(hdbc)); },
+      Disconnect);
+  // The trace belongs to the login: it closes after the call's last line.
+  if (hdbc != SQL_NULL_HDBC) CloseConnectTrace(static_cast<DrvConn*>(hdbc));
   return result;
 }

@@ -6,13 +6,13 @@
 #include <string>
 
 #include "common/msg_format.h"
-#include "driver/odbc/connect/conn_keyword.h"
 #include "driver/odbc/connect/conn_string.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
 #include "driver/odbc/connect/dsn_keywords.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
 #include "platform/dialog_host.h"
 
 namespace {

@@ -1,11 +1,10 @@
 #include "driver/odbc/connect/connect_steps.h"
 
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/options/conn_options_api.h"
-#include "driver/odbc/options/translation.h"
 
 bool RefuseWhileConnected(DrvConn* connection) {
   if (connection->state < kConnConnected) return false;

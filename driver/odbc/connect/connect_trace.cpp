@@ -2,8 +2,8 @@
 
 #include "common/profile_path.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/drv_conn.h"
 
 void OpenConnectTrace(DrvConn* connection) {
   const char* dsn = connection->keywords[connection->keyword_dsn].value;

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/str_util.h"
-#include "driver/odbc/connect/conn_keyword.h"
+#include "driver/odbc/core/conn_keyword.h"
 #include "platform/registry.h"
 
 namespace {

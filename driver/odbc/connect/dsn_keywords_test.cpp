@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "driver/odbc/connect/conn_keyword.h"
+#include "driver/odbc/core/conn_keyword.h"
 #include "testing/registry_sandbox.h"
 
 namespace {

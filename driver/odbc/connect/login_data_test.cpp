@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "driver/odbc/connect/conn_keyword.h"
 #include "driver/odbc/connect/conn_string.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/server_types.h"
 #include "testing/conn_test_support.h"
 
 namespace {

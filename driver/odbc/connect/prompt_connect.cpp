@@ -6,11 +6,11 @@
 #include "common/rec_array.h"
 #include "common/res_dll.h"
 #include "driver/odbc/connect/connect_dialog.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/connect/drv_connect.h"
 #include "driver/odbc/connect/dsn_keywords.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/message_ids.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "driver/odbc/convert/conv_compact.h"
 #include "driver/odbc/convert/conv_tables.h"
 #include "driver/odbc/convert/type_predicates.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/message_ids.h"
 
 namespace {
 

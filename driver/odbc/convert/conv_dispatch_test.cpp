@@ -8,7 +8,7 @@
 
 #include "common/memory.h"
 #include "driver/odbc/convert/conv_tables.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/message_ids.h"
 #include "testing/test_env.h"
 
 namespace {

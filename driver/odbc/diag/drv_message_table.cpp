@@ -1,6 +1,6 @@
 #include "driver/odbc/diag/drv_message_table.h"
 
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/message_ids.h"
 
 const MsgDefault kDrvMessages[] = {
     {kMsgClientIniFile, "VEL_STR_CLIENT_INI_FILE", "HKEY_CURRENT_USER\\Software\\odbc\\odbc.ini"},

@@ -5,7 +5,7 @@
 #include "common/memory.h"
 #include "common/messages.h"
 #include "driver/lna/lna_messages.h"
-#include "driver/odbc/api/drv_module.h"
+#include "driver/odbc/core/drv_module.h"
 #include "driver/odbc/diag/drv_message_table.h"
 
 namespace {

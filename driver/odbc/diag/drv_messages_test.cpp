@@ -7,7 +7,7 @@
 
 #include "common/memory.h"
 #include "driver/lna/lna_messages.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/message_ids.h"
 #include "testing/test_env.h"
 
 namespace {

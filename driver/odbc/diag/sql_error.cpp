@@ -7,13 +7,14 @@
 #include "common/memory.h"
 #include "common/rec_array.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/drv_env.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_env.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
 
@@ -145,25 +146,34 @@ SQLRETURN ReturnDiagRecord(const DiagRecord* record, SQLCHAR* szSqlState, SQLINT
 SQLRETURN SQLErrorImpl(SQLHENV henv, SQLHDBC hdbc, SQLHSTMT hstmt, SQLCHAR* szSqlState,
                        SQLINTEGER* pfNativeError, SQLCHAR* szErrorMsg, SQLSMALLINT cbErrorMsgMax,
                        SQLSMALLINT* pcbErrorMsg) {
+  // Whichever handle it is given, SQLError reads its diagnostics and clears
+  // none: no handle's shell, only the lines of the call.
   PickedHandle picked = Pick(henv, hdbc, hstmt);
-  TraceEnter(
-      picked.trace, "SQLError(0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, %d, 0x%08lx)",
-      reinterpret_cast<unsigned long>(henv), reinterpret_cast<unsigned long>(hdbc),
-      reinterpret_cast<unsigned long>(hstmt), reinterpret_cast<unsigned long>(szSqlState),
-      reinterpret_cast<unsigned long>(pfNativeError), reinterpret_cast<unsigned long>(szErrorMsg),
-      cbErrorMsgMax, reinterpret_cast<unsigned long>(pcbErrorMsg));
-  SQLRETURN result =
-      Pass(picked, szSqlState, pfNativeError, szErrorMsg, cbErrorMsgMax, pcbErrorMsg);
-  if (picked.trace != nullptr && picked.trace_level > 1 &&
-      (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO)) {
-    if (szSqlState != nullptr) TracePrintf(picked.trace, " SqlState: \"%-.5s\"\n", szSqlState);
-    if (pfNativeError != nullptr) {
-      TracePrintf(picked.trace, " NativeError: %ld\n", static_cast<long>(*pfNativeError));
-    }
-    if (szErrorMsg != nullptr && cbErrorMsgMax > 0) {
-      TracePrintf(picked.trace, " ErrorMsg: %-.256s\n", szErrorMsg);
-    }
-  }
-  TraceReturn(picked.trace, "SQLError", result);
-  return result;
+  return TracedCall(
+      picked.trace, "SQLError",
+      [&](TraceHandle* trace) {
+        TraceEnter(
+            trace, "SQLError(0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, %d, 0x%08lx)",
+            reinterpret_cast<unsigned long>(henv), reinterpret_cast<unsigned long>(hdbc),
+            reinterpret_cast<unsigned long>(hstmt), reinterpret_cast<unsigned long>(szSqlState),
+            reinterpret_cast<unsigned long>(pfNativeError),
+            reinterpret_cast<unsigned long>(szErrorMsg), cbErrorMsgMax,
+            reinterpret_cast<unsigned long>(pcbErrorMsg));
+      },
+      [&] {
+        SQLRETURN result =
+            Pass(picked, szSqlState, pfNativeError, szErrorMsg, cbErrorMsgMax, pcbErrorMsg);
+        if (picked.trace != nullptr && picked.trace_level > 1 &&
+            (result == SQL_SUCCESS || result == SQL_SUCCESS_WITH_INFO)) {
+          if (szSqlState != nullptr)
+            TracePrintf(picked.trace, " SqlState: \"%-.5s\"\n", szSqlState);
+          if (pfNativeError != nullptr) {
+            TracePrintf(picked.trace, " NativeError: %ld\n", static_cast<long>(*pfNativeError));
+          }
+          if (szErrorMsg != nullptr && cbErrorMsgMax > 0) {
+            TracePrintf(picked.trace, " ErrorMsg: %-.256s\n", szErrorMsg);
+          }
+        }
+        return result;
+      });
 }

@@ -4,16 +4,16 @@
 
 #include "common/rec_array.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/get_info.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/get_info.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
 
@@ -88,10 +88,10 @@ SQLRETURN SQLBindColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, 
                          SQLLEN cbValueMax, SQLLEN* pcbValue) {
   return StatementEntry(
       hstmt, "SQLBindCol",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
-                   TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
-                   TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLBindCol(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)", TraceAddr(hstmt),
+                   static_cast<unsigned>(icol), static_cast<int>(fCType), TraceAddr(rgbValue),
+                   static_cast<long>(cbValueMax), TraceAddr(pcbValue));
       },
       [&](DrvStmt* statement) {
         return BindColumn(statement, icol, fCType, rgbValue, cbValueMax, pcbValue);

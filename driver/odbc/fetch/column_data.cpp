@@ -9,21 +9,20 @@
 #include <limits>
 
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/convert/conv_dispatch.h"
 #include "driver/odbc/convert/type_predicates.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/core/stmt_state.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/fetch_buffers.h"
 #include "driver/odbc/fetch/local_rows.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_exec.h"
-#include "driver/odbc/statement/stmt_state.h"
 
 namespace {
 
@@ -204,6 +203,8 @@ SQLRETURN ServerValue(DrvStmt* statement, uint16_t icol, int16_t c_type, void* b
   SQLRETURN code = SQL_SUCCESS;
   bool first = true;
   while (left > 0) {
+    // The truncation a pass posts is the pass's, not the buffer's: only the
+    // last pass's diagnostics stay.
     if (!first) ClearHandleErrors(nullptr, nullptr, statement);
     int32_t pass_total = 0;
     int32_t pass_returned = 0;

@@ -7,15 +7,15 @@
 #include <limits>
 
 #include "common/memory.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/stmt_state.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_state.h"
 
 namespace {
 

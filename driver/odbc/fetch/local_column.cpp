@@ -3,10 +3,10 @@
 #include <sqlext.h>
 
 #include "common/rec_array.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/fetch/column_desc.h"
-#include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
 

@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <cstring>
 
-#include "driver/odbc/catalog/table_types.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/convert/conv_dispatch.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/fetch/table_type_rows.h"
 
 namespace {
 

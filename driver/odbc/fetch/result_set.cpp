@@ -9,17 +9,16 @@
 #include "common/pool.h"
 #include "common/rec_array.h"
 #include "common/trace.h"
-#include "driver/odbc/catalog/catalog_columns.h"
-#include "driver/odbc/catalog/type_info_api.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/diag/trace_addr.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/column_desc.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_trace.h"
 #include "wire/column_desc.h"
 
 namespace {
@@ -246,18 +245,20 @@ int16_t ColumnSqlType(const DrvStmt* statement, const ColumnDesc* column) {
   return type != nullptr ? type->sql_type : static_cast<int16_t>(column->sql_type);
 }
 
-// Its own shell, not StatementEntry: it clears the diagnostics only in some states.
 SQLRETURN SQLNumResultColsImpl(SQLHSTMT hstmt, SQLSMALLINT* pccol) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLNumResultCols(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-             TraceAddr(pccol));
-  // In between a prepare or an execution and SQLError the diagnostics of
-  // that call must survive this question.
-  if (statement->state == kStmtAllocated || statement->state == kStmtOnRow)
-    ClearHandleErrors(nullptr, nullptr, statement);
-  if (pccol != nullptr) *pccol = static_cast<SQLSMALLINT>(DescribedColumnCount(statement));
-  return StmtFinish(statement, "SQLNumResultCols", SQL_SUCCESS);
+  return StatementEntry(
+      hstmt, kKeepDiagnostics, "SQLNumResultCols",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLNumResultCols(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(pccol));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        // In between a prepare or an execution and SQLError the diagnostics
+        // of that call must survive this question.
+        if (statement->state == kStmtAllocated || statement->state == kStmtOnRow)
+          ClearHandleErrors(nullptr, nullptr, statement);
+        if (pccol != nullptr) *pccol = static_cast<SQLSMALLINT>(DescribedColumnCount(statement));
+        return SQL_SUCCESS;
+      });
 }
 
 SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColName,
@@ -266,8 +267,8 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
                              SQLSMALLINT* pfNullable) {
   return StatementEntry(
       hstmt, "SQLDescribeCol",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace,
                    "SQLDescribeCol(0x%08lx, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx, "
                    "0x%08lx)",
                    TraceAddr(hstmt), static_cast<unsigned>(icol), TraceAddr(szColName),
@@ -421,13 +422,21 @@ SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT f
                                SQLLEN* pfDesc) {
   return StatementEntry(
       hstmt, "SQLColAttributes",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement),
-                   "SQLColAttributes(0x%08lx, %u, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx)",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLColAttributes(0x%08lx, %u, %u, 0x%08lx, %d, 0x%08lx, 0x%08lx)",
                    TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<unsigned>(fDescType),
                    TraceAddr(rgbDesc), cbDescMax, TraceAddr(pcbDesc), TraceAddr(pfDesc));
       },
       [&](DrvStmt* statement) {
         return ColumnAttribute(statement, icol, fDescType, rgbDesc, cbDescMax, pcbDesc, pfDesc);
       });
+}
+
+SQLRETURN CopyOutAttrString(DrvStmt* statement, const char* text, void* buffer,
+                            SQLSMALLINT buffer_length, SQLSMALLINT* length) {
+  int cut = CopyOutString(static_cast<char*>(buffer), text, buffer_length, length);
+  if (cut == 0) return SQL_SUCCESS;
+  if (buffer == nullptr) return SQL_SUCCESS;
+  PostStmtError(statement, kMsgErrDataTruncation, 0, nullptr);
+  return SQL_SUCCESS_WITH_INFO;
 }

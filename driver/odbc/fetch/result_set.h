@@ -37,3 +37,8 @@ SQLRETURN SQLDescribeColImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLCHAR* szColNa
 SQLRETURN SQLColAttributesImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLUSMALLINT fDescType,
                                SQLPOINTER rgbDesc, SQLSMALLINT cbDescMax, SQLSMALLINT* pcbDesc,
                                SQLLEN* pfDesc);
+// A column attribute's text into the application's buffer: the full length
+// in *length; cut to fit with a buffer given posts 01004 and gives
+// SQL_SUCCESS_WITH_INFO. A null text is empty.
+SQLRETURN CopyOutAttrString(DrvStmt* statement, const char* text, void* buffer,
+                            SQLSMALLINT buffer_length, SQLSMALLINT* length);

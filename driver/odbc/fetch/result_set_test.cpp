@@ -8,10 +8,10 @@
 #include <cstring>
 #include <string>
 
-#include "driver/odbc/catalog/catalog_columns.h"
-#include "driver/odbc/catalog/table_types.h"
-#include "driver/odbc/connect/server_types.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/fetch/catalog_columns.h"
 #include "driver/odbc/fetch/column_desc.h"
+#include "driver/odbc/fetch/table_type_rows.h"
 #include "testing/stmt_test_support.h"
 #include "wire/column_desc.h"
 
@@ -453,6 +453,34 @@ TEST_F(ResultSetTest, LocalListsAreDescribedByName) {
   EXPECT_EQ(type, SQL_VARCHAR);
   EXPECT_EQ(size, 128u);
   EXPECT_EQ(TextAttribute(5, SQL_COLUMN_LABEL), "REMARKS");
+}
+
+TEST_F(ResultSetTest, AttributeTextsAreCutWithAWarning) {
+  struct Case {
+    bool buffer;
+    const char* text;
+    SQLSMALLINT size;
+    SQLRETURN result;
+    std::string value;
+    SQLSMALLINT length;
+    std::vector<std::string> states;
+  };
+  const Case cases[] = {
+      {true, "TABLE_NAME", 4, SQL_SUCCESS_WITH_INFO, "TAB", 10, {"01004"}},
+      {false, "TABLE_NAME", 4, SQL_SUCCESS, "", 10, {}},
+      {true, "TABLE_NAME", 11, SQL_SUCCESS, "TABLE_NAME", 10, {}},
+      {true, nullptr, 4, SQL_SUCCESS, "", 0, {}},
+  };
+  for (const Case& c : cases) {
+    char buffer[32] = {};
+    SQLSMALLINT length = -1;
+    EXPECT_EQ(
+        CopyOutAttrString(fixture_.stmt(), c.text, c.buffer ? buffer : nullptr, c.size, &length),
+        c.result);
+    EXPECT_EQ(buffer, c.value);
+    EXPECT_EQ(length, c.length);
+    EXPECT_EQ(fixture_.States(), c.states);
+  }
 }
 
 }  // namespace

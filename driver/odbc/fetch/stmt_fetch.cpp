@@ -8,20 +8,20 @@
 #include "common/shared_mutex.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/drv_conn.h"
 #include "driver/odbc/convert/conv_tables.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/column_binding.h"
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/fetch_buffers.h"
 #include "driver/odbc/fetch/local_rows.h"
 #include "driver/odbc/fetch/result_set.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
 
@@ -138,32 +138,32 @@ SQLRETURN FetchRow(DrvStmt* statement) {
 SQLRETURN SQLFetchImpl(SQLHSTMT hstmt) {
   return StatementEntry(
       hstmt, "SQLFetch",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLFetch(0x%08lx)", TraceAddr(hstmt));
-      },
+      [&](TraceHandle* trace) { TraceEnter(trace, "SQLFetch(0x%08lx)", TraceAddr(hstmt)); },
       FetchRow);
 }
 
-// Its own shell, not StatementEntry: a resumed call keeps the diagnostics of its earlier turns.
 SQLRETURN SQLGetDataImpl(SQLHSTMT hstmt, SQLUSMALLINT icol, SQLSMALLINT fCType, SQLPOINTER rgbValue,
                          SQLLEN cbValueMax, SQLLEN* pcbValue) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLGetData(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)",
-             TraceAddr(hstmt), static_cast<unsigned>(icol), static_cast<int>(fCType),
-             TraceAddr(rgbValue), static_cast<long>(cbValueMax), TraceAddr(pcbValue));
-  bool resuming = StmtIsAsync(statement) && statement->pending != 0;
-  if (!resuming) ClearHandleErrors(nullptr, nullptr, statement);
-  if (icol == 0 || icol > DescribedColumnCount(statement))
-    return StmtFinish(statement, "SQLGetData", Refuse(statement, kMsgErrInvalColumn));
-  // Without a current row there is no value to read.
-  if (statement->state != kStmtOnRow)
-    return StmtFinish(statement, "SQLGetData", Refuse(statement, kMsgErrInvalCursorState));
-  if (statement->data_column != icol) {
-    // Moving to another column abandons what was left of the previous one.
-    ResetRetrieval(statement, statement->data_column);
-    statement->data_column = icol;
-  }
-  return StmtFinish(statement, "SQLGetData",
-                    GetColumnData(statement, icol, fCType, rgbValue, cbValueMax, pcbValue, false));
+  return StatementEntry(
+      hstmt, kKeepDiagnostics, "SQLGetData",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetData(0x%08lx, %u, %d, 0x%08lx, %ld, 0x%08lx)", TraceAddr(hstmt),
+                   static_cast<unsigned>(icol), static_cast<int>(fCType), TraceAddr(rgbValue),
+                   static_cast<long>(cbValueMax), TraceAddr(pcbValue));
+      },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        // A resumed call keeps the diagnostics of its earlier turns.
+        bool resuming = StmtIsAsync(statement) && statement->pending != 0;
+        if (!resuming) ClearHandleErrors(nullptr, nullptr, statement);
+        if (icol == 0 || icol > DescribedColumnCount(statement))
+          return Refuse(statement, kMsgErrInvalColumn);
+        // Without a current row there is no value to read.
+        if (statement->state != kStmtOnRow) return Refuse(statement, kMsgErrInvalCursorState);
+        if (statement->data_column != icol) {
+          // Moving to another column abandons what was left of the previous one.
+          ResetRetrieval(statement, statement->data_column);
+          statement->data_column = icol;
+        }
+        return GetColumnData(statement, icol, fCType, rgbValue, cbValueMax, pcbValue, false);
+      });
 }

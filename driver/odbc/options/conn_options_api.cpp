@@ -10,17 +10,18 @@
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/conn_keyword.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/conn_keyword.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/options/conn_option_kind.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/pending_options.h"
 #include "driver/odbc/options/remote_options.h"
 #include "driver/odbc/options/stmt_options_api.h"
-#include "driver/odbc/statement/drv_stmt.h"
 
 namespace {
 
@@ -92,37 +93,34 @@ SQLRETURN ApplyConnectOption(DrvConn* connection, uint16_t option, SQLULEN value
 }
 
 SQLRETURN SQLSetConnectOptionImpl(SQLHDBC hdbc, SQLUSMALLINT option, SQLULEN value) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLSetConnectOption(0x%08lx, %u, %lu)", TraceAddr(hdbc),
-             static_cast<unsigned>(option), static_cast<unsigned long>(value));
-  ClearHandleErrors(nullptr, connection, nullptr);
-  SQLRETURN result = ApplyConnectOption(connection, option, value);
-  TraceReturn(trace, "SQLSetConnectOption", result);
-  return result;
+  return ConnectionEntry(
+      hdbc, "SQLSetConnectOption",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLSetConnectOption(0x%08lx, %u, %lu)", TraceAddr(hdbc),
+                   static_cast<unsigned>(option), static_cast<unsigned long>(value));
+      },
+      [&](DrvConn* connection) { return ApplyConnectOption(connection, option, value); });
 }
 
 SQLRETURN SQLGetConnectOptionImpl(SQLHDBC hdbc, SQLUSMALLINT option, SQLPOINTER out) {
-  auto* connection = static_cast<DrvConn*>(hdbc);
-  if (connection == nullptr) return SQL_INVALID_HANDLE;
-  TraceHandle* trace = connection->trace;
-  TraceEnter(trace, "SQLGetConnectOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hdbc),
-             static_cast<unsigned>(option), TraceAddr(out));
-  ClearHandleErrors(nullptr, connection, nullptr);
-  SQLRETURN result = SQL_SUCCESS;
-  if (AnyStatementPending(connection)) {
-    PostDbcError(connection, kMsgErrOutOfSequence, 0, nullptr);
-    result = SQL_ERROR;
-  } else if (out == nullptr) {
-    result = SQL_SUCCESS;
-  } else if (option >= kFirstConnOption && option <= kLastConnOption) {
-    ReadConnectOption(option, connection, out);
-  } else {
-    result = DrvGetConnectOption(connection, option, out);
-  }
-  TraceReturn(trace, "SQLGetConnectOption", result);
-  return result;
+  return ConnectionEntry(
+      hdbc, "SQLGetConnectOption",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetConnectOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hdbc),
+                   static_cast<unsigned>(option), TraceAddr(out));
+      },
+      [&](DrvConn* connection) -> SQLRETURN {
+        if (AnyStatementPending(connection)) {
+          PostDbcError(connection, kMsgErrOutOfSequence, 0, nullptr);
+          return SQL_ERROR;
+        }
+        if (out == nullptr) return SQL_SUCCESS;
+        if (option >= kFirstConnOption && option <= kLastConnOption) {
+          ReadConnectOption(option, connection, out);
+          return SQL_SUCCESS;
+        }
+        return DrvGetConnectOption(connection, option, out);
+      });
 }
 
 SQLRETURN ReplayPendingOptions(DrvConn* connection) {

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/options/translation.h"
 
 namespace {

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "driver/odbc/options/stmt_options.h"
+#include "driver/odbc/core/stmt_options.h"
 
 struct DrvConn;
 

@@ -5,14 +5,14 @@
 #include <cstring>
 
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
 #include "driver/odbc/options/conn_option_kind.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/pending_options.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "wire/typed_value.h"
 
 namespace {

@@ -4,14 +4,14 @@
 
 #include "common/trace.h"
 #include "driver/lna/lna_stmt_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/options/option_store.h"
 #include "driver/odbc/options/remote_options.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ SQLRETURN ApplyStmtOption(DrvStmt* statement, uint16_t option, SQLULEN value) {
 SQLRETURN SQLSetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLULEN value) {
   return StatementEntry(
       hstmt, "SQLSetStmtOption",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLSetStmtOption(0x%08lx, %u, %lu)", TraceAddr(hstmt),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLSetStmtOption(0x%08lx, %u, %lu)", TraceAddr(hstmt),
                    static_cast<unsigned>(option), static_cast<unsigned long>(value));
       },
       [&](DrvStmt* statement) { return ApplyStmtOption(statement, option, value); });
@@ -88,8 +88,8 @@ SQLRETURN GetStmtOption(DrvStmt* statement, SQLUSMALLINT option, SQLPOINTER out)
 SQLRETURN SQLGetStmtOptionImpl(SQLHSTMT hstmt, SQLUSMALLINT option, SQLPOINTER out) {
   return StatementEntry(
       hstmt, "SQLGetStmtOption",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLGetStmtOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hstmt),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetStmtOption(0x%08lx, %u, 0x%08lx)", TraceAddr(hstmt),
                    static_cast<unsigned>(option), TraceAddr(out));
       },
       [&](DrvStmt* statement) { return GetStmtOption(statement, option, out); });

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "common/memory.h"
-#include "driver/odbc/connect/drv_conn.h"
+#include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/diag/sql_error.h"
 #include "driver/odbc/options/conn_options_api.h"
 #include "testing/conn_test_support.h"

@@ -2,7 +2,7 @@
 
 #include <sqlext.h>
 
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
 #include "driver/odbc/diag/drv_messages.h"
 
 namespace {

@@ -7,8 +7,8 @@
 
 #include <string>
 
+#include "driver/odbc/core/message_ids.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
 
 namespace {
 

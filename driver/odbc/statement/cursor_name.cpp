@@ -8,15 +8,15 @@
 #include "common/rec_array.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/diag/trace_addr.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ SQLRETURN DrvSetCursorName(DrvStmt* statement, const char* name) {
 SQLRETURN SQLSetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cbCursor) {
   return StatementEntry(
       hstmt, "SQLSetCursorName",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLSetCursorName(0x%08lx, \"%s\", %d)", TraceAddr(hstmt),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLSetCursorName(0x%08lx, \"%s\", %d)", TraceAddr(hstmt),
                    szCursor != nullptr ? reinterpret_cast<const char*>(szCursor) : "NULL",
                    cbCursor);
       },
@@ -93,9 +93,9 @@ SQLRETURN SQLGetCursorNameImpl(SQLHSTMT hstmt, SQLCHAR* szCursor, SQLSMALLINT cb
                                SQLSMALLINT* pcbCursor) {
   return StatementEntry(
       hstmt, "SQLGetCursorName",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLGetCursorName(0x%08lx, 0x%08lx, %d, 0x%08lx)",
-                   TraceAddr(hstmt), TraceAddr(szCursor), cbCursorMax, TraceAddr(pcbCursor));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLGetCursorName(0x%08lx, 0x%08lx, %d, 0x%08lx)", TraceAddr(hstmt),
+                   TraceAddr(szCursor), cbCursorMax, TraceAddr(pcbCursor));
       },
       [&](DrvStmt* statement) -> SQLRETURN {
         if (AsyncPending(statement)) {

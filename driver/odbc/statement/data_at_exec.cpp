@@ -10,20 +10,20 @@
 #include "common/memory.h"
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/get_info.h"
-#include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/convert/type_predicates.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/get_info.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/server_types.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
-#include "driver/odbc/statement/stmt_entry.h"
 #include "driver/odbc/statement/stmt_exec.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
 
 namespace {
 
@@ -268,9 +268,8 @@ SQLRETURN DrvPutData(DrvStmt* statement, uint32_t index, SQLPOINTER data, SQLLEN
 SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
   return StatementEntry(
       hstmt, "SQLParamData",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-                   TraceAddr(prgbValue));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLParamData(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(prgbValue));
       },
       [&](DrvStmt* statement) -> SQLRETURN {
         SQLRETURN code = ParamData(statement, prgbValue);
@@ -288,8 +287,8 @@ SQLRETURN SQLParamDataImpl(SQLHSTMT hstmt, SQLPOINTER* prgbValue) {
 SQLRETURN SQLPutDataImpl(SQLHSTMT hstmt, SQLPOINTER rgbValue, SQLLEN cbValue) {
   return StatementEntry(
       hstmt, "SQLPutData",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement), "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLPutData(0x%08lx, 0x%08lx, %ld)", TraceAddr(hstmt),
                    TraceAddr(rgbValue), static_cast<long>(cbValue));
       },
       [&](DrvStmt* statement) -> SQLRETURN {

@@ -6,19 +6,19 @@
 
 #include "common/rec_array.h"
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/server_types.h"
 #include "driver/odbc/convert/conv_dispatch.h"
 #include "driver/odbc/convert/conv_tables.h"
-#include "driver/odbc/diag/diag.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "driver/odbc/diag/message_ids.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/statement/binding_refusal.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/param_bigint.h"
 #include "driver/odbc/statement/param_binding.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_trace.h"
 #include "wire/column_desc.h"
 
 namespace {
@@ -130,8 +130,8 @@ SQLRETURN SQLBindParameterImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT fP
                                SQLLEN* pcbValue) {
   return StatementEntry(
       hstmt, "SQLBindParameter",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement),
+      [&](TraceHandle* trace) {
+        TraceEnter(trace,
                    "SQLBindParameter(0x%08lx, %u, %d, %d, %d, %lu, %d, 0x%08lx, %lu, 0x%08lx)",
                    TraceAddr(hstmt), ipar, fParamType, fCType, fSqlType,
                    static_cast<unsigned long>(cbColDef), ibScale, TraceAddr(rgbValue),
@@ -144,22 +144,19 @@ SQLRETURN SQLBindParameterImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT fP
       });
 }
 
-// Its own shell, not StatementEntry: the call writes no trace lines.
 SQLRETURN SQLNumParamsImpl(SQLHSTMT hstmt, SQLSMALLINT* pcpar) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  ClearHandleErrors(nullptr, nullptr, statement);
-  if (pcpar != nullptr) *pcpar = static_cast<SQLSMALLINT>(statement->marker_count);
-  return SQL_SUCCESS;
+  return StatementEntry(hstmt, kNoTraceLines, [&](DrvStmt* statement) -> SQLRETURN {
+    if (pcpar != nullptr) *pcpar = static_cast<SQLSMALLINT>(statement->marker_count);
+    return SQL_SUCCESS;
+  });
 }
 
 SQLRETURN SQLDescribeParamImpl(SQLHSTMT hstmt, SQLUSMALLINT ipar, SQLSMALLINT* pfSqlType,
                                SQLULEN* pcbColDef, SQLSMALLINT* pibScale, SQLSMALLINT* pfNullable) {
   return StatementEntry(
       hstmt, "SQLDescribeParam",
-      [&](DrvStmt* statement) {
-        TraceEnter(StmtTrace(statement),
-                   "SQLDescribeParam(0x%08lx, %u, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx)",
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLDescribeParam(0x%08lx, %u, 0x%08lx, 0x%08lx, 0x%08lx, 0x%08lx)",
                    TraceAddr(hstmt), ipar, TraceAddr(pfSqlType), TraceAddr(pcbColDef),
                    TraceAddr(pibScale), TraceAddr(pfNullable));
       },

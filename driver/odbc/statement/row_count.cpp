@@ -3,20 +3,21 @@
 #include <sqlext.h>
 
 #include "common/trace.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/statement/drv_stmt.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
-#include "driver/odbc/statement/stmt_trace.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/core/stmt_trace.h"
+#include "driver/odbc/diag/trace_addr.h"
+#include "driver/odbc/statement/stmt_handle.h"
 
 SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
   return StatementEntry(
       hstmt, "SQLRowCount",
-      [&](DrvStmt* s) {
-        TraceEnter(StmtTrace(s), "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt),
-                   TraceAddr(pcrow));
+      [&](TraceHandle* trace) {
+        TraceEnter(trace, "SQLRowCount(0x%08lx, 0x%08lx)", TraceAddr(hstmt), TraceAddr(pcrow));
       },
       [&](DrvStmt* statement) {
         if (StmtIsAsync(statement) && statement->pending != 0) {
@@ -40,7 +41,7 @@ SQLRETURN SQLRowCountImpl(SQLHSTMT hstmt, SQLLEN* pcrow) {
 SQLRETURN SQLMoreResultsImpl(SQLHSTMT hstmt) {
   return StatementEntry(
       hstmt, "SQLMoreResults",
-      [&](DrvStmt* s) { TraceEnter(StmtTrace(s), "SQLMoreResults(0x%08lx)", TraceAddr(hstmt)); },
+      [&](TraceHandle* trace) { TraceEnter(trace, "SQLMoreResults(0x%08lx)", TraceAddr(hstmt)); },
       [&](DrvStmt* statement) {
         // A single result set per statement: closing it leaves no more.
         SQLRETURN closed = SQLFreeStmtImpl(statement, SQL_CLOSE);

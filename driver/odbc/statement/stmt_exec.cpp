@@ -8,21 +8,23 @@
 #include "common/trace.h"
 #include "driver/lna/lna_call.h"
 #include "driver/lna/lna_stmt_call.h"
-#include "driver/odbc/connect/drv_conn.h"
-#include "driver/odbc/connect/get_info.h"
-#include "driver/odbc/diag/diag.h"
-#include "driver/odbc/diag/message_ids.h"
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/arg_copy.h"
+#include "driver/odbc/core/diag.h"
+#include "driver/odbc/core/drv_conn.h"
+#include "driver/odbc/core/drv_stmt.h"
+#include "driver/odbc/core/get_info.h"
+#include "driver/odbc/core/handle_entry.h"
+#include "driver/odbc/core/message_ids.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/stmt_state.h"
+#include "driver/odbc/diag/trace_addr.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/options/translation.h"
-#include "driver/odbc/statement/arg_copy.h"
-#include "driver/odbc/statement/drv_stmt.h"
 #include "driver/odbc/statement/exec_params.h"
 #include "driver/odbc/statement/param_binding.h"
-#include "driver/odbc/statement/stmt_entry.h"
-#include "driver/odbc/statement/stmt_state.h"
+#include "driver/odbc/statement/stmt_handle.h"
+#include "driver/odbc/statement/stmt_ready.h"
 #include "driver/odbc/statement/stmt_text.h"
-#include "driver/odbc/statement/stmt_trace.h"
 #include "driver/odbc/statement/text_helpers.h"
 
 namespace {
@@ -88,9 +90,9 @@ uint32_t CopyStatementText(ArgCopy* copy, SQLCHAR* text, SQLINTEGER length, char
   return kMsgErrSuccess;
 }
 
-void TraceText(const DrvStmt* statement, const char* name, SQLHSTMT hstmt, SQLCHAR* text,
+void TraceText(TraceHandle* trace, const char* name, SQLHSTMT hstmt, SQLCHAR* text,
                SQLINTEGER length) {
-  TraceEnter(StmtTrace(statement), "%s(0x%08lx, \"%-.600s\", %ld)", name, TraceAddr(hstmt),
+  TraceEnter(trace, "%s(0x%08lx, \"%-.600s\", %ld)", name, TraceAddr(hstmt),
              text != nullptr ? reinterpret_cast<const char*>(text) : "NULL",
              static_cast<long>(length));
 }
@@ -580,47 +582,41 @@ SQLRETURN ExecDirectStatement(DrvStmt* statement, SQLCHAR* szSqlStr, SQLINTEGER 
 SQLRETURN SQLPrepareImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
   return StatementEntry(
       hstmt, "SQLPrepare",
-      [&](DrvStmt* s) { TraceText(s, "SQLPrepare", hstmt, szSqlStr, cbSqlStr); },
+      [&](TraceHandle* trace) { TraceText(trace, "SQLPrepare", hstmt, szSqlStr, cbSqlStr); },
       [&](DrvStmt* s) { return PrepareStatement(s, szSqlStr, cbSqlStr, false); });
 }
 
 SQLRETURN SQLExecuteImpl(SQLHSTMT hstmt) {
   return StatementEntry(
       hstmt, "SQLExecute",
-      [&](DrvStmt* s) { TraceEnter(StmtTrace(s), "SQLExecute(0x%08lx)", TraceAddr(hstmt)); },
+      [&](TraceHandle* trace) { TraceEnter(trace, "SQLExecute(0x%08lx)", TraceAddr(hstmt)); },
       [&](DrvStmt* s) { return ExecuteStatement(s, false); });
 }
 
 SQLRETURN SQLExecDirectImpl(SQLHSTMT hstmt, SQLCHAR* szSqlStr, SQLINTEGER cbSqlStr) {
   return StatementEntry(
       hstmt, "SQLExecDirect",
-      [&](DrvStmt* s) { TraceText(s, "SQLExecDirect", hstmt, szSqlStr, cbSqlStr); },
+      [&](TraceHandle* trace) { TraceText(trace, "SQLExecDirect", hstmt, szSqlStr, cbSqlStr); },
       [&](DrvStmt* s) { return ExecDirectStatement(s, szSqlStr, cbSqlStr); });
 }
 
-// Its own shell, not StatementEntry: it may run while another thread's call is in progress.
 SQLRETURN SQLCancelImpl(SQLHSTMT hstmt) {
-  auto* statement = static_cast<DrvStmt*>(hstmt);
-  if (statement == nullptr) return SQL_INVALID_HANDLE;
-  TraceEnter(StmtTrace(statement), "SQLCancel(0x%08lx)", TraceAddr(hstmt));
-  SQLRETURN code = SQL_SUCCESS;
-  if (LnaStmtInCall(statement->lna)) {
-    // Another thread's call of the statement is on the wire: it is
-    // cancelled, and that thread ends the call, its state and its
-    // diagnostics itself.
-    code = DrvCancel(statement);
-    TraceReturn(StmtTrace(statement), "SQLCancel", code);
-    return code;
-  }
-  ClearHandleErrors(nullptr, nullptr, statement);
-  if (!StmtIsAsync(statement)) {
-    DrvCancel(statement);
-    statement->data_at_exec_phase = 0;
-    code = SQLFreeStmtImpl(statement, SQL_CLOSE);
-  } else {
-    code = DrvCancel(statement);
-    if (Succeeded(code)) statement->direct_resume = 0;
-  }
-  TraceReturn(StmtTrace(statement), "SQLCancel", code);
-  return code;
+  return StatementEntry(
+      hstmt, kKeepDiagnostics, "SQLCancel",
+      [&](TraceHandle* trace) { TraceEnter(trace, "SQLCancel(0x%08lx)", TraceAddr(hstmt)); },
+      [&](DrvStmt* statement) -> SQLRETURN {
+        // Another thread's call of the statement is on the wire: it is
+        // cancelled, and that thread ends the call, its state and its
+        // diagnostics itself.
+        if (LnaStmtInCall(statement->lna)) return DrvCancel(statement);
+        ClearHandleErrors(nullptr, nullptr, statement);
+        if (!StmtIsAsync(statement)) {
+          DrvCancel(statement);
+          statement->data_at_exec_phase = 0;
+          return SQLFreeStmtImpl(statement, SQL_CLOSE);
+        }
+        SQLRETURN code = DrvCancel(statement);
+        if (Succeeded(code)) statement->direct_resume = 0;
+        return code;
+      });
 }

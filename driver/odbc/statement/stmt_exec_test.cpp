@@ -10,8 +10,8 @@
 
 #include "common/rec_array.h"
 #include "driver/lna/lna_call.h"
-#include "driver/odbc/connect/server_types.h"
-#include "driver/odbc/diag/rpc_status.h"
+#include "driver/odbc/core/rpc_status.h"
+#include "driver/odbc/core/server_types.h"
 #include "driver/odbc/statement/cursor_name.h"
 #include "driver/odbc/statement/row_count.h"
 #include "testing/stmt_test_support.h"

@@ -5,7 +5,7 @@
 #include <cctype>
 #include <cstring>
 
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
 #include "driver/odbc/statement/text_helpers.h"
 
 uint32_t CountMarkers(const char* text) {

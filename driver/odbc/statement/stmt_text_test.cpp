@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <set>
 #include <string>
 
-#include "driver/odbc/statement/drv_stmt.h"
+#include "driver/odbc/core/drv_stmt.h"
 
 namespace {
 
