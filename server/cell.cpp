@@ -4,6 +4,8 @@
 #include <cstring>
 #include <string>
 
+#include "server/diag_store.h"
+
 namespace velsrv {
 
 namespace {
@@ -115,7 +117,7 @@ void DropTruncations(DiagList* diags) {
 }  // namespace
 
 BackendRc ReadWholeCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
-                        Cell* cell, DiagList* diags) {
+                        Cell* cell, DiagList* diags, MemoryCharge* charge) {
   DiagList found;
   int64_t total = -1;
   BackendRc rc = ReadCell(backend, column, c_type, length, cell, &found, &total);
@@ -136,6 +138,14 @@ BackendRc ReadWholeCell(BackendStatement& backend, uint16_t column, int16_t c_ty
                       ? static_cast<size_t>(static_cast<uint64_t>(total) - have)
                       : std::max(have, kMinPiece);
     want = std::min(want, kMaxWholeValue - have);
+    if (charge != nullptr) {
+      MemoryRefusal refusal = charge->Resize(charge->bytes() + want + (text ? 1 : 0));
+      if (refusal != MemoryRefusal::kNone) {
+        cell->bytes.clear();
+        diags->push_back(ServerDiag("S1001", charge->account()->RefusalText(refusal)));
+        return BackendRc::kError;
+      }
+    }
     cell->bytes.resize(have + want + (text ? 1 : 0));
     uint8_t* at = cell->bytes.data() + have;
     int64_t indicator = 0;

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "server/backend.h"
+#include "server/memory_budget.h"
 #include "wire/typed_value.h"
 
 namespace velsrv {
@@ -35,9 +36,11 @@ BackendRc ReadCell(BackendStatement& backend, uint16_t column, int16_t c_type, i
 
 // As ReadCell, but a text or binary value longer than `length` is read on,
 // piece by piece, until it is whole (up to kMaxWholeValue): the row carries
-// every byte, however small its column is described.
+// every byte, however small its column is described. What the value grows
+// beyond `length` is charged to `charge` first: a growth its bounds refuse
+// fails the read with S1001.
 BackendRc ReadWholeCell(BackendStatement& backend, uint16_t column, int16_t c_type, int32_t length,
-                        Cell* cell, DiagList* diags);
+                        Cell* cell, DiagList* diags, MemoryCharge* charge = nullptr);
 
 // The single-row form: i32 length (-1 for null), then the value, numbers
 // big-endian.

@@ -116,7 +116,7 @@ int16_t FetchRowProc(Call& call) {
       BackendRc rc;
       {
         Session::ActiveCall active(call.session(), s->backend.get());
-        rc = r.reader.Next(*s->backend, requests, true, &cells, &diags);
+        rc = r.reader.Next(*s->backend, requests, true, &cells, &diags, &s->result_memory);
       }
       if (rc == BackendRc::kNoData) r.at_end = true;
       status = call.FromBackend(rc, diags);
@@ -127,6 +127,7 @@ int16_t FetchRowProc(Call& call) {
         if (requests[i].length != 0) AppendRowValue(cells[i], &bytes);
       }
     }
+    s->ChargeResult();
   }
   call.Put(Encode(call.out(), FetchReply{{static_cast<int32_t>(bytes.size()), bytes.data(),
                                           static_cast<uint32_t>(bytes.size())}}));

@@ -26,10 +26,11 @@ void MemoryAccount::Give(uint64_t n) {
 
 std::string MemoryAccount::RefusalText(MemoryRefusal refusal) const {
   if (refusal == MemoryRefusal::kConnection)
-    return "Memory allocation failure: the parameter values this connection's statements hold "
-           "would pass the server's bound of " +
+    return "Memory allocation failure: the values this connection's statements hold (parameters, "
+           "long result values) would pass the server's bound of " +
            std::to_string(budget_.connection_limit()) +
-           " bytes per connection; free statements or finish their data at execution.";
+           " bytes per connection; free statements, close their results or finish their data at "
+           "execution.";
   return "Memory allocation failure: the server holds as much for its clients as it may (" +
          std::to_string(budget_.server_limit()) + " bytes); try again later.";
 }

@@ -1,6 +1,6 @@
 // What the server holds for its clients from one request to the next (the
 // parameter values of their statements, data at execution gathered piece
-// by piece), bounded per connection and for the whole server: one client
+// by piece, the long values of result rows not yet sent whole), bounded per connection and for the whole server: one client
 // cannot take the machine's memory, and a refusal hits only the request
 // that would pass a bound.
 #pragma once
@@ -56,7 +56,7 @@ class MemoryAccount {
   uint64_t held_ = 0;
 };
 
-// What one holder (a statement's parameters) has taken from its account,
+// What one holder (a statement's parameters, its result) has taken from its account,
 // given back when it goes.
 class MemoryCharge {
  public:

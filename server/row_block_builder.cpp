@@ -234,7 +234,8 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
       } else if (r.at_end) {
         break;
       } else {
-        BackendRc rc = r.reader.Next(*s.backend, requests, false, &row, &row_diags);
+        BackendRc rc =
+            r.reader.Next(*s.backend, requests, false, &row, &row_diags, &s.result_memory);
         if (rc == BackendRc::kNoData) {
           r.at_end = true;
           break;
@@ -388,6 +389,7 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
     if (!WaitingRowsFit(call, requests)) {
       *block = BuiltBlock{};
       block->status = kStatusError;
+      s.ChargeResult();
       return kStatusError;
     }
     BlockWork w(&r.block_rows, &r.continued_row, &r.continued_sent, block);
@@ -400,6 +402,7 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
     r.last_requests = requests;
     session.block_ahead_statement = s.id;
   }
+  s.ChargeResult();
   return status;
 }
 
@@ -432,7 +435,9 @@ void BuildBlockAhead(Session& session, const std::function<bool()>& stop) {
   a.continued_row.clear();
   a.continued_sent.clear();
   BlockWork w(&a.rows, &a.continued_row, &a.continued_sent, &a.block);
-  if (BuildBlock(session, *s, r.last_requests, &stop_or_late, &w) == Built::kStopped) return;
+  const Built built = BuildBlock(session, *s, r.last_requests, &stop_or_late, &w);
+  s->ChargeResult();
+  if (built == Built::kStopped) return;
   a.rc = w.rc;
   a.diags = std::move(w.diags);
   a.count = w.count;

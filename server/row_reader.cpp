@@ -71,7 +71,7 @@ bool TakeArrayValue(const ArrayColumn& column, int16_t c_type, const uint8_t* va
 }  // namespace
 
 BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequest>& requests,
-                       std::vector<Cell>* cells, DiagList* diags) {
+                       std::vector<Cell>* cells, DiagList* diags, MemoryCharge* charge) {
   // Cleared rather than replaced: a cell read again reuses its buffer.
   cells->resize(requests.size());
   for (Cell& c : *cells) {
@@ -90,7 +90,7 @@ BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequ
     // The request's length is the client's buffer; a longer value still
     // comes whole, and the client keeps it beside that buffer.
     BackendRc rc = ReadWholeCell(backend, static_cast<uint16_t>(i + 1), r.c_type, r.length,
-                                 &(*cells)[i], diags);
+                                 &(*cells)[i], diags, charge);
     worst = Worse(worst, rc);
     if (!Succeeded(rc)) break;
   }
@@ -131,11 +131,12 @@ BackendRc RowReader::NextArray(BackendStatement& backend,
 }
 
 BackendRc RowReader::Next(BackendStatement& backend, const std::vector<LnaFetchRequest>& requests,
-                          bool current, std::vector<Cell>* row, DiagList* diags) {
+                          bool current, std::vector<Cell>* row, DiagList* diags,
+                          MemoryCharge* charge) {
   if (mode_ == Mode::kUndecided) mode_ = backend.MaxArrayRows() > 0 ? Mode::kArrays : Mode::kValues;
   if (mode_ == Mode::kValues) {
     BackendRc rc = backend.Fetch(diags);
-    if (Succeeded(rc)) rc = Worse(rc, ReadRowCells(backend, requests, row, diags));
+    if (Succeeded(rc)) rc = Worse(rc, ReadRowCells(backend, requests, row, diags, charge));
     return rc;
   }
   if (at_end_) return BackendRc::kNoData;
@@ -180,7 +181,8 @@ BackendRc RowReader::Next(BackendStatement& backend, const std::vector<LnaFetchR
     if (in_array_[i] && TakeArrayValue(bound_[i], r.c_type, value, length, &cell)) continue;
     // Cut, or held in another shape: read from the row itself.
     BackendRc rc = position();
-    if (Succeeded(rc)) rc = ReadWholeCell(backend, column, r.c_type, r.length, &cell, diags);
+    if (Succeeded(rc))
+      rc = ReadWholeCell(backend, column, r.c_type, r.length, &cell, diags, charge);
     worst = Worse(worst, rc);
     if (!Succeeded(rc)) return rc;
   }

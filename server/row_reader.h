@@ -15,9 +15,10 @@ namespace velsrv {
 
 // Reads one column of the current row for each request whose length is not
 // 0 (the others are left for long data), into `cells`; the worst result of
-// the backend's calls.
+// the backend's calls. A value's growth beyond its request is charged to
+// `charge`, as ReadWholeCell does.
 BackendRc ReadRowCells(BackendStatement& backend, const std::vector<LnaFetchRequest>& requests,
-                       std::vector<Cell>* cells, DiagList* diags);
+                       std::vector<Cell>* cells, DiagList* diags, MemoryCharge* charge = nullptr);
 
 // One per result; the backend drops its arrays with the result.
 class RowReader {
@@ -26,7 +27,8 @@ class RowReader {
   // after the last. With `current`, the backend's GetData reads this row
   // afterwards (for the long data of a single-row fetch).
   BackendRc Next(BackendStatement& backend, const std::vector<LnaFetchRequest>& requests,
-                 bool current, std::vector<Cell>* row, DiagList* diags);
+                 bool current, std::vector<Cell>* row, DiagList* diags,
+                 MemoryCharge* charge = nullptr);
 
  private:
   enum class Mode { kUndecided, kValues, kArrays };

@@ -128,6 +128,9 @@ struct ServerStatement {
   uint64_t gathered_bytes = 0;
 
   ServerResult result;
+  // What `result` holds, charged to the session's memory account: each
+  // long value as it is read, the whole again after each request.
+  MemoryCharge result_memory;
 
   // Forgets the parameters and gives back what they held.
   void DropParams() {
@@ -138,7 +141,12 @@ struct ServerStatement {
   void ResetResult() {
     for (ColumnBlockEncoder& e : result.encoders) FreeColumnBlockEncoder(&e);
     result = ServerResult{};
+    result_memory.Resize(0);
   }
+  // Charges what the result's rows hold now, which may have shrunk since
+  // the values were read; where more than was charged, a bound may keep the
+  // old charge.
+  void ChargeResult();
   // A new result set of these columns.
   void OpenResult(std::vector<LnaColumnDesc> columns) {
     ResetResult();

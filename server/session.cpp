@@ -89,6 +89,7 @@ ServerStatement* Session::AddStatement(std::unique_ptr<BackendStatement> backend
   statement->id = id;
   statement->backend = std::move(backend);
   statement->param_memory.set_account(&memory_);
+  statement->result_memory.set_account(&memory_);
   for (uint16_t i = 0; i < kStmtOptionCount; ++i) statement->options[i] = statement_defaults_[i];
   ServerStatement* raw = statement.get();
   statements_[id] = std::move(statement);

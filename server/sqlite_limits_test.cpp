@@ -98,6 +98,16 @@ class Client {
     r.bound_columns = {static_cast<uint16_t>(out.size()), out.data()};
     return Run(13, [&](MsgBuf* b) { return Encode(b, r); });
   }
+  // The next row block of a one-column result, its value asked for in
+  // `length` bytes of text.
+  int16_t FetchBlock(int32_t stmt, int32_t length) {
+    LnaFetchRequest column{kCTypeChar, length, 0};
+    FetchRequest r;
+    r.statement = stmt;
+    r.count = 1;
+    r.columns = &column;
+    return Run(kRpcFetchBlock, [&](MsgBuf* b) { return Encode(b, r); });
+  }
   int16_t ParamData(int32_t stmt) {
     return Run(24, [&](MsgBuf* b) { return Encode(b, ParamDataRequest{stmt}); });
   }
@@ -195,6 +205,19 @@ TEST(HeldMemoryTest, EveryWayToMakeTheServerHoldStopsAtTheBoundsAndOthersAreServ
          d.value.value.text = big.data();
          return c.Exec(stmt, "INSERT INTO held VALUES (?)", {d}) == -20 ? stmt : 0;
        }},
+      {"long result values on eight statements",
+       [](Client& c) {
+         // Each value is longer than any block: the server holds it whole
+         // until the client has read its rest.
+         for (int s = 0; s < 8; ++s) {
+           int32_t stmt = c.AllocStmt();
+           if (c.Exec(stmt, "SELECT hex(zeroblob(200000))") != 0) return -1;
+           int16_t status = c.FetchBlock(stmt, 255);
+           if (status == -20) return stmt;
+           if (status != 0) return -1;
+         }
+         return 0;
+       }},
       {"room for values to come back",
        [](Client& c) {
          int32_t stmt = c.AllocStmt();
@@ -217,9 +240,9 @@ TEST(HeldMemoryTest, EveryWayToMakeTheServerHoldStopsAtTheBoundsAndOthersAreServ
     int32_t refused = a.run(attacker);
     ASSERT_GT(refused, 0);
     EXPECT_THAT(attacker.Diagnostic(refused),
-                HasSubstr("S1001 [velsrv]Memory allocation failure: the parameter values this "
-                          "connection's statements hold would pass the server's bound of 1048576 "
-                          "bytes per connection"));
+                HasSubstr("S1001 [velsrv]Memory allocation failure: the values this "
+                          "connection's statements hold (parameters, long result values) would "
+                          "pass the server's bound of 1048576 bytes per connection"));
     EXPECT_LE(server.held(), kConnectionBound);
     EXPECT_EQ(bystander.Exec(own, "INSERT INTO held VALUES ('still served')"), 0);
     attacker.Close();
