@@ -162,7 +162,7 @@ std::vector<DsnEntry> ServerConfig::OfferedDsns() const {
 
 DsnEntry DemoDsn() {
   return DsnEntry{"demo", "SQLite demo database",
-                  "DRIVER=" VEL_SQLITE_ODBC_DRIVER ";Database=velsrv_demo.db"};
+                  "DRIVER=" VEL_SQLITE_ODBC_DRIVER ";Database=velsrv_demo.db;StepAPI=1"};
 }
 
 bool ParseConfigText(const std::string& text, ServerConfig* config, std::string* error) {
