@@ -57,8 +57,8 @@ struct DlgEvent {
   std::string text;
 };
 
-// A control as the user sees it.
-struct DlgControlView {
+// A control's state, as the layer keeps it and as the user sees it.
+struct DlgControlState {
   int id = 0;
   DlgItemKind kind = DlgItemKind::kStatic;
   uint32_t style = 0;
@@ -69,7 +69,9 @@ struct DlgControlView {
   size_t limit = 0;
   std::vector<std::string> lines;
   std::vector<bool> selected;  // lines chosen in a multiple-selection list
-  int current = -1;            // the chosen line of a single-selection list or a combo box
+  // The chosen line of a single-selection list or a combo box; the caret
+  // line of a multiple-selection list.
+  int current = -1;
   std::vector<int> tab_stops;
   // Whether the user sees line `line` as chosen.
   bool LineChosen(size_t line) const {
@@ -77,6 +79,10 @@ struct DlgControlView {
     return current >= 0 && static_cast<size_t>(current) == line;
   }
 };
+
+// A control as the user sees it: not visible either where it lies beyond
+// the dialog's edges.
+using DlgControlView = DlgControlState;
 
 struct DlgView {
   std::string caption;
