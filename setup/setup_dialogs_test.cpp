@@ -8,10 +8,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_scripted_host.h"
 #include "setup/config_dsn.h"
 #include "setup/setup_codes.h"
 #include "setup/setup_module.h"
+#include "testing/dialog_scripted_host.h"
 #include "testing/fake_lookups.h"
 #include "testing/installer_test_support.h"
 

@@ -15,8 +15,8 @@
 
 #include "common/profile.h"
 #include "common/res_dll.h"
-#include "platform/dialog_scripted_host.h"
 #include "platform/odbc_dsn.h"
+#include "testing/dialog_scripted_host.h"
 #include "testing/fake_lookups.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
