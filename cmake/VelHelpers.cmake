@@ -1,15 +1,48 @@
 # Helpers shared by every folder of the tree.
 
-# vel_add_tests(<target> <sources...> LIBS <libs...> [LABELS <labels...>])
-# One test executable per folder, discovered by CTest test by test; the
-# labels let a run choose its tests (ctest -L threads).
+# The built programs and libraries a test may run or load, each with the
+# macro that holds its path in the tests that use it.
+set(VEL_PATH_MACRO_velsrv VELSRV_PATH)
+set(VEL_PATH_MACRO_velclt32 VEL_DRIVER_PATH)
+set(VEL_PATH_MACRO_rsdriv32 VEL_RESOURCE_PATH)
+set(VEL_PATH_MACRO_velcfg32 VEL_SETUP_PATH)
+set(VEL_PATH_MACRO_velutl32 VELUTL_PATH)
+set(VEL_PATH_MACRO_velref32 VELREF_PATH)
+set(VEL_PATH_MACRO_velloc32 VELLOC_PATH)
+set(VEL_PATH_MACRO_rstool32 VEL_RSTOOL_PATH)
+set(VEL_PATH_MACRO_rsbase32 VEL_RSBASE_PATH)
+set(VEL_PATH_MACRO_vel_test_translation VEL_XLAT_LIBRARY)
+set(VEL_PATH_MACRO_vel_test_translation_half VEL_XLAT_HALF_LIBRARY)
+set(VEL_PATH_MACRO_vel_test_dialogs VEL_TEST_DIALOGS)
+set(VEL_PATH_MACRO_vel_dialog_host_module VEL_DIALOG_HOST_MODULE)
+
+# vel_test_uses(<target> <built...>)
+# The target's sources find each built program or library by its path
+# macro, and the target is built after them; nothing else waits for them.
+function(vel_test_uses target)
+  foreach(built IN LISTS ARGN)
+    set(macro ${VEL_PATH_MACRO_${built}})
+    if(NOT macro)
+      message(FATAL_ERROR "vel_test_uses: ${target}: no path macro for ${built}")
+    endif()
+    target_compile_definitions(${target} PRIVATE ${macro}="$<TARGET_FILE:${built}>")
+    add_dependencies(${target} ${built})
+  endforeach()
+endfunction()
+
+# vel_add_tests(<target> <sources...> LIBS <libs...> [USES <built...>]
+#               [LABELS <labels...>])
+# One test executable per folder, discovered by CTest test by test; USES
+# names the built programs and libraries it runs or loads (vel_test_uses);
+# the labels let a run choose its tests (ctest -L threads).
 function(vel_add_tests target)
   if(NOT VEL_TESTS)
     return()
   endif()
-  cmake_parse_arguments(ARG "" "" "LIBS;LABELS" ${ARGN})
+  cmake_parse_arguments(ARG "" "" "LIBS;USES;LABELS" ${ARGN})
   add_executable(${target} ${ARG_UNPARSED_ARGUMENTS})
   target_link_libraries(${target} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main)
+  vel_test_uses(${target} ${ARG_USES})
   set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
   # No test may wait for a person: dialogs fail unless a test scripts them.
   gtest_discover_tests(${target} WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests

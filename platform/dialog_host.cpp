@@ -7,12 +7,11 @@
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <mutex>
 #include <string>
 
-#include "platform/dialog_scripted_host.h"
 #include "platform/dialog_terminal_host.h"
+#include "platform/module.h"
 #include "platform/registry.h"
 
 namespace {
@@ -31,9 +30,11 @@ class NoneHost : public DlgHost {
 
 std::atomic<DlgHost*> g_installed{nullptr};
 std::mutex g_chosen_lock;
-std::string g_chosen_by;  // the settings the chosen host was made from
+std::string g_chosen_by;  // the setting the chosen host was made from
 DlgHost* g_chosen = nullptr;
-std::unique_ptr<ScriptedDlgHost> g_scripted;
+DlgHostModuleEntry g_module = nullptr;  // the chosen host module's entry, or null
+
+const DlgHostServices kServices = {DlgSnapshot};
 
 std::string Setting() {
   const char* variable = std::getenv("VELTO_DIALOG_HOST");
@@ -57,19 +58,21 @@ bool HasTerminal() {
   return true;
 }
 
-std::string Variable(const char* name) {
-  const char* value = std::getenv(name);
-  return value != nullptr ? value : "";
+// Stays loaded for the process: the hosts it gave may still be in use.
+DlgHostModuleEntry LoadHostModule(const std::string& path) {
+  PlatModule module = PlatModuleLoadFile(path.c_str());
+  if (module == nullptr) return nullptr;
+  auto entry = reinterpret_cast<DlgHostModuleEntry>(PlatModuleSymbol(module, kDlgHostModuleEntry));
+  if (entry == nullptr) PlatModuleFree(module);
+  return entry;
 }
 
 DlgHost* Choose(const std::string& setting) {
+  g_module = nullptr;
   if (strcasecmp(setting.c_str(), "none") == 0) return DlgNoneHost();
-  if (strcasecmp(setting.c_str(), "scripted") == 0) {
-    const std::string script = Variable("VELTO_DIALOG_SCRIPT");
-    const std::string record = Variable("VELTO_DIALOG_RECORD");
-    g_scripted = ScriptedDlgHost::FromFiles(script.c_str(), record.c_str());
-    if (g_scripted == nullptr) return DlgNoneHost();
-    return g_scripted.get();
+  if (setting[0] == '/') {
+    g_module = LoadHostModule(setting);
+    return DlgNoneHost();
   }
   // The terminal is used only where a person can answer on it.
   if ((setting.empty() || strcasecmp(setting.c_str(), "terminal") == 0) && HasTerminal())
@@ -90,15 +93,16 @@ DlgHost* DlgUseHost(DlgHost* host) {
 
 DlgHost* DlgCurrentHost() {
   if (DlgHost* installed = g_installed.load()) return installed;
-  // Chosen again only when the settings change: a test may point a process
-  // at another script.
+  // Chosen again only when the setting changes: a test may point a process
+  // at another module.
   std::string setting = Setting();
-  std::string by =
-      setting + "\n" + Variable("VELTO_DIALOG_SCRIPT") + "\n" + Variable("VELTO_DIALOG_RECORD");
   std::lock_guard<std::mutex> hold(g_chosen_lock);
-  if (g_chosen == nullptr || by != g_chosen_by) {
+  if (g_chosen == nullptr || setting != g_chosen_by) {
     g_chosen = Choose(setting);
-    g_chosen_by = by;
+    g_chosen_by = setting;
+  }
+  if (g_module != nullptr) {
+    if (DlgHost* host = g_module(&kServices)) return host;
   }
   return g_chosen;
 }

@@ -5,10 +5,11 @@
 // The process's host: the one installed with DlgUseHost; else the one the
 // environment variable VELTO_DIALOG_HOST names, else the one the setting
 // DialogHost of HKEY_CURRENT_USER\Software\Velto\Client names:
-//   "scripted": actions read from the file VELTO_DIALOG_SCRIPT, the record
-//               appended to the file VELTO_DIALOG_RECORD (dialog_scripted_host.h);
-//   "terminal": a form on the controlling terminal (/dev/tty);
-//   "none":     every dialog fails to be created.
+//   "terminal":  a form on the controlling terminal (/dev/tty);
+//   "none":      every dialog fails to be created;
+//   a path from "/": a host module, a library whose kDlgHostModuleEntry
+//                gives the host (the tests' scripted host comes so into
+//                processes they start); none when it cannot be loaded.
 // Without either, the terminal when the process has a controlling
 // terminal, else none.
 #pragma once
@@ -57,8 +58,8 @@ struct DlgEvent {
   std::string text;
 };
 
-// A control as the user sees it.
-struct DlgControlView {
+// A control's state, as the layer keeps it and as the user sees it.
+struct DlgControlState {
   int id = 0;
   DlgItemKind kind = DlgItemKind::kStatic;
   uint32_t style = 0;
@@ -69,7 +70,9 @@ struct DlgControlView {
   size_t limit = 0;
   std::vector<std::string> lines;
   std::vector<bool> selected;  // lines chosen in a multiple-selection list
-  int current = -1;            // the chosen line of a single-selection list or a combo box
+  // The chosen line of a single-selection list or a combo box; the caret
+  // line of a multiple-selection list.
+  int current = -1;
   std::vector<int> tab_stops;
   // Whether the user sees line `line` as chosen.
   bool LineChosen(size_t line) const {
@@ -77,6 +80,10 @@ struct DlgControlView {
     return current >= 0 && static_cast<size_t>(current) == line;
   }
 };
+
+// A control as the user sees it: not visible either where it lies beyond
+// the dialog's edges.
+using DlgControlView = DlgControlState;
 
 struct DlgView {
   std::string caption;
@@ -110,6 +117,18 @@ class DlgHost {
     return 32767;
   }
 };
+
+// What a host module is handed: the layer of the library that loaded it,
+// whose dialogs the module cannot see otherwise.
+struct DlgHostServices {
+  DlgView (*snapshot)(DlgHwnd dialog);
+};
+// A host module's entry point: the host for the process's settings as they
+// are now, asked for again at every DlgCurrentHost; null for none. The
+// module owns it and keeps it at least until it gives another one for the
+// same services.
+using DlgHostModuleEntry = DlgHost* (*)(const DlgHostServices* services);
+constexpr const char* kDlgHostModuleEntry = "VelDialogHost";
 
 // Installs `host` for the process (not owned); null goes back to the
 // choice by environment and setting. Returns the one installed before.

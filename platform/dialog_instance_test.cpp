@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/dialog_scripted_host.h"
+#include "testing/dialog_scripted_host.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/dialog_host.h"
-#include "platform/dialog_scripted_host.h"
+#include "testing/dialog_scripted_host.h"
 
 namespace {
 

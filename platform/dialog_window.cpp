@@ -458,19 +458,8 @@ DlgView DlgSnapshot(DlgHwnd dialog) {
   view.caption = owner->caption;
   view.focus = owner->focus != nullptr ? owner->focus->id : 0;
   for (auto& control : owner->controls) {
-    DlgControlView item;
-    item.id = control->id;
-    item.kind = control->kind;
-    item.style = control->style;
-    item.text = control->text;
-    item.enabled = control->enabled;
+    DlgControlView item = static_cast<const DlgControlState&>(*control);
     item.visible = control->visible && !Clipped(control.get());
-    item.check = control->check;
-    item.limit = control->limit;
-    item.lines = control->lines;
-    item.selected = control->selected;
-    item.current = control->current;
-    item.tab_stops = control->tab_stops;
     if (control->kind == DlgItemKind::kButton && (control->style & kDlgDefault) != 0)
       view.default_button = control->id;
     view.controls.push_back(std::move(item));

@@ -16,23 +16,12 @@ struct DlgPosted {
   DlgLParam lparam;
 };
 
-struct DlgWindow {
+// A dialog or one of its controls; a control's state is the base.
+struct DlgWindow : DlgControlState {
   DlgWindow* dialog = nullptr;  // a control's dialog; null for a dialog
 
   // A control.
-  int id = 0;
-  DlgItemKind kind = DlgItemKind::kStatic;
-  uint32_t style = 0;
-  std::string text;
-  bool enabled = true;
-  bool visible = true;
-  unsigned check = 0;
-  size_t limit = 0;
   DlgRect rect;  // in the dialog, pixels
-  std::vector<std::string> lines;
-  std::vector<bool> selected;  // multiple selection
-  int current = -1;            // single selection; the caret line of a multiple one
-  std::vector<int> tab_stops;
 
   // A dialog.
   const DlgTemplate* dialog_template = nullptr;

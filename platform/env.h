@@ -1,6 +1,8 @@
 // What the libraries ask of the system where a test may want to give the
 // answer itself: memory for the runtime's blocks, a connect attempt and the
-// pause between connect attempts, the debug output and the message box. Code asks the environment
+// pause between connect attempts, the debug output and the message box, and
+// every name look-up (host names and addresses, services, this machine and
+// its user). Code asks the environment
 // in force; by default it answers from the system. A test derives its own
 // from PlatformEnv, overrides what it changes and installs it for as long as
 // it needs it, so that nothing in the deliverables carries a switch for
@@ -9,6 +11,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
 
 #include "platform/net_socket.h"
 
@@ -34,6 +38,26 @@ class PlatformEnv {
   // error, so that the service manager's journal or a redirected file
   // keeps it.
   virtual void LogLine(const char* line);
+
+  // The name look-ups (host_lookup_linux.cpp, host_identity_linux.cpp);
+  // the functions of host_lookup.h, host_identity.h and PlatResolveHost
+  // and PlatResolveService ask these, after reading a dotted address or a
+  // port number themselves.
+  // The IPv4 addresses (network order) of a host name, in the resolver's
+  // order, each once: 0, or the socket error number (kWsa...) of the
+  // failure.
+  virtual int32_t HostAddresses(const char* host, std::vector<uint32_t>* addresses);
+  // The name of an IPv4 address (network order) by reverse look-up; false
+  // when it has none.
+  virtual bool AddressName(uint32_t address, std::string* name);
+  // The port of a named service for `protocol` ("tcp"), as the services
+  // database lists it; false when it does not.
+  virtual bool ServicePort(const char* service, const char* protocol, uint32_t* port);
+  // This machine's host name; false when it cannot be had.
+  virtual bool HostName(std::string* name);
+  // The name of the process's user from the password database; false when
+  // the user is not listed.
+  virtual bool UserName(std::string* name);
 
  protected:
   // Never deleted through this class; trivial, so that the system's

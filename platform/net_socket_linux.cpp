@@ -1,6 +1,5 @@
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <netdb.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -11,7 +10,9 @@
 #include <chrono>
 #include <climits>
 #include <cstring>
+#include <vector>
 
+#include "platform/env.h"
 #include "platform/net_socket.h"
 
 namespace {
@@ -28,27 +29,6 @@ constexpr int kKeepCount = 4;
 int FailErrno(int error) {
   t_last_error = PlatSockErrorFromErrno(error);
   return 0;
-}
-
-int32_t AddrInfoError(int rc, int saved_errno) {
-  switch (rc) {
-    case EAI_NONAME:
-      return kWsaHostNotFound;
-    case EAI_AGAIN:
-      return kWsaTryAgain;
-    case EAI_FAIL:
-      return kWsaNoRecovery;
-#ifdef EAI_NODATA
-    case EAI_NODATA:
-      return kWsaNoData;
-#endif
-    case EAI_MEMORY:
-      return kWsaEnobufs;
-    case EAI_SYSTEM:
-      return PlatSockErrorFromErrno(saved_errno);
-    default:
-      return kWsaNoRecovery;
-  }
 }
 
 sockaddr_in ToSockaddr(const PlatInetAddress* a) {
@@ -212,32 +192,24 @@ int PlatResolveHost(const char* host, uint32_t* address) {
     *address = dotted;
     return 1;
   }
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  int rc = ::getaddrinfo(host, nullptr, &hints, &found);
-  int saved_errno = errno;
-  if (rc != 0 || found == nullptr) {
-    t_last_error = rc != 0 ? AddrInfoError(rc, saved_errno) : kWsaNoData;
-    if (found != nullptr) ::freeaddrinfo(found);
+  std::vector<uint32_t> found;
+  int32_t error = PlatformEnvGet().HostAddresses(host, &found);
+  if (error != 0 || found.empty()) {
+    t_last_error = error != 0 ? error : kWsaNoData;
     return 0;
   }
-  *address = reinterpret_cast<const sockaddr_in*>(found->ai_addr)->sin_addr.s_addr;
-  ::freeaddrinfo(found);
+  *address = found.front();
   return 1;
 }
 
 int PlatResolveService(const char* name, const char* protocol, uint16_t* port) {
-  servent entry{};
-  servent* result = nullptr;
-  char scratch[1024];
-  int rc = ::getservbyname_r(name, protocol, &entry, scratch, sizeof scratch, &result);
-  if (rc != 0 || result == nullptr) {
+  uint32_t number = 0;
+  // A number the port field cannot hold would name another service.
+  if (!PlatformEnvGet().ServicePort(name, protocol, &number) || number > UINT16_MAX) {
     t_last_error = kWsaNoData;
     return 0;
   }
-  *port = ntohs(static_cast<uint16_t>(result->s_port));
+  *port = static_cast<uint16_t>(number);
   return 1;
 }
 

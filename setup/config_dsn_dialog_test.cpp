@@ -22,7 +22,7 @@ TEST(ConfigDsnDialog, AScriptedUserFillsTheDialogIn) {
   const std::string script = UseSandbox().root + "/dialog.script";
   const std::string record = UseSandbox().root + "/dialog.record";
   std::ofstream(script) << "type 1104 sales\ntype 1105 127.0.0.1\ntype 1106 1583\nclick 1\n";
-  setenv("VELTO_DIALOG_HOST", "scripted", 1);
+  setenv("VELTO_DIALOG_HOST", VEL_DIALOG_HOST_MODULE, 1);
   setenv("VELTO_DIALOG_SCRIPT", script.c_str(), 1);
   setenv("VELTO_DIALOG_RECORD", record.c_str(), 1);
   int window = 0;

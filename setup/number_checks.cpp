@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "setup/host_lookup.h"
+#include "platform/net_socket.h"
 
 namespace {
 
@@ -64,8 +64,8 @@ int PortNumber(const char* token, uint32_t* port) {
   long long number = 0;
   bool overflow = false;
   if (ReadNumber(token, &number, &overflow)) return CheckNumberRange(token, 1, 65535, port);
-  uint32_t service_port = 0;
-  if (*token == '\0' || !CurrentHostLookup().ServicePort(token, &service_port)) return 0;
+  uint16_t service_port = 0;
+  if (*token == '\0' || !PlatResolveService(token, "tcp", &service_port)) return 0;
   std::string digits = std::to_string(service_port);
   return CheckNumberRange(digits.c_str(), 1, 65535, port);
 }

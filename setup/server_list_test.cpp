@@ -6,8 +6,9 @@
 #include <functional>
 #include <string>
 
+#include "setup/host_lookup.h"
 #include "setup/number_checks.h"
-#include "testing/fake_host_lookup.h"
+#include "testing/fake_lookups.h"
 
 namespace {
 
@@ -122,10 +123,10 @@ struct Case {
 class ServerListTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    lookup_.hosts = {{"hostA", Ipv4("10.0.0.5")}, {"hostB", Ipv4("10.0.0.6")}};
+    lookup_.hosts = {{"hostA", {Ipv4("10.0.0.5")}}, {"hostB", {Ipv4("10.0.0.6")}}};
     lookup_.services = {{"ftp", 21}, {"zero", 0}, {"huge", 70000}};
   }
-  FakeHostLookup lookup_;
+  FakeLookups lookup_;
 };
 
 TEST_F(ServerListTest, Operations) {
@@ -380,7 +381,7 @@ TEST_F(ServerListTest, NormalizingRefusesAResolvedListPast512) {
   std::string list;
   for (int i = 0; i < 60; ++i) {
     std::string host = "h" + std::to_string(i);
-    lookup_.hosts[host] = Ipv4(("10.200.200." + std::to_string(i + 100)).c_str());
+    lookup_.hosts[host] = {Ipv4(("10.200.200." + std::to_string(i + 100)).c_str())};
     list += (i ? "," : "") + host + ".1";
   }
   ASSERT_LE(list.size(), kServerListMax);

@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "platform/dialog_scripted_host.h"
 #include "setup/config_dsn.h"
 #include "setup/setup_codes.h"
 #include "setup/setup_module.h"
-#include "testing/fake_host_lookup.h"
+#include "testing/dialog_scripted_host.h"
+#include "testing/fake_lookups.h"
 #include "testing/installer_test_support.h"
 
 namespace {
@@ -38,10 +38,10 @@ class SetupDialogTest : public ::testing::Test {
   void SetUp() override {
     SetupAttach(nullptr);
     before_ = DlgUseHost(&host_);
-    lookup_.hosts = {{"hostA", Ipv4("10.0.0.1")},
-                     {"hostB", Ipv4("10.0.0.2")},
-                     {"hostC", Ipv4("10.0.0.3")},
-                     {"hostD", Ipv4("10.0.0.4")}};
+    lookup_.hosts = {{"hostA", {Ipv4("10.0.0.1")}},
+                     {"hostB", {Ipv4("10.0.0.2")}},
+                     {"hostC", {Ipv4("10.0.0.3")}},
+                     {"hostD", {Ipv4("10.0.0.4")}}};
   }
   void TearDown() override {
     DlgUseHost(before_);
@@ -70,7 +70,7 @@ class SetupDialogTest : public ::testing::Test {
   }
 
   ScriptedDlgHost host_;
-  FakeHostLookup lookup_;
+  FakeLookups lookup_;
   DlgHost* before_ = nullptr;
   int window_ = 0;
 };

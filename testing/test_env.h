@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "platform/env.h"
@@ -25,6 +26,17 @@ class ForwardingEnv : public PlatformEnv {
   void DebugOutput(const char* text) override { base_->DebugOutput(text); }
   void ShowMessage(const char* text) override { base_->ShowMessage(text); }
   void LogLine(const char* line) override { base_->LogLine(line); }
+  int32_t HostAddresses(const char* host, std::vector<uint32_t>* addresses) override {
+    return base_->HostAddresses(host, addresses);
+  }
+  bool AddressName(uint32_t address, std::string* name) override {
+    return base_->AddressName(address, name);
+  }
+  bool ServicePort(const char* service, const char* protocol, uint32_t* port) override {
+    return base_->ServicePort(service, protocol, port);
+  }
+  bool HostName(std::string* name) override { return base_->HostName(name); }
+  bool UserName(std::string* name) override { return base_->UserName(name); }
 
  protected:
   PlatformEnv* base_;

@@ -149,7 +149,7 @@ std::map<std::string, std::string> ToolSandbox::Environment(const std::string* s
       {"VELTO_DIALOG_SCOPE", root()},
   };
   if (script != nullptr) {
-    env["VELTO_DIALOG_HOST"] = "scripted";
+    env["VELTO_DIALOG_HOST"] = VEL_DIALOG_HOST_MODULE;
     env["VELTO_DIALOG_SCRIPT"] = dir_->Write("script", *script);
     env["VELTO_DIALOG_RECORD"] = record;
   }

@@ -162,13 +162,13 @@ TEST_F(ConnAttrTest, LastConnectionTakesThePoolAlong) {
   LnaConnection* second = nullptr;
   ASSERT_EQ(LnaAllocConnect(&first), kLnaOk);
   ASSERT_EQ(LnaAllocConnect(&second), kLnaOk);
-  EXPECT_EQ(LnaConnectionCount(), 2u);
+  EXPECT_EQ(TEST_LnaConnectionCount(), 2u);
   LnaFreeConnect(first);
-  EXPECT_EQ(LnaConnectionCount(), 1u);
+  EXPECT_EQ(TEST_LnaConnectionCount(), 1u);
   LnaFreeConnect(second);
-  EXPECT_EQ(LnaConnectionCount(), 0u);
+  EXPECT_EQ(TEST_LnaConnectionCount(), 0u);
   ASSERT_EQ(LnaAllocConnect(&first), kLnaOk);  // a new pool
-  EXPECT_EQ(LnaConnectionCount(), 1u);
+  EXPECT_EQ(TEST_LnaConnectionCount(), 1u);
   LnaFreeConnect(first);
 }
 

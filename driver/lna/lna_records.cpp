@@ -158,7 +158,7 @@ void LnaFreeConnect(LnaConnection* conn) {
   LnaRemoveConnect();
 }
 
-uint32_t LnaConnectionCount() {
+uint32_t TEST_LnaConnectionCount() {
   LockGlobal();
   uint32_t n = g_connections != nullptr ? ArrCount(g_connections) : 0;
   UnlockGlobal();

@@ -121,5 +121,8 @@ int16_t LnaDropStmt(LnaStatement* stmt);
 // A zeroed statement record on the connection's list, at an address that
 // stays valid until the record is dropped; null when memory runs out.
 LnaStatement* LnaAddStmtRecord(LnaConnection* conn);
-// Connection records alive (for tests of the list and the pool).
-uint32_t LnaConnectionCount();
+
+// For tests only.
+
+// Connection records alive, for tests of the list and the pool.
+uint32_t TEST_LnaConnectionCount();

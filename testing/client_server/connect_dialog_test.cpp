@@ -12,8 +12,8 @@
 #include "driver/odbc/connect/connect_api.h"
 #include "driver/odbc/core/drv_conn.h"
 #include "driver/odbc/diag/drv_messages.h"
-#include "platform/dialog_scripted_host.h"
 #include "testing/conn_test_support.h"
+#include "testing/dialog_scripted_host.h"
 #include "testing/registry_sandbox.h"
 #include "testing/server_conn_support.h"
 

@@ -29,7 +29,7 @@ ServerFixture* g_server = nullptr;
 class ScriptedDialogs {
  public:
   explicit ScriptedDialogs(const std::string& script) {
-    setenv("VELTO_DIALOG_HOST", "scripted", 1);
+    setenv("VELTO_DIALOG_HOST", VEL_DIALOG_HOST_MODULE, 1);
     setenv("VELTO_DIALOG_SCRIPT", dir_.Write("script", script).c_str(), 1);
     setenv("VELTO_DIALOG_RECORD", dir_.Path("record").c_str(), 1);
   }

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/registry_sandbox.h"
 #include "testing/tool_sandbox.h"
 #include "testing/velsrv_process.h"
@@ -24,7 +24,7 @@ using testing_tools::ToolSandbox;
 // The name registration gives a data source of velsrv on 127.0.0.1: this
 // host's addresses decide the local suffix.
 std::string Registered(const std::string& name) {
-  return AddLocalSuffix(SystemResolver(), name, testing_tools::Ip("127.0.0.1"));
+  return AddLocalSuffix(name, Ipv4("127.0.0.1"));
 }
 
 // An exit status holds the low 8 bits of the result.

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/instance_lock.h"
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/tool_sandbox.h"
 #include "testing/velsrv_process.h"
 #include "tools/shared/local_suffix.h"
@@ -39,7 +39,7 @@ TEST_F(RefreshProgramTest, RefreshesBehindTheNoticeAndTellsHowMany) {
                             "cursor arrow",
                             "end 0",
                         }));
-  std::string sales = AddLocalSuffix(SystemResolver(), "sales", testing_tools::Ip("127.0.0.1"));
+  std::string sales = AddLocalSuffix("sales", Ipv4("127.0.0.1"));
   EXPECT_EQ(ToolSandbox::IniValue(box_.UserIni(), sales, "ServerDSN"), "sales");
 }
 

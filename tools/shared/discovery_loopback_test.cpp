@@ -19,7 +19,7 @@
 #include "driver/lna/server_list_exports.h"
 #include "platform/odbc_dsn.h"
 #include "testing/child_process.h"
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/name_list.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
@@ -31,14 +31,12 @@
 
 namespace {
 
-using testing_tools::Ip;
-
 // A datagram socket bound to address:port (port 0: any); -1 when taken.
 int BoundUdp(const char* address, uint16_t port) {
   int fd = socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   sockaddr_in sa{};
   sa.sin_family = AF_INET;
-  sa.sin_addr.s_addr = Ip(address);
+  sa.sin_addr.s_addr = Ipv4(address);
   sa.sin_port = htons(port);
   if (fd < 0 || bind(fd, reinterpret_cast<sockaddr*>(&sa), sizeof sa) != 0) {
     if (fd >= 0) close(fd);
@@ -106,7 +104,6 @@ class DiscoveryLoopbackTest : public ::testing::Test {
   void SetUp() override {
     testing_registry::UseSandbox();
     env_.driver_name = "VeltoClient-Debug";
-    env_.resolver = &resolver_;
     env_.udp_tick_ms = 100;
     std::memset(&settings_, 0, sizeof settings_);
     settings_.use_server_list = 1;
@@ -125,7 +122,7 @@ class DiscoveryLoopbackTest : public ::testing::Test {
     return false;
   }
 
-  testing_tools::FakeResolver resolver_;
+  FakeLookups lookups_;
   ToolEnv env_;
   ServiceSettings settings_;
   ServerEntries servers_;
@@ -135,12 +132,12 @@ TEST_F(DiscoveryLoopbackTest, CollectsTheListsOfEveryServerTheFirstServiceNames)
   int a, b;
   ASSERT_TRUE(PairOfSockets(&a, &b));
   settings_.svc_port = PortOf(a);
-  env_.broadcast_address = Ip("127.0.0.2");
+  env_.broadcast_address = Ipv4("127.0.0.2");
   std::string long_list;
   for (int i = 0; i < 100; ++i) long_list += "source" + std::to_string(i) + ";d" + '\0';
   long_list.push_back('\0');
-  std::vector<SapServerRecord> both = {{Ip("127.0.0.2"), htons(1583)},
-                                       {Ip("127.0.0.3"), htons(1584)}};
+  std::vector<SapServerRecord> both = {{Ipv4("127.0.0.2"), htons(1583)},
+                                       {Ipv4("127.0.0.3"), htons(1584)}};
   FakeService first(a, both, long_list, true);
   FakeService second(b, {}, NulSeparatedList({"Sales;Sales data"}), true);
   ASSERT_EQ(CspEnumByUdp(env_, &servers_, settings_), kCspDone);
@@ -155,14 +152,14 @@ TEST_F(DiscoveryLoopbackTest, AServerThatNeverSendsItsListIsLeftOutAtTheTimeOut)
   int a, b;
   ASSERT_TRUE(PairOfSockets(&a, &b));
   settings_.svc_port = PortOf(a);
-  env_.broadcast_address = Ip("127.0.0.2");
-  std::vector<SapServerRecord> both = {{Ip("127.0.0.2"), htons(1583)},
-                                       {Ip("127.0.0.3"), htons(1584)}};
+  env_.broadcast_address = Ipv4("127.0.0.2");
+  std::vector<SapServerRecord> both = {{Ipv4("127.0.0.2"), htons(1583)},
+                                       {Ipv4("127.0.0.3"), htons(1584)}};
   FakeService first(a, both, NulSeparatedList({"Sales"}), true);
   FakeService second(b, {}, "", false);
   ASSERT_EQ(CspEnumByUdp(env_, &servers_, settings_), kCspDone);
   ASSERT_EQ(servers_.size(), 1u);
-  EXPECT_EQ(servers_[0].address, Ip("127.0.0.2"));
+  EXPECT_EQ(servers_[0].address, Ipv4("127.0.0.2"));
 }
 
 TEST_F(DiscoveryLoopbackTest, NoServiceAnsweringTimesOut) {
@@ -170,7 +167,7 @@ TEST_F(DiscoveryLoopbackTest, NoServiceAnsweringTimesOut) {
   ASSERT_GE(unused, 0);
   settings_.svc_port = PortOf(unused);
   close(unused);  // nobody listens there now
-  env_.broadcast_address = Ip("127.0.0.2");
+  env_.broadcast_address = Ipv4("127.0.0.2");
   EXPECT_EQ(CspEnumByUdp(env_, &servers_, settings_), kCspTimedOut);
   EXPECT_TRUE(servers_.empty());
 }
@@ -232,10 +229,10 @@ TEST_F(DiscoveryLoopbackTest, VelsrvAnswersDiscoveryOverUdpAndTcp) {
   const std::string offered = NulSeparatedList({"sales;Sales data", "stock;"});
 
   settings_.svc_port = server.discovery_port();
-  env_.broadcast_address = Ip("127.0.0.1");
+  env_.broadcast_address = Ipv4("127.0.0.1");
   ASSERT_EQ(CspEnumByUdp(env_, &servers_, settings_), kCspDone);
   ASSERT_EQ(servers_.size(), 1u);
-  EXPECT_EQ(servers_[0].address, Ip("127.0.0.1"));
+  EXPECT_EQ(servers_[0].address, Ipv4("127.0.0.1"));
   EXPECT_EQ(ntohs(servers_[0].port), server.tcp_port());
   EXPECT_EQ(std::string(servers_[0].offered.data(), servers_[0].length), offered);
 

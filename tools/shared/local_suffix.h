@@ -6,10 +6,8 @@
 #include <cstdint>
 #include <string>
 
-#include "tools/shared/resolver.h"
-
 // The name with the suffix, whatever the host.
 std::string AppendLocalSuffix(const std::string& name);
 // The name with the suffix when `address` (network order) is one of this
 // host's addresses; else the name as it is.
-std::string AddLocalSuffix(const Resolver& resolver, const std::string& name, uint32_t address);
+std::string AddLocalSuffix(const std::string& name, uint32_t address);

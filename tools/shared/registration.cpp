@@ -127,7 +127,7 @@ int32_t CollectOffered(const ToolEnv& env, const ServerEntries& servers, PlatDsn
   for (const ServerEntry& server : servers) {
     for (std::string_view item : OfferedItems(server)) {
       std::string server_dsn(OfferedName(item));
-      std::string name = AddLocalSuffix(*env.resolver, server_dsn, server.address);
+      std::string name = AddLocalSuffix(server_dsn, server.address);
       if (const char* why = WhyNameIsSkipped(server_dsn, name)) {
         skip(name, why);
         continue;
@@ -147,7 +147,7 @@ int32_t CollectOffered(const ToolEnv& env, const ServerEntries& servers, PlatDsn
         name = e;  // the spelling the file holds
         std::string current;
         PlatDsnGetValue(scope, e, "ServerName", &current);
-        r.servers = ParseServerNameValue(*env.resolver, current);
+        r.servers = ParseServerNameValue(current);
         break;
       }
       bool taken =
@@ -185,10 +185,9 @@ int32_t Register(const ToolEnv& env, const ServerEntries& servers, const Service
 }
 
 // Whether the discovered servers still offer `name` from this server.
-bool StillOffered(const ToolEnv& env, const ServerEntry& server, const std::string& name) {
+bool StillOffered(const ServerEntry& server, const std::string& name) {
   for (std::string_view item : OfferedItems(server)) {
-    std::string offered =
-        AddLocalSuffix(*env.resolver, std::string(OfferedName(item)), server.address);
+    std::string offered = AddLocalSuffix(std::string(OfferedName(item)), server.address);
     if (SameName(offered, name)) return true;
   }
   return false;
@@ -201,20 +200,18 @@ struct Judgement {
   std::vector<size_t> withdrawn;  // the discovered servers that no longer offer it
 };
 
-Judgement Judge(const ToolEnv& env, const ServerEntries& servers, PlatDsnScope scope,
-                const std::string& name) {
+Judgement Judge(const ServerEntries& servers, PlatDsnScope scope, const std::string& name) {
   Judgement j;
   std::string current;
   PlatDsnGetValue(scope, name, "ServerName", &current);
-  DsnServers parsed = ParseServerNameValue(*env.resolver, current);
+  DsnServers parsed = ParseServerNameValue(current);
   // A data source that names no usable server is not this run's to judge.
   if (parsed.empty()) return j;
   j.judged = true;
   for (const DsnServer& s : parsed) {
     // Only the server at this very address and port was asked about it.
     const ServerEntry* found = s.resolved ? FindServer(s.address, s.port, servers) : nullptr;
-    if (found == nullptr || found->partial ||
-        (found->HasList() && StillOffered(env, *found, name))) {
+    if (found == nullptr || found->partial || (found->HasList() && StillOffered(*found, name))) {
       j.kept.push_back(s);
     } else {
       j.withdrawn.push_back(static_cast<size_t>(found - servers.data()));
@@ -229,7 +226,7 @@ int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSe
   std::vector<std::string> names;
   if (!CollectDriverDataSources(env, scope, &names)) return kCspWriteFailed;
   for (const std::string& name : names) {
-    Judgement j = Judge(env, servers, scope, name);
+    Judgement j = Judge(servers, scope, name);
     if (!j.judged) continue;
     if (j.kept.empty()) {
       if (!RemoveDataSource(scope, name)) return kCspWriteFailed;
@@ -241,18 +238,18 @@ int32_t Update(const ToolEnv& env, const ServerEntries& servers, const ServiceSe
   return kCspDone;
 }
 
-void FindRemovals(const ToolEnv& env, const ServerEntries& servers, PlatDsnScope scope,
+void FindRemovals(const ServerEntries& servers, PlatDsnScope scope,
                   const std::vector<std::string>& installed,
                   std::vector<DataSourceRemoval>* removals) {
   for (const std::string& name : installed) {
-    Judgement j = Judge(env, servers, scope, name);
+    Judgement j = Judge(servers, scope, name);
     if (!j.judged || !j.kept.empty()) continue;
     // Registration, which runs first, adds every server that offers it under
     // a name it registers; that server then keeps it.
     bool offered = std::any_of(servers.begin(), servers.end(), [&](const ServerEntry& server) {
       for (std::string_view item : OfferedItems(server)) {
         std::string server_dsn(OfferedName(item));
-        std::string client = AddLocalSuffix(*env.resolver, server_dsn, server.address);
+        std::string client = AddLocalSuffix(server_dsn, server.address);
         if (SameName(client, name) && RegistersOfferedName(server_dsn, client)) return true;
       }
       return false;
@@ -286,13 +283,13 @@ bool RegistersOfferedName(const std::string& server_dsn, const std::string& name
   return WhyNameIsSkipped(server_dsn, name) == nullptr;
 }
 
-int32_t FindDataSourceRemovals(const ToolEnv& env, const ServerEntries& servers,
+int32_t FindDataSourceRemovals(const ToolEnv& /*env*/, const ServerEntries& servers,
                                const ServiceSettings& settings,
                                const std::vector<std::string>& installed,
                                std::vector<DataSourceRemoval>* removals) {
   removals->clear();
   try {
-    FindRemovals(env, servers, DsnScope(settings), installed, removals);
+    FindRemovals(servers, DsnScope(settings), installed, removals);
     return kCspDone;
   } catch (const std::bad_alloc&) {
     removals->clear();
@@ -300,12 +297,12 @@ int32_t FindDataSourceRemovals(const ToolEnv& env, const ServerEntries& servers,
   }
 }
 
-int32_t SaveServerList(const ToolEnv& env, const ServerEntries& servers) {
+int32_t SaveServerList(const ToolEnv& /*env*/, const ServerEntries& servers) {
   char path[513];
   char section[513];
   ToolText(kMsgRegServerListFile, path, sizeof path);
   ToolText(kMsgRegCliVersion, section, sizeof section);
-  std::string list = FormatServerListValue(*env.resolver, servers);
+  std::string list = FormatServerListValue(servers);
   return ProfileWriteString(path, section, "ServerList", list.c_str()) ? kCspDone : kCspWriteFailed;
 }
 

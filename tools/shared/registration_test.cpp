@@ -14,7 +14,7 @@
 
 #include "common/profile.h"
 #include "platform/odbc_dsn.h"
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/name_list.h"
 #include "testing/registry_sandbox.h"
 #include "tools/shared/dsn_store.h"
@@ -23,8 +23,6 @@
 
 namespace {
 
-using testing_tools::Ip;
-
 constexpr char kDrivers[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBCINST.INI";
 constexpr char kMachineOdbcIni[] = "HKEY_LOCAL_MACHINE\\SOFTWARE\\ODBC\\ODBC.INI";
 constexpr char kDriver[] = "VeltoClient-Debug";
@@ -32,7 +30,7 @@ constexpr char kLibrary[] = "/opt/velto/velclt32.so";
 
 ServerEntry Offering(const char* address, uint16_t port, const std::string& list) {
   ServerEntry e;
-  e.address = Ip(address);
+  e.address = Ipv4(address);
   e.port = htons(port);
   AllocateOfferedList(&e, static_cast<uint32_t>(list.size()));
   std::memcpy(e.offered.data(), list.data(), list.size());
@@ -53,7 +51,6 @@ class RegistrationTest : public ::testing::Test {
     }
     ProfileWriteString(kDrivers, kDriver, "Driver", kLibrary);
     env_.driver_name = kDriver;
-    env_.resolver = &resolver_;
     std::memset(&settings_, 0, sizeof settings_);
   }
   std::string Value(const std::string& dsn, const char* key,
@@ -82,7 +79,7 @@ class RegistrationTest : public ::testing::Test {
     return rc;
   }
 
-  testing_tools::FakeResolver resolver_;
+  FakeLookups lookups_;
   ToolEnv env_;
   ServiceSettings settings_;
   std::string file_dsn_dir_;
@@ -290,7 +287,7 @@ TEST_F(RegistrationTest, SystemDataSourcesGoToTheSystemFileNamingTheLibrary) {
 }
 
 TEST_F(RegistrationTest, TheServerListAndTheTimeOfTheUpdateAreSaved) {
-  resolver_.names[Ip("10.0.0.5")] = "db5";
+  lookups_.names[Ipv4("10.0.0.5")] = "db5";
   ServerEntries servers = {Offering("10.0.0.5", 1583, NulSeparatedList({})),
                            Offering("10.0.0.6", 1600, NulSeparatedList({}))};
   time_t before = time(nullptr);
@@ -303,8 +300,8 @@ TEST_F(RegistrationTest, TheServerListAndTheTimeOfTheUpdateAreSaved) {
 }
 
 TEST(ServerNameValueTest, ItemsReadAndWrittenBack) {
-  testing_tools::FakeResolver r;
-  r.hosts["dbhost"] = {Ip("10.0.0.4")};
+  FakeLookups r;
+  r.hosts["dbhost"] = {Ipv4("10.0.0.4")};
   r.services["sqlsrv"] = 1600;
   struct Case {
     const char* text;
@@ -322,18 +319,18 @@ TEST(ServerNameValueTest, ItemsReadAndWrittenBack) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.text);
-    EXPECT_EQ(FormatServerNameValue(ParseServerNameValue(r, c.text)), c.formatted);
+    EXPECT_EQ(FormatServerNameValue(ParseServerNameValue(c.text)), c.formatted);
   }
 }
 
 TEST(ServerNameValueTest, LongListsDropWholeItems) {
-  testing_tools::FakeResolver r;
+  FakeLookups r;
   ServerEntries servers;
   DsnServers dsn_servers;
   for (int i = 0; i < 60; ++i) {
     std::string address = "10.0.1." + std::to_string(100 + i);
     ServerEntry e;
-    e.address = Ip(address.c_str());
+    e.address = Ipv4(address.c_str());
     e.port = htons(1583);
     servers.push_back(e);
     DsnServer s;
@@ -343,7 +340,7 @@ TEST(ServerNameValueTest, LongListsDropWholeItems) {
     dsn_servers.push_back(s);
   }
   for (const std::string& text :
-       {FormatServerNameValue(dsn_servers), FormatServerListValue(r, servers)}) {
+       {FormatServerNameValue(dsn_servers), FormatServerListValue(servers)}) {
     EXPECT_LE(text.size(), kServerTextMax);
     EXPECT_GT(text.size(), kServerTextMax - 20);
     EXPECT_EQ(text.substr(text.size() - 4), "1583");  // the last item is whole

@@ -4,33 +4,32 @@
 #include "platform/host_lookup.h"
 #include "platform/net_socket.h"
 
-bool SystemResolver::HostName(std::string* name) const {
+bool ToolHostName(std::string* name) {
   char buffer[256];
   if (!PlatHostName(buffer, sizeof buffer)) return false;
   *name = buffer;
   return true;
 }
 
-bool SystemResolver::UserName(std::string* name) const {
+bool ToolUserName(std::string* name) {
   char buffer[256];
   if (!PlatUserName(buffer, sizeof buffer)) return false;
   *name = buffer;
   return true;
 }
 
-bool SystemResolver::HostAddresses(const std::string& host,
-                                   std::vector<uint32_t>* addresses) const {
+bool ToolHostAddresses(const std::string& host, std::vector<uint32_t>* addresses) {
   return PlatHostAddresses(host.c_str(), addresses) != 0;
 }
 
-bool SystemResolver::AddressName(uint32_t address, std::string* name) const {
+bool ToolAddressName(uint32_t address, std::string* name) {
   char buffer[1025];
   if (!PlatAddressName(address, buffer, sizeof buffer)) return false;
   *name = buffer;
   return true;
 }
 
-bool SystemResolver::ServicePort(const std::string& service, uint16_t* port) const {
+bool ToolServicePort(const std::string& service, uint16_t* port) {
   return PlatResolveService(service.c_str(), "tcp", port) != 0;
 }
 
@@ -40,8 +39,8 @@ std::string DottedAddress(uint32_t address) {
   return text;
 }
 
-std::string DescribeAddress(const Resolver& resolver, uint32_t address) {
+std::string DescribeAddress(uint32_t address) {
   std::string name;
-  if (resolver.AddressName(address, &name)) return name + " (" + DottedAddress(address) + ")";
+  if (ToolAddressName(address, &name)) return name + " (" + DottedAddress(address) + ")";
   return DottedAddress(address);
 }

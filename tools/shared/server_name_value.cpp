@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/server_address_text.h"
+#include "tools/shared/resolver.h"
 
 namespace {
 
@@ -16,7 +17,7 @@ std::string Trim(const std::string& s) {
 }
 
 // The port in host order, 0 when the text names none.
-uint16_t ParsePort(const Resolver& resolver, const std::string& text) {
+uint16_t ParsePort(const std::string& text) {
   if (text.empty()) return 0;
   errno = 0;
   char* end = nullptr;
@@ -25,7 +26,7 @@ uint16_t ParsePort(const Resolver& resolver, const std::string& text) {
     return errno == 0 && v > 0 && v <= 65535 ? static_cast<uint16_t>(v) : 0;
   }
   uint16_t port = 0;
-  return resolver.ServicePort(text, &port) ? port : 0;
+  return ToolServicePort(text, &port) ? port : 0;
 }
 
 // Appends `item` to `out` after `separator` when the result stays within
@@ -39,7 +40,7 @@ void AppendItem(std::string* out, const std::string& item, char separator) {
 
 }  // namespace
 
-DsnServers ParseServerNameValue(const Resolver& resolver, const std::string& value) {
+DsnServers ParseServerNameValue(const std::string& value) {
   DsnServers servers;
   std::string text = value.substr(0, kServerTextMax);
   size_t start = 0;
@@ -51,12 +52,12 @@ DsnServers ParseServerNameValue(const Resolver& resolver, const std::string& val
     ServerAddressText split;
     if (!SplitServerAddress(item, &split)) continue;
     const std::string& host = split.host;
-    uint16_t port = ParsePort(resolver, split.port);
+    uint16_t port = ParsePort(split.port);
     if (host.empty() || port == 0) continue;
     DsnServer server;
     server.port = htons(port);
     std::vector<uint32_t> addresses;
-    if (resolver.HostAddresses(host, &addresses) && !addresses.empty()) {
+    if (ToolHostAddresses(host, &addresses) && !addresses.empty()) {
       server.resolved = true;
       server.address = addresses[0];
     } else {
@@ -77,11 +78,11 @@ std::string FormatServerNameValue(const DsnServers& servers) {
   return out;
 }
 
-std::string FormatServerListValue(const Resolver& resolver, const ServerEntries& servers) {
+std::string FormatServerListValue(const ServerEntries& servers) {
   std::string out;
   for (const ServerEntry& e : servers) {
     std::string host;
-    if (!resolver.AddressName(e.address, &host)) host = DottedAddress(e.address);
+    if (!ToolAddressName(e.address, &host)) host = DottedAddress(e.address);
     AppendItem(&out, host + ":" + std::to_string(ntohs(e.port)), ';');
   }
   return out;

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "tools/shared/resolver.h"
 #include "tools/shared/server_entry.h"
 
 constexpr size_t kServerTextMax = 512;
@@ -29,7 +28,7 @@ using DsnServers = std::vector<DsnServer>;
 // ".", separates the host (dotted address or name) from the port (a number,
 // or a TCP service name). Items without either or whose port is 0 or
 // unknown are left out.
-DsnServers ParseServerNameValue(const Resolver& resolver, const std::string& text);
+DsnServers ParseServerNameValue(const std::string& text);
 std::string FormatServerNameValue(const DsnServers& servers);
 // "host:port" per server, the host from a reverse look-up, else dotted.
-std::string FormatServerListValue(const Resolver& resolver, const ServerEntries& servers);
+std::string FormatServerListValue(const ServerEntries& servers);

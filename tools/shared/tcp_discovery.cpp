@@ -151,7 +151,7 @@ int32_t CspGetServerSources(const ToolEnv& env, TraceHandle* trace, const std::s
 int32_t CspEnumByTcp(const ToolEnv& env, ServerEntries* servers, const ServiceSettings& settings) {
   TraceHandle* trace = OpenCspTrace(env);
   TracePrintf(trace, "CSP: Enumerating Data Sources using TCP.\n");
-  std::string attrib = BuildUserAttribString(*env.resolver);
+  std::string attrib = BuildUserAttribString();
   TracePrintf(trace, "CSP: User attribute string %s.\n", attrib.c_str());
 
   std::string candidates;

@@ -10,15 +10,13 @@
 #include <vector>
 
 #include "common/profile.h"
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/name_list.h"
 #include "testing/registry_sandbox.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/user_attrib.h"
 
 namespace {
-
-using testing_tools::Ip;
 
 // Servers behind the driver's exports: each server text answers with its
 // list of servers, and each "address.port" with its data sources.
@@ -82,7 +80,6 @@ class TcpDiscoveryTest : public ::testing::Test {
     testing_registry::UseSandbox();
     ProfileWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Velto", "Client", "OemUserName", nullptr);
     env_.driver_name = "VeltoClient-Debug";
-    env_.resolver = &resolver_;
     env_.driver = fake_.Exports();
     std::memset(&settings_, 0, sizeof settings_);
     settings_.use_server_list = 1;
@@ -93,7 +90,7 @@ class TcpDiscoveryTest : public ::testing::Test {
   }
   int32_t Discover() { return DiscoverDataSources(env_, &servers_, settings_); }
 
-  testing_tools::FakeResolver resolver_;
+  FakeLookups lookups_;
   FakeServers fake_;
   ToolEnv env_;
   ServiceSettings settings_;
@@ -111,7 +108,7 @@ TEST_F(TcpDiscoveryTest, TheFirstServerThatAnswersGivesTheServersToAsk) {
                                       "sources 10.0.0.6.1600"}));
   EXPECT_EQ(fake_.last_attrib, "ClntHostName=pc7;ClntUserName=ann;ClntIP=10.0.0.7;");
   ASSERT_EQ(servers_.size(), 2u);
-  EXPECT_EQ(servers_[0].address, Ip("10.0.0.5"));
+  EXPECT_EQ(servers_[0].address, Ipv4("10.0.0.5"));
   EXPECT_EQ(ntohs(servers_[0].port), 1583);
   EXPECT_EQ(servers_[0].length, kSales.size());
   ASSERT_EQ(servers_[0].offered.size(), kSales.size() + 2);
@@ -272,22 +269,22 @@ TEST_F(TcpDiscoveryTest, TheAttributeStringNamesThisClient) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    testing_tools::FakeResolver r;
+    FakeLookups r;
     r.host = c.host;
     r.user = c.user;
     if (!c.host_resolves) r.hosts.clear();
-    r.hosts[std::string(65, 'h')] = {Ip("10.0.0.8")};
+    r.hosts[std::string(65, 'h')] = {Ipv4("10.0.0.8")};
     ProfileWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Velto", "Client", "OemUserName", c.oem);
-    EXPECT_EQ(BuildUserAttribString(r), c.expected);
+    EXPECT_EQ(BuildUserAttribString(), c.expected);
   }
   // The longest of every part still fits the request's 256 bytes.
-  testing_tools::FakeResolver longest;
+  FakeLookups longest;
   longest.host = std::string(64, 'h');
   longest.user = std::string(63, 'u');
-  longest.hosts[longest.host] = {Ip("255.255.255.255")};
+  longest.hosts[longest.host] = {Ipv4("255.255.255.255")};
   ProfileWriteString("HKEY_CURRENT_USER\\SOFTWARE\\Velto", "Client", "OemUserName",
                      std::string(63, 'o').c_str());
-  std::string text = BuildUserAttribString(longest);
+  std::string text = BuildUserAttribString();
   EXPECT_LE(text.size(), kUserAttribMax);
   EXPECT_EQ(text.substr(text.size() - 13), std::string(12, 'o') + ";");
 }

@@ -3,12 +3,10 @@
 #include "tools/shared/tool_text.h"
 
 ToolEnv MakeToolEnv(const DriverExports* exports) {
-  static const SystemResolver resolver;
   ToolEnv env;
   char name[513];
   ToolText(kMsgRegCliName, name, sizeof name);
   env.driver_name = name;
-  env.resolver = &resolver;
   if (exports != nullptr) env.driver = *exports;
   return env;
 }

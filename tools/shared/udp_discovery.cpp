@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "tools/shared/resolver.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/user_attrib.h"
 
@@ -19,7 +20,7 @@ UdpDiscovery::UdpDiscovery(const ToolEnv& env, const ServiceSettings& settings,
 
 std::string UdpDiscovery::Describe(uint32_t address) const {
   // A reverse look-up can take a while; only a trace needs one.
-  return trace_ != nullptr ? DescribeAddress(*env_.resolver, address) : std::string();
+  return trace_ != nullptr ? DescribeAddress(address) : std::string();
 }
 
 void UdpDiscovery::Finish(int32_t result) {
@@ -126,7 +127,7 @@ void UdpDiscovery::OnSources(const uint8_t* data, size_t size, uint32_t sender_a
 
 bool UdpDiscovery::RequestSources(size_t index) {
   ServerEntry& entry = (*servers_)[index];
-  std::string attrib = BuildUserAttribString(*env_.resolver);
+  std::string attrib = BuildUserAttribString();
   TracePrintf(trace_, "CSP:  Sending this User Attrib string %s.\n", attrib.c_str());
   TracePrintf(trace_, "CSP:  Sending SAP_REQUEST_SOURCES to %s. Offset = %u.\n",
               Describe(entry.address).c_str(), entry.received);

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/udp_socket.h"
+#include "tools/shared/resolver.h"
 #include "tools/shared/tcp_discovery.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/udp_discovery.h"
@@ -26,11 +27,11 @@ class SocketSender : public DatagramSender {
 };
 
 // How this client names itself in the trace.
-std::string DescribeClient(const Resolver& resolver) {
+std::string DescribeClient() {
   std::string host;
-  if (!resolver.HostName(&host)) return "<gethostname failed>";
+  if (!ToolHostName(&host)) return "<gethostname failed>";
   std::vector<uint32_t> addresses;
-  if (!resolver.HostAddresses(host, &addresses) || addresses.empty())
+  if (!ToolHostAddresses(host, &addresses) || addresses.empty())
     return host + " <gethostbyname failed>";
   return host + " (" + DottedAddress(addresses[0]) + ")";
 }
@@ -40,7 +41,7 @@ int32_t Run(const ToolEnv& env, ServerEntries* servers, const ServiceSettings& s
             TraceHandle* trace, PlatSocket s) {
   if (trace != nullptr) {
     TracePrintf(trace, "\nCSP: Broadcasting enabled. This client is %s.\n",
-                DescribeClient(*env.resolver).c_str());
+                DescribeClient().c_str());
   }
   if (!PlatSetBroadcast(s, static_cast<int>(settings.svc_enable_broadcasting))) {
     TracePrintf(trace, "\nCSP: setsockopt failed for SO_BROADCAST. Err Code = %d.\n",

@@ -7,13 +7,11 @@
 #include <string>
 #include <vector>
 
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/registry_sandbox.h"
 #include "tools/shared/tool_status.h"
 
 namespace {
-
-using testing_tools::Ip;
 
 struct Sent {
   uint32_t address;
@@ -44,7 +42,7 @@ class RecordingSender : public DatagramSender {
 
 std::vector<uint8_t> ServersReply(const std::vector<const char*>& addresses, uint16_t tcp_port) {
   std::vector<SapServerRecord> records;
-  for (const char* a : addresses) records.push_back({Ip(a), htons(tcp_port)});
+  for (const char* a : addresses) records.push_back({Ipv4(a), htons(tcp_port)});
   SapDatagram d;
   SapMakeRespondServers(records.data(), records.size(), &d);
   return {d.begin(), d.end()};
@@ -74,15 +72,14 @@ class UdpDiscoveryTest : public ::testing::Test {
   UdpDiscoveryTest() {
     testing_registry::UseSandbox();
     env_.driver_name = "VeltoClient-Debug";
-    env_.resolver = &resolver_;
-    env_.broadcast_address = Ip("127.0.0.1");
+    env_.broadcast_address = Ipv4("127.0.0.1");
     std::memset(&settings_, 0, sizeof settings_);
     settings_.svc_port = 1599;
     settings_.svc_clnt_time_out = 10;
     machine_ = std::make_unique<UdpDiscovery>(env_, settings_, &servers_, sender_, nullptr);
   }
   void Deliver(uint32_t now, const std::vector<uint8_t>& d, const char* from) {
-    machine_->CspOnDatagram(now, d.data(), d.size(), Ip(from));
+    machine_->CspOnDatagram(now, d.data(), d.size(), Ipv4(from));
   }
   std::vector<Sent> SourceRequests() const {
     std::vector<Sent> out;
@@ -92,7 +89,7 @@ class UdpDiscoveryTest : public ::testing::Test {
     return out;
   }
 
-  testing_tools::FakeResolver resolver_;
+  FakeLookups lookups_;
   ToolEnv env_;
   ServiceSettings settings_;
   ServerEntries servers_;
@@ -104,15 +101,15 @@ TEST_F(UdpDiscoveryTest, BroadcastsThenAsksOnlyTheServersOfTheFirstReply) {
   machine_->Start(0);
   ASSERT_EQ(sender_.sent.size(), 1u);
   EXPECT_EQ(sender_.sent[0].type(), kSapRequestServers);
-  EXPECT_EQ(sender_.sent[0].address, Ip("127.0.0.1"));
+  EXPECT_EQ(sender_.sent[0].address, Ipv4("127.0.0.1"));
   EXPECT_EQ(sender_.sent[0].port, 1599);
 
   Deliver(1, ServersReply({"10.0.0.5", "10.0.0.6", "10.0.0.5"}, 1583), "10.0.0.5");
   Deliver(1, ServersReply({"10.0.0.9"}, 1583), "10.0.0.9");
   ASSERT_EQ(servers_.size(), 2u);  // the duplicate and the second reply left out
-  EXPECT_EQ(servers_[0].address, Ip("10.0.0.5"));
+  EXPECT_EQ(servers_[0].address, Ipv4("10.0.0.5"));
   EXPECT_EQ(ntohs(servers_[0].port), 1583);
-  EXPECT_EQ(servers_[1].address, Ip("10.0.0.6"));
+  EXPECT_EQ(servers_[1].address, Ipv4("10.0.0.6"));
   std::vector<Sent> requests = SourceRequests();
   ASSERT_EQ(requests.size(), 2u);
   for (const Sent& r : requests) {
@@ -121,8 +118,8 @@ TEST_F(UdpDiscoveryTest, BroadcastsThenAsksOnlyTheServersOfTheFirstReply) {
     EXPECT_STREQ(reinterpret_cast<const char*>(r.datagram.data() + 6),
                  "ClntHostName=pc7;ClntUserName=ann;ClntIP=10.0.0.7;");
   }
-  EXPECT_EQ(requests[0].address, Ip("10.0.0.5"));
-  EXPECT_EQ(requests[1].address, Ip("10.0.0.6"));
+  EXPECT_EQ(requests[0].address, Ipv4("10.0.0.5"));
+  EXPECT_EQ(requests[1].address, Ipv4("10.0.0.6"));
   EXPECT_FALSE(machine_->done());
 }
 
@@ -224,7 +221,7 @@ TEST_F(UdpDiscoveryTest, SilenceEndsTheRunAtTheFirstTickPastTheTimeOut) {
     for (uint32_t tick = 5; tick <= 30; tick += 5) {
       while (next < c.datagrams_at.size() && c.datagrams_at[next] < tick) {
         machine.CspOnDatagram(c.datagrams_at[next++], empty_list.data(), empty_list.size(),
-                              Ip("10.0.0.5"));
+                              Ipv4("10.0.0.5"));
       }
       machine.OnTick(tick);
       if (machine.done()) {
@@ -250,7 +247,7 @@ TEST_F(UdpDiscoveryTest, AtTheTimeOutAPartlyAnsweredServerCountsAsNotAnswered) {
   ASSERT_TRUE(machine_->done());
   EXPECT_EQ(machine_->result(), kCspDone);
   ASSERT_EQ(servers_.size(), 1u);
-  EXPECT_EQ(servers_[0].address, Ip("10.0.0.5"));
+  EXPECT_EQ(servers_[0].address, Ipv4("10.0.0.5"));
 }
 
 TEST_F(UdpDiscoveryTest, ASendThatFailsEndsTheRunWithASocketError) {
@@ -265,7 +262,7 @@ TEST_F(UdpDiscoveryTest, ASendThatFailsEndsTheRunWithASocketError) {
   later.Start(0);
   sender.fail = true;
   std::vector<uint8_t> d = ServersReply({"10.0.0.5"}, 1583);
-  later.CspOnDatagram(0, d.data(), d.size(), Ip("10.0.0.5"));
+  later.CspOnDatagram(0, d.data(), d.size(), Ipv4("10.0.0.5"));
   ASSERT_TRUE(later.done());
   EXPECT_EQ(later.result(), kCspSocketError);
 }

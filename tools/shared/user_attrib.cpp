@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "common/profile.h"
+#include "tools/shared/resolver.h"
 #include "tools/shared/tool_text.h"
 
 namespace {
@@ -14,14 +15,14 @@ constexpr size_t kUserNameMax = 63;
 
 }  // namespace
 
-std::string BuildUserAttribString(const Resolver& resolver) {
+std::string BuildUserAttribString() {
   std::string host;
-  bool have_host = resolver.HostName(&host) && !host.empty() && host.size() <= kHostNameMax;
+  bool have_host = ToolHostName(&host) && !host.empty() && host.size() <= kHostNameMax;
   std::string user;
-  if (!resolver.UserName(&user) || user.empty() || user.size() > kUserNameMax) user = "Unknown";
+  if (!ToolUserName(&user) || user.empty() || user.size() > kUserNameMax) user = "Unknown";
   std::string ip = "0.0.0.0";
   std::vector<uint32_t> addresses;
-  if (have_host && resolver.HostAddresses(host, &addresses) && !addresses.empty())
+  if (have_host && ToolHostAddresses(host, &addresses) && !addresses.empty())
     ip = DottedAddress(addresses[0]);
   std::string text = "ClntHostName=" + (have_host ? host : std::string("Unknown")) +
                      ";ClntUserName=" + user + ";ClntIP=" + ip + ";";

@@ -6,9 +6,7 @@
 #include <cstddef>
 #include <string>
 
-#include "tools/shared/resolver.h"
-
 // Longest attribute string, without its NUL.
 constexpr size_t kUserAttribMax = 255;
 
-std::string BuildUserAttribString(const Resolver& resolver);
+std::string BuildUserAttribString();

@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "tools/shared/resolver.h"
 #include "tools/shared/tool_messages.h"
 #include "tools/utility/config_dialog.h"
 #include "tools/utility/utility_boxes.h"
@@ -40,16 +41,15 @@ void InitDialog(DlgHwnd dialog, DlgLParam param) {
 
 void OnOk(DlgHwnd dialog) {
   UtilityContext* context = ContextOf(dialog);
-  const Resolver& resolver = *context->env->resolver;
   std::string server = ItemText(dialog, kAdvServer);
   std::vector<uint32_t> addresses;
-  if (!resolver.HostAddresses(server, &addresses)) {
+  if (!ToolHostAddresses(server, &addresses)) {
     ShowCatalogMessage(dialog, kIdsCantResolveName, MB_ICONEXCLAMATION);
     FocusControl(dialog, kAdvServer);
     return;
   }
   uint16_t port = 0;
-  if (!ParsePortOrService(resolver, ItemText(dialog, kAdvPort), &port)) {
+  if (!ParsePortOrService(ItemText(dialog, kAdvPort), &port)) {
     ShowCatalogMessage(dialog, kIdsInvalidPort, MB_ICONEXCLAMATION);
     FocusControl(dialog, kAdvPort);
     return;
@@ -63,7 +63,7 @@ void OnOk(DlgHwnd dialog) {
 
 }  // namespace
 
-bool ParsePortOrService(const Resolver& resolver, const std::string& text, uint16_t* port) {
+bool ParsePortOrService(const std::string& text, uint16_t* port) {
   if (text.empty()) return false;
   char* end = nullptr;
   long value = std::strtol(text.c_str(), &end, 10);
@@ -73,7 +73,7 @@ bool ParsePortOrService(const Resolver& resolver, const std::string& text, uint1
     return true;
   }
   uint16_t service = 0;
-  if (!resolver.ServicePort(text, &service) || service == 0) return false;
+  if (!ToolServicePort(text, &service) || service == 0) return false;
   *port = service;
   return true;
 }

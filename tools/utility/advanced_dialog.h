@@ -5,7 +5,6 @@
 #include <string>
 
 #include "platform/dialog.h"
-#include "tools/shared/resolver.h"
 
 enum : int {
   kAdvServer = 109,
@@ -14,7 +13,7 @@ enum : int {
 
 // The port text as a whole decimal number from 1 to 65535, else the port
 // of a TCP service of that name; false when it is neither.
-bool ParsePortOrService(const Resolver& resolver, const std::string& text, uint16_t* port);
+bool ParsePortOrService(const std::string& text, uint16_t* port);
 
 // The parameter is a UtilityContext over a copy of the settings; ends with
 // IDOK after storing the server and port in it, or with IDCANCEL.

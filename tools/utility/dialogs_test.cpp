@@ -15,9 +15,9 @@
 
 #include "common/profile.h"
 #include "common/res_dll.h"
-#include "platform/dialog_scripted_host.h"
 #include "platform/odbc_dsn.h"
-#include "testing/fake_resolver.h"
+#include "testing/dialog_scripted_host.h"
+#include "testing/fake_lookups.h"
 #include "testing/registry_sandbox.h"
 #include "testing/temp_dir.h"
 #include "testing/tool_sandbox.h"
@@ -30,8 +30,6 @@
 #include "tools/utility/utility_context.h"
 
 namespace {
-
-using testing_tools::Ip;
 
 constexpr const char kDriver[] = "VeltoClient-Debug";
 const std::string kHoursError =
@@ -90,10 +88,9 @@ class UtilityDialogTest : public ::testing::Test {
     ASSERT_EQ(ResDllLoad(VEL_RSTOOL_PATH), 1);
   }
   void SetUp() override {
-    resolver_.hosts["db1"] = {Ip("10.0.0.9")};
-    resolver_.services["sqlsrv"] = 1433;
+    lookups_.hosts["db1"] = {Ipv4("10.0.0.9")};
+    lookups_.services["sqlsrv"] = 1433;
     env_.driver_name = kDriver;
-    env_.resolver = &resolver_;
     env_.driver = fake_.Exports();
     std::memset(&settings_, 0, sizeof settings_);
     settings_.use_server_list = 1;
@@ -140,7 +137,7 @@ class UtilityDialogTest : public ::testing::Test {
     return false;
   }
 
-  testing_tools::FakeResolver resolver_;
+  FakeLookups lookups_;
   FakeServers fake_;
   ToolEnv env_;
   ServiceSettings settings_;

@@ -75,7 +75,7 @@ void Fill(DlgHwnd dialog) {
     ShowCatalogMessage(dialog, kIdsMemoryErr, MB_OK);
     return;
   }
-  state->report = BuildReport(*context.env->resolver, servers, installed, removals);
+  state->report = BuildReport(servers, installed, removals);
   for (const ReportServer& server : state->report) {
     char counts[96];
     std::snprintf(counts, sizeof counts, "\t%ld\t%ld\t%ld", server.Added(), server.Updated(),

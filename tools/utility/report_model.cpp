@@ -4,6 +4,7 @@
 
 #include "common/str_util.h"
 #include "tools/shared/local_suffix.h"
+#include "tools/shared/resolver.h"
 
 long ReportServer::Added() const {
   long n = 0;
@@ -15,7 +16,7 @@ long ReportServer::Updated() const {
   return static_cast<long>(sources.size()) - Added();
 }
 
-std::vector<ReportServer> BuildReport(const Resolver& resolver, const ServerEntries& servers,
+std::vector<ReportServer> BuildReport(const ServerEntries& servers,
                                       const std::vector<std::string>& installed,
                                       const std::vector<DataSourceRemoval>& removals) {
   std::vector<ReportServer> report;
@@ -23,11 +24,11 @@ std::vector<ReportServer> BuildReport(const Resolver& resolver, const ServerEntr
     const ServerEntry& server = servers[index];
     if (!server.HasList()) continue;
     ReportServer line;
-    line.description = DescribeAddress(resolver, server.address);
+    line.description = DescribeAddress(server.address);
     for (std::string_view item : OfferedItems(server)) {
       ReportSource source;
       std::string offered(OfferedName(item));
-      source.name = AddLocalSuffix(resolver, offered, server.address);
+      source.name = AddLocalSuffix(offered, server.address);
       // What registration leaves out is neither added nor updated.
       if (!RegistersOfferedName(offered, source.name)) continue;
       for (const std::string& name : installed) {

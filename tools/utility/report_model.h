@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "tools/shared/registration.h"
-#include "tools/shared/resolver.h"
 #include "tools/shared/server_entry.h"
 
 struct ReportSource {
@@ -31,6 +30,6 @@ struct ReportServer {
 // sources of this driver (compared without regard to case); `removals`
 // those the update would remove (FindDataSourceRemovals), each listed
 // under every server that no longer offers it.
-std::vector<ReportServer> BuildReport(const Resolver& resolver, const ServerEntries& servers,
+std::vector<ReportServer> BuildReport(const ServerEntries& servers,
                                       const std::vector<std::string>& installed,
                                       const std::vector<DataSourceRemoval>& removals);

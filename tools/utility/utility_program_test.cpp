@@ -10,7 +10,7 @@
 #include <string>
 
 #include "platform/instance_lock.h"
-#include "testing/fake_resolver.h"
+#include "testing/fake_lookups.h"
 #include "testing/registry_sandbox.h"
 #include "testing/tool_sandbox.h"
 #include "testing/velsrv_process.h"
@@ -22,7 +22,7 @@ using testing_tools::ProgramRun;
 using testing_tools::ToolSandbox;
 
 std::string Registered(const std::string& name) {
-  return AddLocalSuffix(SystemResolver(), name, testing_tools::Ip("127.0.0.1"));
+  return AddLocalSuffix(name, Ipv4("127.0.0.1"));
 }
 
 constexpr const char kCaption[] = "VeltoClient Configuration";

@@ -36,8 +36,8 @@ class HandlesTest : public ::testing::Test {
   }
   void TearDown() override {
     MemFailAfter(0);
-    EXPECT_EQ(DrvLiveEnvCount(), 0u);
-    EXPECT_EQ(ConvUseCount(), 0u);
+    EXPECT_EQ(TEST_DrvLiveEnvCount(), 0u);
+    EXPECT_EQ(TEST_ConvUseCount(), 0u);
     LnaTerm();
     DrvReleaseMessages();
     PoolTableTerm();
@@ -133,14 +133,14 @@ TEST_F(HandlesTest, FailedEnvironmentAllocationIsNotCounted) {
     MemFailAfter(0);
     if (result == SQL_SUCCESS) {
       succeeded = true;
-      EXPECT_EQ(DrvLiveEnvCount(), 1u);
+      EXPECT_EQ(TEST_DrvLiveEnvCount(), 1u);
       EXPECT_EQ(SQLFreeEnvImpl(henv), SQL_SUCCESS);
       continue;
     }
     EXPECT_EQ(result, SQL_ERROR);
     EXPECT_EQ(henv, nullptr);
-    EXPECT_EQ(DrvLiveEnvCount(), 0u) << "allocation " << n;
-    EXPECT_EQ(ConvUseCount(), 0u) << "allocation " << n;
+    EXPECT_EQ(TEST_DrvLiveEnvCount(), 0u) << "allocation " << n;
+    EXPECT_EQ(TEST_ConvUseCount(), 0u) << "allocation " << n;
   }
   EXPECT_TRUE(succeeded);
 }
@@ -150,13 +150,13 @@ TEST_F(HandlesTest, ConversionTablesLiveUntilTheLastEnvironment) {
     DrvEnv* first = NewEnv();
     EXPECT_STREQ(ProfilePathGet(), "HKEY_CURRENT_USER\\Software\\odbc\\odbc.ini");
     DrvEnv* second = NewEnv();
-    EXPECT_EQ(DrvLiveEnvCount(), 2u);
-    EXPECT_EQ(ConvUseCount(), 1u);  // registered once, by the first
+    EXPECT_EQ(TEST_DrvLiveEnvCount(), 2u);
+    EXPECT_EQ(TEST_ConvUseCount(), 1u);  // registered once, by the first
     EXPECT_EQ(SQLFreeEnvImpl(first_freed_first ? first : second), SQL_SUCCESS);
-    EXPECT_EQ(ConvUseCount(), 1u);
+    EXPECT_EQ(TEST_ConvUseCount(), 1u);
     EXPECT_EQ(ConvLookup(1, 4, nullptr, nullptr), TextToLong);
     EXPECT_EQ(SQLFreeEnvImpl(first_freed_first ? second : first), SQL_SUCCESS);
-    EXPECT_EQ(ConvUseCount(), 0u);
+    EXPECT_EQ(TEST_ConvUseCount(), 0u);
   }
 }
 

@@ -72,7 +72,7 @@ void DrvFreeEnv(DrvEnv* env) {
   MemFree(env);
 }
 
-uint32_t DrvLiveEnvCount() {
+uint32_t TEST_DrvLiveEnvCount() {
   std::lock_guard<std::mutex> hold(g_env_mutex);
   return g_live_envs;
 }

@@ -14,8 +14,11 @@ struct DrvEnv;
 int32_t DrvAllocEnv(DrvEnv** env);
 // Frees the record and uncounts it; the last one releases the tables.
 void DrvFreeEnv(DrvEnv* env);
-// Environments allocated and not yet freed.
-uint32_t DrvLiveEnvCount();
 
 SQLRETURN SQLAllocEnvImpl(SQLHENV* phenv);
 SQLRETURN SQLFreeEnvImpl(SQLHENV henv);
+
+// For tests only.
+
+// Environments allocated and not yet freed.
+uint32_t TEST_DrvLiveEnvCount();

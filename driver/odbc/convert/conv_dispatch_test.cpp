@@ -59,11 +59,11 @@ class ConvDispatchTest : public ::testing::Test {
   }
   void TearDown() override {
     MemFailAfter(0);
-    while (ConvUseCount() > 0) ReleaseConvTypes();
+    while (TEST_ConvUseCount() > 0) ReleaseConvTypes();
     ConvTerm();
   }
   static void Record(ConvClass from, ConvClass to) {
-    ASSERT_EQ(SetConvRoutine(from, to, Recorder), 0);
+    ASSERT_EQ(TEST_SetConvRoutine(from, to, Recorder), 0);
   }
 };
 

@@ -300,7 +300,7 @@ int ConvCheckSupported(int16_t c_type, int direction, int16_t sql_type) {
   return ConvLookup(c_type, sql_type, nullptr, nullptr) != nullptr ? 1 : 0;
 }
 
-int32_t AddConvType(int16_t code, int16_t routine_class, uint32_t matrix_class) {
+int32_t TEST_AddConvType(int16_t code, int16_t routine_class, uint32_t matrix_class) {
   SharedMutexHold hold(&g_conv_lock);
   if (g_state.own_types == nullptr || g_state.rows_in_use >= g_state.capacity ||
       matrix_class >= g_state.side) {
@@ -310,7 +310,7 @@ int32_t AddConvType(int16_t code, int16_t routine_class, uint32_t matrix_class) 
   return 0;
 }
 
-int32_t SetConvRoutine(uint32_t source_class, uint32_t target_class, ConvRoutine routine) {
+int32_t TEST_SetConvRoutine(uint32_t source_class, uint32_t target_class, ConvRoutine routine) {
   SharedMutexHold hold(&g_conv_lock);
   if (g_state.own_matrix == nullptr || source_class >= g_state.side ||
       target_class >= g_state.side) {
@@ -320,7 +320,7 @@ int32_t SetConvRoutine(uint32_t source_class, uint32_t target_class, ConvRoutine
   return 0;
 }
 
-uint32_t ConvUseCount() {
+uint32_t TEST_ConvUseCount() {
   SharedMutexHold hold(&g_conv_lock);
   return g_state.use_count;
 }

@@ -44,16 +44,17 @@ ConvRoutine ConvLookupHeld(int16_t source_code, int16_t target_code, uint32_t* s
 // SQL types.
 int ConvCheckSupported(int16_t c_type, int direction, int16_t sql_type);
 
-// Filling the room that RegisterConvTypes made. A type row is appended while
-// there is room and its matrix class lies inside the matrix; a cell can be
-// set only in an enlarged matrix. 0, or -1.
-int32_t AddConvType(int16_t code, int16_t routine_class, uint32_t matrix_class);
-int32_t SetConvRoutine(uint32_t source_class, uint32_t target_class, ConvRoutine routine);
-
-// Registrations not yet released.
-uint32_t ConvUseCount();
-
 // For the dispatcher, which holds the lock across lookup and call.
 SharedMutex* ConvLock();
 // The row, or null when it is not in use; caller holds the lock.
 const ConvTypeEntry* ConvTypeRow(uint32_t row);
+
+// For tests only.
+
+// Filling the room that RegisterConvTypes made. A type row is appended while
+// there is room and its matrix class lies inside the matrix; a cell can be
+// set only in an enlarged matrix. 0, or -1.
+int32_t TEST_AddConvType(int16_t code, int16_t routine_class, uint32_t matrix_class);
+int32_t TEST_SetConvRoutine(uint32_t source_class, uint32_t target_class, ConvRoutine routine);
+// Registrations not yet released.
+uint32_t TEST_ConvUseCount();

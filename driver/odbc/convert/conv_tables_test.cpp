@@ -19,7 +19,7 @@ class ConvTablesTest : public ::testing::Test {
   }
   void TearDown() override {
     MemFailAfter(0);
-    while (ConvUseCount() > 0) ReleaseConvTypes();
+    while (TEST_ConvUseCount() > 0) ReleaseConvTypes();
     ConvTerm();
   }
 };
@@ -173,14 +173,14 @@ TEST_F(ConvTablesTest, ParameterBindingChecks) {
 }
 
 TEST_F(ConvTablesTest, UsesAreCountedAndTheStaticTablesOutliveThem) {
-  EXPECT_EQ(ConvUseCount(), 1u);
+  EXPECT_EQ(TEST_ConvUseCount(), 1u);
   ASSERT_EQ(RegisterConvTypes(0), 0);
-  EXPECT_EQ(ConvUseCount(), 2u);
+  EXPECT_EQ(TEST_ConvUseCount(), 2u);
   ReleaseConvTypes();
   ReleaseConvTypes();
-  EXPECT_EQ(ConvUseCount(), 0u);
+  EXPECT_EQ(TEST_ConvUseCount(), 0u);
   ReleaseConvTypes();  // one too many changes nothing
-  EXPECT_EQ(ConvUseCount(), 0u);
+  EXPECT_EQ(TEST_ConvUseCount(), 0u);
   EXPECT_EQ(ConvLookup(1, 4, nullptr, nullptr), TextToLong);
 }
 
@@ -190,19 +190,19 @@ int32_t Marker(const void*, int16_t, int32_t, void*, int16_t, int32_t, int32_t, 
 
 TEST_F(ConvTablesTest, AddedTypesGetRoomAndMayBeFilled) {
   // The static tables have no room.
-  EXPECT_EQ(AddConvType(500, 15, 15), -1);
-  EXPECT_EQ(SetConvRoutine(0, 0, Marker), -1);
+  EXPECT_EQ(TEST_AddConvType(500, 15, 15), -1);
+  EXPECT_EQ(TEST_SetConvRoutine(0, 0, Marker), -1);
 
   ASSERT_EQ(RegisterConvTypes(2), 0);
   EXPECT_EQ(ConvLookup(1, 4, nullptr, nullptr), TextToLong);  // defaults copied
   EXPECT_EQ(ConvTypeIndex(500), kConvNoRow);
-  EXPECT_EQ(AddConvType(500, kConvChar, 15), 0);
-  EXPECT_EQ(AddConvType(501, kConvChar, 16), 0);
-  EXPECT_EQ(AddConvType(502, kConvChar, 16), -1);  // room for two only
+  EXPECT_EQ(TEST_AddConvType(500, kConvChar, 15), 0);
+  EXPECT_EQ(TEST_AddConvType(501, kConvChar, 16), 0);
+  EXPECT_EQ(TEST_AddConvType(502, kConvChar, 16), -1);  // room for two only
   EXPECT_EQ(ConvTypeIndex(501), kConvDefaultTypeRows + 1);
   EXPECT_EQ(ConvLookup(500, 1, nullptr, nullptr), nullptr);  // added cells start empty
-  EXPECT_EQ(SetConvRoutine(15, 0, Marker), 0);
-  EXPECT_EQ(SetConvRoutine(17, 0, Marker), -1);
+  EXPECT_EQ(TEST_SetConvRoutine(15, 0, Marker), 0);
+  EXPECT_EQ(TEST_SetConvRoutine(17, 0, Marker), -1);
   EXPECT_EQ(ConvLookup(500, 1, nullptr, nullptr), Marker);
 
   // Asking for no more room than there is keeps the tables.
@@ -210,7 +210,7 @@ TEST_F(ConvTablesTest, AddedTypesGetRoomAndMayBeFilled) {
   EXPECT_EQ(ConvLookup(500, 1, nullptr, nullptr), Marker);
   ReleaseConvTypes();
   ReleaseConvTypes();
-  EXPECT_EQ(ConvUseCount(), 1u);
+  EXPECT_EQ(TEST_ConvUseCount(), 1u);
   ReleaseConvTypes();
   // The last use freed the copies; no table is active until the next
   // registration.
@@ -222,12 +222,12 @@ TEST_F(ConvTablesTest, AddedTypesGetRoomAndMayBeFilled) {
 
 TEST_F(ConvTablesTest, FailedEnlargementKeepsTheActiveTables) {
   ASSERT_EQ(RegisterConvTypes(1), 0);
-  ASSERT_EQ(AddConvType(600, kConvChar, 15), 0);
+  ASSERT_EQ(TEST_AddConvType(600, kConvChar, 15), 0);
   for (long n = 1; n <= 2; ++n) {
     MemFailAfter(n);
     EXPECT_EQ(RegisterConvTypes(4), kConvNoMemory) << "allocation " << n;
     MemFailAfter(0);
-    EXPECT_EQ(ConvUseCount(), 2u);
+    EXPECT_EQ(TEST_ConvUseCount(), 2u);
     EXPECT_EQ(ConvTypeIndex(600), kConvDefaultTypeRows);
   }
 }

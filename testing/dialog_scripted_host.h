@@ -24,9 +24,10 @@
 // front is not an answer. When the queue is empty the dialog is
 // cancelled, so a test never waits.
 //
-// The same host reads a script file, one entry per line (the environment's
-// VELTO_DIALOG_HOST=scripted, VELTO_DIALOG_SCRIPT and VELTO_DIALOG_RECORD
-// pick it for a process the test starts):
+// The same host reads a script file, one entry per line (for a process the
+// test starts, or a library it loads, VELTO_DIALOG_HOST names the host
+// module dialog_host_module.cpp, VELTO_DIALOG_SCRIPT the script and
+// VELTO_DIALOG_RECORD the record file):
 //   type <id> <text to the end of the line>
 //   click <id>
 //   select <id> <line> [<line>...]
@@ -50,7 +51,12 @@
 
 class ScriptedDlgHost : public DlgHost {
  public:
-  ScriptedDlgHost() = default;
+  // What the user sees of a dialog, for probes: the process's own dialogs
+  // unless a host module is handed the snapshot of the library that loaded
+  // it.
+  using Snapshot = DlgView (*)(DlgHwnd dialog);
+
+  explicit ScriptedDlgHost(Snapshot snapshot = DlgSnapshot) : snapshot_(snapshot) {}
   ~ScriptedDlgHost() override;
   ScriptedDlgHost(const ScriptedDlgHost&) = delete;
   ScriptedDlgHost& operator=(const ScriptedDlgHost&) = delete;
@@ -58,7 +64,8 @@ class ScriptedDlgHost : public DlgHost {
   // The host of a script file (null: an empty queue) recording into a file
   // (null: kept in memory only). Null when the script cannot be read or has
   // a line it does not know.
-  static std::unique_ptr<ScriptedDlgHost> FromFiles(const char* script, const char* record);
+  static std::unique_ptr<ScriptedDlgHost> FromFiles(const char* script, const char* record,
+                                                    Snapshot snapshot = DlgSnapshot);
   // Adds the entries of a script text; false (nothing added) on a bad line.
   bool AddScript(const std::string& text);
 
@@ -96,6 +103,7 @@ class ScriptedDlgHost : public DlgHost {
   void Write(const std::string& line);
   void DropUnused(Entry::Kind kind);
 
+  Snapshot snapshot_;
   std::deque<Entry> queue_;
   std::vector<std::string> record_;
   std::map<int, size_t> capacity_;

@@ -1,10 +1,13 @@
+#include "testing/dialog_scripted_host.h"
+
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <string>
 
-#include "platform/dialog_scripted_host.h"
+#include "platform/dialog_host.h"
 #include "testing/temp_dir.h"
 
 namespace {
@@ -68,6 +71,32 @@ TEST(ScriptedDlgHost, RefusesScriptsItCannotRead) {
   ScriptedDlgHost host;
   EXPECT_TRUE(host.AddScript("select 6 0 2\ndblclick 6 1\nsave /tmp/x\nnosave\nprobe\n"));
   EXPECT_EQ(host.Pending(), 5u);
+}
+
+// The host module as a process the tests start finds it: by the
+// environment, made again when the script changes.
+TEST(ScriptedDlgHost, AProcessFindsItAsTheHostModuleTheEnvironmentNames) {
+  TempDir dir;
+  const std::string record = dir.path() + "/record";
+  std::ofstream(dir.path() + "/first") << "type 5 one\nclick 1\nanswer 1\n";
+  std::ofstream(dir.path() + "/second") << "click 2\n";
+  setenv("VELTO_DIALOG_HOST", VEL_DIALOG_HOST_MODULE, 1);
+  setenv("VELTO_DIALOG_RECORD", record.c_str(), 1);
+  setenv("VELTO_DIALOG_SCRIPT", (dir.path() + "/first").c_str(), 1);
+  EXPECT_EQ(DialogBoxIndirectParam(&kDialog, nullptr, TypeThenOk, 0), 1);
+  setenv("VELTO_DIALOG_SCRIPT", (dir.path() + "/second").c_str(), 1);
+  EXPECT_EQ(DialogBoxIndirectParam(&kDialog, nullptr, TypeThenOk, 0), 2);
+  EXPECT_EQ(Slurp(record), "open 7\nbox 0 Typed|one -> 1\nend 1\nopen 7\nend 2\n");
+
+  // A module that cannot be loaded, or a script that cannot be read,
+  // leaves no host: the dialog fails to be created.
+  setenv("VELTO_DIALOG_SCRIPT", (dir.path() + "/missing").c_str(), 1);
+  EXPECT_EQ(DialogBoxIndirectParam(&kDialog, nullptr, TypeThenOk, 0), -1);
+  setenv("VELTO_DIALOG_HOST", (dir.path() + "/no_module.so").c_str(), 1);
+  EXPECT_EQ(DialogBoxIndirectParam(&kDialog, nullptr, TypeThenOk, 0), -1);
+  setenv("VELTO_DIALOG_HOST", "none", 1);
+  unsetenv("VELTO_DIALOG_SCRIPT");
+  unsetenv("VELTO_DIALOG_RECORD");
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "platform/dialog_scripted_host.h"
+#include "testing/dialog_scripted_host.h"
 
 #include <fstream>
 #include <sstream>
@@ -45,9 +45,9 @@ ScriptedDlgHost::~ScriptedDlgHost() {
   if (record_file_ != nullptr) std::fclose(record_file_);
 }
 
-std::unique_ptr<ScriptedDlgHost> ScriptedDlgHost::FromFiles(const char* script,
-                                                            const char* record) {
-  auto host = std::make_unique<ScriptedDlgHost>();
+std::unique_ptr<ScriptedDlgHost> ScriptedDlgHost::FromFiles(const char* script, const char* record,
+                                                            Snapshot snapshot) {
+  auto host = std::make_unique<ScriptedDlgHost>(snapshot);
   if (script != nullptr && script[0] != '\0') {
     std::ifstream in(script);
     if (!in) return nullptr;
@@ -63,7 +63,7 @@ std::unique_ptr<ScriptedDlgHost> ScriptedDlgHost::FromFiles(const char* script,
 }
 
 bool ScriptedDlgHost::AddScript(const std::string& text) {
-  ScriptedDlgHost parsed;
+  ScriptedDlgHost parsed(snapshot_);
   std::istringstream lines(text);
   std::string line;
   while (std::getline(lines, line)) {
@@ -222,7 +222,7 @@ bool ScriptedDlgHost::NextAction(DlgHwnd dialog, DlgAction* action) {
   *action = queue_.front().action;
   queue_.pop_front();
   if (action->kind == DlgAction::kProbe) {
-    for (const auto& control : DlgSnapshot(dialog).controls) {
+    for (const auto& control : snapshot_(dialog).controls) {
       if (control.id != IDC_STATIC) Write(ProbeLine(control));
     }
   }
