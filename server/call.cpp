@@ -1,7 +1,6 @@
 #include "server/call.h"
 
 #include "common/memory.h"
-#include "wire/calls.h"
 #include "wire/protocol.h"
 
 namespace velsrv {
@@ -77,21 +76,6 @@ ServerStatement* Call::LookupStatement(int32_t statement_id) {
 ServerStatement* Call::NamedStatement(int32_t statement_id) {
   if (in_->write_len < kMessageHeaderSize + sizeof(int32_t)) return nullptr;
   return LookupStatement(statement_id);
-}
-
-int GetText(MsgBuf* buf, NullableText* out) {
-  return DecodeText(buf, out);
-}
-
-int GetU8(MsgBuf* buf, uint8_t* out) {
-  return MsgBufGetBytes(buf, out, 1);
-}
-
-int GetI16(MsgBuf* buf, int16_t* out) {
-  uint16_t v;
-  if (!MsgBufGetU16(buf, &v)) return 0;
-  *out = static_cast<int16_t>(v);
-  return 1;
 }
 
 }  // namespace velsrv

@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "server/backend.h"
@@ -69,10 +68,5 @@ class Call {
   ServerStatement* statement_ = nullptr;
   bool write_ok_ = true;
 };
-
-// Request fields, read into owned values.
-int GetText(MsgBuf* buf, NullableText* out);
-int GetU8(MsgBuf* buf, uint8_t* out);
-int GetI16(MsgBuf* buf, int16_t* out);
 
 }  // namespace velsrv

@@ -106,9 +106,6 @@ struct LnaStatement {
 inline TraceHandle* LnaTraceOf(const LnaConnection* conn) {
   return conn != nullptr ? conn->trace : nullptr;
 }
-inline TraceHandle* LnaStmtTrace(const LnaStatement* stmt) {
-  return stmt != nullptr ? LnaTraceOf(stmt->conn) : nullptr;
-}
 
 // Destroys the statement list and the lock and takes the record off the
 // connection list. Leaves the RPC connection and the trace alone.
