@@ -20,26 +20,26 @@ int16_t Call::BadRequest() {
 
 int16_t Call::Fail(const char* sqlstate, const std::string& text) {
   Store().Add(ServerDiag(sqlstate, text));
-  return kStatusError;
+  return kReplyFailed;
 }
 
 int16_t Call::FromBackend(BackendRc rc, const DiagList& diags) {
   Store().Add(diags);
   switch (rc) {
     case BackendRc::kSuccess:
-      return kStatusOk;
+      return kReplyOk;
     case BackendRc::kSuccessWithInfo:
       // The client reads diagnostics after status 1; make sure one is there.
       if (Store().empty()) Store().Add(ServerDiag("01000", "The data source returned a warning."));
-      return kStatusInfo;
+      return kReplyInfo;
     case BackendRc::kNoData:
-      return kStatusNoData;
+      return kReplyNoData;
     case BackendRc::kNeedData:
-      return kStatusNeedData;
+      return kReplyNeedData;
     case BackendRc::kError:
     default:
       if (Store().empty()) Store().Add(ServerDiag("S1000", "The data source reported an error."));
-      return kStatusError;
+      return kReplyFailed;
   }
 }
 

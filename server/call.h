@@ -10,15 +10,9 @@
 #include "server/backend.h"
 #include "server/session.h"
 #include "wire/msg_buf.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
-
-// Statuses of a reply.
-constexpr int16_t kStatusOk = 0;
-constexpr int16_t kStatusInfo = 1;
-constexpr int16_t kStatusNeedData = -15;
-constexpr int16_t kStatusNoData = -16;
-constexpr int16_t kStatusError = -20;
 
 class Call {
  public:
