@@ -73,3 +73,10 @@ void StrAppendBounded(char* destination, const char* source, size_t size) {
   for (; used + i < size - 1 && source[i] != '\0'; ++i) destination[used + i] = source[i];
   destination[used + i] = '\0';
 }
+
+std::string Trim(std::string_view text, std::string_view blanks) {
+  size_t first = text.find_first_not_of(blanks);
+  if (first == std::string_view::npos) return std::string();
+  size_t last = text.find_last_not_of(blanks);
+  return std::string(text.substr(first, last - first + 1));
+}

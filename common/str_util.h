@@ -1,8 +1,10 @@
-// Small string helpers over NUL-terminated text. Case folding is ASCII only,
-// so it does not depend on the process's locale.
+// Small string helpers, most over NUL-terminated text. Case folding is ASCII
+// only, so it does not depend on the process's locale.
 #pragma once
 
 #include <cstddef>
+#include <string>
+#include <string_view>
 
 // Difference of the upper-cased first differing characters, 0 when equal.
 // A null string compares as an empty one.
@@ -21,3 +23,5 @@ void StrCopyBounded(char* destination, const char* source, size_t n);
 // Appends as much of source as fits after the text already in destination
 // (a buffer of `size` bytes), always leaving it terminated.
 void StrAppendBounded(char* destination, const char* source, size_t size);
+// The text without the characters of `blanks` at either end.
+std::string Trim(std::string_view text, std::string_view blanks = " \t\r\n");

@@ -103,4 +103,23 @@ TEST(StrUtil, AppendBoundedCutsAndTerminates) {
   }
 }
 
+TEST(StrUtil, TrimTakesItsBlanksOffBothEnds) {
+  struct Case {
+    const char* text;
+    const char* blanks;  // null: the default set
+    const char* expected;
+  } cases[] = {
+      {"  a b \t\r\n", nullptr, "a b"},
+      {" \t\r\n", nullptr, ""},
+      {"", nullptr, ""},
+      {"x", nullptr, "x"},
+      {" a\r\n", " \t", "a\r\n"},
+      {"\ta\t", " \t", "a"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    EXPECT_EQ(c.blanks != nullptr ? Trim(c.text, c.blanks) : Trim(c.text), c.expected);
+  }
+}
+
 }  // namespace

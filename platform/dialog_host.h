@@ -149,5 +149,3 @@ std::string DlgControlLabel(DlgHwnd dialog, int id);
 // missing control, or an action that does not fit the control, is refused
 // (false, with `why`).
 bool DlgApplyAction(DlgHwnd dialog, const DlgAction& action, std::string* why);
-// The template of a live dialog.
-const DlgTemplate* DlgTemplateOf(DlgHwnd dialog);

@@ -177,11 +177,6 @@ void DlgSendCommand(DlgWindow* dialog, int control, uint16_t code) {
        reinterpret_cast<DlgLParam>(window));
 }
 
-const DlgTemplate* DlgTemplateOf(DlgHwnd dialog) {
-  DlgWindow* owner = DlgDialogOf(dialog);
-  return owner != nullptr ? owner->dialog_template : nullptr;
-}
-
 DlgResult DialogBoxParam(PlatModule module, DlgRes which, DlgHwnd parent, DlgProc proc,
                          DlgLParam param) {
   return DialogBoxIndirectParam(DlgFindTemplate(module, which), parent, proc, param);

@@ -14,8 +14,6 @@ PlatSocket PlatSocketUdp();
 int PlatSetBroadcast(PlatSocket s, int allow);
 // Binds to the address and port (network order; 0 for any). 1 or 0.
 int PlatBindUdp(PlatSocket s, const PlatInetAddress* at);
-// The address and port the socket is bound to. 1 or 0.
-int PlatLocalAddress(PlatSocket s, PlatInetAddress* at);
 // Sends one datagram. 1, or 0 when it could not be sent whole.
 int PlatSendTo(PlatSocket s, const void* data, size_t n, const PlatInetAddress* to);
 // Receives one datagram of at most n bytes (a longer one is cut): its

@@ -41,15 +41,6 @@ int PlatBindUdp(PlatSocket s, const PlatInetAddress* at) {
   return ::bind(s, reinterpret_cast<const sockaddr*>(&sa), sizeof sa) == 0 ? 1 : Fail();
 }
 
-int PlatLocalAddress(PlatSocket s, PlatInetAddress* at) {
-  sockaddr_in sa{};
-  socklen_t len = sizeof sa;
-  if (::getsockname(s, reinterpret_cast<sockaddr*>(&sa), &len) != 0) return Fail();
-  at->address = sa.sin_addr.s_addr;
-  at->port = sa.sin_port;
-  return 1;
-}
-
 int PlatSendTo(PlatSocket s, const void* data, size_t n, const PlatInetAddress* to) {
   sockaddr_in sa = ToSockaddr(to);
   for (;;) {

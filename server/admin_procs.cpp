@@ -59,9 +59,9 @@ LnaUserRecord UserRecord(const SessionSummary& s, time_t now) {
 
 int16_t EnumUsersProc(Call& call) {
   std::vector<LnaUserRecord> users;
-  int16_t status = kStatusOk;
+  int16_t status = kReplyOk;
   if (!call.Parsed(true) || !Allowed(call)) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     time_t now = time(nullptr);
     for (const auto& session : call.session().context().registry().All()) {
@@ -72,28 +72,28 @@ int16_t EnumUsersProc(Call& call) {
   }
   // One list element holds every user.
   LnaUserList list{static_cast<uint16_t>(users.size()), users.empty() ? nullptr : users.data()};
-  call.Put(Encode(call.out(), status == kStatusOk ? EnumUsersReply{&list, 1} : EnumUsersReply{}));
+  call.Put(Encode(call.out(), status == kReplyOk ? EnumUsersReply{&list, 1} : EnumUsersReply{}));
   return status;
 }
 
 int16_t ShutdownProc(Call& call) {
   ShutdownRequest request;  // every mode stops the server the same way
-  if (!call.Parsed(Decode(call.in(), &request)) || !Allowed(call)) return kStatusError;
+  if (!call.Parsed(Decode(call.in(), &request)) || !Allowed(call)) return kReplyFailed;
   call.session().stop_server_after_reply = true;
-  return kStatusOk;
+  return kReplyOk;
 }
 
 // A pair names a connection by its id (first) ; the second word is not used.
 int16_t KillConnectionsProc(Call& call) {
   KillConnectionsRequest request;
   if (!call.Parsed(Decode(call.in(), &request)) || !request.connections || !Allowed(call))
-    return kStatusError;
-  int16_t status = kStatusOk;
+    return kReplyFailed;
+  int16_t status = kReplyOk;
   for (const LnaPair& pair : *request.connections) {
     std::shared_ptr<Session> target =
         call.session().context().registry().FindByConnectionId(pair.first);
     if (target == nullptr) {
-      status = kStatusError;
+      status = kReplyFailed;
     } else if (target.get() == &call.session()) {
       call.session().end_after_reply = true;
     } else {

@@ -3,6 +3,8 @@
 #include <odbcinst.h>
 #include <strings.h>
 
+#include "common/str_util.h"
+
 namespace velsrv {
 
 namespace {
@@ -26,11 +28,7 @@ std::string ValueOf(const std::string& text, const char* key) {
       end = text.find(';', eq + 1);
       value = text.substr(eq + 1, (end == std::string::npos ? text.size() : end) - eq - 1);
     }
-    std::string name = text.substr(at, eq - at);
-    size_t b = name.find_first_not_of(" \t");
-    size_t e = name.find_last_not_of(" \t");
-    if (b != std::string::npos && strcasecmp(name.substr(b, e - b + 1).c_str(), key) == 0)
-      return value;
+    if (strcasecmp(Trim(text.substr(at, eq - at), " \t").c_str(), key) == 0) return value;
     if (end == std::string::npos) break;
     at = end + 1;
   }

@@ -1,7 +1,6 @@
 #include "server/call.h"
 
 #include "common/memory.h"
-#include "wire/calls.h"
 #include "wire/protocol.h"
 
 namespace velsrv {
@@ -21,26 +20,26 @@ int16_t Call::BadRequest() {
 
 int16_t Call::Fail(const char* sqlstate, const std::string& text) {
   Store().Add(ServerDiag(sqlstate, text));
-  return kStatusError;
+  return kReplyFailed;
 }
 
 int16_t Call::FromBackend(BackendRc rc, const DiagList& diags) {
   Store().Add(diags);
   switch (rc) {
     case BackendRc::kSuccess:
-      return kStatusOk;
+      return kReplyOk;
     case BackendRc::kSuccessWithInfo:
       // The client reads diagnostics after status 1; make sure one is there.
       if (Store().empty()) Store().Add(ServerDiag("01000", "The data source returned a warning."));
-      return kStatusInfo;
+      return kReplyInfo;
     case BackendRc::kNoData:
-      return kStatusNoData;
+      return kReplyNoData;
     case BackendRc::kNeedData:
-      return kStatusNeedData;
+      return kReplyNeedData;
     case BackendRc::kError:
     default:
       if (Store().empty()) Store().Add(ServerDiag("S1000", "The data source reported an error."));
-      return kStatusError;
+      return kReplyFailed;
   }
 }
 
@@ -77,21 +76,6 @@ ServerStatement* Call::LookupStatement(int32_t statement_id) {
 ServerStatement* Call::NamedStatement(int32_t statement_id) {
   if (in_->write_len < kMessageHeaderSize + sizeof(int32_t)) return nullptr;
   return LookupStatement(statement_id);
-}
-
-int GetText(MsgBuf* buf, NullableText* out) {
-  return DecodeText(buf, out);
-}
-
-int GetU8(MsgBuf* buf, uint8_t* out) {
-  return MsgBufGetBytes(buf, out, 1);
-}
-
-int GetI16(MsgBuf* buf, int16_t* out) {
-  uint16_t v;
-  if (!MsgBufGetU16(buf, &v)) return 0;
-  *out = static_cast<int16_t>(v);
-  return 1;
 }
 
 }  // namespace velsrv

@@ -5,21 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <string>
 
 #include "server/backend.h"
 #include "server/session.h"
 #include "wire/msg_buf.h"
+#include "wire/protocol.h"
 
 namespace velsrv {
-
-// Statuses of a reply.
-constexpr int16_t kStatusOk = 0;
-constexpr int16_t kStatusInfo = 1;
-constexpr int16_t kStatusNeedData = -15;
-constexpr int16_t kStatusNoData = -16;
-constexpr int16_t kStatusError = -20;
 
 class Call {
  public:
@@ -69,10 +62,5 @@ class Call {
   ServerStatement* statement_ = nullptr;
   bool write_ok_ = true;
 };
-
-// Request fields, read into owned values.
-int GetText(MsgBuf* buf, NullableText* out);
-int GetU8(MsgBuf* buf, uint8_t* out);
-int GetI16(MsgBuf* buf, int16_t* out);
 
 }  // namespace velsrv

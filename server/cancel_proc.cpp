@@ -25,7 +25,7 @@ int16_t CancelPendingProc(Call& call) {
                                 " refused at once: wrong keys came from there lately, and it takes "
                                 "one try a second; connection closed");
     s.end_after_reply = true;
-    return kStatusError;
+    return kReplyFailed;
   }
   std::shared_ptr<Session> target =
       key != 0 ? s.context().registry().FindByCancelKey(key) : nullptr;
@@ -37,13 +37,13 @@ int16_t CancelPendingProc(Call& call) {
             (target == nullptr ? "" : " (the key of a session from elsewhere)") +
             "; connection closed");
     s.end_after_reply = true;
-    return kStatusError;
+    return kReplyFailed;
   }
   if (!from.empty()) backoff.Succeeded(from, turn);
   Log(LogLevel::kInfo,
       "cancel from " + from + " for connection " + std::to_string(target->connection_id()));
   target->CancelActiveCall();
-  return kStatusOk;
+  return kReplyOk;
 }
 
 }  // namespace velsrv

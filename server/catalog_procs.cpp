@@ -48,7 +48,7 @@ int16_t CatalogProc(Call& call) {
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     Session& session = call.session();
     if (request.kind == CatalogKind::kTables)
@@ -72,7 +72,7 @@ int16_t CatalogProc(Call& call) {
       }
     }
     status = call.FromBackend(rc, diags);
-    if (status == kStatusOk || status == kStatusInfo) {
+    if (status == kReplyOk || status == kReplyInfo) {
       for (const ColumnInfo& c : described) columns.push_back(DescribeColumn(c, session.types()));
       if (!columns.empty()) s->OpenResult(columns);
     }

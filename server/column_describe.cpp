@@ -1,5 +1,8 @@
 #include "server/column_describe.h"
 
+#include <sql.h>
+#include <sqlext.h>
+
 #include <algorithm>
 #include <cstring>
 #include <string>
@@ -8,20 +11,11 @@ namespace velsrv {
 
 namespace {
 
-constexpr int32_t kNullable = 1;
-constexpr int32_t kNullabilityKnown = 2;
-constexpr int32_t kCaseSensitive = 4;
-constexpr int32_t kSearchExceptLike = 8;
-constexpr int32_t kSearchLike = 16;
-constexpr int32_t kSigned = 64;
-constexpr int32_t kMoney = 128;
-constexpr int32_t kAutoIncrement = 256;
-
 bool IsReadAsText(int16_t sql_type) {
   switch (sql_type) {
-    case 1:   // SQL_CHAR
-    case 12:  // SQL_VARCHAR
-    case -5:  // SQL_BIGINT
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_BIGINT:
       return true;
     default:
       return false;
@@ -52,28 +46,28 @@ LnaColumnDesc DescribeColumn(const ColumnInfo& column, const TypeTable& types) {
   d.scale = column.scale;
   // SQL_NULLABLE_UNKNOWN counts as nullable: the column may hold nulls.
   d.nullable = column.nullable != 0 ? 1 : 0;
-  int32_t bits = 0;
-  if (column.nullable != 0) bits |= kNullable;
-  if (column.nullable == 0 || column.nullable == 1) bits |= kNullabilityKnown;
-  if (column.case_sensitive) bits |= kCaseSensitive;
+  uint32_t bits = 0;
+  if (column.nullable != 0) bits |= kColNullable;
+  if (column.nullable == 0 || column.nullable == 1) bits |= kColNullabilityKnown;
+  if (column.case_sensitive) bits |= kColCaseSensitive;
   switch (column.searchable) {
-    case 1:  // SQL_LIKE_ONLY
-      bits |= kSearchLike;
+    case SQL_LIKE_ONLY:
+      bits |= kColSearchLike;
       break;
-    case 2:  // SQL_ALL_EXCEPT_LIKE
-      bits |= kSearchExceptLike;
+    case SQL_ALL_EXCEPT_LIKE:
+      bits |= kColSearchBasic;
       break;
-    case 3:  // SQL_SEARCHABLE
-      bits |= kSearchLike | kSearchExceptLike;
+    case SQL_SEARCHABLE:
+      bits |= kColSearchLike | kColSearchBasic;
       break;
     default:
       break;
   }
-  if (!column.is_unsigned) bits |= kSigned;
-  if (column.money) bits |= kMoney;
-  if (column.auto_increment) bits |= kAutoIncrement;
+  if (!column.is_unsigned) bits |= kColSigned;
+  if (column.money) bits |= kColMoney;
+  if (column.auto_increment) bits |= kColAutoIncrement;
   // Cursors are read-only: no column is updatable.
-  d.attributes = bits;
+  d.attributes = static_cast<int32_t>(bits);
   CopyField(d.label, column.label.empty() ? column.name : column.label);
   CopyField(d.name, column.name);
   CopyField(d.table, column.table);

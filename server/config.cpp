@@ -9,6 +9,8 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/str_util.h"
+
 #ifndef VEL_SQLITE_ODBC_DRIVER
 #define VEL_SQLITE_ODBC_DRIVER "libsqlite3odbc.so"
 #endif
@@ -16,13 +18,6 @@
 namespace velsrv {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 bool ParseLong(const std::string& text, long min, long max, long* out) {
   if (text.empty()) return false;

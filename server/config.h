@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "server/log.h"
+#include "wire/protocol.h"
+#include "wire/sap_datagram.h"
 
 namespace velsrv {
 
@@ -40,9 +42,9 @@ enum class AdminAccess { kOff, kLoopback, kAny };
 
 struct ServerConfig {
   std::string listen_address = "127.0.0.1";
-  uint16_t port = 1583;  // 0: an ephemeral port
+  uint16_t port = kDefaultServerPort;  // 0: an ephemeral port
   // The UDP discovery service, on the listen address; 0: off.
-  uint16_t discovery_port = 1599;
+  uint16_t discovery_port = kSapDefaultPort;
   int max_connections = 64;
   uint32_t max_request_bytes = 16u << 20;
   int request_timeout_seconds = 60;  // to finish a greeting or a frame once begun

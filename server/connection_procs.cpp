@@ -1,5 +1,7 @@
 // Procedures on the connection: statements, diagnostics, options,
 // information, transactions and the disconnect.
+#include <sql.h>
+
 #include <algorithm>
 
 #include "server/info_table.h"
@@ -14,25 +16,22 @@ namespace velsrv {
 
 namespace {
 
-constexpr uint16_t kSqlCommit = 0;
-constexpr uint16_t kSqlRollback = 1;
-
 // Applies a statement option given for the whole connection to the
 // defaults of new statements and to every statement of the session.
 int16_t SetStatementOptionOnConnection(Call& call, uint16_t option, uint32_t value,
                                        const OptionRule& rule) {
   Session& s = call.session();
-  int16_t status = kStatusOk;
+  int16_t status = kReplyOk;
   if (rule.action == OptionAction::kForward) {
     DiagList diags;
     OptionValue v;
     v.number = value;
     status = call.FromBackend(s.backend()->SetOption(option, v, &diags), diags);
-    if (status == kStatusError) return status;
+    if (status == kReplyFailed) return status;
   } else if (rule.forced && value != rule.value) {
     call.Store().Add(ServerDiag("01S02", "Option value changed."));
     value = rule.value;
-    status = kStatusInfo;
+    status = kReplyInfo;
   }
   s.statement_defaults()[option] = value;
   for (auto& [id, statement] : s.statements()) statement->options[option] = value;
@@ -48,7 +47,7 @@ int16_t AllocStmtProc(Call& call) {
   if (!call.Parsed(Decode(call.in(), &request))) {
     status = call.BadRequest();
   } else if (!call.CheckConnection(request.connection)) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (static_cast<int>(call.session().statements().size()) >=
              call.session().context().config().max_statements) {
     status = call.Fail("S1014", "No more statements can be allocated on this connection.");
@@ -56,7 +55,7 @@ int16_t AllocStmtProc(Call& call) {
     std::unique_ptr<BackendStatement> backend;
     DiagList diags;
     status = call.FromBackend(call.session().backend()->AllocStatement(&backend, &diags), diags);
-    if (status != kStatusError)
+    if (status != kReplyFailed)
       reply.statement = call.session().AddStatement(std::move(backend))->id;
   }
   call.Put(Encode(call.out(), reply));
@@ -72,17 +71,17 @@ int16_t DisconnectProc(Call& call) {
   if (!ours) return call.Fail("08003", "The connection id is not this session's.");
   s.diags().Clear();
   s.EndLogin();
-  return kStatusOk;
+  return kReplyOk;
 }
 
 int16_t GetErrorsProc(Call& call) {
   GetErrorsRequest request;
   Session& s = call.session();
   std::vector<LnaDiagRecord> records;
-  int16_t status = kStatusOk;
+  int16_t status = kReplyOk;
   if (!call.Parsed(Decode(call.in(), &request))) {
     // Nothing is stored: the client reads diagnostics once, with this call.
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (request.statement != 0) {
     ServerStatement* statement =
         s.login_state() == LoginState::kLoggedIn ? s.FindStatement(request.statement) : nullptr;
@@ -97,7 +96,7 @@ int16_t GetErrorsProc(Call& call) {
     records = s.diags().Take();
     s.end_after_reply = true;
   } else {
-    status = kStatusError;
+    status = kReplyFailed;
   }
   auto count = static_cast<uint16_t>(records.size());
   call.Put(Encode(call.out(), GetErrorsReply{std::move(records), count}));
@@ -112,7 +111,7 @@ int16_t GetConnectOptionProc(Call& call) {
   if (!call.Parsed(Decode(call.in(), &request))) {
     status = call.BadRequest();
   } else if (!call.CheckConnection(request.handle)) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     OptionRule rule = GetConnectionOptionRule(request.option);
     if (rule.action != OptionAction::kForward) {
@@ -121,7 +120,7 @@ int16_t GetConnectOptionProc(Call& call) {
       DiagList diags;
       status = call.FromBackend(
           call.session().backend()->GetOption(request.option, rule.text, &value, &diags), diags);
-      have_value = status == kStatusOk || status == kStatusInfo;
+      have_value = status == kReplyOk || status == kReplyInfo;
     }
   }
   LnaTypedValue v = value.is_text ? TextValue(value.text) : LongValue(value.number);
@@ -136,31 +135,30 @@ int16_t GetInfoProc(Call& call) {
   int16_t status;
   InfoValue value;
   bool have_value = false;
-  InfoKind kind = InfoKind::kNone;
+  InfoKind kind = kInfoNone;
   if (!call.Parsed(Decode(call.in(), &request))) {
     status = call.BadRequest();
   } else if (!call.CheckConnection(request.connection)) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     kind = InfoKindOf(request.info_type);
     InfoContext context{call.session().server_dsn(),
                         call.session().context().config().max_statements};
-    if (kind == InfoKind::kNone ||
-        !AnnouncedInfo(*call.session().backend(), request.info_type, context, &value)) {
+    if (!AnnouncedInfo(*call.session().backend(), request.info_type, context, &value)) {
       status = call.Fail("S1096", "Information type out of range.");
     } else {
       have_value = true;
-      status = kStatusOk;
+      status = kReplyOk;
     }
   }
   // The whole value goes back; the client cuts a text to its buffer.
-  LnaTypedValue v = kind == InfoKind::kText  ? TextValue(value.text)
-                    : kind == InfoKind::kU16 ? ShortValue(static_cast<uint16_t>(value.number))
-                                             : LongValue(value.number);
+  LnaTypedValue v = kind == kInfoText    ? TextValue(value.text)
+                    : kind == kInfoShort ? ShortValue(static_cast<uint16_t>(value.number))
+                                         : LongValue(value.number);
   GetInfoReply reply;
   if (have_value) {
     reply.value = WireValue::Refer(v);
-    reply.full_length = kind == InfoKind::kText ? v.length : kind == InfoKind::kU16 ? 2 : 4;
+    reply.full_length = kind == kInfoText ? v.length : kind == kInfoShort ? 2 : 4;
   }
   call.Put(Encode(call.out(), reply));
   return status;
@@ -169,7 +167,7 @@ int16_t GetInfoProc(Call& call) {
 int16_t SetConnectOptionProc(Call& call) {
   SetOptionRequest request;
   if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
-  if (!call.CheckConnection(request.handle)) return kStatusError;
+  if (!call.CheckConnection(request.handle)) return kReplyFailed;
   uint16_t option = request.option;
   OptionRule rule = SetConnectionOptionRule(option);
   OptionValue v;
@@ -179,7 +177,7 @@ int16_t SetConnectOptionProc(Call& call) {
     case OptionAction::kNotCapable:
       return call.Fail("S1C00", "Driver not capable.");
     case OptionAction::kIgnore:
-      return kStatusOk;
+      return kReplyOk;
     case OptionAction::kForward:
     case OptionAction::kKeep:
       break;
@@ -195,8 +193,8 @@ int16_t SetConnectOptionProc(Call& call) {
 int16_t TransactProc(Call& call) {
   TransactRequest request;
   if (!call.Parsed(Decode(call.in(), &request))) return call.BadRequest();
-  if (!call.CheckConnection(request.connection)) return kStatusError;
-  if (request.type != kSqlCommit && request.type != kSqlRollback)
+  if (!call.CheckConnection(request.connection)) return kReplyFailed;
+  if (request.type != SQL_COMMIT && request.type != SQL_ROLLBACK)
     return call.Fail("S1012", "Invalid transaction operation code.");
   DiagList diags;
   return call.FromBackend(call.session().backend()->Transact(request.type, &diags), diags);

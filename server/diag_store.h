@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "server/backend.h"
+#include "wire/calls.h"
 #include "wire/diag_record.h"
 
 namespace velsrv {
 
 class DiagStore {
  public:
-  // The client reads ten at most; the rest would only be dropped later.
-  static constexpr size_t kCapacity = 10;
+  // The client reads no more; the rest would only be dropped later.
+  static constexpr size_t kCapacity = kGetErrorsMaxRecords;
 
   // Cut to the record's fields; records beyond the capacity are dropped.
   void Add(const Diag& diag);

@@ -12,6 +12,7 @@
 #include "server/procedures.h"
 #include "server/row_block_builder.h"
 #include "server/statement_params.h"
+#include "wire/array_buffer.h"
 #include "wire/calls.h"
 #include "wire/column_desc.h"
 #include "wire/descriptor.h"
@@ -149,9 +150,7 @@ bool FitsBlock(const std::vector<LnaColumnDesc>& columns, uint32_t buffer_size,
   requests->clear();
   for (const LnaColumnDesc& c : columns) {
     LnaFetchRequest r = ClientFetchShape(c);
-    if (r.long_column != 0 ||
-        static_cast<int64_t>(r.length) > static_cast<int64_t>(buffer_size) - 16)
-      return false;
+    if (r.long_column != 0 || !FitsArrayBuffer(r.length, buffer_size)) return false;
     requests->push_back(r);
   }
   return !requests->empty();
@@ -165,7 +164,7 @@ void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
   *block = BuiltBlock{};
   ServerStatement* s = call.statement();
   if (s == nullptr || s->result.columns.empty()) {
-    block->status = kStatusNoData;
+    block->status = kReplyNoData;
     return;
   }
   // The client shapes its requests from the description it was given.
@@ -174,7 +173,7 @@ void FirstBlock(Call& call, int16_t status, BuiltBlock* block) {
           ? s->prepared_columns
           : s->result.columns;
   std::vector<LnaFetchRequest> requests;
-  if (status != kStatusOk || !FitsBlock(shape, call.session().array_buffer_size(), &requests))
+  if (status != kReplyOk || !FitsBlock(shape, call.session().array_buffer_size(), &requests))
     return;
   // The execution's status stands; what the rows add waits in the
   // statement's diagnostics, and a failure is the block's own status.
@@ -194,7 +193,7 @@ int16_t PrepareProc(Call& call) {
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (!sql) {
     status = call.Fail("S1009", "Invalid argument value.");
   } else {
@@ -229,7 +228,7 @@ int16_t ExecDirectProc(Call& call) {
   std::vector<LnaDescriptor> returned;
   int32_t row_count = -1;
   BuiltBlock block;
-  block.status = kStatusNoData;
+  block.status = kReplyNoData;
   int16_t status;
   bool ok = Decode(call.in(), &request.record);
   ServerStatement* s = call.NamedStatement(request.record.statement);
@@ -237,7 +236,7 @@ int16_t ExecDirectProc(Call& call) {
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (!sql) {
     status = call.Fail("S1009", "Invalid argument value.");
   } else {
@@ -262,13 +261,13 @@ int16_t ExecDirectProc(Call& call) {
         columns = DescribeColumns(call.session(), *s->backend, &drc, &diags);
         params = DescribeParams(call.session(), *s->backend, &*sql);
         status = call.FromBackend(drc, diags);
-        if (status != kStatusError) status = kStatusNeedData;
+        if (status != kReplyFailed) status = kReplyNeedData;
       } else {
         status = call.FromBackend(rc, diags);
       }
     } else {
       status = Run(call, &*sql, &row_count);
-      if (status != kStatusError) {
+      if (status != kReplyFailed) {
         columns = s->result.columns;
         params = DescribeParams(call.session(), *s->backend, &*sql);
         returned = ReturnedValues(s->params);
@@ -287,14 +286,14 @@ int16_t ExecuteProc(Call& call) {
   std::vector<LnaDescriptor> returned;
   int32_t row_count = -1;
   BuiltBlock block;
-  block.status = kStatusNoData;
+  block.status = kReplyNoData;
   int16_t status;
   bool ok = Decode(call.in(), &request.record);
   ServerStatement* s = call.NamedStatement(request.record.statement);
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (!s->prepared) {
     status = call.Fail("S1010", "Function sequence error: no statement is prepared.");
   } else {
@@ -304,10 +303,10 @@ int16_t ExecuteProc(Call& call) {
       status = *refused;
     } else if (HasAtExec(s->params)) {
       s->awaiting_data = true;
-      status = kStatusNeedData;
+      status = kReplyNeedData;
     } else {
       status = Run(call, nullptr, &row_count);
-      if (status != kStatusError) {
+      if (status != kReplyFailed) {
         returned = ReturnedValues(s->params);
         if (call.procedure() == kRpcExecuteArray) FirstBlock(call, status, &block);
       }
@@ -327,7 +326,7 @@ int16_t ParamDataProc(Call& call) {
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (!s->awaiting_data) {
     status = call.Fail("S1010", "Function sequence error: no execution waits for data.");
   } else {
@@ -338,7 +337,7 @@ int16_t ParamDataProc(Call& call) {
       next->data.clear();
       next->indicator = 0;
       s->current_piece_param = static_cast<int>(next - s->params.begin());
-      status = kStatusNeedData;
+      status = kReplyNeedData;
     } else {
       // Every value is in: the execution runs now.
       s->awaiting_data = false;
@@ -357,7 +356,7 @@ int16_t PutLongDataProc(Call& call) {
   ServerStatement* s = call.NamedStatement(request.record.statement);
   const LnaTypedValue& piece = request.record.value;
   if (!call.Parsed(ok)) return call.BadRequest();
-  if (s == nullptr) return kStatusError;
+  if (s == nullptr) return kReplyFailed;
   if (!s->awaiting_data || s->current_piece_param < 0)
     return call.Fail("S1010", "Function sequence error: no parameter takes data now.");
   if (piece.c_type != kCTypeChar && piece.c_type != kCTypeBinary)
@@ -372,7 +371,7 @@ int16_t PutLongDataProc(Call& call) {
       return call.Fail("S1001", call.session().memory().RefusalText(refusal));
     return call.Fail("22001", "Maximum data-at-execution length exceeded.");
   }
-  return kStatusOk;
+  return kReplyOk;
 }
 
 }  // namespace velsrv

@@ -54,7 +54,7 @@ ServerStatement* GetFetchCall(Call& call, std::vector<LnaFetchRequest>* requests
   }
   requests->assign(request.record.columns, request.record.columns + request.record.count);
   if (s == nullptr || !CheckRequests(call, *requests, every_column)) {
-    *status = kStatusError;
+    *status = kReplyFailed;
     return nullptr;
   }
   return s;
@@ -65,7 +65,7 @@ ServerStatement* GetFetchCall(Call& call, std::vector<LnaFetchRequest>* requests
 int16_t FetchBlockProc(Call& call) {
   std::vector<LnaFetchRequest> requests;
   BuiltBlock block;
-  block.status = kStatusError;
+  block.status = kReplyFailed;
   int16_t status;
   if (GetFetchCall(call, &requests, true, &status) != nullptr) {
     for (LnaFetchRequest& q : requests) q.length = std::min(q.length, kMaxBlockCell);
@@ -102,7 +102,7 @@ int16_t FetchRowProc(Call& call) {
         r.continued_row = cells;
         r.continued_sent.assign(cells.size(), 0);
       } else {
-        status = kStatusError;
+        status = kReplyFailed;
       }
     } else if (r.failed) {
       r.failed = false;
@@ -110,7 +110,7 @@ int16_t FetchRowProc(Call& call) {
       status = call.FromBackend(BackendRc::kError, r.failure);
       r.failure.clear();
     } else if (r.at_end) {
-      status = kStatusNoData;
+      status = kReplyNoData;
     } else {
       from_backend = true;
       BackendRc rc;
@@ -121,7 +121,7 @@ int16_t FetchRowProc(Call& call) {
       if (rc == BackendRc::kNoData) r.at_end = true;
       status = call.FromBackend(rc, diags);
     }
-    if (status == kStatusOk || status == kStatusInfo) {
+    if (status == kReplyOk || status == kReplyInfo) {
       r.on_row = from_backend;
       for (size_t i = 0; i < requests.size(); ++i) {
         if (requests[i].length != 0) AppendRowValue(cells[i], &bytes);
@@ -145,7 +145,7 @@ int16_t ContinuedPiece(Call& call, uint16_t column, int16_t c_type, int32_t buff
   const Cell& cell = r.continued_row[column - 1];
   size_t& sent = r.continued_sent[column - 1];
   if (c_type != cell.c_type) return call.Fail("07006", "Restricted data type attribute violation.");
-  if (cell.null || sent >= cell.bytes.size()) return kStatusNoData;
+  if (cell.null || sent >= cell.bytes.size()) return kReplyNoData;
   size_t rest = cell.bytes.size() - sent;
   size_t room = static_cast<size_t>(std::clamp(buffer_size, 0, kMaxCellBytes));
   if (c_type == kCTypeChar) room = room > 0 ? room - 1 : 0;
@@ -156,7 +156,7 @@ int16_t ContinuedPiece(Call& call, uint16_t column, int16_t c_type, int32_t buff
                       cell.bytes.begin() + static_cast<std::ptrdiff_t>(sent + n));
   *total = static_cast<int64_t>(rest);
   sent += n;
-  return kStatusOk;
+  return kReplyOk;
 }
 
 int16_t GetLongDataProc(Call& call) {
@@ -173,7 +173,7 @@ int16_t GetLongDataProc(Call& call) {
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else if (!s->result.continued_row.empty() && column >= 1 &&
              column <= s->result.continued_row.size()) {
     status = ContinuedPiece(call, column, c_type, buffer_size, &cell, &total);
@@ -193,7 +193,7 @@ int16_t GetLongDataProc(Call& call) {
       rc = ReadCell(*s->backend, column, c_type, buffer_size, &cell, &diags, &total);
     }
     status = call.FromBackend(rc, diags);
-    if (status != kStatusOk && status != kStatusInfo) {
+    if (status != kReplyOk && status != kReplyInfo) {
       cell = Cell{};
       cell.null = true;
       total = -1;

@@ -1,5 +1,5 @@
-// How the client will ask for a result column before it has asked: the C
-// type and buffer size its fetch buffers take for the column's SQL type. The
+// How the client will ask for a result column before it has asked: the
+// fetch request its fetch buffers make of the column's description. The
 // first row block that execution sends along must be built in that shape.
 #pragma once
 

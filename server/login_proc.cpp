@@ -16,6 +16,7 @@
 #include "server/login_types.h"
 #include "server/password_check.h"
 #include "server/procedures.h"
+#include "wire/array_buffer.h"
 #include "wire/scramble.h"
 
 namespace velsrv {
@@ -34,14 +35,13 @@ bool FitsConnectionString(const std::string& value) {
   return value.find_first_of("{}") == std::string::npos;
 }
 
-// The client's array fetch buffer as it reads ArrayBufferSize: kilobytes,
-// 8192 bytes when the value is outside what it accepts.
-uint32_t ArrayBufferBytes(const ConnString& cs) {
+// The client's array fetch buffer as it reads ArrayBufferSize; the default
+// when the value is outside what it accepts (the client then fetches row
+// by row).
+uint32_t ClientArrayBuffer(const ConnString& cs) {
   std::optional<std::string> v = cs.Get("ArrayBufferSize");
-  if (!v) return 8192;
-  long kb = std::strtol(v->c_str(), nullptr, 10);
-  uint32_t bytes = kb > 0 && kb < 64 ? static_cast<uint32_t>(kb) << 10 : 0;
-  return bytes >= 1024 && bytes <= 65000 ? bytes : 8192;
+  uint32_t bytes = 0;
+  return v && ArrayBufferBytes(v->c_str(), &bytes) ? bytes : kDefaultArrayBuffer;
 }
 
 // The log line of a refused login.
@@ -136,10 +136,10 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
   DiagList diags;
   BackendRc rc = s.context().backend().Connect(connect, s.login_deadline(), &backend, &diags);
   int16_t status = call.FromBackend(rc, diags);
-  if (status == kStatusError || backend == nullptr) {
+  if (status == kReplyFailed || backend == nullptr) {
     if (guessable) backoff.Failed(s.peer_address());
     LogRefusal(s, server_dsn, uid, "the backend refused: " + DiagSummary(diags));
-    return kStatusError;
+    return kReplyFailed;
   }
   if (guessable) backoff.Succeeded(s.peer_address(), turn);
 
@@ -168,7 +168,7 @@ int16_t Login(Call& call, const std::string& text, ConnectReply* reply) {
   HarvestLogin(*backend, context, types, table_types, functions, reply);
   ClientIdentity client{Value(cs, "ClntUserName"), Value(cs, "ClntHostName"), Value(cs, "ClntIP"),
                         Value(cs, "ExecDesc")};
-  s.set_array_buffer_size(ArrayBufferBytes(cs));
+  s.set_array_buffer_size(ClientArrayBuffer(cs));
   s.LoginSucceeded(std::move(backend), dsn->name, uid.value_or(""), client, std::move(types),
                    std::move(table_types), functions);
   Log(LogLevel::kInfo, "login from " + s.peer_address() + ": user \"" + uid.value_or("") +
@@ -207,7 +207,7 @@ int16_t ConnectProc(Call& call) {
                        strnlen(reinterpret_cast<const char*>(plain.data()) + 2, plain.size() - 2));
       status = Login(call, text, &reply);
     }
-    if (status == kStatusError) s.LoginFailed();
+    if (status == kReplyFailed) s.LoginFailed();
   }
   // Every login, failed ones too, answers with the session's connection id,
   // so that the client can read the login's diagnostics.

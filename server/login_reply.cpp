@@ -1,21 +1,19 @@
 #include "server/login_reply.h"
 
+#include <sqlext.h>
+
 #include <algorithm>
 #include <cstring>
 #include <random>
 
 #include "server/function_flags.h"
 #include "server/option_policy.h"
+#include "wire/array_buffer.h"
 #include "wire/scramble.h"
 
 namespace velsrv {
 
 namespace {
-
-constexpr uint16_t kKeywords = 89;
-constexpr uint16_t kDefaultTxnIsolation = 26;
-constexpr uint16_t kAccessMode = 101, kAutocommit = 102, kLoginTimeout = 103, kTxnIsolation = 108,
-                   kCurrentQualifier = 109;
 
 void CopyField(char* field, size_t size, const std::string& text) {
   size_t n = std::min(text.size(), size - 1);
@@ -28,42 +26,6 @@ std::string FitKeywords(const std::string& keywords, size_t size) {
   if (keywords.size() < size) return keywords;
   size_t cut = keywords.rfind(',', size - 1);
   return cut == std::string::npos ? std::string() : keywords.substr(0, cut);
-}
-
-struct TextField {
-  char* field;
-  size_t size;
-};
-
-// The fields of the server information block, in wire order.
-std::array<TextField, 27> InfoFields(LnaServerInfo& s) {
-  return {{{s.accessible_procedures, sizeof s.accessible_procedures},
-           {s.accessible_tables, sizeof s.accessible_tables},
-           {s.column_alias, sizeof s.column_alias},
-           {s.dbms_name, sizeof s.dbms_name},
-           {s.dbms_ver, sizeof s.dbms_ver},
-           {s.data_source_read_only, sizeof s.data_source_read_only},
-           {s.search_pattern_escape, sizeof s.search_pattern_escape},
-           {s.expressions_in_orderby, sizeof s.expressions_in_orderby},
-           {s.odbc_sql_opt_ief, sizeof s.odbc_sql_opt_ief},
-           {s.identifier_quote_char, sizeof s.identifier_quote_char},
-           {s.keywords, sizeof s.keywords},
-           {s.like_escape_clause, sizeof s.like_escape_clause},
-           {s.max_row_size_includes_long, sizeof s.max_row_size_includes_long},
-           {s.multiple_active_txn, sizeof s.multiple_active_txn},
-           {s.mult_result_sets, sizeof s.mult_result_sets},
-           {s.need_long_data_len, sizeof s.need_long_data_len},
-           {s.order_by_columns_in_select, sizeof s.order_by_columns_in_select},
-           {s.outer_joins, sizeof s.outer_joins},
-           {s.owner_term, sizeof s.owner_term},
-           {s.procedures, sizeof s.procedures},
-           {s.procedure_term, sizeof s.procedure_term},
-           {s.qualifier_name_separator, sizeof s.qualifier_name_separator},
-           {s.qualifier_term, sizeof s.qualifier_term},
-           {s.row_updates, sizeof s.row_updates},
-           {s.server_name, sizeof s.server_name},
-           {s.special_characters, sizeof s.special_characters},
-           {s.table_term, sizeof s.table_term}}};
 }
 
 uint32_t Number(BackendConnection& backend, uint16_t type, const InfoContext& context) {
@@ -93,23 +55,25 @@ std::vector<LnaTableType> TableTypeRecords(const std::vector<std::string>& names
 void HarvestLogin(BackendConnection& backend, const InfoContext& context, const TypeTable& types,
                   const std::vector<std::string>& table_types,
                   const std::array<uint16_t, 100>& backend_functions, ConnectReply* reply) {
-  std::array<TextField, 27> fields = InfoFields(reply->info);
-  for (size_t i = 0; i < fields.size(); ++i) {
+  auto* info = reinterpret_cast<char*>(&reply->info);
+  for (size_t i = 0; i < kServerInfoTextCount; ++i) {
     InfoValue v;
-    AnnouncedInfo(backend, kServerInfoTexts[i], context, &v);
+    AnnouncedInfo(backend, kServerInfoTextTypes[i], context, &v);
+    const ServerInfoField& field = kServerInfoFields[i];
     std::string text =
-        kServerInfoTexts[i] == kKeywords ? FitKeywords(v.text, fields[i].size) : v.text;
-    CopyField(fields[i].field, fields[i].size, text);
+        kServerInfoTextTypes[i] == SQL_KEYWORDS ? FitKeywords(v.text, field.size) : v.text;
+    CopyField(info + field.offset, field.size, text);
   }
-  for (size_t i = 0; i < 25; ++i) {
+  for (size_t i = 0; i < std::size(kLoginLongTypes); ++i) {
     reply->info154.longs[i] =
-        kLoginLongs[i] == 0xFFFF ? 0 : Number(backend, kLoginLongs[i], context);
+        kLoginLongTypes[i] == kNoInfoType ? 0 : Number(backend, kLoginLongTypes[i], context);
   }
-  for (size_t i = 0; i < 27; ++i) {
-    reply->info154.shorts[i] = static_cast<uint16_t>(Number(backend, kLoginShorts[i], context));
+  for (size_t i = 0; i < std::size(kLoginShortTypes); ++i) {
+    reply->info154.shorts[i] = static_cast<uint16_t>(Number(backend, kLoginShortTypes[i], context));
   }
-  for (uint16_t i = 0; i < 24; ++i) {
-    reply->info96.masks[i] = Number(backend, static_cast<uint16_t>(kFirstMaskInfo + i), context);
+  for (uint16_t i = 0; i < kLoginMaskCount; ++i) {
+    reply->info96.masks[i] =
+        Number(backend, static_cast<uint16_t>(kLoginMaskFirstType + i), context);
   }
   reply->types = types.rows();
   if (reply->types.size() > 65535) reply->types.resize(65535);
@@ -117,15 +81,17 @@ void HarvestLogin(BackendConnection& backend, const InfoContext& context, const 
   reply->functions = AnnouncedFunctions(backend_functions);
 
   LnaConnectResult& r = reply->result;
-  r.access_mode = OptionNumber(backend, kAccessMode, 0);
-  r.autocommit = OptionNumber(backend, kAutocommit, 1);
-  r.login_timeout = OptionNumber(backend, kLoginTimeout, 0);
-  r.packet_size = kPacketSize;
+  r.access_mode = OptionNumber(backend, SQL_ACCESS_MODE, 0);
+  r.autocommit = OptionNumber(backend, SQL_AUTOCOMMIT, 1);
+  r.login_timeout = OptionNumber(backend, SQL_LOGIN_TIMEOUT, 0);
+  // The array fetch buffer a login announces (the client's own setting wins
+  // when it has one).
+  r.packet_size = kDefaultArrayBuffer;
   r.txn_isolation =
-      OptionNumber(backend, kTxnIsolation, Number(backend, kDefaultTxnIsolation, context));
+      OptionNumber(backend, SQL_TXN_ISOLATION, Number(backend, SQL_DEFAULT_TXN_ISOLATION, context));
   OptionValue qualifier;
   DiagList ignored;
-  if (Succeeded(backend.GetOption(kCurrentQualifier, true, &qualifier, &ignored)))
+  if (Succeeded(backend.GetOption(SQL_CURRENT_QUALIFIER, true, &qualifier, &ignored)))
     CopyField(r.qualifier, 256, qualifier.text);  // the client keeps 255 characters
 
   // In the client's order: bind type, concurrency, cursor type, keyset size,

@@ -15,10 +15,6 @@
 
 namespace velsrv {
 
-// The array fetch buffer size a login announces (the client's own setting
-// wins when it has one).
-constexpr uint32_t kPacketSize = 8192;
-
 // Fills every record of the reply from the backend connection and from
 // what the login gathered already.
 void HarvestLogin(BackendConnection& backend, const InfoContext& context, const TypeTable& types,

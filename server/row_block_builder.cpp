@@ -154,12 +154,12 @@ void EncodeRows(Session& session, ServerResult& r, const std::vector<LnaFetchReq
       if (column[i].length > 0) at += column[i].length;
     }
     if (!EncodeColumnBlock(&r.encoders[c], column.data(), static_cast<uint32_t>(count),
-                           BlockForm::kSmallest, compression, block->status != kStatusOk,
+                           BlockForm::kSmallest, compression, block->status != kReplyOk,
                            &block->bytes)) {
       // The client's statistics no longer match the server's: the result
       // cannot go on.
       *block = BuiltBlock{};
-      block->status = kStatusError;
+      block->status = kReplyFailed;
       r.at_end = true;
       r.waiting.clear();
       w->rc = BackendRc::kError;
@@ -226,7 +226,7 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
         // The rows before the failure went out: it answers now.
         r.failed = false;
         r.at_end = true;
-        block->status = kStatusError;
+        block->status = kReplyFailed;
         w->rc = BackendRc::kError;
         diags.insert(diags.end(), r.failure.begin(), r.failure.end());
         r.failure.clear();
@@ -243,7 +243,7 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
         if (!Succeeded(rc)) {
           if (count == 0) {
             r.at_end = true;
-            block->status = kStatusError;
+            block->status = kReplyFailed;
             w->rc = BackendRc::kError;
             diags.insert(diags.end(), row_diags.begin(), row_diags.end());
             return Built::kBlock;
@@ -282,9 +282,9 @@ Built BuildBlock(Session& session, ServerStatement& s, const std::vector<LnaFetc
   // Status 1: the block's last row has values whose rest the client reads
   // as long data; rows may follow.
   if (continued)
-    block->status = kStatusInfo;
+    block->status = kReplyInfo;
   else
-    block->status = r.at_end && r.waiting.empty() && !r.failed ? kStatusNoData : kStatusOk;
+    block->status = r.at_end && r.waiting.empty() && !r.failed ? kReplyNoData : kReplyOk;
   w->count = count;
   w->rc = worst;
   EncodeRows(session, r, requests, w);
@@ -342,7 +342,7 @@ void UndoBlockAhead(ServerResult* r) {
   AheadBlock& a = r->ahead;
   if (!a.ready) return;
   a.ready = false;
-  if (a.block.status == kStatusError) {
+  if (a.block.status == kReplyFailed) {
     // What failed building it answers the next fetch instead.
     r->failed = true;
     r->failure = std::move(a.diags);
@@ -388,15 +388,15 @@ int16_t NextRowBlock(Call& call, const std::vector<LnaFetchRequest>& requests, B
     r.continued_sent.clear();
     if (!WaitingRowsFit(call, requests)) {
       *block = BuiltBlock{};
-      block->status = kStatusError;
+      block->status = kReplyFailed;
       s.ChargeResult();
-      return kStatusError;
+      return kReplyFailed;
     }
     BlockWork w(&r.block_rows, &r.continued_row, &r.continued_sent, block);
     BuildBlock(session, s, requests, nullptr, &w);
     status = call.FromBackend(w.rc, w.diags);
   }
-  if ((block->status == kStatusOk || block->status == kStatusInfo) &&
+  if ((block->status == kReplyOk || block->status == kReplyInfo) &&
       Clock::now() - start < kAheadTime) {
     r.build_ahead = true;
     r.last_requests = requests;

@@ -22,10 +22,10 @@ std::string ServerPair(const std::string& address, uint16_t port) {
 
 int16_t ServerListProc(Call& call) {
   ServerListRequest request;  // the client's identity; the list is the same for all
-  int16_t status = kStatusOk;
+  int16_t status = kReplyOk;
   std::string list;
   if (!call.Parsed(Decode(call.in(), &request))) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     std::vector<std::string> pairs;
     const ServerConfig& config = call.session().context().config();
@@ -45,17 +45,17 @@ int16_t ServerListProc(Call& call) {
     }
   }
   ServerListReply reply;
-  if (status == kStatusOk && request.size > 0) reply.list = std::move(list);
+  if (status == kReplyOk && request.size > 0) reply.list = std::move(list);
   call.Put(Encode(call.out(), reply));
   return status;
 }
 
 int16_t DataSourcesProc(Call& call) {
   ServerListRequest request;
-  int16_t status = kStatusOk;
+  int16_t status = kReplyOk;
   DataSourcesReply reply;
   if (!call.Parsed(Decode(call.in(), &request))) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     reply.bytes = OfferedSourceList(call.session().context().dsns(),
                                     request.size > 0 ? static_cast<size_t>(request.size) : 0);

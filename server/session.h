@@ -22,6 +22,7 @@
 #include "server/server_context.h"
 #include "server/server_statement.h"
 #include "server/type_table.h"
+#include "wire/array_buffer.h"
 
 namespace velsrv {
 
@@ -175,7 +176,7 @@ class Session : public std::enable_shared_from_this<Session> {
   std::vector<std::string> table_types_;
   std::array<uint16_t, 100> backend_functions_{};
   uint32_t statement_defaults_[kStmtOptionCount] = {};
-  uint32_t array_buffer_size_ = 8192;
+  uint32_t array_buffer_size_ = kDefaultArrayBuffer;
   std::map<int32_t, std::unique_ptr<ServerStatement>> statements_;
 
   std::mutex call_mutex_;

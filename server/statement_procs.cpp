@@ -1,4 +1,6 @@
 // Procedures on one statement: cancel, release, cursor name and options.
+#include <sql.h>
+
 #include "server/option_policy.h"
 #include "server/procedures.h"
 #include "server/value_convert.h"
@@ -7,22 +9,12 @@
 
 namespace velsrv {
 
-namespace {
-
-constexpr uint16_t kSqlClose = 0;
-constexpr uint16_t kSqlDrop = 1;
-constexpr uint16_t kSqlUnbind = 2;
-constexpr uint16_t kSqlResetParams = 3;
-constexpr uint16_t kApiSetCursorName = 21;
-
-}  // namespace
-
 int16_t CancelProc(Call& call) {
   CancelRequest request;
   bool ok = Decode(call.in(), &request);
   ServerStatement* s = call.NamedStatement(request.statement);
   if (!call.Parsed(ok)) return call.BadRequest();
-  if (s == nullptr) return kStatusError;
+  if (s == nullptr) return kReplyFailed;
   // Nothing of this statement runs now: every call runs to its end before
   // its reply. Cancelling then closes the statement's cursor and ends a
   // data-at-execution sequence.
@@ -38,21 +30,21 @@ int16_t FreeStmtProc(Call& call) {
   bool ok = Decode(call.in(), &request);
   ServerStatement* s = call.NamedStatement(request.statement);
   if (!call.Parsed(ok)) return call.BadRequest();
-  if (s == nullptr) return kStatusError;
+  if (s == nullptr) return kReplyFailed;
   const uint16_t option = request.option;
   switch (option) {
-    case kSqlDrop:
+    case SQL_DROP:
       call.session().DropStatement(request.statement);
-      return kStatusOk;
-    case kSqlClose:
-    case kSqlUnbind:
-    case kSqlResetParams: {
-      if (option == kSqlClose) {
+      return kReplyOk;
+    case SQL_CLOSE:
+    case SQL_UNBIND:
+    case SQL_RESET_PARAMS: {
+      if (option == SQL_CLOSE) {
         s->ResetResult();
         s->awaiting_data = false;
         s->current_piece_param = -1;
       }
-      if (option == kSqlResetParams) s->DropParams();
+      if (option == SQL_RESET_PARAMS) s->DropParams();
       DiagList diags;
       return call.FromBackend(s->backend->Free(option, &diags), diags);
     }
@@ -71,19 +63,19 @@ int16_t GetStmtOptionProc(Call& call) {
   if (!call.Parsed(ok)) {
     status = call.BadRequest();
   } else if (s == nullptr) {
-    status = kStatusError;
+    status = kReplyFailed;
   } else {
     OptionRule rule = GetStatementOptionRule(request.option);
     if (rule.action == OptionAction::kKeep) {
       value = s->options[request.option];
-      status = kStatusOk;
+      status = kReplyOk;
     } else if (rule.action == OptionAction::kForward) {
       DiagList diags;
       status = call.FromBackend(s->backend->GetOption(request.option, &value, &diags), diags);
     } else {
       status = call.Fail("S1092", "Option type out of range.");
     }
-    have_value = status == kStatusOk || status == kStatusInfo;
+    have_value = status == kReplyOk || status == kReplyInfo;
   }
   GetOptionReply reply;
   if (have_value) reply.value = WireValue::Refer(LongValue(value));
@@ -97,16 +89,16 @@ int16_t SetCursorNameProc(Call& call) {
   ServerStatement* s = call.NamedStatement(request.statement);
   if (!call.Parsed(ok)) return call.BadRequest();
   const NullableText& name = request.name;
-  if (s == nullptr) return kStatusError;
+  if (s == nullptr) return kReplyFailed;
   if (!name) return call.Fail("S1009", "Invalid argument value.");
-  if (call.session().backend_functions()[kApiSetCursorName] == 0) {
+  if (call.session().backend_functions()[SQL_API_SQLSETCURSORNAME] == 0) {
     // Cursors are read-only, so the name has no use at the backend; keep it.
     s->cursor_name = *name;
-    return kStatusOk;
+    return kReplyOk;
   }
   DiagList diags;
   int16_t status = call.FromBackend(s->backend->SetCursorName(*name, &diags), diags);
-  if (status != kStatusError) s->cursor_name = *name;
+  if (status != kReplyFailed) s->cursor_name = *name;
   return status;
 }
 
@@ -115,7 +107,7 @@ int16_t SetStmtOptionProc(Call& call) {
   bool ok = Decode(call.in(), &request);
   ServerStatement* s = call.NamedStatement(request.handle);
   if (!call.Parsed(ok)) return call.BadRequest();
-  if (s == nullptr) return kStatusError;
+  if (s == nullptr) return kReplyFailed;
   uint16_t option = request.option;
   OptionRule rule = SetStatementOptionRule(option);
   if (rule.action == OptionAction::kRefuse) return call.Fail("S1092", "Option type out of range.");
@@ -126,16 +118,16 @@ int16_t SetStmtOptionProc(Call& call) {
   if (rule.action == OptionAction::kForward) {
     DiagList diags;
     int16_t status = call.FromBackend(s->backend->SetOption(option, v.number, &diags), diags);
-    if (status != kStatusError) s->options[option] = v.number;
+    if (status != kReplyFailed) s->options[option] = v.number;
     return status;
   }
   if (rule.forced && v.number != rule.value) {
     s->options[option] = rule.value;
     call.Store().Add(ServerDiag("01S02", "Option value changed."));
-    return kStatusInfo;
+    return kReplyInfo;
   }
   s->options[option] = v.number;
-  return kStatusOk;
+  return kReplyOk;
 }
 
 }  // namespace velsrv

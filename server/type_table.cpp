@@ -1,16 +1,13 @@
 #include "server/type_table.h"
 
+#include <sql.h>
+#include <sqlext.h>
+
 #include <algorithm>
 
 namespace velsrv {
 
 namespace {
-
-// SQL type codes of ODBC 2.
-constexpr int16_t kChar = 1, kNumeric = 2, kDecimal = 3, kInteger = 4, kSmallint = 5, kFloat = 6,
-                  kReal = 7, kDouble = 8, kDate = 9, kTime = 10, kTimestamp = 11, kVarchar = 12,
-                  kLongVarchar = -1, kBinary = -2, kVarbinary = -3, kLongVarbinary = -4,
-                  kBigint = -5, kTinyint = -6, kBit = -7;
 
 struct Family {
   int16_t type;
@@ -20,35 +17,35 @@ struct Family {
 // Where a type goes when the table lacks it. The list of every type ends in
 // text, which the client's table always holds.
 constexpr Family kFamilies[] = {
-    {kChar, {kVarchar, kLongVarchar}},
-    {kVarchar, {kChar, kLongVarchar}},
-    {kLongVarchar, {kVarchar, kChar}},
-    {kBinary, {kVarbinary, kLongVarbinary}},
-    {kVarbinary, {kBinary, kLongVarbinary}},
-    {kLongVarbinary, {kVarbinary, kBinary}},
-    {kNumeric, {kDecimal, kDouble, kFloat}},
-    {kDecimal, {kNumeric, kDouble, kFloat}},
-    {kBigint, {kNumeric, kDecimal, kDouble}},
-    {kInteger, {kBigint, kNumeric, kDecimal}},
-    {kSmallint, {kInteger, kBigint, kNumeric}},
-    {kTinyint, {kSmallint, kInteger, kBigint}},
-    {kBit, {kTinyint, kSmallint, kInteger}},
-    {kFloat, {kDouble, kReal}},
-    {kReal, {kFloat, kDouble}},
-    {kDouble, {kFloat, kReal}},
-    {kDate, {kTimestamp}},
-    {kTime, {kTimestamp}},
-    {kTimestamp, {}},
+    {SQL_CHAR, {SQL_VARCHAR, SQL_LONGVARCHAR}},
+    {SQL_VARCHAR, {SQL_CHAR, SQL_LONGVARCHAR}},
+    {SQL_LONGVARCHAR, {SQL_VARCHAR, SQL_CHAR}},
+    {SQL_BINARY, {SQL_VARBINARY, SQL_LONGVARBINARY}},
+    {SQL_VARBINARY, {SQL_BINARY, SQL_LONGVARBINARY}},
+    {SQL_LONGVARBINARY, {SQL_VARBINARY, SQL_BINARY}},
+    {SQL_NUMERIC, {SQL_DECIMAL, SQL_DOUBLE, SQL_FLOAT}},
+    {SQL_DECIMAL, {SQL_NUMERIC, SQL_DOUBLE, SQL_FLOAT}},
+    {SQL_BIGINT, {SQL_NUMERIC, SQL_DECIMAL, SQL_DOUBLE}},
+    {SQL_INTEGER, {SQL_BIGINT, SQL_NUMERIC, SQL_DECIMAL}},
+    {SQL_SMALLINT, {SQL_INTEGER, SQL_BIGINT, SQL_NUMERIC}},
+    {SQL_TINYINT, {SQL_SMALLINT, SQL_INTEGER, SQL_BIGINT}},
+    {SQL_BIT, {SQL_TINYINT, SQL_SMALLINT, SQL_INTEGER}},
+    {SQL_FLOAT, {SQL_DOUBLE, SQL_REAL}},
+    {SQL_REAL, {SQL_FLOAT, SQL_DOUBLE}},
+    {SQL_DOUBLE, {SQL_FLOAT, SQL_REAL}},
+    {SQL_DATE, {SQL_TIMESTAMP}},
+    {SQL_TIME, {SQL_TIMESTAMP}},
+    {SQL_TIMESTAMP, {}},
 };
 
 bool IsLengthType(int16_t sql_type) {
   switch (sql_type) {
-    case kChar:
-    case kVarchar:
-    case kLongVarchar:
-    case kBinary:
-    case kVarbinary:
-    case kLongVarbinary:
+    case SQL_CHAR:
+    case SQL_VARCHAR:
+    case SQL_LONGVARCHAR:
+    case SQL_BINARY:
+    case SQL_VARBINARY:
+    case SQL_LONGVARBINARY:
       return true;
     default:
       return false;
@@ -59,26 +56,26 @@ bool IsLengthType(int16_t sql_type) {
 
 int16_t Odbc2TypeCode(int16_t sql_type) {
   switch (sql_type) {
-    case 91:  // SQL_TYPE_DATE
-      return kDate;
-    case 92:  // SQL_TYPE_TIME
-      return kTime;
-    case 93:  // SQL_TYPE_TIMESTAMP
-      return kTimestamp;
-    case -8:  // SQL_WCHAR
-      return kChar;
-    case -9:  // SQL_WVARCHAR
-      return kVarchar;
-    case -10:  // SQL_WLONGVARCHAR
-      return kLongVarchar;
+    case SQL_TYPE_DATE:
+      return SQL_DATE;
+    case SQL_TYPE_TIME:
+      return SQL_TIME;
+    case SQL_TYPE_TIMESTAMP:
+      return SQL_TIMESTAMP;
+    case SQL_WCHAR:
+      return SQL_CHAR;
+    case SQL_WVARCHAR:
+      return SQL_VARCHAR;
+    case SQL_WLONGVARCHAR:
+      return SQL_LONGVARCHAR;
     default:
       return sql_type;
   }
 }
 
 bool IsOdbc2Type(int16_t sql_type) {
-  return (sql_type >= kBit && sql_type <= kLongVarchar) ||
-         (sql_type >= kChar && sql_type <= kVarchar);
+  return (sql_type >= SQL_BIT && sql_type <= SQL_LONGVARCHAR) ||
+         (sql_type >= SQL_CHAR && sql_type <= SQL_VARCHAR);
 }
 
 void TypeTable::Build(const std::vector<LnaTypeInfo>& backend_rows) {
@@ -101,10 +98,10 @@ bool TypeTable::HasRow(int16_t sql_type) const {
 
 bool TypeTable::Has(int16_t sql_type) const {
   switch (sql_type) {
-    case kVarchar:
-    case kChar:
-    case kInteger:
-    case kSmallint:
+    case SQL_VARCHAR:
+    case SQL_CHAR:
+    case SQL_INTEGER:
+    case SQL_SMALLINT:
       return true;
     default:
       return HasRow(sql_type);
@@ -114,7 +111,7 @@ bool TypeTable::Has(int16_t sql_type) const {
 int16_t TypeTable::Map(int16_t sql_type, int32_t* precision) const {
   int16_t type = Odbc2TypeCode(sql_type);
   if (IsOdbc2Type(type) && !Has(type)) {
-    int16_t found = kVarchar;
+    int16_t found = SQL_VARCHAR;
     for (const Family& f : kFamilies) {
       if (f.type != type) continue;
       for (int16_t kin : f.kin) {
@@ -126,12 +123,12 @@ int16_t TypeTable::Map(int16_t sql_type, int32_t* precision) const {
     }
     type = found;
   } else if (!IsOdbc2Type(type)) {
-    type = kVarchar;
+    type = SQL_VARCHAR;
   }
-  if (type == kTimestamp && precision != nullptr) {
+  if (type == SQL_TIMESTAMP && precision != nullptr) {
     int32_t widest = 0;
     for (const LnaTypeInfo& r : rows_) {
-      if (r.sql_type == kTimestamp) widest = std::max(widest, r.precision);
+      if (r.sql_type == SQL_TIMESTAMP) widest = std::max(widest, r.precision);
     }
     *precision = std::min(*precision, widest);
   }

@@ -8,16 +8,11 @@
 #include <memory>
 #include <sstream>
 
+#include "common/str_util.h"
+
 namespace velsrv {
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t\r\n");
-  if (b == std::string::npos) return "";
-  size_t e = s.find_last_not_of(" \t\r\n");
-  return s.substr(b, e - b + 1);
-}
 
 // The time a comparison takes does not tell how many leading bytes matched.
 bool SameBytes(const std::string& a, const std::string& b) {

@@ -60,9 +60,4 @@ bool ToOptionValue(const LnaTypedValue& value, bool want_text, OptionValue* out)
   }
 }
 
-int GetTypedValue(MsgBuf* buf, OwnedTypedValue* out) {
-  XdrFreeTypedValue(&out->value);
-  return XdrTypedValue(buf, &out->value);
-}
-
 }  // namespace velsrv

@@ -5,7 +5,6 @@
 #include <string>
 
 #include "server/backend.h"
-#include "wire/msg_buf.h"
 #include "wire/typed_value.h"
 
 namespace velsrv {
@@ -20,12 +19,5 @@ LnaTypedValue ShortValue(uint16_t number);
 // The option value a typed value carries; false for a null value, or for a
 // number where a text is wanted and the other way round.
 bool ToOptionValue(const LnaTypedValue& value, bool want_text, OptionValue* out);
-
-// Unpacks a typed value into an owned one (freed on destruction).
-struct OwnedTypedValue {
-  LnaTypedValue value{};
-  ~OwnedTypedValue() { XdrFreeTypedValue(&value); }
-};
-int GetTypedValue(MsgBuf* buf, OwnedTypedValue* out);
 
 }  // namespace velsrv

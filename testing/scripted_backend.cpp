@@ -123,7 +123,7 @@ class ScriptedStatement : public BackendStatement {
     n.precision = 10;
     n.display_size = 11;
     n.length = 4;
-    columns_ = {n};
+    columns_ = {state_->data.numbers_column.value_or(n)};
     open_ = true;
     numbers_ = true;
     row_ = 0;

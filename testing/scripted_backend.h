@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -36,6 +37,9 @@ struct ScriptedData {
   int numbers = 0;
   int warn_from = 0;
   int fail_at = 0;
+  // How "SELECT numbers" describes its column when not as an integer (a
+  // text type delivers the numbers as text).
+  std::optional<ColumnInfo> numbers_column;
   // From row `slow_from` on, each row takes `slow_ms` to come.
   int slow_from = 0;
   int slow_ms = 0;

@@ -103,7 +103,9 @@ int Encode(MsgBuf* buf, const ParamDataReply& reply);
 int Decode(MsgBuf* buf, ParamDataReply* reply);
 
 // kRpcGetErrors: the diagnostics of a statement (statement not 0) or of the
-// connection, handed out once.
+// connection, handed out once: at most kGetErrorsMaxRecords, the most the
+// client reads (the server keeps no more).
+constexpr uint16_t kGetErrorsMaxRecords = 10;
 struct GetErrorsRequest {
   int32_t connection = 0;
   int32_t statement = 0;

@@ -7,13 +7,32 @@
 
 #include "wire/msg_buf.h"
 
+// A scale of this value (of a column, a parameter or a data type) means the
+// value has none; it is reported as 0.
+constexpr int16_t kNoScale = -9999;
+
+// Attribute bits of a result column.
+enum : uint32_t {
+  kColNullable = 1u << 0,
+  kColNullabilityKnown = 1u << 1,
+  kColCaseSensitive = 1u << 2,
+  kColSearchMask = (1u << 3) | (1u << 4),
+  kColSearchBasic = 1u << 3,  // searchable except with LIKE
+  kColSearchLike = 1u << 4,   // searchable with LIKE only
+  kColValueRetrieval = 1u << 5,
+  kColSigned = 1u << 6,
+  kColMoney = 1u << 7,
+  kColAutoIncrement = 1u << 8,
+  kColUpdatable = 1u << 10,
+};
+
 struct LnaColumnDesc {
   int32_t display_size;
   int32_t length;      // length in bytes
-  int32_t attributes;  // attribute bits
+  int32_t attributes;  // kCol... bits
   int16_t sql_type;
   int32_t precision;
-  int16_t scale;
+  int16_t scale;      // kNoScale when none
   uint16_t nullable;  // non-zero: the column accepts nulls
   char label[65];
   char name[65];

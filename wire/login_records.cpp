@@ -4,20 +4,12 @@
 
 #include "wire/xdr_fields.h"
 
-namespace {
-
-struct TextField {
-  size_t offset;
-  size_t size;
-};
-
 #define VEL_SERVER_TEXT(field)                                   \
-  TextField {                                                    \
+  ServerInfoField {                                              \
     offsetof(LnaServerInfo, field), sizeof(LnaServerInfo::field) \
   }
 
-// The block's texts in wire order.
-constexpr TextField kServerTexts[] = {
+const ServerInfoField kServerInfoFields[kServerInfoTextCount] = {
     VEL_SERVER_TEXT(accessible_procedures),
     VEL_SERVER_TEXT(accessible_tables),
     VEL_SERVER_TEXT(column_alias),
@@ -49,7 +41,7 @@ constexpr TextField kServerTexts[] = {
 
 #undef VEL_SERVER_TEXT
 
-static_assert(sizeof(kServerTexts) / sizeof(kServerTexts[0]) == 27);
+namespace {
 
 int GetU32s(MsgBuf* buf, uint32_t* values, int n) {
   for (int i = 0; i < n; ++i)
@@ -67,14 +59,14 @@ int PutU32s(MsgBuf* buf, const uint32_t* values, int n) {
 
 int XdrServerInfo(MsgBuf* buf, LnaServerInfo* s) {
   auto* base = reinterpret_cast<char*>(s);
-  for (const TextField& f : kServerTexts)
+  for (const ServerInfoField& f : kServerInfoFields)
     if (!XdrGetField(buf, base + f.offset, f.size)) return 0;
   return 1;
 }
 
 int XdrPutServerInfo(MsgBuf* buf, const LnaServerInfo* s) {
   const auto* base = reinterpret_cast<const char*>(s);
-  for (const TextField& f : kServerTexts)
+  for (const ServerInfoField& f : kServerInfoFields)
     if (!XdrPutField(buf, base + f.offset, f.size)) return 0;
   return 1;
 }

@@ -3,6 +3,7 @@
 // result.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "wire/msg_buf.h"
@@ -38,6 +39,15 @@ struct LnaServerInfo {
   char special_characters[34];
   char table_term[34];
 };
+
+// Where each text of the block lies in the record, in wire order, and its
+// room (NUL included).
+struct ServerInfoField {
+  size_t offset;
+  size_t size;
+};
+constexpr size_t kServerInfoTextCount = 27;
+extern const ServerInfoField kServerInfoFields[kServerInfoTextCount];
 
 // 25 u32 then 27 u16: numeric information values in wire order.
 struct LnaLoginInfo154 {

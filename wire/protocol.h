@@ -69,6 +69,22 @@ enum RpcProcedure : uint32_t {
   kRpcConnect = 65,
 };
 
+// The status word of a reply. After 1, -19 and -20 the server's
+// diagnostics wait for procedure 12. The call layer hands a status to the
+// driver as it stands and adds codes of its own between these
+// (driver/lna/lna_call.h).
+enum ReplyStatus : int16_t {
+  kReplyOk = 0,
+  kReplyInfo = 1,        // success with information
+  kReplyNeedData = -15,  // a parameter's data is wanted (execute, direct execution, param data)
+  kReplyNoData = -16,    // no more rows
+  kReplyError = -19,     // an error (velsrv reports its errors as -20)
+  kReplyFailed = -20,    // failure; also what a stub gives a call that failed on the client
+};
+
+// The TCP port of the remote-call service when a setting names none.
+constexpr uint16_t kDefaultServerPort = 1583;
+
 struct FrameHeader {
   uint32_t magic;
   uint32_t frame_length;

@@ -9,6 +9,9 @@
 #include <cstdint>
 #include <string_view>
 
+// The UDP port of the discovery service when a setting names none.
+constexpr uint16_t kSapDefaultPort = 1599;
+
 constexpr size_t kSapDatagramSize = 514;
 using SapDatagram = std::array<uint8_t, kSapDatagramSize>;
 

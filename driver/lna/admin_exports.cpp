@@ -6,20 +6,12 @@
 #include "wire/calls.h"
 #include "wire/protocol.h"
 
-namespace {
-
-int NoFields(MsgBuf*) {
-  return 1;
-}
-
-}  // namespace
-
 int16_t _rpcLnaEnumUsersXP(const char* server, LnaUserList** users) {
   *users = nullptr;
   EnumUsersReply reply;
   int16_t status = RpcRunOwn(
-      server, kRpcFailed, kRpcEnumUsers, NoFields, [&](MsgBuf* b) { return Decode(b, &reply); },
-      [&] { FreeUserLists(&reply); });
+      server, kReplyFailed, kRpcEnumUsers, RpcNoFields,
+      [&](MsgBuf* b) { return Decode(b, &reply); }, [&] { FreeUserLists(&reply); });
   if (status < 0)
     FreeUserLists(&reply);
   else
@@ -29,7 +21,7 @@ int16_t _rpcLnaEnumUsersXP(const char* server, LnaUserList** users) {
 
 int16_t _rpcLnaKillConnectionsXP(const char* server, const LnaPairList* element) {
   return RpcRunOwn(
-      server, kRpcFailed, kRpcKillConnections,
+      server, kReplyFailed, kRpcKillConnections,
       [&](MsgBuf* b) {
         KillConnectionsRequest request;
         if (element != nullptr) {
@@ -41,11 +33,11 @@ int16_t _rpcLnaKillConnectionsXP(const char* server, const LnaPairList* element)
         }
         return Encode(b, request);
       },
-      NoFields);
+      RpcNoFields);
 }
 
 int16_t _rpcLnaShutdownXP(const char* server, uint16_t mode) {
   return RpcRunOwn(
-      server, kRpcFailed, kRpcShutdown, [&](MsgBuf* b) { return Encode(b, ShutdownRequest{mode}); },
-      NoFields);
+      server, kReplyFailed, kRpcShutdown,
+      [&](MsgBuf* b) { return Encode(b, ShutdownRequest{mode}); }, RpcNoFields);
 }

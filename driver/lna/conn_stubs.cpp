@@ -7,25 +7,17 @@
 #include "wire/calls.h"
 #include "wire/protocol.h"
 
-namespace {
-
-int NoFields(MsgBuf*) {
-  return 1;
-}
-
-}  // namespace
-
 int16_t _rpcLnaCancelPendingSP(const char* server, uint16_t cancel_key, uint32_t wait_ms) {
   return RpcRunOwn(
-      server, kRpcFailed, kRpcCancelPending,
-      [&](MsgBuf* b) { return Encode(b, CancelPendingRequest{cancel_key}); }, NoFields,
+      server, kReplyFailed, kRpcCancelPending,
+      [&](MsgBuf* b) { return Encode(b, CancelPendingRequest{cancel_key}); }, RpcNoFields,
       RpcNothingToDiscard{}, wait_ms);
 }
 
 int16_t _rpcLnaDisconnectSP(RpcConnection** handle, int32_t server_conn) {
   int16_t status = RpcRun(
       RpcHandleConn(handle), kRpcDisconnect,
-      [&](MsgBuf* b) { return Encode(b, DisconnectRequest{server_conn}); }, NoFields);
+      [&](MsgBuf* b) { return Encode(b, DisconnectRequest{server_conn}); }, RpcNoFields);
   if (handle != nullptr) {
     RpcConnClose(*handle);
     *handle = nullptr;
@@ -44,7 +36,7 @@ int16_t _rpcLnaGetErrorsSP(RpcConnection** handle, int32_t server_conn, int32_t 
       },
       [&](MsgBuf* b) { return Decode(b, &reply); }, [&] { reply = GetErrorsReply{}; });
   uint16_t n = RpcCountOf(reply.count, static_cast<uint32_t>(reply.records.size()));
-  if (n > kRpcMaxDiagnostics) n = kRpcMaxDiagnostics;
+  if (n > kGetErrorsMaxRecords) n = kGetErrorsMaxRecords;
   if (n > 0) std::memcpy(records, reply.records.data(), n * sizeof(LnaDiagRecord));
   *count = n;
   return status;
@@ -56,5 +48,5 @@ int16_t _rpcLnaTransactSP(RpcConnection** handle, int32_t server_conn, uint16_t 
       [&](MsgBuf* b) {
         return Encode(b, TransactRequest{server_conn, type});
       },
-      NoFields);
+      RpcNoFields);
 }

@@ -36,9 +36,9 @@ TEST_F(ExportTest, ServerListMustFitTheBuffer) {
   const Case cases[] = {
       {Str("alpha:1583;beta:1583"), 64, 0, "alpha:1583;beta:1583"},
       {Str("four"), 5, 0, "four"},
-      {Str("five!"), 5, kRpcFailed, "unchanged"},  // no room for the NUL
+      {Str("five!"), 5, kReplyFailed, "unchanged"},  // no room for the NUL
       {Null(), 64, 0, "unchanged"},
-      {Cat({Str("x"), Bytes{0}}), 64, kRpcFailed, "unchanged"},  // a byte left over
+      {Cat({Str("x"), Bytes{0}}), 64, kReplyFailed, "unchanged"},  // a byte left over
   };
   for (const Case& c : cases) {
     ScriptedPeer peer =
@@ -60,9 +60,9 @@ TEST_F(ExportTest, DataSourcesReplaceTheSizeOnlyWhenTheyFit) {
   const Case cases[] = {
       {40, {}, 0, 40},
       {100, {}, 0, 100},
-      {150, {}, kRpcFailed, 100},
+      {150, {}, kReplyFailed, 100},
       {0, {}, 0, 0},
-      {40, Bytes{1}, kRpcFailed, 100},
+      {40, Bytes{1}, kReplyFailed, 100},
   };
   for (const Case& c : cases) {
     Bytes reply = Cat({Be32(c.reply_bytes), Bytes(c.reply_bytes, 0x44), c.tail});
@@ -92,12 +92,12 @@ TEST_F(ExportTest, AnUnreachableServerIsReportedWithoutTouchingTheOutputs) {
   EXPECT_EQ(size, 8);
 
   LnaUserList* users = reinterpret_cast<LnaUserList*>(&size);
-  EXPECT_EQ(_rpcLnaEnumUsersXP(nowhere.c_str(), &users), kRpcFailed);
+  EXPECT_EQ(_rpcLnaEnumUsersXP(nowhere.c_str(), &users), kReplyFailed);
   EXPECT_EQ(users, nullptr);
-  EXPECT_EQ(_rpcLnaShutdownXP(nowhere.c_str(), 1), kRpcFailed);
+  EXPECT_EQ(_rpcLnaShutdownXP(nowhere.c_str(), 1), kReplyFailed);
   LnaPairList none{0, nullptr};
-  EXPECT_EQ(_rpcLnaKillConnectionsXP(nowhere.c_str(), &none), kRpcFailed);
-  EXPECT_EQ(_rpcLnaCancelPendingSP(nowhere.c_str(), 7), kRpcFailed);
+  EXPECT_EQ(_rpcLnaKillConnectionsXP(nowhere.c_str(), &none), kReplyFailed);
+  EXPECT_EQ(_rpcLnaCancelPendingSP(nowhere.c_str(), 7), kReplyFailed);
 }
 
 TEST_F(ExportTest, AdministrativeRequests) {
@@ -134,7 +134,7 @@ TEST_F(ExportTest, AdministrativeRequests) {
 TEST_F(ExportTest, KillingWithAListThatLacksItsPairsSendsNothing) {
   ScriptedPeer peer({{Greet(), ExpectClosed()}});
   LnaPairList broken{2, nullptr};
-  EXPECT_EQ(_rpcLnaKillConnectionsXP(peer.address().c_str(), &broken), kRpcFailed);
+  EXPECT_EQ(_rpcLnaKillConnectionsXP(peer.address().c_str(), &broken), kReplyFailed);
   EXPECT_TRUE(peer.AllStepsPassed());
 }
 

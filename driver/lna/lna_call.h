@@ -26,29 +26,34 @@
 
 #include <cstdint>
 
+#include "wire/calls.h"
 #include "wire/column_desc.h"
 #include "wire/diag_record.h"
 #include "wire/login_records.h"
+#include "wire/protocol.h"
 #include "wire/table_type.h"
 #include "wire/type_info.h"
 
 struct LnaConnection;
 struct LnaStatement;
 
+// The server's statuses pass through as they stand; the others are the
+// call layer's own.
 enum : int16_t {
-  kLnaOk = 0,
-  kLnaInfo = 1,
+  kLnaOk = kReplyOk,
+  kLnaInfo = kReplyInfo,
   kLnaStillExecuting = -14,
-  kLnaNeedData = -15,
-  kLnaNoData = -16,
+  kLnaNeedData = kReplyNeedData,
+  kLnaNoData = kReplyNoData,
   kLnaNoRecord = -17,
   kLnaNoMemory = -18,
-  kLnaServerError = -19,
-  kLnaFailed = -20,
+  kLnaServerError = kReplyError,
+  kLnaFailed = kReplyFailed,
 };
 
-// Diagnostic records one LnaGetDiagnostics call hands out at most.
-constexpr uint16_t kLnaMaxDiagnostics = 10;
+// Diagnostic records one LnaGetDiagnostics call hands out at most: as many
+// as the server's reply carries.
+constexpr uint16_t kLnaMaxDiagnostics = kGetErrorsMaxRecords;
 // Room a caller gives an option text (LnaGetConnectOptionMP,
 // LnaGetStmtOptionSP): a longer text is cut to it, NUL included.
 constexpr uint32_t kLnaOptionTextSize = 256;
@@ -81,9 +86,6 @@ struct LnaFetchSlot {
   int32_t buffer_length;
   int32_t result_length;
 };
-
-// The largest fetch buffer of one column: a long column's, NUL included.
-constexpr uint32_t kLnaMaxFetchBuffer = 31745;
 
 // The call layer's global lock: at library load and unload.
 int32_t LnaInit();
@@ -202,7 +204,3 @@ int LnaColumnFetched(const LnaStatement* stmt, uint16_t column);
 // beside it. *length receives how many bytes are at hand (0 for a null).
 const void* LnaFetchedValue(const LnaStatement* stmt, uint16_t column, const LnaFetchSlot* slot,
                             int32_t* length);
-// A column's fetch buffer size from the length the server describes it
-// with, plus `extra` (a text's NUL): computed without wrapping and capped
-// at kLnaMaxFetchBuffer.
-uint32_t LnaFetchBufferSize(uint32_t column_length, uint32_t extra);

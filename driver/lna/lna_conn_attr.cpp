@@ -6,14 +6,13 @@
 
 #include "common/str_util.h"
 #include "driver/lna/lna_errors.h"
+#include "wire/array_buffer.h"
 
 namespace {
 
 constexpr size_t kBoolBuffer = 128;
 constexpr size_t kAsyncBuffer = 16;
 constexpr size_t kDsnMax = 115;
-constexpr uint32_t kMinArrayBuffer = 1024;
-constexpr uint32_t kMaxArrayBuffer = 65000;
 
 }  // namespace
 
@@ -63,15 +62,15 @@ int16_t LnaGetConnAttrBool(LnaConnection* conn, LnaStatement* stmt, const char* 
 void LnaReadArrayFetch(LnaConnection* conn, const char* conn_string) {
   uint32_t on = 0;
   if (LnaGetConnAttrBool(conn, nullptr, "ArrayFetchOn", conn_string, &on) != kLnaOk) on = 1;
-  conn->array_buffer_size = kLnaDefaultArrayBuffer;
+  conn->array_buffer_size = kDefaultArrayBuffer;
   if (on) {
     char text[kBoolBuffer];
     // Without a size the default one serves: array fetch asked for stays on.
     if (LnaGetConnAttr(conn, nullptr, "ArrayBufferSize", conn_string, text, sizeof text) ==
             kLnaOk &&
         text[0] != '\0') {
-      uint32_t bytes = static_cast<uint32_t>(std::strtol(text, nullptr, 10)) << 10;
-      if (bytes < kMinArrayBuffer || bytes > kMaxArrayBuffer)
+      uint32_t bytes = 0;
+      if (!ArrayBufferBytes(text, &bytes))
         on = 0;
       else
         conn->array_buffer_size = bytes;

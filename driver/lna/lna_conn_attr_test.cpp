@@ -65,6 +65,8 @@ TEST_F(ConnAttrTest, ArrayFetchAndAsyncSettings) {
       {"ArrayFetchOn=1;ArrayBufferSize=0", 0, 8192, 0},
       {"ArrayFetchOn=1", 1, 8192, 0},
       {"ArrayFetchOn=1;ArrayBufferSize=abc", 0, 8192, 0},
+      // So many kilobytes that their bytes would wrap round to 1 KB.
+      {"ArrayFetchOn=1;ArrayBufferSize=4194305", 0, 8192, 0},
       {long_size.c_str(), 1, 8192, 0},
       {"ArrayFetchOn=false;ArrayBufferSize=4", 0, 8192, 0},
       {"ArrayBufferSize=4;ArrayFetchOn", 1, 4096, 0},

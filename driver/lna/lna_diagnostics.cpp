@@ -8,8 +8,6 @@
 #include "driver/lna/lna_errors.h"
 #include "driver/lna/lna_shared_state.h"
 
-static_assert(kLnaMaxDiagnostics == kRpcMaxDiagnostics);
-
 namespace {
 
 // The saved diagnostic, when one is waiting, into `out`; 1 when taken.

@@ -11,18 +11,8 @@
 #include "driver/lna/lna_trace_args.h"
 #include "driver/lna/lna_value_decode.h"
 #include "driver/lna/stmt_stubs.h"
+#include "wire/array_buffer.h"
 #include "wire/protocol.h"
-
-namespace {
-
-constexpr uint32_t kArrayBufferReserve = 16;
-
-}  // namespace
-
-uint32_t LnaFetchBufferSize(uint32_t column_length, uint32_t extra) {
-  uint64_t size = static_cast<uint64_t>(column_length) + extra;
-  return static_cast<uint32_t>(std::min<uint64_t>(size, kLnaMaxFetchBuffer));
-}
 
 int LnaColumnFetched(const LnaStatement* stmt, uint16_t column) {
   if (stmt == nullptr || stmt->columns == nullptr || column < 1 ||
@@ -50,7 +40,6 @@ void LnaMarkFetchColumns(LnaStatement* stmt, const LnaFetchSlot* slots) {
   LnaConnection* conn = stmt->conn;
   if (stmt->columns == nullptr) return;
   if (conn->array_fetch && stmt->fetch_state == kLnaFetching) return;
-  const int64_t limit = static_cast<int64_t>(conn->array_buffer_size) - kArrayBufferReserve;
   // The server already sent rows of this result in a block with the
   // execution: they and the rest of the result come on the block road, so
   // that no row is lost by switching to single rows.
@@ -60,7 +49,7 @@ void LnaMarkFetchColumns(LnaStatement* stmt, const LnaFetchSlot* slots) {
     LnaFetchRequest& entry = stmt->columns[i];
     entry.c_type = slots[i].c_type;
     entry.long_column = 0;
-    if (!block_sent && slots[i].buffer_length > limit) {
+    if (!block_sent && !FitsArrayBuffer(slots[i].buffer_length, conn->array_buffer_size)) {
       entry.length = 0;
       stmt->long_columns = 1;
     } else {

@@ -75,7 +75,7 @@ class FetchTest : public CallLayerTest {
  protected:
   LnaStatement* Result(LnaConnection* conn, uint16_t columns, bool array) {
     conn->array_fetch = array ? 1 : 0;
-    conn->array_buffer_size = kLnaDefaultArrayBuffer;
+    conn->array_buffer_size = kDefaultArrayBuffer;
     LnaStatement* stmt = Stmt(conn);
     EXPECT_EQ(LnaSetResultColumns(stmt, columns, nullptr), kLnaOk);
     return stmt;
@@ -136,8 +136,8 @@ TEST_F(FetchTest, SingleRowWhoseLengthsLieIsRefused) {
 }
 
 TEST_F(FetchTest, ColumnsTooLongForTheArrayBufferAreLeftForLongData) {
-  const int32_t big = static_cast<int32_t>(kLnaDefaultArrayBuffer) - 15;
-  const int32_t fits = static_cast<int32_t>(kLnaDefaultArrayBuffer) - 16;
+  const int32_t big = static_cast<int32_t>(kDefaultArrayBuffer) - 15;
+  const int32_t fits = static_cast<int32_t>(kDefaultArrayBuffer) - 16;
   struct Case {
     const char* name;
     std::vector<int32_t> sizes;
@@ -172,7 +172,7 @@ TEST_F(FetchTest, LongColumnSendsTheResultThroughSingleRows) {
   ScriptedPeer peer({Steps({Answer(0, RowFields({"1"})), Answer(0, RowFields({"2"}))})});
   LnaConnection* conn = Connected(peer);
   LnaStatement* stmt = Result(conn, 2, true);
-  Row row(2, static_cast<int32_t>(kLnaDefaultArrayBuffer));
+  Row row(2, static_cast<int32_t>(kDefaultArrayBuffer));
   row.slots[0].buffer_length = 8;
   EXPECT_EQ(LnaFetchMP(stmt, row.slots.data(), 0), kLnaOk);
   EXPECT_EQ(LnaFetchMP(stmt, row.slots.data(), 0), kLnaOk);
@@ -239,7 +239,7 @@ TEST_F(FetchTest, FirstBlockOfTheExecutionIsDeliveredOnce) {
   const Case cases[] = {
       {"execution succeeds", 0, 16},
       {"execution with a warning", 1, 16},
-      {"first fetch would take single rows", 0, static_cast<int32_t>(kLnaDefaultArrayBuffer)},
+      {"first fetch would take single rows", 0, static_cast<int32_t>(kDefaultArrayBuffer)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

@@ -98,7 +98,7 @@ int16_t LnaAllocConnect(LnaConnection** out) {
   auto* conn = static_cast<LnaConnection*>(NewRecord(g_connections, sizeof(LnaConnection)));
   UnlockGlobal();
   if (conn == nullptr) return kLnaNoMemory;
-  conn->array_buffer_size = kLnaDefaultArrayBuffer;
+  conn->array_buffer_size = kDefaultArrayBuffer;
 
   int16_t result = kLnaOk;
   if (SynObjCreate(&conn->lock) == kSynObjOk)

@@ -16,6 +16,7 @@
 #include "driver/lna/lna_call.h"
 #include "driver/lna/lna_spill.h"
 #include "driver/lna/rpc_connection.h"
+#include "wire/array_buffer.h"
 #include "wire/diag_record.h"
 #include "wire/fetch_request.h"
 #include "wire/row_block.h"
@@ -35,7 +36,6 @@ enum : uint32_t {
   kLnaNewResultWithBlock = 2,
 };
 
-constexpr uint32_t kLnaDefaultArrayBuffer = 8192;
 constexpr uint32_t kLnaServerNameSize = 256;
 
 struct LnaConnection {
@@ -105,9 +105,6 @@ struct LnaStatement {
 // The connection's trace, or null while tracing is off or without a record.
 inline TraceHandle* LnaTraceOf(const LnaConnection* conn) {
   return conn != nullptr ? conn->trace : nullptr;
-}
-inline TraceHandle* LnaStmtTrace(const LnaStatement* stmt) {
-  return stmt != nullptr ? LnaTraceOf(stmt->conn) : nullptr;
 }
 
 // Destroys the statement list and the lock and takes the record off the

@@ -308,21 +308,4 @@ TEST_F(BlockValueTest, NoNumberTravelsInSuchAForm) {
   }
 }
 
-TEST(FetchBufferSize, SizesFromTheServerNeverWrap) {
-  struct Case {
-    uint32_t length;
-    uint32_t extra;
-    uint32_t size;
-  };
-  const Case cases[] = {
-      {10, 1, 11},
-      {0, 0, 0},
-      {kLnaMaxFetchBuffer - 1, 1, kLnaMaxFetchBuffer},
-      {kLnaMaxFetchBuffer, 1, kLnaMaxFetchBuffer},
-      {0xFFFFFFFFu, 1, kLnaMaxFetchBuffer},
-      {0xFFFFFFFFu, 0xFFFFFFFFu, kLnaMaxFetchBuffer},
-  };
-  for (const Case& c : cases) EXPECT_EQ(LnaFetchBufferSize(c.length, c.extra), c.size) << c.length;
-}
-
 }  // namespace

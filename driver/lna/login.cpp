@@ -93,7 +93,7 @@ int16_t _rpcLnaConnectMP(const char* server_list, int32_t* server_conn, RpcConne
   clear();
 
   *conn = OpenFromList(server_list, wait_ms);
-  if (*conn == nullptr) return kRpcFailed;
+  if (*conn == nullptr) return kReplyFailed;
 
   uint8_t plain[kLoginMaxText];
   size_t n = BuildLoginText(conn_string, plain);

@@ -201,7 +201,7 @@ TEST_F(LoginTest, NoReachableServerEndsTheLogin) {
       g_waits.clear();
     }
     LoginOut out;
-    EXPECT_EQ(out.Login(c.list, "DSN=x"), kRpcFailed) << c.list;
+    EXPECT_EQ(out.Login(c.list, "DSN=x"), kReplyFailed) << c.list;
     EXPECT_EQ(out.conn, nullptr) << c.list;
     EXPECT_EQ(TlsSlotGet(), c.code) << c.list;
     EXPECT_EQ(Waits().size(), 9 * c.attempts) << c.list;  // nine waits per server tried
@@ -213,7 +213,7 @@ TEST_F(LoginTest, AReplyThatCannotBeReadStillHandsBackTheConnection) {
   fields.pop_back();  // the last record cut short
   ScriptedPeer peer({{Greet(), ExpectRequest(), testing_peer::Reply(ReplyBytes(0, fields))}});
   LoginOut out;
-  EXPECT_EQ(out.Login(peer.address(), "x"), kRpcFailed);
+  EXPECT_EQ(out.Login(peer.address(), "x"), kReplyFailed);
   ASSERT_NE(out.conn, nullptr);  // the caller closes it
   EXPECT_EQ(out.conn->error_kind, kRpcErrUnpack);
   EXPECT_EQ(out.server_conn, 0);

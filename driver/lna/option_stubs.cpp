@@ -5,10 +5,6 @@
 
 namespace {
 
-int NoFields(MsgBuf*) {
-  return 1;
-}
-
 // The reply's value goes to the caller only with a status that is not
 // negative, whoever failed the call; otherwise the reply frees it.
 int16_t HandOut(int16_t status, std::optional<WireValue>* received, LnaTypedValue* value) {
@@ -28,7 +24,7 @@ int16_t GetOption(RpcConnection** handle, uint32_t procedure, const GetOptionReq
 
 int16_t SetOption(RpcConnection** handle, uint32_t procedure, const SetOptionRequest& request) {
   return RpcRun(
-      RpcHandleConn(handle), procedure, [&](MsgBuf* b) { return Encode(b, request); }, NoFields);
+      RpcHandleConn(handle), procedure, [&](MsgBuf* b) { return Encode(b, request); }, RpcNoFields);
 }
 
 }  // namespace

@@ -37,7 +37,7 @@ int AwaitReply(RpcConnection* conn) {
 
 int Failed(RpcConnection* conn, ReplyHeader* header, int32_t kind) {
   if (conn != nullptr) conn->error_kind = kind;
-  header->status = kRpcFailed;
+  header->status = kReplyFailed;
   return 0;
 }
 

@@ -8,9 +8,6 @@
 #include "wire/msg_buf.h"
 #include "wire/protocol.h"
 
-// Status of a call that failed on the client's side.
-constexpr int16_t kRpcFailed = -20;
-
 // Called once when a statement's reply outlasts its wait; true when it asked
 // the server to end the call, so that the reply is worth waiting for a
 // little longer.

@@ -148,7 +148,7 @@ TEST_F(RpcConnectionTest, CallFailuresSetTheirErrorKind) {
     RpcConnection* conn = RpcConnOpen(peer.address().c_str(), nullptr);
     ASSERT_NE(conn, nullptr) << c.name;
     if (c.failing_send) conn->table.send = FailingSend;
-    EXPECT_EQ(_rpcLnaCancelSP(&conn, 7), kRpcFailed) << c.name;
+    EXPECT_EQ(_rpcLnaCancelSP(&conn, 7), kReplyFailed) << c.name;
     EXPECT_EQ(conn->error_kind, c.kind) << c.name;
     EXPECT_EQ(TlsSlotGet(), c.code) << c.name;
     RpcConnClose(conn);
@@ -167,9 +167,9 @@ TEST_F(RpcConnectionTest, AReplyNamingItsRequestIsTaken) {
 TEST_F(RpcConnectionTest, NoConnectionFailsWithACode) {
   RpcConnection* none = nullptr;
   TlsSlotSet(0);
-  EXPECT_EQ(_rpcLnaCancelSP(&none, 7), kRpcFailed);
+  EXPECT_EQ(_rpcLnaCancelSP(&none, 7), kReplyFailed);
   EXPECT_EQ(TlsSlotGet(), kNetErrBadSocket);
-  EXPECT_EQ(_rpcLnaCancelSP(nullptr, 7), kRpcFailed);
+  EXPECT_EQ(_rpcLnaCancelSP(nullptr, 7), kReplyFailed);
   RpcConnClose(nullptr);
 }
 

@@ -15,7 +15,7 @@ MsgBuf* RpcStubStart(RpcConnection* conn, int32_t no_buffer_kind) {
 int16_t RpcStubFail(RpcConnection* conn, MsgBuf* buf, int32_t kind) {
   if (conn != nullptr) conn->error_kind = kind;
   MsgBufFree(buf);
-  return kRpcFailed;
+  return kReplyFailed;
 }
 
 RpcConnection* RpcOpenOwn(const char* server, uint32_t wait_ms) {

@@ -4,9 +4,9 @@
 // the connection's error kind; otherwise the result is the server's status,
 // with the reply's fields unpacked whatever it says.
 //
-//   return RpcRun(conn, kRpcCancel,
-//                 [&](MsgBuf* b) { return MsgBufPutI32(b, stmt); },
-//                 [&](MsgBuf*) { return 1; });
+//   return RpcRun(RpcHandleConn(handle), kRpcCancel,
+//                 [&](MsgBuf* b) { return Encode(b, CancelRequest{server_stmt}); },
+//                 RpcNoFields);
 #pragma once
 
 #include <cstdint>
@@ -38,6 +38,11 @@ inline uint16_t RpcCountOf(uint16_t count, uint32_t received) {
   return count < received ? count : static_cast<uint16_t>(received);
 }
 
+// The unpack of a reply that has no fields of its own.
+inline int RpcNoFields(MsgBuf*) {
+  return 1;
+}
+
 struct RpcNothingToDiscard {
   void operator()() const {}
 };
@@ -50,7 +55,7 @@ template <typename Pack, typename Unpack, typename Discard = RpcNothingToDiscard
 int16_t RpcRun(RpcConnection* conn, uint32_t procedure, Pack&& pack, Unpack&& unpack,
                Discard&& discard = {}, int32_t no_buffer_kind = kRpcErrNoBuffer) {
   MsgBuf* buf = RpcStubStart(conn, no_buffer_kind);
-  if (buf == nullptr) return kRpcFailed;
+  if (buf == nullptr) return kReplyFailed;
   if (!RpcBeginCall(buf, conn, procedure) || !pack(buf)) return RpcStubFail(conn, buf, kRpcErrPack);
   ReplyHeader header;
   if (!RpcDoCall(conn, buf, &header)) {

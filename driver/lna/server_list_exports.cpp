@@ -42,7 +42,7 @@ int16_t _rpcServGetDataSources(const char* server, const char* request, uint8_t*
                                int32_t* size) {
   if (size == nullptr) {
     TlsSlotSet(kNetErrInvalid);
-    return kRpcFailed;
+    return kReplyFailed;
   }
   int32_t room = buffer != nullptr ? *size : 0;
   ServerListRequest sent{TextOrNull(request), *size};

@@ -8,10 +8,6 @@
 
 namespace {
 
-int NoFields(MsgBuf*) {
-  return 1;
-}
-
 const LnaDescList kNoDescriptors{};
 
 // A descriptor list to send; null sends the empty list.
@@ -119,7 +115,7 @@ int16_t _rpcLnaFetchBlockSP(RpcConnection** handle, int32_t server_stmt, uint8_t
 int16_t _rpcLnaCancelSP(RpcConnection** handle, int32_t server_stmt) {
   return RpcRun(
       RpcHandleConn(handle), kRpcCancel,
-      [&](MsgBuf* b) { return Encode(b, CancelRequest{server_stmt}); }, NoFields);
+      [&](MsgBuf* b) { return Encode(b, CancelRequest{server_stmt}); }, RpcNoFields);
 }
 
 int16_t _rpcLnaExecDirectMP(RpcConnection** handle, int32_t server_stmt, const char* sql,
@@ -170,7 +166,7 @@ int16_t _rpcLnaFreeStmtSP(RpcConnection** handle, int32_t server_stmt, uint16_t 
       [&](MsgBuf* b) {
         return Encode(b, FreeStmtRequest{server_stmt, option});
       },
-      NoFields);
+      RpcNoFields);
 }
 
 int16_t _rpcLnaGetLongDataSP(RpcConnection** handle, int32_t server_stmt, uint16_t column,
@@ -221,7 +217,7 @@ int16_t _rpcLnaPutLongDataSP(RpcConnection** handle, int32_t server_stmt,
         }
         return Encode(b, PutLongDataRequest{server_stmt, *value, async});
       },
-      NoFields);
+      RpcNoFields);
 }
 
 int16_t _rpcLnaSetCursorNameSP(RpcConnection** handle, int32_t server_stmt, const char* name) {
@@ -230,5 +226,5 @@ int16_t _rpcLnaSetCursorNameSP(RpcConnection** handle, int32_t server_stmt, cons
       [&](MsgBuf* b) {
         return Encode(b, SetCursorNameRequest{server_stmt, name ? WireText(name) : std::nullopt});
       },
-      NoFields);
+      RpcNoFields);
 }

@@ -283,7 +283,7 @@ TEST_F(StubTest, ConnectionAndOptionProcedures) {
        }},
       {"12 get errors", 12, Cat({Be32(5), Be32(9)}), 0, Cat({Be32(1), DiagBytes(207), Be16(1)}),
        [](RpcConnection** c) {
-         LnaDiagRecord records[kRpcMaxDiagnostics];
+         LnaDiagRecord records[kGetErrorsMaxRecords];
          uint16_t count;
          int16_t s = _rpcLnaGetErrorsSP(c, 5, 9, records, &count);
          EXPECT_EQ(count, 1);
@@ -469,7 +469,7 @@ TEST_F(StubTest, SurplusOrMissingReplyBytesFailWithKindSeven) {
   };
   for (const Bytes& reply : replies) {
     int32_t id = 0, kind = 0;
-    EXPECT_EQ(AllocAgainst(reply, &id, &kind), kRpcFailed);
+    EXPECT_EQ(AllocAgainst(reply, &id, &kind), kReplyFailed);
     EXPECT_EQ(kind, kRpcErrUnpack);
     EXPECT_EQ(TlsSlotGet(), kWireErrBadRead);
   }
@@ -482,10 +482,10 @@ TEST_F(StubTest, FetchRequestsMissingForTheirCountAreNeverSent) {
   ASSERT_NE(conn, nullptr);
   LnaRowBlock block;
   LnaSizedRow row;
-  EXPECT_EQ(_rpcLnaFetchBlockSP(&conn, 9, 0, 2, nullptr, &block), kRpcFailed);
+  EXPECT_EQ(_rpcLnaFetchBlockSP(&conn, 9, 0, 2, nullptr, &block), kReplyFailed);
   EXPECT_EQ(conn->error_kind, kRpcErrPack);
   EXPECT_EQ(TlsSlotGet(), kWireErrCannotGrow);
-  EXPECT_EQ(_rpcLnaFetchSP(&conn, 9, 0, 1, nullptr, &row), kRpcFailed);
+  EXPECT_EQ(_rpcLnaFetchSP(&conn, 9, 0, 1, nullptr, &row), kReplyFailed);
   EXPECT_EQ(conn->error_kind, kRpcErrPack);
   RpcConnClose(conn);
 }
@@ -515,7 +515,7 @@ TEST_F(StubTest, NoCountExceedsItsArray) {
                         testing_peer::Reply(ReplyBytes(0, Cat({records, Be16(c.reported)})))}});
     RpcConnection* conn = RpcConnOpen(peer.address().c_str(), nullptr);
     ASSERT_NE(conn, nullptr);
-    LnaDiagRecord out[kRpcMaxDiagnostics];
+    LnaDiagRecord out[kGetErrorsMaxRecords];
     uint16_t count = 99;
     EXPECT_EQ(_rpcLnaGetErrorsSP(&conn, 5, 0, out, &count), 0);
     EXPECT_EQ(count, c.expected) << c.records << " records, count " << c.reported;
@@ -562,7 +562,7 @@ TEST_F(StubTest, AReplyThatCannotBeUnpackedHandsNothingOut) {
   int32_t rows;
   EXPECT_EQ(_rpcLnaExecDirectMP(&conn, 9, "x", nullptr, nullptr, 0, &columns, &column_count,
                                 &params, &param_count, &returned, &rows),
-            kRpcFailed);
+            kReplyFailed);
   EXPECT_EQ(conn->error_kind, kRpcErrUnpack);
   EXPECT_EQ(columns, nullptr);
   EXPECT_EQ(column_count, 0);

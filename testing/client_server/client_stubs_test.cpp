@@ -88,7 +88,7 @@ TEST(ClientStubsTest, RefusedLoginLeavesTheServersReasonForProcedure12) {
     Login login(server.address(), c.conn_string);
     EXPECT_EQ(login.status, -20);
     ASSERT_NE(login.conn, nullptr);  // handed back so the reason can be read
-    LnaDiagRecord records[kRpcMaxDiagnostics];
+    LnaDiagRecord records[kGetErrorsMaxRecords];
     uint16_t count = 0;
     ASSERT_EQ(_rpcLnaGetErrorsSP(&login.conn, login.server_conn, 0, records, &count), 0);
     ASSERT_GE(count, 1);
@@ -212,7 +212,7 @@ TEST(ClientStubsTest, StatementProceduresRefuseOutOfOrderCallsWithTheirReason) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
     EXPECT_EQ(c.call(&login.conn, stmt), c.status) << "last error " << TlsSlotGet();
-    LnaDiagRecord records[kRpcMaxDiagnostics];
+    LnaDiagRecord records[kGetErrorsMaxRecords];
     uint16_t count = 0;
     ASSERT_EQ(_rpcLnaGetErrorsSP(&login.conn, login.server_conn, stmt, records, &count), 0);
     if (c.sqlstate != nullptr) {
@@ -310,7 +310,7 @@ TEST(ClientStubsTest, WhatTheBackendSaysOfLaterRowsWaitsForTheirBlock) {
       XdrFreeRowBlock(&block);
       // Time for the server to build the next block and meet what it meets.
       std::this_thread::sleep_for(std::chrono::milliseconds(50));
-      LnaDiagRecord records[kRpcMaxDiagnostics];
+      LnaDiagRecord records[kGetErrorsMaxRecords];
       uint16_t diags = 0;
       ASSERT_EQ(
           _rpcLnaGetErrorsSP(&read.login.conn, read.login.server_conn, read.stmt, records, &diags),

@@ -2,8 +2,11 @@
 // the connection-level operations behind it, logins the server refuses (the
 // application sees the server's reasons), and a refusal without a
 // connection id from a scripted server.
+#include <sql.h>
+
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "server/listener.h"
 #include "server/login_reply.h"
@@ -11,15 +14,15 @@
 #include "testing/lna_call_test_support.h"
 #include "testing/lna_refusal_cases.h"
 #include "testing/scripted_backend.h"
+#include "wire/fetch_shape.h"
 
 namespace lna_call_test {
 namespace {
 
 class Velsrv {
  public:
-  Velsrv()
-      : backend_(velsrv::DefaultScriptedData()),
-        listener_(velsrv_test::ScriptedConfig(), backend_) {
+  explicit Velsrv(const velsrv::ScriptedData& data = velsrv::DefaultScriptedData())
+      : backend_(data), listener_(velsrv_test::ScriptedConfig(), backend_) {
     std::string error;
     EXPECT_TRUE(listener_.Open(&error)) << error;
     listener_.Start();
@@ -83,6 +86,65 @@ TEST_F(VelsrvCallTest, LoginThenConnectionAndStatementCallsThenLogout) {
   EXPECT_EQ(LnaDisconnectSP(conn), kLnaOk);
   EXPECT_EQ(LnaIsConnected(conn), 0);
   Free(conn);
+}
+
+// The first row block goes with an array execution in the shape the client
+// then reads the result in, so that it is taken whole: a text column
+// described longer than the long-column buffer still has a buffer of that
+// size at the client, and a block that holds it comes with the execution.
+TEST_F(VelsrvCallTest, TheFirstBlockComesInTheShapeTheClientReadsIn) {
+  struct Case {
+    const char* name;
+    int32_t length;  // of the text column
+    const char* buffer_kb;
+  };
+  const Case cases[] = {
+      {"a short text, 8 KB blocks", 20, "8"},
+      {"a text longer than the long-column buffer, 32 KB blocks", 40000, "32"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    velsrv::ScriptedData data = velsrv::DefaultScriptedData();
+    data.numbers = 3;
+    velsrv::ColumnInfo text;
+    text.name = "N";
+    text.sql_type = SQL_VARCHAR;
+    text.precision = c.length;
+    text.display_size = c.length;
+    text.length = c.length;
+    data.numbers_column = text;
+    Velsrv server(data);
+    LnaConnection* conn = NewRecord();
+    LoginOuts outs;
+    ASSERT_EQ(outs.Login(conn, server.Login("scott", "tiger") +
+                                   ";ArrayFetchOn=1;ArrayBufferSize=" + c.buffer_kb),
+              kLnaOk);
+    LnaStatement* stmt = nullptr;
+    ASSERT_EQ(LnaAllocStmtSP(conn, &stmt), kLnaOk);
+    LnaColumnDesc* cols = nullptr;
+    LnaParamDesc* params = nullptr;
+    uint16_t ncols = 0, nparams = 0;
+    int32_t row_count = 0;
+    ASSERT_EQ(LnaExecDirectMP(stmt, "SELECT numbers", &cols, &ncols, &params, &nparams, 0, nullptr,
+                              0, nullptr, &row_count, 0),
+              kLnaOk);
+    ASSERT_EQ(ncols, 1);
+    EXPECT_EQ(stmt->block.count, 3) << "the rows came with the execution";
+    FetchColumnForm form =
+        SetupFetchColumn(cols[0].sql_type, static_cast<uint32_t>(cols[0].length),
+                         static_cast<uint32_t>(cols[0].precision), cols[0].scale);
+    std::vector<char> buffer(form.size);
+    LnaFetchSlot slot{form.c_type, buffer.data(), static_cast<int32_t>(form.size), 0};
+    for (const char* want : {"1", "2", "3"}) {
+      ASSERT_EQ(LnaFetchMP(stmt, &slot, 0), kLnaOk);
+      EXPECT_EQ(slot.result_length, 1);
+      EXPECT_STREQ(buffer.data(), want);
+    }
+    EXPECT_EQ(LnaFetchMP(stmt, &slot, 0), kLnaNoData);
+    MemFree(cols);
+    MemFree(params);
+    EXPECT_EQ(LnaDisconnectSP(conn), kLnaOk);
+  }
 }
 
 // A server that goes away breaks the connection at the next call; from

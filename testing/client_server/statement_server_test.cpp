@@ -535,7 +535,7 @@ class Client {
 
   // Procedure 12 on the statement: the SQLSTATEs waiting.
   std::vector<std::string> Errors() {
-    LnaDiagRecord records[kRpcMaxDiagnostics];
+    LnaDiagRecord records[kGetErrorsMaxRecords];
     uint16_t count = 0;
     std::vector<std::string> out;
     if (_rpcLnaGetErrorsSP(conn(), login_.server_conn, stmt_, records, &count) == 0) {

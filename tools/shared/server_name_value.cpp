@@ -6,15 +6,10 @@
 #include <cstdlib>
 
 #include "common/server_address_text.h"
+#include "common/str_util.h"
 #include "tools/shared/resolver.h"
 
 namespace {
-
-std::string Trim(const std::string& s) {
-  size_t b = s.find_first_not_of(" \t");
-  if (b == std::string::npos) return "";
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
 
 // The port in host order, 0 when the text names none.
 uint16_t ParsePort(const std::string& text) {
@@ -47,7 +42,7 @@ DsnServers ParseServerNameValue(const std::string& value) {
   while (start <= text.size()) {
     size_t comma = text.find(',', start);
     if (comma == std::string::npos) comma = text.size();
-    std::string item = Trim(text.substr(start, comma - start));
+    std::string item = Trim(text.substr(start, comma - start), " \t");
     start = comma + 1;
     ServerAddressText split;
     if (!SplitServerAddress(item, &split)) continue;

@@ -10,6 +10,8 @@
 #include "common/str_util.h"
 #include "tools/shared/tool_status.h"
 #include "tools/shared/tool_text.h"
+#include "wire/protocol.h"
+#include "wire/sap_datagram.h"
 
 namespace {
 
@@ -74,8 +76,8 @@ void ReadServiceSettings(const ToolEnv& env, ServiceSettings* s) {
   uint32_t direct = ReadU32(path, section, "SvcDirect", 0);
   ReadText(path, section, "SvcServer", s->svc_server, sizeof s->svc_server);
   s->svc_enable_broadcasting = ReadU32(path, section, "SvcEnableBroadcasting", 1);
-  s->svc_srv_port = ReadU16(path, section, "SvcSrvPort", 1583);
-  s->svc_port = ReadU16(path, section, "SvcPort", 1599);
+  s->svc_srv_port = ReadU16(path, section, "SvcSrvPort", kDefaultServerPort);
+  s->svc_port = ReadU16(path, section, "SvcPort", kSapDefaultPort);
   s->system_dsn = ReadU32(path, section, "SvcSystemDSN", 0);
   s->enable_auto_update = ReadU32(path, section, "EnableAutoUpdate", 1);
   s->update_always = ReadU32(path, section, "UpdateAlways", 0);

@@ -18,7 +18,6 @@
 
 namespace {
 
-constexpr uint16_t kApiTables = 54;
 constexpr uint32_t kAllTableTypes = 0xFFFFFFFFu;
 
 // Given, and with no characters.
@@ -79,9 +78,9 @@ SQLRETURN ListTables(DrvStmt* statement, const CatalogString* strings) {
     FreeArgCopy(copies, 4);
     return code;
   };
-  auto call = [&](auto wrapper) { code = CatalogCall(statement, kApiTables, wrapper); };
+  auto call = [&](auto wrapper) { code = CatalogCall(statement, SQL_API_SQLTABLES, wrapper); };
 
-  CatalogEntry entry = CatalogBegin(statement, kApiTables);
+  CatalogEntry entry = CatalogBegin(statement, SQL_API_SQLTABLES);
   if (entry == CatalogEntry::kRefused) return finish();
   if (entry == CatalogEntry::kResume) {
     switch (statement->result_kind) {

@@ -4,15 +4,9 @@
 
 #include <cstdint>
 
-struct DrvConn;
+#include "wire/info_types.h"
 
-enum InfoKind : uint16_t {
-  kInfoNone = 0,  // no such information type
-  kInfoText = 1,
-  kInfoShort = 2,
-  kInfoLong = 3,
-  kInfoHandle = 4,  // a handle: as wide as a pointer
-};
+struct DrvConn;
 
 enum InfoSource : uint16_t {
   kFromNothing = 0,
@@ -25,10 +19,6 @@ enum InfoSource : uint16_t {
   kFromServer,  // asked of the server each time
   kFromHandle,  // a handle of the driver's own
 };
-
-constexpr uint16_t kInfoTypeCount = 115;
-// The driver's own information type, a 32-bit value the server gives.
-constexpr uint16_t kInfoDriverSpecific = 65003;
 
 struct InfoEntry {
   InfoKind kind;

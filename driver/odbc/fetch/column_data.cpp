@@ -29,10 +29,7 @@ namespace {
 constexpr uint32_t kAsyncLongData = 4;
 constexpr int32_t kLongPart = 32250;
 constexpr int32_t kLongPartMin = 32251;
-constexpr int16_t kLnaServerError = -19;
 constexpr uint32_t kUnlimited = 0x7FFFFFFF;
-constexpr uint32_t kApiFetch = 13;
-constexpr uint32_t kApiGetData = 43;
 constexpr int16_t kDecimalText = SQL_DECIMAL;
 
 bool LimitHasNul(int16_t sql_type) {
@@ -139,11 +136,12 @@ SQLRETURN LongData(DrvStmt* statement, uint16_t icol, void* buffer, int32_t* len
     status = LnaGetLongDataSP(statement->lna, icol, c_type, buffer, kLongPart, &total, async);
     if (status == kLnaServerError) {
       status = LnaGetLongDataSP(statement->lna, icol, c_type, buffer, want, &total, async);
-    } else if ((status == 0 || status == 1) && (total == SQL_NO_TOTAL || total > first)) {
+    } else if ((status == kLnaOk || status == kLnaInfo) &&
+               (total == SQL_NO_TOTAL || total > first)) {
       int32_t rest_total = 0;
       status = LnaGetLongDataSP(statement->lna, icol, c_type, static_cast<char*>(buffer) + first,
                                 want - first, &rest_total, async);
-      if (status == -16) status = 0;
+      if (status == kLnaNoData) status = kLnaOk;
     }
   } else {
     status = LnaGetLongDataSP(statement->lna, icol, c_type, buffer, want, &total, async);
@@ -328,7 +326,7 @@ SQLRETURN GetColumnData(DrvStmt* statement, uint16_t icol, int16_t c_type, void*
 
   if (code == SQL_STILL_EXECUTING) {
     statement->pending = 1;
-    statement->pending_function = from_fetch ? kApiFetch : kApiGetData;
+    statement->pending_function = from_fetch ? SQL_API_SQLFETCH : SQL_API_SQLGETDATA;
     return code;
   }
   statement->pending = 0;

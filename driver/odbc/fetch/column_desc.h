@@ -5,23 +5,7 @@
 
 #include <cstdint>
 
-// A scale of this value means the column has none; it is reported as 0.
-constexpr int16_t kNoScale = -9999;
-
-// Attribute bits of a result column.
-enum : uint32_t {
-  kColNullable = 1u << 0,
-  kColNullabilityKnown = 1u << 1,
-  kColCaseSensitive = 1u << 2,
-  kColSearchMask = (1u << 3) | (1u << 4),
-  kColSearchBasic = 1u << 3,  // searchable except with LIKE
-  kColSearchLike = 1u << 4,   // searchable with LIKE only
-  kColValueRetrieval = 1u << 5,
-  kColSigned = 1u << 6,
-  kColMoney = 1u << 7,
-  kColAutoIncrement = 1u << 8,
-  kColUpdatable = 1u << 10,
-};
+#include "wire/column_desc.h"
 
 struct ColumnDesc {
   int16_t type_index;  // into the connection's server data-type table
@@ -30,7 +14,7 @@ struct ColumnDesc {
   uint32_t precision;
   int16_t scale;          // kNoScale when none
   uint32_t retrieval[2];  // cleared before each fetched row
-  uint32_t attributes;    // kCol... bits
+  uint32_t attributes;    // kCol... bits, as the server sends them
   char* label;            // the five texts live in the result pool
   char* owner;
   char* table;

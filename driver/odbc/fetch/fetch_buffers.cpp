@@ -16,13 +16,10 @@
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/column_desc.h"
 #include "driver/odbc/fetch/result_set.h"
+#include "wire/fetch_shape.h"
 
 namespace {
 
-// Long columns travel in a fixed buffer; longer values are read in further
-// requests. A value of another column longer than its buffer comes whole
-// all the same, kept beside the buffer by the call layer.
-constexpr uint32_t kLongBuffer = 31744;
 constexpr size_t kAlign = alignof(std::max_align_t);
 
 // The block the statement's fetch_buffers points to: this header, the
@@ -88,52 +85,6 @@ SQLRETURN BuildFetchBuffers(DrvStmt* statement) {
 }
 
 }  // namespace
-
-FetchColumnForm SetupFetchColumn(int16_t sql_type, uint32_t length, uint32_t precision,
-                                 int16_t scale) {
-  switch (sql_type) {
-    case SQL_LONGVARCHAR:
-    case SQL_WLONGVARCHAR:
-      return {SQL_C_CHAR, kLongBuffer + 1, true};
-    case SQL_LONGVARBINARY:
-      return {SQL_C_BINARY, kLongBuffer, true};
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_BIGINT:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-      return {SQL_C_CHAR, LnaFetchBufferSize(length, 1), false};
-    case SQL_BINARY:
-    case SQL_VARBINARY:
-      return {SQL_C_BINARY, LnaFetchBufferSize(length, 0), false};
-    case SQL_BIT:
-    case SQL_TINYINT:
-    case SQL_SMALLINT:
-      return {SQL_C_SHORT, 2, false};
-    case SQL_NUMERIC:
-    case SQL_DECIMAL:
-      if (scale == 0 || scale == kNoScale) {
-        if (precision < 5) return {SQL_C_SHORT, 2, false};
-        if (precision <= 9) return {SQL_C_LONG, 4, false};
-      }
-      return {SQL_C_CHAR, LnaFetchBufferSize(precision, 3), false};
-    case SQL_INTEGER:
-      return {SQL_C_LONG, 4, false};
-    case SQL_REAL:
-      return {SQL_C_FLOAT, 4, false};
-    case SQL_FLOAT:
-    case SQL_DOUBLE:
-      return {SQL_C_DOUBLE, 8, false};
-    case SQL_DATE:
-      return {SQL_C_DATE, sizeof(DATE_STRUCT), false};
-    case SQL_TIME:
-      return {SQL_C_TIME, sizeof(TIME_STRUCT), false};
-    case SQL_TIMESTAMP:
-      return {SQL_C_TIMESTAMP, sizeof(TIMESTAMP_STRUCT), false};
-    default:
-      return {0, LnaFetchBufferSize(length, 0), false};
-  }
-}
 
 LnaFetchSlot* FetchSlot(const DrvStmt* statement, uint32_t column) {
   auto* block = static_cast<FetchBufferBlock*>(statement->fetch_buffers);

@@ -14,12 +14,12 @@
 #include "driver/odbc/fetch/column_data.h"
 #include "driver/odbc/fetch/result_set.h"
 #include "driver/odbc/fetch/table_type_rows.h"
+#include "wire/column_desc.h"
 
 namespace {
 
 // Entries the server marks as not to be listed unless everything is asked.
 constexpr uint32_t kTypeHidden = 0x2000 | 0x4000;
-constexpr int16_t kNoScaleValue = -9999;
 
 const TypeDescriptor* TypeAt(const DrvConn* connection, uint32_t index) {
   if (connection->type_descs == nullptr || index >= connection->type_count) return nullptr;
@@ -73,7 +73,7 @@ LocalValue Long(int32_t value) {
 }
 LocalValue Scale(uint16_t stored) {
   auto value = static_cast<int16_t>(stored);
-  return value == kNoScaleValue ? Null() : Short(value);
+  return value == kNoScale ? Null() : Short(value);
 }
 
 LocalValue TypeColumn(const TypeDescriptor& type, uint16_t icol) {

@@ -25,8 +25,6 @@
 
 namespace {
 
-constexpr uint32_t kApiFetch = 13;
-
 SQLRETURN Refuse(DrvStmt* statement, uint32_t message) {
   PostStmtError(statement, message, 0, nullptr);
   return SQL_ERROR;
@@ -99,7 +97,8 @@ SQLRETURN TransferBoundColumns(DrvStmt* statement) {
 SQLRETURN FetchRow(DrvStmt* statement) {
   bool resuming = false;
   if (StmtIsAsync(statement) && statement->pending != 0) {
-    if (statement->pending_function != kApiFetch) return Refuse(statement, kMsgErrOutOfSequence);
+    if (statement->pending_function != SQL_API_SQLFETCH)
+      return Refuse(statement, kMsgErrOutOfSequence);
     resuming = true;
   }
   if (!resuming) {
@@ -117,7 +116,7 @@ SQLRETURN FetchRow(DrvStmt* statement) {
   SQLRETURN code = DrvFetch(statement);
   if (code == SQL_STILL_EXECUTING) {
     statement->pending = 1;
-    statement->pending_function = kApiFetch;
+    statement->pending_function = SQL_API_SQLFETCH;
     return code;
   }
   if (code == SQL_ERROR && statement->pending != 0) StmtResetFetchState(statement);

@@ -25,7 +25,6 @@ namespace {
 
 // Room the binding array starts with.
 constexpr uint32_t kBindingRoom = 5;
-constexpr int16_t kNoScale = -9999;
 
 SQLRETURN Refuse(DrvStmt* statement, uint32_t number) {
   PostStmtError(statement, number, 0, nullptr);

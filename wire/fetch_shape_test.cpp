@@ -1,12 +1,11 @@
-// How each SQL type travels in a fetch, and how far a piece moves the
-// offset in the fetched value.
-#include "driver/odbc/fetch/fetch_buffers.h"
+// How each SQL type travels in a fetch, as the client's fetch buffers and
+// the server's first row block both take it.
+#include "wire/fetch_shape.h"
 
 #include <gtest/gtest.h>
 #include <sqlext.h>
 
-#include "driver/odbc/fetch/column_data.h"
-#include "driver/odbc/fetch/column_desc.h"
+#include "wire/column_desc.h"
 
 namespace {
 
@@ -53,22 +52,21 @@ TEST(SetupFetchColumn, EveryTypeHasItsFormAndSizesNeverWrap) {
   }
 }
 
-TEST(TransferLength, APieceMovesByWhatItConsumed) {
+TEST(FetchBufferSize, SizesFromTheServerNeverWrap) {
   struct Case {
-    int16_t delivered;
-    int32_t count;
-    int16_t target;
-    int32_t moved;
+    uint32_t length;
+    uint32_t extra;
+    uint32_t size;
   };
   const Case cases[] = {
-      {SQL_C_CHAR, 40, SQL_C_CHAR, 39},     {SQL_C_CHAR, 0, SQL_C_CHAR, 0},
-      {SQL_C_CHAR, 40, SQL_NUMERIC, 40},    {SQL_C_BINARY, 41, SQL_C_CHAR, 20},
-      {SQL_C_BINARY, 40, SQL_C_CHAR, 19},   {SQL_C_BINARY, 0, SQL_C_CHAR, 0},
-      {SQL_C_BINARY, 40, SQL_C_BINARY, 40}, {SQL_C_LONG, 4, SQL_C_CHAR, 0},
+      {10, 1, 11},
+      {0, 0, 0},
+      {kMaxFetchBuffer - 1, 1, kMaxFetchBuffer},
+      {kMaxFetchBuffer, 1, kMaxFetchBuffer},
+      {0xFFFFFFFFu, 1, kMaxFetchBuffer},
+      {0xFFFFFFFFu, 0xFFFFFFFFu, kMaxFetchBuffer},
   };
-  for (const Case& c : cases)
-    EXPECT_EQ(TransferLength(c.delivered, c.count, c.target), c.moved)
-        << c.delivered << " " << c.count << " " << c.target;
+  for (const Case& c : cases) EXPECT_EQ(FetchBufferSize(c.length, c.extra), c.size) << c.length;
 }
 
 }  // namespace
