@@ -46,8 +46,10 @@ void ShowUpdateOutcome(DlgHwnd owner, uint32_t caption, const UpdateRun& run) {
     std::string text = ToolMessageWithNumber(kIdsAdded, run.counts.data_sources);
     // What went is said too: removed data sources may have held the user's
     // own settings.
-    if (run.counts.removed != 0)
-      text += " " + ToolMessageWithNumber(kIdsRemoved, run.counts.removed);
+    if (run.counts.removed != 0) {
+      text += ' ';
+      text += ToolMessageWithNumber(kIdsRemoved, run.counts.removed);
+    }
     ShowToolText(owner, caption, text, MB_ICONINFORMATION);
   }
 }
